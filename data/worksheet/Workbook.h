@@ -1,0 +1,67 @@
+#pragma once
+// An Excel 97-2003 (BIFF8) workbook, read-only: its worksheets and every cell as text.
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <stdexcept>
+
+namespace data {
+
+// The workbook cannot be opened: missing, not a compound file, encrypted, no BIFF8 Workbook stream, damaged.
+class WorkbookError : public std::runtime_error
+{
+public:
+    explicit WorkbookError(const QString& reason) : std::runtime_error(reason.toStdString()), reason_(reason) {}
+    const QString& reason() const { return reason_; }
+
+private:
+    QString reason_;
+};
+
+// A worksheet cannot be read as asked: no sheet of that name, a missing column header, a damaged sheet.
+class SheetError : public std::runtime_error
+{
+public:
+    explicit SheetError(const QString& reason) : std::runtime_error(reason.toStdString()), reason_(reason) {}
+    const QString& reason() const { return reason_; }
+
+private:
+    QString reason_;
+};
+
+class WorksheetData;
+
+class Worksheet
+{
+public:
+    explicit Worksheet(std::shared_ptr<const WorksheetData> data);
+    QString name() const;
+    int rowCount() const;    // up to the last row that holds any cell
+    int columnCount() const; // up to the last column that holds any cell
+    // The cell as text: text as it stands, numbers in general format, dates as yyyy-mm-dd[ hh:mm:ss],
+    // TRUE/FALSE, error texts (#N/A ...), a formula's cached result; "" for a blank or missing cell.
+    QString cellText(int row, int column) const;
+
+private:
+    std::shared_ptr<const WorksheetData> data_;
+};
+
+class WorkbookData;
+
+class Workbook
+{
+public:
+    // Throws WorkbookError.
+    static Workbook open(const QString& path);
+    QStringList sheetNames() const;
+    // By the exact name (not trimmed). Throws SheetError that lists the worksheets there are.
+    Worksheet sheet(const QString& name) const;
+
+private:
+    explicit Workbook(std::shared_ptr<const WorkbookData> data);
+    std::shared_ptr<const WorkbookData> data_;
+};
+
+} // namespace data

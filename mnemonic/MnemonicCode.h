@@ -1,0 +1,23 @@
+#pragma once
+// Mnemonic codes: pinyin initials (or whole syllables) of a product name, for quick look-up at the till.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace mnemonic {
+
+enum MnemonicOption : int {
+    moFullPinyin = 1,  // whole syllable instead of the first letter
+    moMarkMissing = 2, // "?" for a double-byte character without a reading
+    moKeepSymbols = 4, // keep single bytes and full-width forms that are neither digits nor letters
+};
+
+// The conversion proper, on GBK bytes. Pure; never fails.
+QByteArray BuildMnemonicCode(QByteArrayView gbkText, int options, int maxLength);
+
+// Converts text to GBK (a character outside GBK becomes one '?' byte) and calls the byte version.
+// The result's bytes are read back as GBK.
+QString BuildMnemonicCode(const QString& text, int options, int maxLength);
+
+} // namespace mnemonic
