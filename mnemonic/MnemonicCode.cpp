@@ -1,0 +1,169 @@
+// The mnemonic code of a GBK text: one pass over its bytes, one table lookup per double-byte character.
+
+#include "MnemonicCode.h"
+
+#include "PinyinTables.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+
+namespace mnemonic {
+namespace {
+
+constexpr unsigned kFirstLead = 0x81;
+constexpr unsigned kFirstTrail = 0x40;
+constexpr unsigned kNoByteAfter = 0; // the end of the text counts as a byte below the trail range
+// A double-byte character yields at most six letters, a single byte one: three bytes per byte of text at most.
+constexpr qsizetype kMaxBytesPerPiece = 6;
+constexpr qsizetype kMaxResultPerTextByte = 3;
+
+bool isDigitOrLetter(unsigned byte)
+{
+    return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+}
+
+char upper(char letter)
+{
+    return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+}
+
+// Writes the pieces into a buffer sized once for the whole text.
+class CodeWriter
+{
+public:
+    CodeWriter(char* out, int options)
+        : m_out(out), m_fullPinyin(options & moFullPinyin), m_markMissing(options & moMarkMissing),
+          m_keepSymbols(options & moKeepSymbols)
+    {
+    }
+
+    qsizetype written(const char* start) const { return m_out - start; }
+
+    void singleByte(unsigned byte)
+    {
+        if (m_keepSymbols || isDigitOrLetter(byte))
+            *m_out++ = upper(static_cast<char>(byte));
+    }
+
+    void doubleByte(unsigned lead, unsigned trail)
+    {
+        switch (lead) {
+        case 0xA2:
+            numberSign(trail);
+            break;
+        case 0xA3:
+            fullWidthForm(trail);
+            break;
+        case 0xA6:
+            greekLetter(trail);
+            break;
+        default:
+            syllable(lead, trail);
+            break;
+        }
+    }
+
+private:
+    void noReading()
+    {
+        if (m_markMissing)
+            *m_out++ = '?';
+    }
+
+    void append(std::string_view letters, bool upperCase)
+    {
+        for (char letter : letters)
+            *m_out++ = upperCase ? upper(letter) : letter;
+    }
+
+    // Numbered forms: their number as digits; a code without a form gives nothing, not even a mark.
+    void numberSign(unsigned trail)
+    {
+        if (trail < kNumberSignFirstTrail || trail > 0xFE)
+            return noReading();
+        append(NumberSignTexts[trail - kNumberSignFirstTrail], false);
+    }
+
+    // Full-width forms are the ASCII byte 0x80 below; the letters keep their case.
+    void fullWidthForm(unsigned trail)
+    {
+        const unsigned byte = (trail - 0x80) & 0xFF;
+        if (m_keepSymbols || isDigitOrLetter(byte))
+            *m_out++ = static_cast<char>(byte);
+    }
+
+    void greekLetter(unsigned trail)
+    {
+        int position = 0;
+        if (trail >= 0xA1 && trail <= 0xB8)
+            position = static_cast<int>(trail - 0xA0);
+        else if (trail >= 0xC1 && trail <= 0xD8)
+            position = static_cast<int>(trail - 0xC0);
+        if (position == 0)
+            return noReading();
+        append(GreekLetterNames[position - 1], true);
+    }
+
+    // Lead byte 0xFF or trail byte 0xFF lie outside the index: GBK assigns no character there.
+    void syllable(unsigned lead, unsigned trail)
+    {
+        const int number = (lead <= kIndexLastLead && trail <= kIndexLastTrail) ? syllableNumber(lead, trail) : 0;
+        if (number == 0)
+            return noReading();
+        const std::string_view letters = syllableLetters(number);
+        append(m_fullPinyin ? letters : letters.substr(0, 1), true);
+    }
+
+    char* m_out;
+    const bool m_fullPinyin;
+    const bool m_markMissing;
+    const bool m_keepSymbols;
+};
+
+} // namespace
+
+QByteArray BuildMnemonicCode(QByteArrayView gbkText, int options, int maxLength)
+{
+    if (options < 0 || maxLength <= 0 || gbkText.isEmpty())
+        return {};
+
+    // Bytes after the maximum length cannot change the result, so the walk stops once it is reached.
+    const qsizetype limit = maxLength;
+    QByteArray result(std::min(gbkText.size() * kMaxResultPerTextByte, limit - 1 + kMaxBytesPerPiece),
+                      Qt::Uninitialized);
+    char* const start = result.data();
+    CodeWriter writer(start, options);
+
+    const auto* text = reinterpret_cast<const unsigned char*>(gbkText.data());
+    const qsizetype size = gbkText.size();
+    for (qsizetype i = 0; i < size && writer.written(start) < limit;) {
+        const unsigned c = text[i];
+        const unsigned n = i + 1 < size ? text[i + 1] : kNoByteAfter;
+        if (c < kFirstLead || n < kFirstTrail) {
+            writer.singleByte(c);
+            i += 1;
+        } else {
+            writer.doubleByte(c, n);
+            i += 2;
+        }
+    }
+    result.truncate(std::min(writer.written(start), limit));
+    return result;
+}
+
+QString BuildMnemonicCode(const QString& text, int options, int maxLength)
+{
+    // The GBK converter writes one '?' for each character it cannot encode (a lone surrogate or a whole pair alike).
+    QStringEncoder toGbk("GBK", QStringConverter::Flag::Stateless);
+    const QByteArray gbk = toGbk(text);
+    const QByteArray code = BuildMnemonicCode(QByteArrayView(gbk), options, maxLength);
+    // Codes are ASCII unless symbols are kept; only then may they hold GBK bytes to read back.
+    if (std::none_of(code.begin(), code.end(), [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; }))
+        return QString::fromLatin1(code);
+    QStringDecoder fromGbk("GBK", QStringConverter::Flag::Stateless);
+    return fromGbk(code);
+}
+
+} // namespace mnemonic
