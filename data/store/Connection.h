@@ -17,7 +17,7 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // "sqlite:<path>" opens that SQLite file; anything else is an ODBC connection string.
+    // "sqlite:<path>" opens that SQLite file (which must exist); anything else is an ODBC connection string.
     static QString sqliteConnectionString(const QString& path);
 
     // Disconnects, takes the new connection string and connects. Throws DatabaseError with the driver's message.
@@ -35,7 +35,8 @@ public:
     void rollback();
     bool inTransaction() const;
     bool abortsTransactionOnError() const;
-    void savepoint();            // marks the point a refused statement goes back to
+    // One savepoint at a time, inside a transaction: SAVEPOINT/RELEASE/ROLLBACK TO, or SQL Server's SAVE TRANSACTION.
+    void savepoint(); // marks the point a refused statement goes back to
     void releaseSavepoint();
     void rollbackToSavepoint();
 
@@ -44,6 +45,7 @@ public:
 private:
     std::unique_ptr<ConnectionBackend> backend_;
     QString connectionString_;
+    bool inTransaction_ = false;
 };
 
 } // namespace data

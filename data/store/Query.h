@@ -29,22 +29,25 @@ public:
     QString sqlText() const;              // every line followed by CR LF, the last one too
     QStringList parameterNames() const;   // rebuilt whenever the text changes
 
-    // Binding by name, case-insensitive; a name the text lacks throws DatabaseError.
+    // Binding by name (with or without the colon), case-insensitive; a name the text lacks throws DatabaseError.
+    // Changing the text drops the values bound so far; running a statement with a parameter left unbound throws.
     void bindText(const QString& name, const QString& value); // an empty text stays empty, never NULL
     void bindInteger16(const QString& name, qint16 value);
     void bindDouble(const QString& name, double value);
 
+    // Kept for callers that set it: statements are prepared once per text on every connection anyway.
     void setPrepared(bool prepared);
 
     // A select: the whole result is fetched; right after opening, the row count is exact and the current row is
-    // the first.
+    // the first. A connection that is down is connected first (one attempt).
     void open();
     bool isOpen() const;
     int rowCount() const;
     void first();
     void next();
     bool eof() const;
-    // NULL reads as "", a number as its decimal text; a column the result lacks throws DatabaseError.
+    // NULL reads as "", a number as its decimal text; a column the result lacks throws DatabaseError. Column names
+    // are matched case-insensitively (PostgreSQL reports unquoted names in lower case).
     QString fieldText(const QString& column) const;
 
     // A statement that returns no rows.

@@ -7,8 +7,8 @@ namespace data {
 
 class Connection;
 
-QString programFolder();   // folder of the running program, with a trailing '/'
-QString computerName();    // at most 128 bytes; empty when it cannot be read
+QString programFolder(); // folder of the running program, with a trailing '/'
+QString computerName();  // at most 128 bytes; empty when it cannot be read
 QString storeFilePath(const QString& programFolder);
 
 // The connection string for the store, chosen once by the existence of the store file: an SQLite file by its

@@ -1,5 +1,6 @@
 #pragma once
-// The statements the importer sends to the store, as the store's own system expects them.
+// The statements the importer sends to the store, as the store's own system expects them. Inline, so that they
+// are ready before any other static object that uses them.
 
 #include <QString>
 
@@ -7,13 +8,19 @@ namespace data::statements {
 
 // Product types: aa is the integer 0.
 inline const QString kProductTypes = QStringLiteral("select * from ProdKind where leve=:aa");
-// Categories of a type: aa is "%CF%", ab the type's kinid. Kinds with a NULL Parent would make NOT IN false for
-// every row, so they are kept out of the subquery.
-extern const QString kCategories;
+// Categories of a type: aa is "%CF%", ab the type's kinid. Kinds with a NULL Parent (top-level kinds) would make
+// NOT IN false for every row, so only real parents are kept in the subquery.
+inline const QString kCategories = QStringLiteral(
+    "select * from ProdKind where(kinid not like :aa)and kinid not in(select Parent from ProdKind where Parent is "
+    "not null) and SRemark=:ab");
 // Code letter probe: aa is a letter followed by "%".
 inline const QString kCodeLetterProbe = QStringLiteral("select Cpxm_bm from Cpxm where Cpxm_bm like :aa");
 // The product insert, sent as these two lines.
-extern const QString kInsertClause;
-extern const QString kValuesClause;
+inline const QString kInsertClause = QStringLiteral(
+    "insert into Cpxm(Cpxm_bm,Cpxm_mc,Cpxm_jp,Cpxm_dw,Cpxm_ysdj,Cpxm_cbdj,CPxm_sl,Cpxm_zdzk,Cpxm_Bkind,Cpxm_ckbm,"
+    "Cpxm_fdbh,Cpxm_kybm,Cpxm_kymc,Cpxm_Skind,Cpxm_tcms,Cpxm_tcbl,Cpxm_tcfs,Cpxm_jhdj,Cpxm_fw,Cpzk)");
+inline const QString kValuesClause = QStringLiteral(
+    " values(:Cpxm_bm,:Cpxm_mc,:Cpxm_jp,:Cpxm_dw,:Cpxm_ysdj,:Cpxm_cbdj,:CPxm_sl,:Cpxm_zdzk,:Cpxm_Bkind,:Cpxm_ckbm,"
+    ":Cpxm_fdbh,:Cpxm_kybm,:Cpxm_kymc,:Cpxm_Skind,:Cpxm_tcms,:Cpxm_tcbl,:Cpxm_tcfs,:Cpxm_jhdj,:Cpxm_fw,:Cpzk)");
 
 } // namespace data::statements
