@@ -1,0 +1,13 @@
+#pragma once
+// The application-wide hourglass for as long as the object lives, whatever way the scope is left.
+
+#include <QApplication>
+
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};

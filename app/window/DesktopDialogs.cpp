@@ -1,0 +1,41 @@
+#include "DesktopDialogs.h"
+
+#include "WorkbookFileDialog.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+void DesktopDialogs::showInformation(QWidget* owner, const QString& caption, const QString& text, const QString& detail)
+{
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, owner);
+    if (!detail.isEmpty())
+        box.setDetailedText(detail);
+    box.exec();
+}
+
+void DesktopDialogs::showError(QWidget* owner, const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+std::optional<QString> DesktopDialogs::chooseWorkbook(QWidget* owner, const QString& startFile)
+{
+    const auto dialog = makeWorkbookFileDialog(owner, startFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog->selectedFiles().constFirst();
+}
+
+bool DesktopDialogs::openWithDesktop(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+void DesktopDialogs::requestQuit()
+{
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The real message boxes, file dialog, shell "open" and quit request of the import window.
+
+#include "WindowDialogs.h"
+
+class DesktopDialogs final : public WindowDialogs
+{
+public:
+    void showInformation(QWidget* owner, const QString& caption, const QString& text,
+                         const QString& detail = {}) override;
+    void showError(QWidget* owner, const QString& caption, const QString& text) override;
+    std::optional<QString> chooseWorkbook(QWidget* owner, const QString& startFile) override;
+    bool openWithDesktop(const QUrl& url) override;
+    void requestQuit() override;
+};

@@ -1,0 +1,277 @@
+#include "TFmain.h"
+
+#include "BusyCursor.h"
+#include "ChineseFonts.h"
+#include "DesktopDialogs.h"
+#include "DockingPanel.h"
+#include "ErrorReport.h"
+#include "InputBlocker.h"
+#include "KindComboBox.h"
+#include "MenuDropButton.h"
+#include "StatusLinkLabel.h"
+#include "StoreConnection.h"
+#include "StyledButton.h"
+#include "TransparentLabel.h"
+#include "WindowDialogs.h"
+#include "WindowImportReporter.h"
+#include "WindowResources.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+const QString kNoticeCaption = QStringLiteral("系统提示");
+const QString kExampleWorkbook = QStringLiteral("商品信息导入格式事例.xls");
+const QString kLogFile = QStringLiteral("log.txt");
+constexpr QColor kLabelRed{255, 0, 0};
+constexpr QSize kClientSize{413, 237};
+
+} // namespace
+
+TFmain::TFmain(QWidget* parent) : TFmain(std::make_unique<DesktopDialogs>(), data::programFolder(), parent) {}
+
+TFmain::TFmain(std::unique_ptr<WindowDialogs> dialogs, const QString& programFolder, QWidget* parent)
+    : QWidget(parent), dialogs_(std::move(dialogs)),
+      programFolder_(programFolder), session_{ADOCon, ADOQuery2, SubKinds, programFolder + kLogFile, {}, {}}
+{
+    setObjectName(QStringLiteral("Fmain"));
+    setWindowTitle(QStringLiteral("商品资料批量导入"));
+    setWindowIcon(programIcon());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    QFont face(QString::fromUtf16(kWindowFontFamily));
+    face.setPixelSize(kWindowFontPixels);
+    setFont(face);
+    resize(kClientSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    createControls();
+    FormCreate();
+}
+
+TFmain::~TFmain() = default;
+
+void TFmain::createControls()
+{
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(backgroundPicture());
+    Image1->setScaledContents(true);
+
+    RzPanel1 = new DockingPanel(this);
+    RzPanel1->setObjectName(QStringLiteral("RzPanel1"));
+
+    const auto label = [this](const char* name, const QString& text, int x, int y, int w) {
+        auto* l = new TransparentLabel(text, kLabelRed, RzPanel1);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(x, y, w, 12);
+        return l;
+    };
+    RzLabel1 = label("RzLabel1", QStringLiteral("Excel文件："), 24, 40, 66);
+    RzLabel2 = label("RzLabel2", QStringLiteral("薄名：（必须正确）"), 232, 40, 108);
+    RzLabel3 = label("RzLabel3", QStringLiteral("药品类别选择："), 16, 123, 84);
+    RzLabel4 = label("RzLabel4", QStringLiteral("药品类型选择："), 15, 81, 84);
+
+    const auto button = [this](const char* name, const QString& text, int x, int y, int w) {
+        auto* b = new StyledButton(text, RzPanel1);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(x, y, w, 25);
+        return b;
+    };
+    RzBitBtn1 = button("RzBitBtn1", QStringLiteral("确定"), 80, 168, 75);
+    RzBitBtn2 = button("RzBitBtn2", QStringLiteral("关闭"), 264, 168, 75);
+    RzBitBtn3 = button("RzBitBtn3", QStringLiteral("。。。"), 337, 52, 46);
+
+    excel = new QLineEdit(RzPanel1);
+    excel->setObjectName(QStringLiteral("excel"));
+    excel->setGeometry(16, 55, 217, 20);
+    RzEdit2 = new QLineEdit(QStringLiteral("Sheet1"), RzPanel1);
+    RzEdit2->setObjectName(QStringLiteral("RzEdit2"));
+    RzEdit2->setGeometry(232, 55, 105, 20);
+
+    splb_com = new KindComboBox(RzPanel1);
+    splb_com->setObjectName(QStringLiteral("splb_com"));
+    splb_com->setGeometry(16, 138, 209, 20);
+
+    ProgressBar1 = new QProgressBar(RzPanel1);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->hide();
+    RzPanel1->dock(ProgressBar1, Qt::BottomEdge, 16);
+
+    RzPanel2 = new DockingPanel(RzPanel1);
+    RzPanel2->setObjectName(QStringLiteral("RzPanel2"));
+    RzPanel1->dock(RzPanel2, Qt::TopEdge, 34);
+    RzURLLabel1 = new StatusLinkLabel(QStringLiteral("点此查看错误的药物信息"), RzPanel2);
+    RzURLLabel1->setObjectName(QStringLiteral("RzURLLabel1"));
+    RzURLLabel1->hide();
+    // 12 pixels fit "宋体" with its underline; a substitute face with a taller line gets its own line height, so
+    // the underline is not cut off.
+    RzPanel2->dock(RzURLLabel1, Qt::BottomEdge, std::max(12, RzURLLabel1->fontMetrics().height()));
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction* N2 = PopupMenu1->addAction(QStringLiteral("模板事例"));
+    N2->setObjectName(QStringLiteral("N2"));
+    RzMenuButton1 = new MenuDropButton(QStringLiteral("Excel模板"), PopupMenu1, RzPanel1);
+    RzMenuButton1->setObjectName(QStringLiteral("RzMenuButton1"));
+    RzMenuButton1->setGeometry(312, 118, 78, 25);
+
+    // Never shown. The error log's lines live in the run's session (session().errorLog); copying a long log into
+    // this hidden box after every run would cost more than the repaints of the whole run.
+    Memo1 = new QPlainTextEdit(RzPanel1);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(8, 184, 57, 17);
+    Memo1->setReadOnly(true);
+    Memo1->hide();
+
+    RzComboBox1 = new KindComboBox(RzPanel1);
+    RzComboBox1->setObjectName(QStringLiteral("RzComboBox1"));
+    RzComboBox1->setGeometry(15, 96, 209, 20);
+
+    QWidget::setTabOrder(RzBitBtn1, RzBitBtn2);
+    QWidget::setTabOrder(RzBitBtn2, RzBitBtn3);
+    QWidget::setTabOrder(RzBitBtn3, excel);
+    QWidget::setTabOrder(excel, RzEdit2);
+    QWidget::setTabOrder(RzEdit2, splb_com);
+    QWidget::setTabOrder(splb_com, RzMenuButton1);
+    QWidget::setTabOrder(RzMenuButton1, Memo1);
+    QWidget::setTabOrder(Memo1, RzComboBox1);
+
+    connect(RzBitBtn1, &QPushButton::clicked, this, &TFmain::RzBitBtn1Click);
+    connect(RzBitBtn2, &QPushButton::clicked, this, &TFmain::RzBitBtn2Click);
+    connect(RzBitBtn3, &QPushButton::clicked, this, &TFmain::RzBitBtn3Click);
+    connect(N2, &QAction::triggered, this, &TFmain::N2Click);
+    connect(RzComboBox1, &KindComboBox::picked, this, &TFmain::RzComboBox1Select);
+    connect(RzURLLabel1, &StatusLinkLabel::clicked, this, &TFmain::RzURLLabel1Click);
+
+    RzBitBtn1->setFocus(Qt::OtherFocusReason);
+}
+
+void TFmain::FormCreate()
+{
+    const QString computer = data::computerName();
+    try {
+        data::connectStore(ADOCon, programFolder_, computer);
+        storeConnected_ = true;
+    } catch (const std::exception& e) {
+        dialogs_->showInformation(this, kNoticeCaption, QStringLiteral("数据连接失败！"), QString::fromUtf8(e.what()));
+        dialogs_->requestQuit();
+    }
+    loadProductTypes();
+    // The code letters "A" to "Z" belong to the import run, which tries them in that order.
+}
+
+void TFmain::loadProductTypes()
+{
+    RzComboBox1->clear();
+    // After a failed connection the store is not tried a second time: that would only hold start-up for another
+    // connection time-out before the program ends.
+    if (!storeConnected_)
+        return;
+    data::loadProductTypes(ADOQuery2, KindIds);
+    RzComboBox1->addItems(KindIds.names);
+    RzComboBox1->setCurrentIndex(-1);
+}
+
+void TFmain::RzComboBox1Select(int index)
+{
+    guarded([this, index] {
+        if (index < 0 || index >= KindIds.kindIds.size())
+            return;
+        const QString shownText = splb_com->currentText();
+        data::loadCategories(ADOQuery2, KindIds.kindIds.at(index), SubKinds);
+        splb_com->clear();
+        splb_com->addItems(SubKinds.names);
+        // No category is chosen after a reload, whatever the edit field still shows.
+        splb_com->setCurrentIndex(-1);
+        splb_com->setEditText(shownText);
+    });
+}
+
+int TFmain::selectedCategoryIndex() const
+{
+    // An entry counts as chosen only while the edit field still shows it; a text typed over it chooses nothing.
+    const int index = splb_com->currentIndex();
+    if (index >= 0 && splb_com->itemText(index) == splb_com->currentText())
+        return index;
+    return -1;
+}
+
+void TFmain::RzBitBtn1Click()
+{
+    guarded([this] {
+        const importer::ImportRequest request{excel->text(), RzEdit2->text(), splb_com->currentText(),
+                                              selectedCategoryIndex()};
+        WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com});
+        const InputBlocker noInputWhileRunning(this);
+        lastOutcome_ = importer::runImport(session_, request, reporter);
+    });
+}
+
+void TFmain::RzBitBtn2Click()
+{
+    close();
+}
+
+void TFmain::RzBitBtn3Click()
+{
+    guarded([this] {
+        const std::optional<QString> chosen = dialogs_->chooseWorkbook(this, lastConfirmedWorkbook_);
+        if (!chosen)
+            return;
+        lastConfirmedWorkbook_ = *chosen;
+        excel->setText(QDir::toNativeSeparators(*chosen));
+    });
+}
+
+void TFmain::N2Click()
+{
+    guarded([this] {
+        const BusyCursor busy;
+        // Whatever the desktop makes of it is its own business: a missing file shows nothing from us.
+        dialogs_->openWithDesktop(QUrl::fromLocalFile(programFolder_ + kExampleWorkbook));
+    });
+}
+
+void TFmain::RzURLLabel1Click()
+{
+    guarded([this] {
+        const QString path = programFolder_ + kLogFile;
+        if (QFileInfo::exists(path))
+            dialogs_->openWithDesktop(QUrl::fromLocalFile(path));
+    });
+}
+
+void TFmain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Image1->setGeometry(rect());
+    RzPanel1->setGeometry(rect());
+}
+
+void TFmain::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        reportEscapedError(*dialogs_, this, QString::fromUtf8(e.what()));
+    } catch (...) {
+        reportEscapedError(*dialogs_, this, QStringLiteral("未知错误"));
+    }
+}

@@ -1,0 +1,97 @@
+#pragma once
+// The import window "商品资料批量导入": a workbook, a worksheet name, a product type and a category, and the OK
+// button that imports every row of the sheet into the store. The controls keep the names the clerk's manual and
+// the store's own system use for them (RzBitBtn1 is OK, splb_com the category list, ...).
+
+#include "Connection.h"
+#include "ImportRun.h"
+#include "ProductKinds.h"
+#include "Query.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class DockingPanel;
+class KindComboBox;
+class MenuDropButton;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class StatusLinkLabel;
+class StyledButton;
+class WindowDialogs;
+
+class TFmain : public QWidget
+{
+    Q_OBJECT
+public:
+    // The program's window: real dialogs, the folder of the running program.
+    explicit TFmain(QWidget* parent = nullptr);
+    // programFolder ends with '/': the store, the example workbook and log.txt are found there.
+    TFmain(std::unique_ptr<WindowDialogs> dialogs, const QString& programFolder, QWidget* parent = nullptr);
+    ~TFmain() override;
+
+    QString programFolder() const { return programFolder_; }
+    bool storeConnected() const { return storeConnected_; }
+    const data::ProductTypeList& productTypes() const { return KindIds; }
+    const data::CategoryList& categories() const { return SubKinds; }
+    const importer::ImportSession& session() const { return session_; }
+    const importer::ImportOutcome& lastOutcome() const { return lastOutcome_; }
+
+public slots:
+    void RzBitBtn1Click();             // OK: one import run
+    void RzBitBtn2Click();             // Close
+    void RzBitBtn3Click();             // browse for the workbook
+    void N2Click();                    // PopupMenu1 "模板事例": open the example workbook
+    void RzComboBox1Select(int index); // a product type chosen: load its categories
+    void RzURLLabel1Click();           // the status line: open log.txt
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createControls();
+    void FormCreate();
+    void loadProductTypes();
+    int selectedCategoryIndex() const;
+    // Runs a handler; an error it lets through reaches the default error report and the window goes on.
+    void guarded(const std::function<void()>& handler);
+
+    std::unique_ptr<WindowDialogs> dialogs_;
+    QString programFolder_;
+    QString lastConfirmedWorkbook_; // where the workbook picker starts: its last confirmed file in this run
+
+    data::Connection ADOCon;
+    data::Query ADOQuery2{ADOCon};
+    bool storeConnected_ = false;
+    data::ProductTypeList KindIds; // names of RzComboBox1 and their kinids
+    data::CategoryList SubKinds;   // names of splb_com, SubKindRemarks and SubKindIds
+    importer::ImportSession session_;
+    importer::ImportOutcome lastOutcome_;
+
+    // Controls, back to front; owned through their Qt parents.
+    QLabel* Image1 = nullptr;
+    DockingPanel* RzPanel1 = nullptr;
+    QLabel* RzLabel1 = nullptr;
+    QLabel* RzLabel2 = nullptr;
+    QLabel* RzLabel3 = nullptr;
+    QLabel* RzLabel4 = nullptr;
+    StyledButton* RzBitBtn1 = nullptr;
+    StyledButton* RzBitBtn2 = nullptr;
+    StyledButton* RzBitBtn3 = nullptr;
+    QLineEdit* excel = nullptr;
+    QLineEdit* RzEdit2 = nullptr;
+    KindComboBox* splb_com = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    DockingPanel* RzPanel2 = nullptr;
+    StatusLinkLabel* RzURLLabel1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    MenuDropButton* RzMenuButton1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    KindComboBox* RzComboBox1 = nullptr;
+};

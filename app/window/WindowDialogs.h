@@ -1,0 +1,29 @@
+#pragma once
+// What the import window asks of the desktop: its message boxes, the workbook picker, the shell's "open" and the
+// quit request. The program uses DesktopDialogs; the window tests record the calls instead of blocking on them.
+
+#include <QString>
+
+#include <optional>
+
+class QUrl;
+class QWidget;
+
+class WindowDialogs
+{
+public:
+    virtual ~WindowDialogs() = default;
+
+    // A modal information box with one OK button, owned by owner. detail, when not empty, is the technical cause
+    // behind the message, offered for reading without crowding the message itself.
+    virtual void showInformation(QWidget* owner, const QString& caption, const QString& text,
+                                 const QString& detail = {}) = 0;
+    // A modal error box with one OK button, owned by owner.
+    virtual void showError(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // The open-file dialog for a workbook, starting at startFile. The confirmed path, or nothing when cancelled.
+    virtual std::optional<QString> chooseWorkbook(QWidget* owner, const QString& startFile) = 0;
+    // The desktop's default program for url; false when none could be started.
+    virtual bool openWithDesktop(const QUrl& url) = 0;
+    // Ends the program as soon as the event loop reads the request.
+    virtual void requestQuit() = 0;
+};

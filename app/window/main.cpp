@@ -1,0 +1,19 @@
+// product-import: the import window.
+
+#include "ChineseFonts.h"
+#include "QtChineseTexts.h"
+#include "TFmain.h"
+#include "WindowResources.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    installChineseFontSubstitutes();
+    installQtChineseTexts();
+    QApplication::setWindowIcon(programIcon());
+    TFmain window;
+    window.show();
+    return QApplication::exec();
+}

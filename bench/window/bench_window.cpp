@@ -1,0 +1,166 @@
+// bench_window WORKBOOK [--sheet NAME] [--category KINID]
+// Imports WORKBOOK three ways into fresh demo stores and prints the wall time of each:
+//   window  the real window (OK pressed), repainting its status line and bar as the rows go;
+//   engine  the same run in this process with a reporter that shows nothing;
+//   cli     product-import-cli import, a process of its own (start-up included).
+// Runs on the platform Qt picks (QT_QPA_PLATFORM=offscreen works without a display).
+
+#include "ChineseFonts.h"
+#include "Connection.h"
+#include "DemoStore.h"
+#include "ImportRun.h"
+#include "ProductKinds.h"
+#include "Query.h"
+#include "StoreConnection.h"
+#include "TFmain.h"
+#include "WindowDialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+class SilentDialogs final : public WindowDialogs
+{
+public:
+    QStringList shown;
+    void showInformation(QWidget*, const QString&, const QString& text, const QString&) override { shown << text; }
+    void showError(QWidget*, const QString&, const QString& text) override { shown << text; }
+    std::optional<QString> chooseWorkbook(QWidget*, const QString&) override { return std::nullopt; }
+    bool openWithDesktop(const QUrl&) override { return false; }
+    void requestQuit() override {}
+};
+
+class SilentReporter final : public importer::ImportReporter
+{
+public:
+    void showNotice(importer::ImportNotice, const QString&, const QString&) override {}
+    void setBusy(bool) override {}
+    void setStatusText(const QString& text) override { status = text; }
+    void setStatusVisible(bool) override {}
+    void setProgressVisible(bool) override {}
+    void setProgressRange(int, int) override {}
+    void setProgressPosition(int) override {}
+    void repaintNow() override { ++repaints; }
+    QString status;
+    int repaints = 0;
+};
+
+QString freshFolder(const QTemporaryDir& root, const QString& name)
+{
+    const QString folder = root.filePath(name) + u'/';
+    data::createDemoStore(data::storeFilePath(folder));
+    return folder;
+}
+
+int categoryIndexOf(const data::CategoryList& categories, const QString& kinid)
+{
+    return int(categories.kindIds.indexOf(kinid));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    installChineseFontSubstitutes();
+    QTextStream out(stdout);
+    QStringList args = QApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        QTextStream(stderr) << "usage: bench_window WORKBOOK [--sheet NAME] [--category KINID]\n";
+        return 2;
+    }
+    const QString workbook = QFileInfo(args.takeFirst()).absoluteFilePath();
+    QString sheet = QStringLiteral("Sheet1");
+    QString typeKinid = QStringLiteral("01");
+    QString categoryKinid = QStringLiteral("0102");
+    for (int i = 0; i + 1 < args.size(); i += 2) {
+        if (args[i] == u"--sheet")
+            sheet = args[i + 1];
+        else if (args[i] == u"--category")
+            categoryKinid = args[i + 1];
+    }
+    QTemporaryDir root;
+
+    // The window.
+    double windowSeconds = 0;
+    QString windowStatus;
+    {
+        auto dialogs = std::make_unique<SilentDialogs>();
+        SilentDialogs* shown = dialogs.get();
+        TFmain window(std::move(dialogs), freshFolder(root, QStringLiteral("window")));
+        window.show();
+        QApplication::processEvents();
+        auto* types = window.findChild<QComboBox*>(QStringLiteral("RzComboBox1"));
+        types->setCurrentIndex(int(window.productTypes().kindIds.indexOf(typeKinid)));
+        window.RzComboBox1Select(types->currentIndex());
+        auto* categories = window.findChild<QComboBox*>(QStringLiteral("splb_com"));
+        categories->setCurrentIndex(categoryIndexOf(window.categories(), categoryKinid));
+        window.findChild<QLineEdit*>(QStringLiteral("excel"))->setText(workbook);
+        window.findChild<QLineEdit*>(QStringLiteral("RzEdit2"))->setText(sheet);
+        QElapsedTimer timer;
+        timer.start();
+        window.RzBitBtn1Click();
+        windowSeconds = timer.nsecsElapsed() / 1e9;
+        windowStatus = window.findChild<QLabel*>(QStringLiteral("RzURLLabel1"))->text();
+        if (!shown->shown.isEmpty())
+            out << "window showed: " << shown->shown.join(QStringLiteral(" | ")) << '\n';
+    }
+
+    // The engine without a window.
+    double engineSeconds = 0;
+    SilentReporter silent;
+    {
+        const QString folder = freshFolder(root, QStringLiteral("engine"));
+        data::Connection store;
+        data::connectStore(store, folder, QString());
+        data::Query query(store);
+        data::CategoryList categories;
+        data::loadCategories(query, typeKinid, categories);
+        importer::ImportSession session{store, query, categories, folder + QStringLiteral("log.txt"), {}, {}};
+        const importer::ImportRequest request{workbook, sheet, categoryKinid,
+                                              categoryIndexOf(categories, categoryKinid)};
+        QElapsedTimer timer;
+        timer.start();
+        importer::runImport(session, request, silent);
+        engineSeconds = timer.nsecsElapsed() / 1e9;
+    }
+
+    // The command line.
+    double cliSeconds = -1;
+    {
+        const QString folder = freshFolder(root, QStringLiteral("cli"));
+        QProcess cli;
+        QElapsedTimer timer;
+        timer.start();
+        cli.start(QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("product-import-cli")),
+                  {QStringLiteral("import"), workbook, QStringLiteral("--category"), categoryKinid,
+                   QStringLiteral("--sheet"), sheet, QStringLiteral("--store"), data::storeFilePath(folder),
+                   QStringLiteral("--log"), folder + QStringLiteral("log.txt")});
+        if (cli.waitForFinished(600000) && cli.exitStatus() == QProcess::NormalExit)
+            cliSeconds = timer.nsecsElapsed() / 1e9;
+        out << "cli said: " << QString::fromUtf8(cli.readAllStandardOutput()).trimmed() << " (exit " << cli.exitCode()
+            << ")\n";
+    }
+
+    out << "platform: " << QGuiApplication::platformName() << '\n';
+    out << "window status: " << windowStatus << '\n';
+    out << "engine status: " << silent.status << " (" << silent.repaints << " repaint requests)\n";
+    out << QStringLiteral("window %1 s, engine %2 s, cli %3 s; window/cli %4, window/engine %5\n")
+               .arg(windowSeconds, 0, 'f', 3)
+               .arg(engineSeconds, 0, 'f', 3)
+               .arg(cliSeconds, 0, 'f', 3)
+               .arg(cliSeconds > 0 ? windowSeconds / cliSeconds : 0, 0, 'f', 2)
+               .arg(windowSeconds / engineSeconds, 0, 'f', 2);
+    return 0;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The window's dialogs for tests: every box, dialog, shell call and quit request is recorded instead of shown, and
+// the workbook picker answers from a queue.
+
+#include "WindowDialogs.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QList>
+#include <QUrl>
+#include <QWidget>
+
+#include <deque>
+#include <stdexcept>
+
+struct RecordedBox
+{
+    QWidget* owner = nullptr;
+    QString caption;
+    QString text;
+    QString detail;
+    QWidget* focusWhenShown = nullptr;
+};
+
+struct RecordedOpen
+{
+    QUrl url;
+    bool hourglassWhileOpening = false;
+};
+
+class RecordingDialogs final : public WindowDialogs
+{
+public:
+    QList<RecordedBox> informations;
+    QList<RecordedBox> errors;
+    QStringList pickerStartFiles;
+    std::deque<std::optional<QString>> pickerAnswers; // nothing left: the picker is cancelled
+    QList<RecordedOpen> opened;
+    bool failOpening = false; // the shell call throws, as a broken desktop might
+    int quitRequests = 0;
+
+    void showInformation(QWidget* owner, const QString& caption, const QString& text, const QString& detail) override
+    {
+        informations.append({owner, caption, text, detail, QApplication::focusWidget()});
+    }
+    void showError(QWidget* owner, const QString& caption, const QString& text) override
+    {
+        errors.append({owner, caption, text, {}, QApplication::focusWidget()});
+    }
+    std::optional<QString> chooseWorkbook(QWidget*, const QString& startFile) override
+    {
+        pickerStartFiles << startFile;
+        if (pickerAnswers.empty())
+            return std::nullopt;
+        auto answer = pickerAnswers.front();
+        pickerAnswers.pop_front();
+        return answer;
+    }
+    bool openWithDesktop(const QUrl& url) override
+    {
+        const QCursor* cursor = QApplication::overrideCursor();
+        opened.append({url, cursor && cursor->shape() == Qt::WaitCursor});
+        if (failOpening)
+            throw std::runtime_error("no program opens this file");
+        return true;
+    }
+    void requestQuit() override { ++quitRequests; }
+};

@@ -1,0 +1,753 @@
+// The import window as a clerk uses it: the real window, offscreen, on a real SQLite demo store and real workbooks.
+// Message boxes, the file dialog and the shell are recorded instead of shown.
+
+#include "ErrorReport.h"
+#include "ChineseFonts.h"
+#include "RecordingDialogs.h"
+#include "StyledButton.h"
+#include "TFmain.h"
+#include "TestPaths.h"
+
+#include "Connection.h"
+#include "DemoStore.h"
+#include "Query.h"
+#include "StoreConnection.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const QString kFiveRows = testsupport::testData(QStringLiteral("window/five-rows.xls"));
+
+// A program folder of its own for each test, with a fresh demo store in database/Member.dat.
+struct ProgramFolder
+{
+    QTemporaryDir dir;
+    QString path() const { return dir.path() + u'/'; }
+    QString file(const QString& name) const { return path() + name; }
+    void addDemoStore() const { data::createDemoStore(data::storeFilePath(path())); }
+};
+
+struct Window
+{
+    RecordingDialogs* dialogs; // owned by the window
+    std::unique_ptr<TFmain> window;
+
+    TFmain* operator->() const { return window.get(); }
+    template <class T> T* child(const char* name) const
+    {
+        T* found = window->findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("the window has no %s", name);
+        return found;
+    }
+};
+
+Window openWindow(const ProgramFolder& folder)
+{
+    auto dialogs = std::make_unique<RecordingDialogs>();
+    RecordingDialogs* recorder = dialogs.get();
+    return {recorder, std::make_unique<TFmain>(std::move(dialogs), folder.path())};
+}
+
+QStringList itemsOf(const QComboBox* box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+// Drops the list down and picks entry index with the keyboard, as a clerk does.
+void pickFromList(QComboBox* box, int index)
+{
+    box->showPopup();
+    QVERIFY(QTest::qWaitForWindowExposed(box->view()->window()));
+    box->view()->setCurrentIndex(box->model()->index(index, 0));
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    QVERIFY(!box->view()->isVisible());
+}
+
+QStringList storedCodes(const ProgramFolder& folder, const QString& pattern)
+{
+    data::Connection store;
+    store.connect(data::Connection::sqliteConnectionString(data::storeFilePath(folder.path())));
+    data::Query query(store);
+    query.setSqlText(
+        QStringLiteral("select Cpxm_bm, Cpxm_Bkind, Cpxm_Skind from Cpxm where Cpxm_bm like :aa order by Cpxm_bm"));
+    query.bindText(QStringLiteral("aa"), pattern);
+    query.open();
+    QStringList rows;
+    for (query.first(); !query.eof(); query.next()) {
+        rows << query.fieldText(QStringLiteral("Cpxm_bm")) + u' ' + query.fieldText(QStringLiteral("Cpxm_Bkind")) +
+                    u' ' + query.fieldText(QStringLiteral("Cpxm_Skind"));
+    }
+    return rows;
+}
+
+QStringList logLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (!bytes.endsWith("\r\n"))
+        return {QStringLiteral("<no CR LF at the end>")};
+    QStringDecoder gbk("GB18030");
+    QString text = gbk(bytes.chopped(2));
+    return text.split(QStringLiteral("\r\n"));
+}
+
+// Fills the window for the five-row sheet under 西药 / 青霉素类.
+void fillForFiveRows(const Window& w)
+{
+    w.child<QLineEdit>("excel")->setText(kFiveRows);
+    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(w.child<QComboBox>("splb_com"), 0);
+}
+
+// Types text as the keyboard would, one character a key press (QTest::keyClicks knows Latin-1 only).
+void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+} // namespace
+
+class ImportWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsWithTheStoresProductTypes();
+    void failedConnectionReportsAndQuits_data();
+    void failedConnectionReportsAndQuits();
+    void controlsStandWhereTheClerkExpectsThem_data();
+    void controlsStandWhereTheClerkExpectsThem();
+    void windowLook();
+    void dockedControlsFollowAResize();
+    void tabVisitsTheControlsInOrder();
+    void typeThenCategory();
+    void categoryReloadKeepsTheTextButSelectsNothing();
+    void fullRunImportsCountsAndLogs();
+    void secondRunTakesTheNextLetterWithAnEmptyBar();
+    void clicksQueuedDuringARunAreDropped();
+    void headerOnlySheet();
+    void earlyEnds_data();
+    void earlyEnds();
+    void browseConfirmedAndCancelled();
+    void templateExampleOpensBesideTheProgram();
+    void templateMenuDropsBelowItsButton();
+    void statusLineOpensTheLog();
+    void closeEndsTheWindow();
+
+private:
+    std::unique_ptr<ProgramFolder> folder_;
+};
+
+void ImportWindowTest::initTestCase()
+{
+    installChineseFontSubstitutes();
+    QVERIFY2(QFile::exists(kFiveRows), qPrintable(kFiveRows));
+}
+
+void ImportWindowTest::init()
+{
+    folder_ = std::make_unique<ProgramFolder>();
+    QVERIFY(folder_->dir.isValid());
+}
+
+void ImportWindowTest::cleanup()
+{
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    folder_.reset();
+}
+
+void ImportWindowTest::startsWithTheStoresProductTypes()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    QVERIFY(w->storeConnected());
+    QVERIFY(w.dialogs->informations.isEmpty());
+    QCOMPARE(w.dialogs->quitRequests, 0);
+    const auto* types = w.child<QComboBox>("RzComboBox1");
+    QCOMPARE(itemsOf(types), QStringList({"西药", "中成药", "中药饮片", "医疗器械", "保健食品"}));
+    QCOMPARE(w->productTypes().kindIds, QStringList({"01", "02", "03", "04", "05"}));
+    QCOMPARE(types->currentIndex(), -1);
+    QCOMPARE(types->currentText(), QString());
+    QCOMPARE(w.child<QComboBox>("splb_com")->count(), 0);
+    QCOMPARE(w.child<QLineEdit>("excel")->text(), QString());
+    QCOMPARE(w.child<QLineEdit>("RzEdit2")->text(), QStringLiteral("Sheet1"));
+}
+
+void ImportWindowTest::failedConnectionReportsAndQuits_data()
+{
+    QTest::addColumn<QByteArray>("storeFile");
+    QTest::newRow("not a database") << QByteArray("this is a shopping list, not a store\n");
+    QTest::newRow("empty file") << QByteArray();
+}
+
+void ImportWindowTest::failedConnectionReportsAndQuits()
+{
+    QFETCH(QByteArray, storeFile);
+    QVERIFY(QDir().mkpath(folder_->file(QStringLiteral("database"))));
+    QFile file(data::storeFilePath(folder_->path()));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(storeFile);
+    file.close();
+
+    const Window w = openWindow(*folder_);
+    QVERIFY(!w->storeConnected());
+    QCOMPARE(w.dialogs->informations.size(), 1);
+    const RecordedBox& box = w.dialogs->informations.constFirst();
+    QCOMPARE(box.text, QStringLiteral("数据连接失败！"));
+    QCOMPARE(box.caption, QStringLiteral("系统提示"));
+    QCOMPARE(box.owner, w.window.get());
+    QVERIFY(!box.detail.isEmpty());
+    QCOMPARE(w.dialogs->quitRequests, 1);
+    QVERIFY(w.dialogs->errors.isEmpty());
+    QCOMPARE(w.child<QComboBox>("RzComboBox1")->count(), 0);
+}
+
+void ImportWindowTest::controlsStandWhereTheClerkExpectsThem_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("Image1") << "Image1"
+                            << "Fmain" << QRect(0, 0, 413, 237) << "" << false;
+    QTest::newRow("RzPanel1") << "RzPanel1"
+                              << "Fmain" << QRect(0, 0, 413, 237) << "" << false;
+    QTest::newRow("RzLabel1") << "RzLabel1"
+                              << "RzPanel1" << QRect(24, 40, 66, 12) << "Excel文件：" << false;
+    QTest::newRow("RzLabel2") << "RzLabel2"
+                              << "RzPanel1" << QRect(232, 40, 108, 12) << "薄名：（必须正确）" << false;
+    QTest::newRow("RzLabel3") << "RzLabel3"
+                              << "RzPanel1" << QRect(16, 123, 84, 12) << "药品类别选择：" << false;
+    QTest::newRow("RzLabel4") << "RzLabel4"
+                              << "RzPanel1" << QRect(15, 81, 84, 12) << "药品类型选择：" << false;
+    QTest::newRow("RzBitBtn1") << "RzBitBtn1"
+                               << "RzPanel1" << QRect(80, 168, 75, 25) << "确定" << false;
+    QTest::newRow("RzBitBtn2") << "RzBitBtn2"
+                               << "RzPanel1" << QRect(264, 168, 75, 25) << "关闭" << false;
+    QTest::newRow("RzBitBtn3") << "RzBitBtn3"
+                               << "RzPanel1" << QRect(337, 52, 46, 25) << "。。。" << false;
+    QTest::newRow("excel") << "excel"
+                           << "RzPanel1" << QRect(16, 55, 217, 20) << "" << false;
+    QTest::newRow("RzEdit2") << "RzEdit2"
+                             << "RzPanel1" << QRect(232, 55, 105, 20) << "Sheet1" << false;
+    QTest::newRow("splb_com") << "splb_com"
+                              << "RzPanel1" << QRect(16, 138, 209, 20) << "" << false;
+    QTest::newRow("ProgressBar1") << "ProgressBar1"
+                                  << "RzPanel1" << QRect(0, 221, 413, 16) << "" << true;
+    QTest::newRow("RzPanel2") << "RzPanel2"
+                              << "RzPanel1" << QRect(0, 0, 413, 34) << "" << false;
+    QTest::newRow("RzURLLabel1") << "RzURLLabel1"
+                                 << "RzPanel2" << QRect(0, 22, 413, 12) << "点此查看错误的药物信息" << true;
+    QTest::newRow("RzMenuButton1") << "RzMenuButton1"
+                                   << "RzPanel1" << QRect(312, 118, 78, 25) << "Excel模板" << false;
+    QTest::newRow("Memo1") << "Memo1"
+                           << "RzPanel1" << QRect(8, 184, 57, 17) << "" << true;
+    QTest::newRow("RzComboBox1") << "RzComboBox1"
+                                 << "RzPanel1" << QRect(15, 96, 209, 20) << "" << false;
+}
+
+void ImportWindowTest::controlsStandWhereTheClerkExpectsThem()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    QFETCH(bool, hidden);
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    const auto* control = w->findChild<QWidget*>(name);
+    QVERIFY(control);
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    if (name == u"RzURLLabel1") {
+        // As tall as its face needs to show the underline, at least 12 pixels.
+        const int height = std::max(12, control->fontMetrics().height());
+        geometry.setTop(34 - height);
+    }
+    QCOMPARE(control->geometry(), geometry);
+    QCOMPARE(control->isHidden(), hidden);
+    if (const auto* label = qobject_cast<const QLabel*>(control); label && name != u"Image1")
+        QCOMPARE(label->text(), text);
+    else if (const auto* button = qobject_cast<const QPushButton*>(control))
+        QCOMPARE(button->text(), text);
+    else if (const auto* edit = qobject_cast<const QLineEdit*>(control))
+        QCOMPARE(edit->text(), text);
+    else if (const auto* box = qobject_cast<const QComboBox*>(control))
+        QCOMPARE(box->currentText(), text);
+    if (name.startsWith(u"RzLabel"))
+        QCOMPARE(control->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+}
+
+void ImportWindowTest::windowLook()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    QCOMPARE(w->objectName(), QStringLiteral("Fmain"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("商品资料批量导入"));
+    QCOMPARE(w->size(), QSize(413, 237));
+    QVERIFY(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(w->font().family(), QStringLiteral("宋体"));
+    QCOMPARE(w->font().pixelSize(), 12);
+    for (int size : {16, 24, 32, 48, 64, 72, 96, 128})
+        QVERIFY2(w->windowIcon().availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
+
+    const auto* status = w.child<QLabel>("RzURLLabel1");
+    QCOMPARE(status->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    QVERIFY(status->font().bold());
+    QVERIFY(status->font().underline());
+    QCOMPARE(status->font().pixelSize(), 12);
+    QCOMPARE(status->alignment(), Qt::AlignCenter);
+    QCOMPARE(status->cursor().shape(), Qt::PointingHandCursor);
+
+    // The background picture shows through around the labels and the panels, and the buttons are pink.
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    const QImage shot = w->grab().toImage();
+    const QColor besideLabel = shot.pixelColor(300, 10);
+    QVERIFY2(besideLabel.red() > 240 && besideLabel.green() > 190 && besideLabel.green() < 250 &&
+                 besideLabel.blue() > 210 && besideLabel.red() > besideLabel.green(),
+             qPrintable(besideLabel.name()));
+    QCOMPARE(shot.pixelColor(84, 180), kButtonFace);
+}
+
+void ImportWindowTest::dockedControlsFollowAResize()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    w->resize(600, 320);
+    QCOMPARE(w.child<QWidget>("Image1")->geometry(), QRect(0, 0, 600, 320));
+    QCOMPARE(w.child<QWidget>("RzPanel1")->geometry(), QRect(0, 0, 600, 320));
+    QCOMPARE(w.child<QWidget>("ProgressBar1")->geometry(), QRect(0, 304, 600, 16));
+    QCOMPARE(w.child<QWidget>("RzPanel2")->geometry(), QRect(0, 0, 600, 34));
+    const int statusHeight = std::max(12, w.child<QWidget>("RzURLLabel1")->fontMetrics().height());
+    QCOMPARE(w.child<QWidget>("RzURLLabel1")->geometry(), QRect(0, 34 - statusHeight, 600, statusHeight));
+    QCOMPARE(w.child<QWidget>("RzBitBtn1")->geometry(), QRect(80, 168, 75, 25));
+}
+
+void ImportWindowTest::tabVisitsTheControlsInOrder()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    w.child<QWidget>("RzBitBtn1")->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 9; ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        // The edit field of a combo box stands for the box.
+        if (qobject_cast<QComboBox*>(focus->parentWidget()))
+            focus = focus->parentWidget();
+        visited << focus->objectName();
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    QCOMPARE(visited, QStringList({"RzBitBtn1", "RzBitBtn2", "RzBitBtn3", "excel", "RzEdit2", "splb_com",
+                                   "RzMenuButton1", "RzComboBox1", "RzBitBtn1"}));
+}
+
+void ImportWindowTest::typeThenCategory()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    auto* types = w.child<QComboBox>("RzComboBox1");
+    auto* categories = w.child<QComboBox>("splb_com");
+
+    pickFromList(types, 0); // 西药
+    QCOMPARE(itemsOf(categories), QStringList({"青霉素类", "头孢菌素类", "解热镇痛药", "消化系统用药"}));
+    QCOMPARE(w->categories().kindIds, QStringList({"010101", "010102", "0102", "0103"}));
+    QCOMPARE(w->categories().remarks, QStringList({"XY11", "XY12", "XY2", "XY3"}));
+
+    // An arrow key on the closed box moves to the next type and loads its categories.
+    types->setFocus();
+    QTest::keyClick(types, Qt::Key_Down); // 中成药
+    QCOMPARE(types->currentIndex(), 1);
+    QCOMPARE(itemsOf(categories), QStringList({"感冒类", "清热解毒类"}));
+
+    // Typing a type's name does not load its categories.
+    types->lineEdit()->selectAll();
+    typeText(types, QStringLiteral("医疗器械"));
+    QTest::keyClick(types, Qt::Key_Return);
+    w.child<QWidget>("excel")->setFocus();
+    QCOMPARE(itemsOf(categories), QStringList({"感冒类", "清热解毒类"}));
+
+    // Choosing the same type twice reloads the same categories; a type without categories empties the list.
+    pickFromList(types, 1);
+    QCOMPARE(itemsOf(categories), QStringList({"感冒类", "清热解毒类"}));
+    pickFromList(types, 4); // 保健食品
+    QCOMPARE(categories->count(), 0);
+    QVERIFY(w.dialogs->errors.isEmpty());
+}
+
+void ImportWindowTest::categoryReloadKeepsTheTextButSelectsNothing()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    auto* types = w.child<QComboBox>("RzComboBox1");
+    auto* categories = w.child<QComboBox>("splb_com");
+    pickFromList(types, 1);
+    pickFromList(categories, 1);
+    QCOMPARE(categories->currentText(), QStringLiteral("清热解毒类"));
+
+    pickFromList(types, 2); // 中药饮片
+    QCOMPARE(itemsOf(categories), QStringList({"根茎类", "花叶类"}));
+    QCOMPARE(categories->currentIndex(), -1);
+    QCOMPARE(categories->currentText(), QStringLiteral("清热解毒类"));
+
+    // An import now is refused: the text names no category of the list, and nothing is read at index -1.
+    w.child<QLineEdit>("excel")->setText(kFiveRows);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QCOMPARE(w.dialogs->informations.size(), 1);
+    QCOMPARE(w.dialogs->informations.constFirst().text, QStringLiteral("请选择所属分类！"));
+    QVERIFY(storedCodes(*folder_, QStringLiteral("B%")).isEmpty());
+}
+
+void ImportWindowTest::fullRunImportsCountsAndLogs()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    fillForFiveRows(w);
+    auto* bar = w.child<QProgressBar>("ProgressBar1");
+    QCOMPARE(bar->value(), 0);
+    QSignalSpy barMoves(bar, &QProgressBar::valueChanged);
+
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+
+    QVERIFY(w.dialogs->informations.isEmpty());
+    QVERIFY2(w.dialogs->errors.isEmpty(), qPrintable(w.dialogs->errors.value(0).text));
+    const auto* status = w.child<QLabel>("RzURLLabel1");
+    QVERIFY(!status->isHidden());
+    QCOMPARE(status->text(), QStringLiteral("共5条,正确导入3条,错误1条,空纪录1条,点此查看错误的信息！"));
+    QVERIFY(bar->isHidden());
+    QCOMPARE(bar->minimum(), 0);
+    QCOMPARE(bar->maximum(), 5);
+    QCOMPARE(bar->value(), 5);
+    QVERIFY(!barMoves.isEmpty());
+    QCOMPARE(barMoves.constLast().at(0).toInt(), 5);
+
+    QCOMPARE(storedCodes(*folder_, QStringLiteral("B%")),
+             QStringList({"BP001 XY11 010101", "BP004 XY11 010101", "BP005 XY11 010101"}));
+    const QStringList log = logLines(folder_->file(QStringLiteral("log.txt")));
+    QCOMPARE(log.size(), 2);
+    QCOMPARE(log.at(0), QStringLiteral("以下是导入错误的信息！"));
+    QVERIFY2(log.at(1).contains(QStringLiteral("P003")), qPrintable(log.at(1)));
+    QCOMPARE(w->session().errorLog, log);
+    QCOMPARE(w->session().bigKindCode, QStringLiteral("XY11"));
+    QCOMPARE(w->lastOutcome().batchPrefix, QStringLiteral("B"));
+}
+
+void ImportWindowTest::secondRunTakesTheNextLetterWithAnEmptyBar()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    fillForFiveRows(w);
+    auto* ok = w.child<QPushButton>("RzBitBtn1");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    auto* bar = w.child<QProgressBar>("ProgressBar1");
+    QCOMPARE(bar->value(), 5);
+
+    QSignalSpy barMoves(bar, &QProgressBar::valueChanged);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QVERIFY(!barMoves.isEmpty());
+    QCOMPARE(barMoves.constFirst().at(0).toInt(), 0);
+    QCOMPARE(bar->value(), 5);
+    QCOMPARE(storedCodes(*folder_, QStringLiteral("C%")).size(), 3);
+    QCOMPARE(storedCodes(*folder_, QStringLiteral("B%")).size(), 3);
+    QVERIFY(w.dialogs->errors.isEmpty());
+}
+
+void ImportWindowTest::clicksQueuedDuringARunAreDropped()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    fillForFiveRows(w);
+    auto* ok = w.child<QPushButton>("RzBitBtn1");
+    // An impatient second click on OK, still in the queue when the first run starts.
+    const QPointF centre = QRectF(ok->rect()).center();
+    QCoreApplication::postEvent(ok, new QMouseEvent(QEvent::MouseButtonPress, centre, ok->mapToGlobal(centre),
+                                                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(ok, new QMouseEvent(QEvent::MouseButtonRelease, centre, ok->mapToGlobal(centre),
+                                                    Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCOMPARE(storedCodes(*folder_, QStringLiteral("B%")).size(), 3);
+    QVERIFY(storedCodes(*folder_, QStringLiteral("C%")).isEmpty());
+
+    // Afterwards the button works as before.
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QCOMPARE(storedCodes(*folder_, QStringLiteral("C%")).size(), 3);
+}
+
+void ImportWindowTest::headerOnlySheet()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    fillForFiveRows(w);
+    w.child<QLineEdit>("RzEdit2")->setText(QStringLiteral("只有表头"));
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QVERIFY(w.dialogs->errors.isEmpty());
+    QCOMPARE(w.child<QLabel>("RzURLLabel1")->text(), QStringLiteral("有 0条 正在导入......"));
+    QVERIFY(w.child<QWidget>("ProgressBar1")->isHidden());
+    QCOMPARE(logLines(folder_->file(QStringLiteral("log.txt"))), QStringList{QStringLiteral("以下是导入错误的信息！")});
+}
+
+enum class EarlyEnd { Notice, Error };
+Q_DECLARE_METATYPE(EarlyEnd)
+
+void ImportWindowTest::earlyEnds_data()
+{
+    QTest::addColumn<QString>("workbook"); // "<five>" the five-row sheet, "<folder>/x" a file in the program folder
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QString>("category"); // "<pick>" the first category picked from the list, else typed
+    QTest::addColumn<EarlyEnd>("end");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("status"); // "<hidden>" when the status line stays hidden
+
+    QTest::newRow("no workbook") << ""
+                                 << "Sheet1"
+                                 << "<pick>" << EarlyEnd::Notice << "请选择要导入的电子表格！"
+                                 << "excel"
+                                 << "<hidden>";
+    QTest::newRow("no workbook and no category") << ""
+                                                 << "Sheet1"
+                                                 << "" << EarlyEnd::Notice << "请选择要导入的电子表格！"
+                                                 << "excel"
+                                                 << "<hidden>";
+    QTest::newRow("no category") << "<five>"
+                                 << "Sheet1"
+                                 << "" << EarlyEnd::Notice << "请选择所属分类！"
+                                 << "splb_com"
+                                 << "<hidden>";
+    QTest::newRow("category typed by hand") << "<five>"
+                                            << "Sheet1"
+                                            << "自己写的类别" << EarlyEnd::Notice << "请选择所属分类！"
+                                            << "splb_com"
+                                            << "<hidden>";
+    QTest::newRow("workbook missing") << "<folder>/没有这个文件.xls"
+                                      << "Sheet1"
+                                      << "<pick>" << EarlyEnd::Notice << "Execl文件不存在,请重新连接！"
+                                      << ""
+                                      << "正在导入......";
+    QTest::newRow("not a workbook") << "<folder>/not-a-workbook.xls"
+                                    << "Sheet1"
+                                    << "<pick>" << EarlyEnd::Notice << "Execl文件不存在,请重新连接！"
+                                    << ""
+                                    << "正在导入......";
+    QTest::newRow("no such worksheet") << "<five>"
+                                       << "Sheet9"
+                                       << "<pick>" << EarlyEnd::Error << ""
+                                       << ""
+                                       << "正在导入......";
+}
+
+void ImportWindowTest::earlyEnds()
+{
+    QFETCH(QString, workbook);
+    QFETCH(QString, sheet);
+    QFETCH(QString, category);
+    QFETCH(EarlyEnd, end);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    QFETCH(QString, status);
+
+    folder_->addDemoStore();
+    {
+        QFile notAWorkbook(folder_->file(QStringLiteral("not-a-workbook.xls")));
+        QVERIFY(notAWorkbook.open(QIODevice::WriteOnly));
+        notAWorkbook.write("商品编号,商品名称\r\nP1,止咳糖浆\r\n");
+    }
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    workbook.replace(QStringLiteral("<five>"), kFiveRows);
+    workbook.replace(QStringLiteral("<folder>/"), folder_->path());
+    w.child<QLineEdit>("excel")->setText(workbook);
+    w.child<QLineEdit>("RzEdit2")->setText(sheet);
+    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
+    auto* categories = w.child<QComboBox>("splb_com");
+    if (category == u"<pick>")
+        pickFromList(categories, 0);
+    else
+        categories->setEditText(category);
+
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+
+    if (end == EarlyEnd::Notice) {
+        QCOMPARE(w.dialogs->informations.size(), 1);
+        const RecordedBox& box = w.dialogs->informations.constFirst();
+        QCOMPARE(box.text, message);
+        QCOMPARE(box.caption, QStringLiteral("系统提示"));
+        QCOMPARE(box.owner, w.window.get());
+        QVERIFY(w.dialogs->errors.isEmpty());
+    } else {
+        QVERIFY(w.dialogs->informations.isEmpty());
+        QCOMPARE(w.dialogs->errors.size(), 1);
+        const RecordedBox& box = w.dialogs->errors.constFirst();
+        QCOMPARE(box.caption, applicationTitle());
+        QCOMPARE(box.owner, w.window.get());
+        QVERIFY2(box.text.contains(sheet), qPrintable(box.text));
+    }
+    if (!focus.isEmpty()) {
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused);
+        if (qobject_cast<QComboBox*>(focused->parentWidget()))
+            focused = focused->parentWidget();
+        QCOMPARE(focused->objectName(), focus);
+    }
+    const auto* statusLine = w.child<QLabel>("RzURLLabel1");
+    if (status == u"<hidden>") {
+        QVERIFY(statusLine->isHidden());
+    } else {
+        QVERIFY(!statusLine->isHidden());
+        QCOMPARE(statusLine->text(), status);
+    }
+    QVERIFY(w.child<QWidget>("ProgressBar1")->isHidden());
+    QVERIFY(!QFile::exists(folder_->file(QStringLiteral("log.txt"))));
+    QVERIFY(storedCodes(*folder_, QStringLiteral("B%")).isEmpty());
+}
+
+void ImportWindowTest::browseConfirmedAndCancelled()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    auto* path = w.child<QLineEdit>("excel");
+    auto* browse = w.child<QPushButton>("RzBitBtn3");
+    const QString chosen = folder_->file(QStringLiteral("新建商品表.xls"));
+
+    // Cancelled at first: the empty path stays empty.
+    QTest::mouseClick(browse, Qt::LeftButton);
+    QCOMPARE(path->text(), QString());
+
+    w.dialogs->pickerAnswers.push_back(chosen);
+    QTest::mouseClick(browse, Qt::LeftButton);
+    QCOMPARE(path->text(), QDir::toNativeSeparators(chosen));
+
+    // A path typed by hand is not where the dialog starts; a cancel keeps the text as it is.
+    path->setText(QStringLiteral("/somewhere/else.xls"));
+    QTest::mouseClick(browse, Qt::LeftButton);
+    QCOMPARE(path->text(), QStringLiteral("/somewhere/else.xls"));
+    QCOMPARE(w.dialogs->pickerStartFiles, QStringList({"", "", chosen}));
+    QCOMPARE(w.child<QLineEdit>("RzEdit2")->text(), QStringLiteral("Sheet1"));
+}
+
+void ImportWindowTest::templateExampleOpensBesideTheProgram()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    auto* example = w->findChild<QAction*>(QStringLiteral("N2"));
+    QVERIFY(example);
+    QCOMPARE(example->text(), QStringLiteral("模板事例"));
+
+    example->trigger();
+    QCOMPARE(w.dialogs->opened.size(), 1);
+    QCOMPARE(w.dialogs->opened.constFirst().url,
+             QUrl::fromLocalFile(folder_->file(QStringLiteral("商品信息导入格式事例.xls"))));
+    QVERIFY(w.dialogs->opened.constFirst().hourglassWhileOpening);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+    // A desktop that fails: the error is reported and the pointer is the default one again.
+    w.dialogs->failOpening = true;
+    example->trigger();
+    QCOMPARE(w.dialogs->opened.size(), 2);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(w.dialogs->errors.size(), 1);
+    QCOMPARE(w.dialogs->errors.constFirst().text, QStringLiteral("no program opens this file."));
+}
+
+void ImportWindowTest::templateMenuDropsBelowItsButton()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    auto* button = w.child<QPushButton>("RzMenuButton1");
+    auto* menu = w.child<QMenu>("PopupMenu1");
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->pos(), button->mapToGlobal(QPoint(0, button->height())));
+    menu->close();
+}
+
+void ImportWindowTest::statusLineOpensTheLog()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    auto* status = w.child<QLabel>("RzURLLabel1");
+    status->show();
+
+    // No log yet: nothing happens, nothing is shown.
+    QTest::mouseClick(status, Qt::LeftButton);
+    QVERIFY(w.dialogs->opened.isEmpty());
+    QVERIFY(w.dialogs->informations.isEmpty());
+    QVERIFY(w.dialogs->errors.isEmpty());
+
+    fillForFiveRows(w);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QTest::mouseClick(status, Qt::LeftButton);
+    QCOMPARE(w.dialogs->opened.size(), 1);
+    QCOMPARE(w.dialogs->opened.constFirst().url, QUrl::fromLocalFile(folder_->file(QStringLiteral("log.txt"))));
+}
+
+void ImportWindowTest::closeEndsTheWindow()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn2"), Qt::LeftButton);
+    QVERIFY(!w->isVisible());
+    QVERIFY(w.dialogs->informations.isEmpty());
+}
+
+QTEST_MAIN(ImportWindowTest)
+#include "tst_importwindow.moc"
