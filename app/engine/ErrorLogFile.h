@@ -1,0 +1,29 @@
+#pragma once
+// log.txt: the error log of the last import run that got through its rows, in GBK with CR LF after every line.
+
+#include <QString>
+#include <QStringList>
+
+#include <stdexcept>
+
+namespace importer {
+
+class LogFileError : public std::runtime_error
+{
+public:
+    explicit LogFileError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
+    const QString& message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// The lines as the file holds them: GBK (a character outside GBK becomes "?"), each line followed by CR LF, the
+// last one too, no byte-order mark.
+QByteArray errorLogBytes(const QStringList& lines);
+
+// Writes the lines to a temporary file beside path and renames it over path, so that a failure leaves the old
+// log whole. Throws LogFileError naming the file and the cause.
+void saveErrorLog(const QStringList& lines, const QString& path);
+
+} // namespace importer

@@ -1,0 +1,280 @@
+#include "ImportRun.h"
+
+#include "CodeLetterProbe.h"
+#include "DatabaseError.h"
+#include "ErrorLogFile.h"
+#include "ImportTexts.h"
+#include "ProductInsertion.h"
+#include "ProductKinds.h"
+#include "ProductSheet.h"
+#include "WriteBatch.h"
+
+#include <QElapsedTimer>
+
+#include <optional>
+
+namespace importer {
+
+namespace {
+
+// The status line and the bar are repainted by hand while the run holds the thread; more than this many
+// repaints a second only slows the run down.
+constexpr qint64 kRepaintIntervalMs = 33;
+
+// The clean-up that every way out of a started run passes through: the bar hidden, the cursor back to normal.
+class RunCleanUp
+{
+public:
+    explicit RunCleanUp(ImportReporter& reporter) : reporter_(reporter) {}
+    ~RunCleanUp()
+    {
+        try {
+            reporter_.setProgressVisible(false);
+            reporter_.setBusy(false);
+        } catch (...) {
+            // A reporter that fails here must not hide the run's own outcome or error.
+        }
+    }
+    RunCleanUp(const RunCleanUp&) = delete;
+    RunCleanUp& operator=(const RunCleanUp&) = delete;
+
+private:
+    ImportReporter& reporter_;
+};
+
+class RepaintPacer
+{
+public:
+    bool due()
+    {
+        if (timer_.isValid() && timer_.elapsed() < kRepaintIntervalMs)
+            return false;
+        timer_.start();
+        return true;
+    }
+
+private:
+    QElapsedTimer timer_;
+};
+
+// The row loop: every row of the sheet read, counted, and written through grouped transactions.
+class RowLoop
+{
+public:
+    RowLoop(ImportSession& session, const data::ProductSheet& sheet, const BatchValues& batch,
+            const ImportRequest& request, ImportReporter& reporter)
+        : session_(session), sheet_(sheet), batchValues_(batch), reporter_(reporter),
+          writes_(session.store, WritePolicy{.commitEveryRow = request.commitEveryRow}), rowTotal_(sheet.rowCount())
+    {
+    }
+
+    const ImportCounts& counts() const { return counts_; }
+
+    void run()
+    {
+        try {
+            for (int row = 0; row < rowTotal_; ++row) {
+                handleRow(row);
+                reporter_.setProgressPosition(row + 1);
+                if (pacer_.due()) {
+                    showSummary();
+                    reporter_.repaintNow();
+                }
+            }
+            finishWrites();
+        } catch (...) {
+            // The rows handled so far stay in the store and the status line shows them.
+            try {
+                finishWrites();
+                showSummary();
+                reporter_.repaintNow();
+            } catch (...) {
+                // The first error is the one to report.
+            }
+            throw;
+        }
+        showSummary();
+        reporter_.repaintNow();
+    }
+
+private:
+    void handleRow(int row)
+    {
+        const data::ProductRow product = data::fillProductRow(sheet_, row);
+        if (product.Code.isEmpty()) {
+            ++counts_.empty;
+            return;
+        }
+        writeRow(row, product);
+        writeLostRowsAgain();
+    }
+
+    void writeRow(int row, const data::ProductRow& product)
+    {
+        writes_.beginRow();
+        const InsertResult result =
+            InsertProductRecord(session_.storeQuery, product, batchValues_, counts_, session_.errorLog);
+        writes_.endRow(row, result == InsertResult::Stored, result == InsertResult::StoreRefused);
+        if (writes_.groupDue())
+            writes_.commitGroup();
+    }
+
+    void finishWrites()
+    {
+        writes_.commitGroup();
+        writeLostRowsAgain();
+    }
+
+    // A group that never reached the store took rows with it that were counted as stored: each is written again
+    // and counted by what becomes of it now. The batch has changed its way of writing by then, so this ends.
+    void writeLostRowsAgain()
+    {
+        while (writes_.hasLostRows()) {
+            for (const int row : writes_.takeLostRows()) {
+                --counts_.imported;
+                writeRow(row, data::fillProductRow(sheet_, row));
+            }
+            writes_.commitGroup();
+        }
+    }
+
+    void showSummary()
+    {
+        if (counts_.imported + counts_.failed + counts_.empty == 0)
+            return; // no row finished: the status line keeps the row count
+        reporter_.setStatusText(texts::rowSummary(rowTotal_, counts_.imported, counts_.failed, counts_.empty));
+    }
+
+    ImportSession& session_;
+    const data::ProductSheet& sheet_;
+    const BatchValues& batchValues_;
+    ImportReporter& reporter_;
+    WriteBatch writes_;
+    const int rowTotal_;
+    ImportCounts counts_;
+    RepaintPacer pacer_;
+};
+
+bool categoryChosen(const ImportRequest& request, const data::CategoryList& categories)
+{
+    // The category box is editable: its text may name a category while no item of the list is selected.
+    const int index = request.categoryIndex;
+    return !request.categoryText.isEmpty() && index >= 0 && index < categories.remarks.size() &&
+           index < categories.kindIds.size();
+}
+
+QString probeFailure(const data::DatabaseError& error)
+{
+    return QStringLiteral("The store database could not be asked which product codes are in use (table Cpxm): %1\n"
+                          "Nothing was imported. Check that the store database is reachable and has the table "
+                          "Cpxm with the column Cpxm_bm, then import again.")
+        .arg(error.message());
+}
+
+QString sheetFailure(const QString& reason)
+{
+    return QStringLiteral("The worksheet cannot be read: %1\nNothing was imported. Check the sheet name (it must "
+                          "match exactly) and that the first row names the nine columns 商品编号, 商品名称, 计量单位, "
+                          "成本价, 销售价, 最低折扣, 当前库存, 单品折扣 and 助记码, then import again.")
+        .arg(reason);
+}
+
+QString logFailure(const QString& reason)
+{
+    return QStringLiteral("The import is finished and its rows are in the store, but the error log could not be "
+                          "saved: %1\nDo not import the sheet again (its rows would be stored twice); make the "
+                          "program folder writable for the next run.")
+        .arg(reason);
+}
+
+QString rowLoopFailure(const QString& reason)
+{
+    return QStringLiteral("The import stopped in the middle of the sheet: %1\nThe rows handled before stay in the "
+                          "store; the status line counts them.")
+        .arg(reason);
+}
+
+} // namespace
+
+ImportOutcome runImport(ImportSession& session, const ImportRequest& request, ImportReporter& reporter)
+{
+    ImportOutcome outcome;
+
+    session.errorLog.clear();
+    session.errorLog.append(texts::kErrorLogHeader);
+
+    if (request.workbookPath.isEmpty()) {
+        reporter.showNotice(ImportNotice::NoWorkbookPath, texts::kNoWorkbookPath, QString());
+        return outcome;
+    }
+    if (!categoryChosen(request, session.categories)) {
+        reporter.showNotice(ImportNotice::NoCategory, texts::kNoCategory, QString());
+        return outcome;
+    }
+
+    const RunCleanUp cleanUp(reporter);
+    reporter.setBusy(true);
+    reporter.setStatusText(texts::kImporting);
+
+    BatchValues batch;
+    try {
+        batch.batchPrefix = probeCodeLetter(session.storeQuery);
+    } catch (const data::DatabaseError& error) {
+        throw ImportError(ImportError::Kind::StoreUnreachable, probeFailure(error));
+    }
+    outcome.batchPrefix = batch.batchPrefix;
+
+    reporter.setProgressVisible(true);
+    reporter.setStatusVisible(true);
+    reporter.repaintNow();
+
+    const auto category = qsizetype(request.categoryIndex);
+    session.bigKindCode = session.categories.remarks.at(category);
+    batch.bigKindCode = session.bigKindCode;
+    batch.categoryKindId = session.categories.kindIds.at(category);
+
+    std::optional<data::Workbook> workbook;
+    try {
+        workbook = data::Workbook::open(request.workbookPath);
+    } catch (const data::WorkbookError& error) {
+        reporter.showNotice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
+        outcome.end = ImportOutcome::End::EndedEarly;
+        return outcome;
+    }
+
+    std::optional<data::ProductSheet> sheet;
+    try {
+        sheet.emplace(workbook->sheet(request.sheetName));
+    } catch (const data::SheetError& error) {
+        throw ImportError(ImportError::Kind::SheetUnreadable, sheetFailure(error.reason()));
+    }
+
+    const int rowTotal = sheet->rowCount();
+    outcome.rowTotal = rowTotal;
+    reporter.setProgressRange(0, rowTotal);
+    reporter.setProgressPosition(0);
+    reporter.setStatusText(texts::rowCountStatus(rowTotal));
+    reporter.repaintNow();
+
+    RowLoop rows(session, *sheet, batch, request, reporter);
+    try {
+        rows.run();
+    } catch (const ImportError&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(QString::fromUtf8(error.what())));
+    }
+    outcome.importedCount = rows.counts().imported;
+    outcome.failedCount = rows.counts().failed;
+    outcome.emptyCount = rows.counts().empty;
+
+    try {
+        saveErrorLog(session.errorLog, session.logFilePath);
+    } catch (const LogFileError& error) {
+        throw ImportError(ImportError::Kind::LogNotSaved, logFailure(error.message()));
+    }
+    outcome.end = ImportOutcome::End::Completed;
+    return outcome;
+}
+
+} // namespace importer

@@ -1,0 +1,58 @@
+#pragma once
+// What the engine tests share: statements run straight on a store, and a row of Cpxm read back as text.
+
+#include "Query.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace enginetest {
+
+// Runs one statement that returns no rows.
+inline void execute(data::Connection& store, const QString& sql)
+{
+    data::Query query(store);
+    query.setSqlText(sql);
+    query.execSql();
+}
+
+// The first column of every row of a select, as text.
+inline QStringList column(data::Connection& store, const QString& sql)
+{
+    data::Query query(store);
+    query.setSqlText(sql);
+    query.open();
+    QStringList values;
+    const QString name = QStringLiteral("v");
+    for (query.first(); !query.eof(); query.next())
+        values.append(query.fieldText(name));
+    return values;
+}
+
+// One column of the product with that code; NULL reads as "<NULL>" so that it shows apart from "".
+inline QString productValue(data::Connection& store, const QString& code, const QString& columnName)
+{
+    const QStringList values = column(store, QStringLiteral("select coalesce(cast(%1 as varchar(200)), '<NULL>') as v "
+                                                            "from Cpxm where Cpxm_bm = '%2'")
+                                                 .arg(columnName, code));
+    return values.size() == 1 ? values.first() : QStringLiteral("<%1 rows>").arg(values.size());
+}
+
+inline double productNumber(data::Connection& store, const QString& code, const QString& columnName)
+{
+    const QStringList values =
+        column(store, QStringLiteral("select %1 as v from Cpxm where Cpxm_bm = '%2'").arg(columnName, code));
+    return values.size() == 1 ? values.first().toDouble() : -999999.0;
+}
+
+inline int productCount(data::Connection& store)
+{
+    return column(store, QStringLiteral("select count(*) as v from Cpxm")).value(0).toInt();
+}
+
+inline QStringList productCodes(data::Connection& store)
+{
+    return column(store, QStringLiteral("select Cpxm_bm as v from Cpxm order by Cpxm_bm"));
+}
+
+} // namespace enginetest

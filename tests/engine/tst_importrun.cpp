@@ -1,0 +1,491 @@
+// One whole import run on a real SQLite store and real workbooks: the counts, the status line, the bar, the
+// log file and what ends up in Cpxm.
+#include "EngineTestSupport.h"
+#include "ErrorLogFile.h"
+#include "ImportRun.h"
+#include "ProductKinds.h"
+#include "RecordingReporter.h"
+#include "StoreFixture.h"
+#include "TestPaths.h"
+
+#include <QFile>
+#include <QThread>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <future>
+#include <thread>
+
+using storetest::Backend;
+
+namespace {
+
+const QString kHeader = QStringLiteral("以下是导入错误的信息！");
+const QByteArray kOldLog = "an older log\r\n";
+
+QString workbook(const char* name)
+{
+    return testsupport::testData(QStringLiteral("engine/") + QLatin1String(name));
+}
+
+QByteArray gbkLines(const QStringList& lines)
+{
+    QStringEncoder encoder("GBK");
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += encoder.encode(line) + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+class TestImportRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void refusesMissingInput_data();
+    void refusesMissingInput();
+    void importsTheFiveRowSheet_data();
+    void importsTheFiveRowSheet();
+    void headerOnly();
+    void blanksOnlyCodeIsEmpty();
+    void badNumbersFailTheirRows_data();
+    void badNumbersFailTheirRows();
+    void duplicateCodes_data();
+    void duplicateCodes();
+    void storesValuesAsTheSheetHasThem();
+    void everyRowRefused_data();
+    void everyRowRefused();
+    void letters();
+    void runThatStoredNothingLeavesItsLetterFree();
+    void workbookNotOpened_data();
+    void workbookNotOpened();
+    void sheetUnreadable_data();
+    void sheetUnreadable();
+    void probeFailureEscapes();
+    void unwritableLogEscapesAfterTheRows();
+    void waitsForAnotherWriter();
+    void failedCommitWritesTheGroupAgain();
+
+private:
+    void open(Backend backend);
+    importer::ImportOutcome run(const QString& path, int categoryIndex = 0, const QString& sheet = "Sheet1",
+                                bool commitEveryRow = false);
+    QByteArray logBytes() const;
+
+    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<data::Connection> store_;
+    std::unique_ptr<data::Query> query_;
+    data::CategoryList categories_;
+    std::unique_ptr<importer::ImportSession> session_;
+    enginetest::RecordingReporter reporter_;
+};
+
+void TestImportRun::init()
+{
+    folder_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(folder_->isValid());
+    // Tests with a backend column open their store themselves.
+    if (QTest::currentDataTag() == nullptr || !QByteArray(QTest::currentDataTag()).startsWith("postgresql"))
+        open(Backend::Sqlite);
+}
+
+void TestImportRun::open(Backend backend)
+{
+    query_.reset();
+    store_ = std::make_unique<data::Connection>();
+    storetest::connectDemoStore(backend, *store_, folder_->path());
+    query_ = std::make_unique<data::Query>(*store_);
+    // 青霉素类 and 头孢菌素类, the categories of 西药 in the demo store.
+    data::loadCategories(*query_, QStringLiteral("01"), categories_);
+    QVERIFY(categories_.kindIds.contains(QStringLiteral("010101")));
+    session_ = std::make_unique<importer::ImportSession>(importer::ImportSession{
+        *store_, *query_, categories_, folder_->filePath(QStringLiteral("log.txt")), QString(), QStringList()});
+    reporter_ = enginetest::RecordingReporter();
+    QFile old(session_->logFilePath);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(kOldLog);
+}
+
+importer::ImportOutcome TestImportRun::run(const QString& path, int categoryIndex, const QString& sheet,
+                                           bool commitEveryRow)
+{
+    importer::ImportRequest request;
+    request.workbookPath = path;
+    request.sheetName = sheet;
+    request.categoryIndex = categoryIndex;
+    request.categoryText = categories_.names.value(categoryIndex, QStringLiteral("typed by hand"));
+    request.commitEveryRow = commitEveryRow;
+    return importer::runImport(*session_, request, reporter_);
+}
+
+QByteArray TestImportRun::logBytes() const
+{
+    QFile file(session_->logFilePath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
+void TestImportRun::refusesMissingInput_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("categoryText");
+    QTest::addColumn<int>("categoryIndex");
+    QTest::addColumn<int>("notice");
+    QTest::addColumn<QString>("message");
+    const auto noPath = int(importer::ImportNotice::NoWorkbookPath);
+    const auto noCategory = int(importer::ImportNotice::NoCategory);
+    const QString five = workbook("five-rows.xls");
+    QTest::newRow("no path, no category either")
+        << QString() << QString() << -1 << noPath << QStringLiteral("请选择要导入的电子表格！");
+    QTest::newRow("no category text") << five << QString() << 0 << noCategory << QStringLiteral("请选择所属分类！");
+    QTest::newRow("text typed, no item selected")
+        << five << QStringLiteral("青霉素类") << -1 << noCategory << QStringLiteral("请选择所属分类！");
+    QTest::newRow("index beyond the list")
+        << five << QStringLiteral("青霉素类") << 99 << noCategory << QStringLiteral("请选择所属分类！");
+}
+
+void TestImportRun::refusesMissingInput()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, categoryText);
+    QFETCH(int, categoryIndex);
+    QFETCH(int, notice);
+    QFETCH(QString, message);
+
+    session_->errorLog = QStringList{QStringLiteral("left from before")};
+    importer::ImportRequest request;
+    request.workbookPath = path;
+    request.sheetName = QStringLiteral("Sheet1");
+    request.categoryText = categoryText;
+    request.categoryIndex = categoryIndex;
+    const importer::ImportOutcome outcome = importer::runImport(*session_, request, reporter_);
+
+    QCOMPARE(outcome.end, importer::ImportOutcome::End::Refused);
+    QCOMPARE(reporter_.notices.size(), 1);
+    QCOMPARE(int(reporter_.notices.first().notice), notice);
+    QCOMPARE(reporter_.notices.first().text, message);
+    QVERIFY(!reporter_.everBusy);
+    QVERIFY(reporter_.statusTexts.isEmpty());
+    QCOMPARE(session_->errorLog, QStringList{kHeader});
+    QCOMPARE(logBytes(), kOldLog);
+    QCOMPARE(enginetest::productCount(*store_), 2);
+}
+
+void TestImportRun::importsTheFiveRowSheet_data()
+{
+    QTest::addColumn<bool>("commitEveryRow");
+    QTest::newRow("grouped writes") << false;
+    QTest::newRow("a commit per row") << true;
+}
+
+void TestImportRun::importsTheFiveRowSheet()
+{
+    QFETCH(bool, commitEveryRow);
+    const importer::ImportOutcome outcome = run(workbook("five-rows.xls"), 0, "Sheet1", commitEveryRow);
+
+    QCOMPARE(outcome.end, importer::ImportOutcome::End::Completed);
+    QCOMPARE(outcome.batchPrefix, QStringLiteral("B"));
+    QCOMPARE(outcome.rowTotal, 5);
+    QCOMPARE(outcome.importedCount, 3);
+    QCOMPARE(outcome.failedCount, 1);
+    QCOMPARE(outcome.emptyCount, 1);
+    QCOMPARE(reporter_.statusTexts.first(), QStringLiteral("正在导入......"));
+    QVERIFY(reporter_.statusTexts.contains(QStringLiteral("有 5条 正在导入......")));
+    QCOMPARE(reporter_.statusText(), QStringLiteral("共5条,正确导入3条,错误1条,空纪录1条,点此查看错误的信息！"));
+    QCOMPARE(reporter_.rangeMinimum, 0);
+    QCOMPARE(reporter_.rangeMaximum, 5);
+    QCOMPARE(reporter_.positions, (QList<int>{0, 1, 2, 3, 4, 5}));
+    QCOMPARE(reporter_.advances(), 5);
+    QVERIFY(reporter_.progressWasShown);
+    QVERIFY(!reporter_.progressVisible);
+    QVERIFY(reporter_.statusVisible);
+    QVERIFY(reporter_.everBusy);
+    QVERIFY(!reporter_.busy);
+    QVERIFY(reporter_.repaints >= 3);
+
+    const QStringList lines{kHeader, QStringLiteral("编号---1003；名称---维生素C片")};
+    QCOMPARE(session_->errorLog, lines);
+    QCOMPARE(logBytes(), gbkLines(lines));
+    QCOMPARE(session_->bigKindCode, categories_.remarks.at(0));
+    QCOMPARE(enginetest::productCodes(*store_), (QStringList{"A0001", "A0002", "B1001", "B1004", "B1005"}));
+    QCOMPARE(enginetest::productValue(*store_, "B1005", "Cpxm_Skind"), categories_.kindIds.at(0));
+}
+
+void TestImportRun::headerOnly()
+{
+    const importer::ImportOutcome outcome = run(workbook("header-only.xls"));
+    QCOMPARE(outcome.end, importer::ImportOutcome::End::Completed);
+    QCOMPARE(outcome.rowTotal, 0);
+    QCOMPARE(reporter_.statusText(), QStringLiteral("有 0条 正在导入......"));
+    QCOMPARE(reporter_.advances(), 0);
+    QCOMPARE(logBytes(), gbkLines({kHeader}));
+    QVERIFY(!reporter_.progressVisible);
+}
+
+void TestImportRun::blanksOnlyCodeIsEmpty()
+{
+    const importer::ImportOutcome outcome = run(workbook("blank-code.xls"));
+    QCOMPARE(outcome.emptyCount, 1);
+    QCOMPARE(outcome.importedCount, 1);
+    QCOMPARE(outcome.failedCount, 0);
+    QCOMPARE(logBytes(), gbkLines({kHeader}));
+    QCOMPARE(enginetest::productCodes(*store_), (QStringList{"A0001", "A0002", "B1002"}));
+}
+
+void TestImportRun::badNumbersFailTheirRows_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("成本价 1,000") << "2001" << QStringLiteral("成本价有千位分隔符");
+    QTest::newRow("销售价 ¥12") << "2002" << QStringLiteral("销售价有货币符号");
+    QTest::newRow("最低折扣 5%") << "2003" << QStringLiteral("最低折扣是百分数");
+    QTest::newRow("当前库存 0x10") << "2004" << QStringLiteral("当前库存是十六进制");
+    QTest::newRow("单品折扣 text") << "2005" << QStringLiteral("单品折扣是文字");
+    QTest::newRow("销售价 1e999") << "2006" << QStringLiteral("销售价太大");
+}
+
+void TestImportRun::badNumbersFailTheirRows()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, name);
+    const importer::ImportOutcome outcome = run(workbook("bad-numbers.xls"));
+    QCOMPARE(outcome.failedCount, 6);
+    QCOMPARE(outcome.importedCount, 1);
+    QVERIFY(session_->errorLog.contains(QStringLiteral("编号---") + code + QStringLiteral("；名称---") + name));
+    QVERIFY(!enginetest::productCodes(*store_).contains(QStringLiteral("B") + code));
+    QVERIFY(enginetest::productCodes(*store_).contains(QStringLiteral("B2007")));
+}
+
+void TestImportRun::duplicateCodes_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::newRow("sqlite") << Backend::Sqlite;
+    // The refusal aborts the server's transaction with the row before it: that row must still be stored.
+    QTest::newRow("postgresql") << Backend::Server;
+}
+
+void TestImportRun::duplicateCodes()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    if (backend == Backend::Server)
+        open(backend);
+    const importer::ImportOutcome outcome = run(workbook("duplicate-codes.xls"));
+    QCOMPARE(outcome.importedCount, 2);
+    QCOMPARE(outcome.failedCount, 1);
+    QCOMPARE(session_->errorLog, (QStringList{kHeader, QStringLiteral("编号---3001；名称---复方甘草片（重复）")}));
+    QCOMPARE(enginetest::productValue(*store_, "B3001", "Cpxm_mc"), QStringLiteral("复方甘草片"));
+    QCOMPARE(enginetest::productValue(*store_, "B3002", "Cpxm_mc"), QStringLiteral("葡萄糖酸钙口服液"));
+}
+
+void TestImportRun::storesValuesAsTheSheetHasThem()
+{
+    const importer::ImportOutcome outcome = run(workbook("values.xls"), 1, QStringLiteral("商品资料"));
+    QCOMPARE(outcome.importedCount, 3);
+    data::Connection& s = *store_;
+    // Trimmed code, number cells, blank unit and mnemonic built from the name.
+    QCOMPARE(enginetest::productValue(s, "B1001", "Cpxm_mc"), QStringLiteral("阿莫西林胶囊"));
+    QCOMPARE(enginetest::productValue(s, "B1001", "Cpxm_dw"), QString());
+    QCOMPARE(enginetest::productValue(s, "B1001", "Cpxm_jp"), QStringLiteral("AMXLJN"));
+    QCOMPARE(enginetest::productNumber(s, "B1001", "Cpxm_cbdj"), 8.0);
+    QCOMPARE(enginetest::productNumber(s, "B1001", "Cpxm_jhdj"), 8.0);
+    QCOMPARE(enginetest::productNumber(s, "B1001", "Cpxm_ysdj"), 12.5);
+    QCOMPARE(enginetest::productValue(s, "B1001", "Cpxm_Bkind"), categories_.remarks.at(1));
+    QCOMPARE(enginetest::productValue(s, "B1001", "Cpxm_Skind"), categories_.kindIds.at(1));
+    // Number texts in the forms a clerk types; a mnemonic cell stored as it stands.
+    QCOMPARE(enginetest::productNumber(s, "B1002", "Cpxm_cbdj"), 7.0);
+    QCOMPARE(enginetest::productNumber(s, "B1002", "Cpxm_ysdj"), 100.0);
+    QCOMPARE(enginetest::productNumber(s, "B1002", "Cpxm_zdzk"), 5.0);
+    QCOMPARE(enginetest::productNumber(s, "B1002", "CPxm_sl"), -3.0);
+    QCOMPARE(enginetest::productNumber(s, "B1002", "Cpzk"), 0.5);
+    QCOMPARE(enginetest::productValue(s, "B1002", "Cpxm_jp"), QStringLiteral("abc"));
+    // Only a code: empty texts (not NULL) and the defaults 0, 0, 0, 0 and 1.
+    QCOMPARE(enginetest::productValue(s, "B1003", "Cpxm_mc"), QString());
+    QCOMPARE(enginetest::productValue(s, "B1003", "Cpxm_jp"), QString());
+    QCOMPARE(enginetest::productNumber(s, "B1003", "Cpxm_cbdj"), 0.0);
+    QCOMPARE(enginetest::productNumber(s, "B1003", "Cpxm_jhdj"), 0.0);
+    QCOMPARE(enginetest::productNumber(s, "B1003", "Cpxm_ysdj"), 0.0);
+    QCOMPARE(enginetest::productNumber(s, "B1003", "Cpxm_zdzk"), 0.0);
+    QCOMPARE(enginetest::productNumber(s, "B1003", "CPxm_sl"), 0.0);
+    QCOMPARE(enginetest::productNumber(s, "B1003", "Cpzk"), 1.0);
+}
+
+void TestImportRun::everyRowRefused_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::newRow("sqlite") << Backend::Sqlite;
+    QTest::newRow("postgresql") << Backend::Server;
+}
+
+void TestImportRun::everyRowRefused()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    if (backend == Backend::Server)
+        open(backend);
+    enginetest::execute(*store_, QStringLiteral("alter table Cpxm drop column Cpxm_fw"));
+    const importer::ImportOutcome outcome = run(workbook("five-rows.xls"));
+    QCOMPARE(outcome.end, importer::ImportOutcome::End::Completed);
+    QCOMPARE(outcome.importedCount, 0);
+    QCOMPARE(outcome.failedCount, 4);
+    QCOMPARE(outcome.emptyCount, 1);
+    QCOMPARE(session_->errorLog.size(), 5);
+    QCOMPARE(logBytes(), gbkLines(session_->errorLog));
+    QCOMPARE(reporter_.statusText(), QStringLiteral("共5条,正确导入0条,错误4条,空纪录1条,点此查看错误的信息！"));
+}
+
+void TestImportRun::letters()
+{
+    // B, C taken besides the demo's A: the run takes D; the next run E; its codes are the sheet's behind the letter.
+    enginetest::execute(*store_, QStringLiteral("insert into Cpxm(Cpxm_bm) values('B1')"));
+    enginetest::execute(*store_, QStringLiteral("insert into Cpxm(Cpxm_bm) values('C1')"));
+    QCOMPARE(run(workbook("blank-code.xls")).batchPrefix, QStringLiteral("D"));
+    QCOMPARE(run(workbook("blank-code.xls")).batchPrefix, QStringLiteral("E"));
+    QVERIFY(enginetest::productCodes(*store_).contains(QStringLiteral("D1002")));
+    QVERIFY(enginetest::productCodes(*store_).contains(QStringLiteral("E1002")));
+
+    // Every letter taken: the codes go in as the sheet has them.
+    for (char16_t c = u'F'; c <= u'Z'; ++c)
+        enginetest::execute(*store_, QStringLiteral("insert into Cpxm(Cpxm_bm) values('%1x')").arg(QChar(c)));
+    const importer::ImportOutcome outcome = run(workbook("blank-code.xls"));
+    QCOMPARE(outcome.batchPrefix, QString());
+    QCOMPARE(outcome.importedCount, 1);
+    QVERIFY(enginetest::productCodes(*store_).contains(QStringLiteral("1002")));
+}
+
+void TestImportRun::runThatStoredNothingLeavesItsLetterFree()
+{
+    QCOMPARE(run(workbook("header-only.xls")).batchPrefix, QStringLiteral("B"));
+    const importer::ImportOutcome stored = run(workbook("five-rows.xls"));
+    QCOMPARE(stored.batchPrefix, QStringLiteral("B"));
+    QCOMPARE(stored.importedCount, 3);
+    // Every row refused: C stays free as well.
+    enginetest::execute(*store_, QStringLiteral("alter table Cpxm rename column Cpzk to Cpzk_old"));
+    const importer::ImportOutcome refused = run(workbook("five-rows.xls"));
+    QCOMPARE(refused.batchPrefix, QStringLiteral("C"));
+    QCOMPARE(refused.importedCount, 0);
+    enginetest::execute(*store_, QStringLiteral("alter table Cpxm rename column Cpzk_old to Cpzk"));
+    QCOMPARE(run(workbook("header-only.xls")).batchPrefix, QStringLiteral("C"));
+}
+
+void TestImportRun::workbookNotOpened_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing file") << QStringLiteral("/nonexistent/商品.xls");
+    QTest::newRow("not a workbook") << testsupport::testData(QStringLiteral("engine/make_fixtures.py"));
+}
+
+void TestImportRun::workbookNotOpened()
+{
+    QFETCH(QString, path);
+    const importer::ImportOutcome outcome = run(path);
+    QCOMPARE(outcome.end, importer::ImportOutcome::End::EndedEarly);
+    QCOMPARE(reporter_.notices.size(), 1);
+    QCOMPARE(reporter_.notices.first().notice, importer::ImportNotice::WorkbookNotOpened);
+    QCOMPARE(reporter_.notices.first().text, QStringLiteral("Execl文件不存在,请重新连接！"));
+    QVERIFY(!reporter_.notices.first().detail.isEmpty());
+    QCOMPARE(reporter_.statusText(), QStringLiteral("正在导入......"));
+    QVERIFY(!reporter_.progressVisible);
+    QVERIFY(!reporter_.busy);
+    QCOMPARE(logBytes(), kOldLog);
+}
+
+void TestImportRun::sheetUnreadable_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("sheet");
+    QTest::newRow("no such sheet") << workbook("five-rows.xls") << QStringLiteral("Sheet2");
+    QTest::newRow("sheet name with a blank") << workbook("five-rows.xls") << QStringLiteral("Sheet1 ");
+    QTest::newRow("no 助记码 column") << workbook("no-mnemonic-column.xls") << QStringLiteral("Sheet1");
+}
+
+void TestImportRun::sheetUnreadable()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, sheet);
+    try {
+        run(path, 0, sheet);
+        QFAIL("the run should have ended with an error");
+    } catch (const importer::ImportError& error) {
+        QCOMPARE(error.kind(), importer::ImportError::Kind::SheetUnreadable);
+        QVERIFY(!error.message().isEmpty());
+    }
+    QCOMPARE(reporter_.statusText(), QStringLiteral("正在导入......"));
+    QVERIFY(!reporter_.progressVisible);
+    QVERIFY(!reporter_.busy);
+    QCOMPARE(logBytes(), kOldLog);
+    QCOMPARE(enginetest::productCount(*store_), 2);
+}
+
+void TestImportRun::probeFailureEscapes()
+{
+    enginetest::execute(*store_, QStringLiteral("drop table Cpxm"));
+    QVERIFY_THROWS_EXCEPTION(importer::ImportError, run(workbook("five-rows.xls")));
+    QVERIFY(!reporter_.busy);
+    QVERIFY(!reporter_.progressVisible);
+    QCOMPARE(logBytes(), kOldLog);
+}
+
+void TestImportRun::unwritableLogEscapesAfterTheRows()
+{
+    // The log's folder is a file: nothing can be written there.
+    session_->logFilePath = testsupport::testData(QStringLiteral("engine/make_fixtures.py/log.txt"));
+    try {
+        run(workbook("five-rows.xls"));
+        QFAIL("the run should have ended with an error");
+    } catch (const importer::ImportError& error) {
+        QCOMPARE(error.kind(), importer::ImportError::Kind::LogNotSaved);
+        QVERIFY(error.message().contains(QStringLiteral("log.txt")));
+    }
+    QCOMPARE(reporter_.statusText(), QStringLiteral("共5条,正确导入3条,错误1条,空纪录1条,点此查看错误的信息！"));
+    QVERIFY(!reporter_.progressVisible);
+    QVERIFY(!reporter_.busy);
+    QCOMPARE(enginetest::productCount(*store_), 5);
+}
+
+void TestImportRun::waitsForAnotherWriter()
+{
+    // The store's own system holds the write lock when the run starts: the run waits for it instead of failing
+    // its rows.
+    const QString path = folder_->filePath(QStringLiteral("demo-store.sqlite"));
+    std::promise<void> locked;
+    std::thread other([&] {
+        data::Connection connection;
+        connection.connect(data::Connection::sqliteConnectionString(path));
+        connection.beginTransaction();
+        enginetest::execute(connection, QStringLiteral("insert into Cpxm(Cpxm_bm) values('Z1')"));
+        locked.set_value();
+        QThread::msleep(700);
+        connection.commit();
+    });
+    locked.get_future().wait();
+    const importer::ImportOutcome outcome = run(workbook("five-rows.xls"));
+    other.join();
+    QCOMPARE(outcome.importedCount, 3);
+    QCOMPARE(outcome.failedCount, 1);
+    QCOMPARE(enginetest::productCount(*store_), 6);
+}
+
+void TestImportRun::failedCommitWritesTheGroupAgain()
+{
+    // A uniqueness the server checks only at commit: the group with both 3001 rows cannot be committed. Its rows
+    // are written again one by one, so the first 3001 and 3002 are stored after all and the counts say so.
+    STORETEST_REQUIRE_BACKEND(Backend::Server);
+    open(Backend::Server);
+    enginetest::execute(*store_, QStringLiteral("alter table Cpxm drop constraint cpxm_cpxm_bm_key"));
+    enginetest::execute(*store_, QStringLiteral("alter table Cpxm add constraint cpxm_bm_at_commit unique (Cpxm_bm) "
+                                                "deferrable initially deferred"));
+    const importer::ImportOutcome outcome = run(workbook("duplicate-codes.xls"));
+    QCOMPARE(outcome.importedCount, 2);
+    QCOMPARE(outcome.failedCount, 1);
+    QCOMPARE(session_->errorLog, (QStringList{kHeader, QStringLiteral("编号---3001；名称---复方甘草片（重复）")}));
+    QCOMPARE(enginetest::productCodes(*store_), (QStringList{"A0001", "A0002", "B3001", "B3002"}));
+    QCOMPARE(reporter_.statusText(), QStringLiteral("共3条,正确导入2条,错误1条,空纪录0条,点此查看错误的信息！"));
+}
+
+QTEST_GUILESS_MAIN(TestImportRun)
+#include "tst_importrun.moc"

@@ -1,0 +1,141 @@
+// product-import-cli import, run as a clerk's script would run it: exit status, the status line on standard
+// output, the messages on standard error, the log file and the store.
+#include "EngineTestSupport.h"
+#include "StoreFixture.h"
+#include "TestPaths.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using storetest::Backend;
+
+class TestImportVerb : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void runs_data();
+    void runs();
+};
+
+void TestImportVerb::runs_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::addColumn<QStringList>("arguments"); // {workbook} {store} {log} {folder} are filled in
+    QTest::addColumn<int>("exitStatus");
+    QTest::addColumn<QString>("statusLine");
+    QTest::addColumn<QString>("errorText"); // a piece of standard error, or empty for none at all
+    QTest::addColumn<int>("storedRows");    // products added to the demo store's two
+
+    const QStringList base{"{data}/five-rows.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"};
+    const QString five = QStringLiteral("共5条,正确导入3条,错误1条,空纪录1条,点此查看错误的信息！");
+    const QString started = QStringLiteral("正在导入......");
+
+    QTest::newRow("completed, no row failed")
+        << Backend::Sqlite
+        << QStringList{"{data}/blank-code.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"} << 0
+        << QStringLiteral("共2条,正确导入1条,错误0条,空纪录1条,点此查看错误的信息！") << QString() << 1;
+    QTest::newRow("completed with failed rows") << Backend::Sqlite << base << 3 << five << QString() << 3;
+    QTest::newRow("options before the workbook, --opt=value")
+        << Backend::Sqlite
+        << QStringList{"--store={store}", "--log", "{log}", "--category=010101", "{data}/five-rows.xls"} << 3 << five
+        << QString() << 3;
+    QTest::newRow("named sheet") << Backend::Sqlite
+                                 << QStringList{"{data}/values.xls", "--sheet", "商品资料", "--category", "010102",
+                                                "--store",           "{store}", "--log",    "{log}"}
+                                 << 0 << QStringLiteral("共3条,正确导入3条,错误0条,空纪录0条,点此查看错误的信息！")
+                                 << QString() << 3;
+    QTest::newRow("workbook missing") << Backend::Sqlite
+                                      << QStringList{"{folder}/none.xls", "--category", "010101", "--store",
+                                                     "{store}",           "--log",      "{log}"}
+                                      << 1 << started << QStringLiteral("Execl文件不存在,请重新连接！") << 0;
+    QTest::newRow("no such sheet") << Backend::Sqlite << (base + QStringList{"--sheet", "Sheet9"}) << 1 << started
+                                   << QStringLiteral("Sheet9") << 0;
+    QTest::newRow("column missing")
+        << Backend::Sqlite
+        << QStringList{"{data}/no-mnemonic-column.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"}
+        << 1 << started << QStringLiteral("助记码") << 0;
+    QTest::newRow("log cannot be written")
+        << Backend::Sqlite
+        << QStringList{"{data}/five-rows.xls",        "--category", "010101", "--store", "{store}", "--log",
+                       "{data}/five-rows.xls/log.txt"}
+        << 1 << five << QStringLiteral("log.txt") << 3;
+    QTest::newRow("store file missing") << Backend::Sqlite
+                                        << QStringList{"{data}/five-rows.xls", "--category", "010101", "--store",
+                                                       "{folder}/none.dat"}
+                                        << 1 << QString() << QStringLiteral("none.dat") << 0;
+    QTest::newRow("unknown option") << Backend::Sqlite << (base + QStringList{"--fast"}) << 2 << QString()
+                                    << QStringLiteral("--fast") << 0;
+    QTest::newRow("option without its value")
+        << Backend::Sqlite << (base + QStringList{"--sheet"}) << 2 << QString() << QStringLiteral("--sheet") << 0;
+    QTest::newRow("no category") << Backend::Sqlite << QStringList{"{data}/five-rows.xls", "--store", "{store}"} << 2
+                                 << QString() << QStringLiteral("--category") << 0;
+    QTest::newRow("no workbook") << Backend::Sqlite << QStringList{"--category", "010101", "--store", "{store}"} << 2
+                                 << QString() << QStringLiteral("workbook") << 0;
+    QTest::newRow("empty workbook path") << Backend::Sqlite << QStringList{"",        "--category", "010101", "--store",
+                                                                           "{store}", "--log",      "{log}"}
+                                         << 2 << QString() << QStringLiteral("请选择要导入的电子表格！") << 0;
+    QTest::newRow("two stores") << Backend::Sqlite << (base + QStringList{"--odbc", "DSN=x"}) << 2 << QString()
+                                << QStringLiteral("--odbc") << 0;
+    for (const char* kind : {"0101", "01", "01CF", "0201x"}) {
+        QStringList arguments = base;
+        arguments[2] = QLatin1String(kind);
+        QTest::addRow("not a category: %s", kind)
+            << Backend::Sqlite << arguments << 2 << QString() << QStringLiteral("not a category") << 0;
+    }
+    QTest::newRow("server, completed with failed rows")
+        << Backend::Server
+        << QStringList{"{data}/five-rows.xls", "--category", "010101", "--odbc", "{store}", "--log", "{log}"} << 3
+        << five << QString() << 3;
+}
+
+void TestImportVerb::runs()
+{
+    QFETCH(Backend, backend);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitStatus);
+    QFETCH(QString, statusLine);
+    QFETCH(QString, errorText);
+    QFETCH(int, storedRows);
+    STORETEST_REQUIRE_BACKEND(backend);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    data::Connection store;
+    storetest::connectDemoStore(backend, store, folder.path());
+    const QString storeArgument = backend == Backend::Server ? storetest::serverConnectionString()
+                                                             : folder.filePath(QStringLiteral("demo-store.sqlite"));
+    const QString log = folder.filePath(QStringLiteral("log.txt"));
+    for (QString& argument : arguments) {
+        argument.replace(QLatin1String("{data}"), testsupport::testData(QStringLiteral("engine")));
+        argument.replace(QLatin1String("{store}"), storeArgument);
+        argument.replace(QLatin1String("{log}"), log);
+        argument.replace(QLatin1String("{folder}"), folder.path());
+    }
+
+    QProcess cli;
+    cli.start(testsupport::programFolder() + QStringLiteral("product-import-cli"),
+              QStringList{QStringLiteral("import")} + arguments);
+    QVERIFY(cli.waitForFinished(60000));
+    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli.exitCode(), exitStatus);
+    QCOMPARE(out, statusLine.isEmpty() ? QString() : statusLine + QLatin1Char('\n'));
+    if (errorText.isEmpty()) {
+        // No progress bar: standard error is no terminal here.
+        QCOMPARE(err, QString());
+    } else {
+        QVERIFY2(err.contains(errorText), qPrintable(err));
+    }
+    QCOMPARE(enginetest::productCount(store), 2 + storedRows);
+    if (exitStatus == 0 || exitStatus == 3)
+        QVERIFY(QFile::exists(log));
+    if (exitStatus != 0 && exitStatus != 3)
+        QVERIFY(!QFile::exists(log));
+}
+
+QTEST_GUILESS_MAIN(TestImportVerb)
+#include "tst_importverb.moc"
