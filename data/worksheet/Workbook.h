@@ -1,6 +1,7 @@
 #pragma once
-// An Excel 97-2003 (BIFF8) workbook, read-only: its worksheets and every cell as text.
+// An Excel 97-2003 (BIFF8) workbook, or an Excel 5/95 one, read-only: its worksheets and every cell as text.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -55,12 +56,17 @@ class Workbook
 public:
     // Throws WorkbookError.
     static Workbook open(const QString& path);
-    QStringList sheetNames() const;
-    // By the exact name (not trimmed). Throws SheetError that lists the worksheets there are.
+    // The same for a workbook file held in memory.
+    static Workbook openBytes(const QByteArray& fileBytes);
+    QStringList sheetNames() const; // the worksheets in workbook order; chart and macro sheets are left out
+    // By the exact name (not trimmed). Throws SheetError that lists the worksheets there are, or, for a damaged
+    // sheet, says so.
     Worksheet sheet(const QString& name) const;
+    Worksheet sheet(int index) const; // 0 <= index < sheetNames().size()
 
 private:
     explicit Workbook(std::shared_ptr<const WorkbookData> data);
+    static Workbook fromStream(QByteArray stream, bool excel5Name, const QString& fileName);
     std::shared_ptr<const WorkbookData> data_;
 };
 

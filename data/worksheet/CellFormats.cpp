@@ -1,0 +1,226 @@
+#include "CellFormats.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace data::biff {
+
+namespace {
+
+// units / 10^decimals, with no trailing zeros (the caller's fewest decimals have none).
+QString fixedDecimals(long long units, int decimals, QChar decimalPoint)
+{
+    QChar text[24];
+    int length = 0;
+    if (units < 0)
+        text[length++] = u'-';
+    unsigned long long rest = units < 0 ? 0ULL - static_cast<unsigned long long>(units) : units;
+    char16_t digits[20];
+    int count = 0;
+    do {
+        digits[count++] = char16_t(u'0' + rest % 10);
+        rest /= 10;
+    } while (rest > 0 || count <= decimals);
+    for (int i = count - 1; i >= 0; --i) {
+        text[length++] = QChar(digits[i]);
+        if (i == decimals)
+            text[length++] = decimalPoint;
+    }
+    return QString(text, length);
+}
+
+} // namespace
+
+QString generalNumberText(double value, QChar decimalPoint)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("#NUM!");
+    if (value == 0)
+        return QStringLiteral("0"); // also -0
+    if (value == std::trunc(value) && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qint64>(value));
+
+    if (const double magnitude = std::fabs(value); magnitude >= 1e-4 && magnitude < 1e15) {
+        // Most prices have a few decimals: find the fewest that give the value back exactly and write them
+        // out; that is the same text as rounding to 15 significant digits.
+        double scale = 1;
+        for (int decimals = 1; decimals <= 15; ++decimals) {
+            scale *= 10;
+            const double scaled = std::round(value * scale);
+            if (std::fabs(scaled) >= 1e15)
+                break;
+            if (scaled / scale == value)
+                return fixedDecimals(static_cast<long long>(scaled), decimals, decimalPoint);
+        }
+    }
+    char buffer[40];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    QChar text[40];
+    qsizetype length = 0;
+    for (const char* c = buffer; c != result.ptr; ++c)
+        text[length++] = *c == 'e' ? QChar(u'E') : *c == '.' ? decimalPoint : QChar(char16_t(*c));
+    return QString(text, length);
+}
+
+namespace {
+
+struct CivilDate
+{
+    int year;
+    unsigned month;
+    unsigned day;
+};
+
+// Days since 1970-01-01 to a proleptic Gregorian date (H. Hinnant's civil_from_days).
+CivilDate civilFromDays(long long z)
+{
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long y = static_cast<long long>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    return {static_cast<int>(y + (m <= 2)), m, d};
+}
+
+constexpr long long kDays1899_12_30 = -25569; // 1899-12-30 counted from 1970-01-01
+constexpr long long kDays1904_01_01 = -24107;
+constexpr double kLastSerial1900 = 2958465; // 9999-12-31
+constexpr double kLastSerial1904 = kLastSerial1900 - 1462;
+
+} // namespace
+
+QString dateText(double serial, DateSystem system)
+{
+    const double last = system == DateSystem::From1900 ? kLastSerial1900 : kLastSerial1904;
+    if (!std::isfinite(serial) || serial < 0 || serial >= last + 1)
+        return {};
+    long long days = static_cast<long long>(serial);
+    long long seconds = std::llround((serial - static_cast<double>(days)) * 86400.0);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        ++days;
+        if (days > static_cast<long long>(last))
+            return {};
+    }
+    QChar text[19];
+    int length = 0;
+    const auto put = [&](unsigned value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            text[length + i] = QChar(char16_t(u'0' + value % 10));
+        length += digits;
+    };
+    if (days > 0) {
+        CivilDate date;
+        if (system == DateSystem::From1904)
+            date = civilFromDays(kDays1904_01_01 + days);
+        else if (days == 60)
+            date = {1900, 2, 29}; // the day the 1900 system counts although it never was
+        else
+            date = civilFromDays(kDays1899_12_30 + days + (days < 60 ? 1 : 0));
+        put(static_cast<unsigned>(date.year), 4);
+        text[length++] = u'-';
+        put(date.month, 2);
+        text[length++] = u'-';
+        put(date.day, 2);
+        if (seconds == 0)
+            return QString(text, length);
+        text[length++] = u' ';
+    }
+    put(static_cast<unsigned>(seconds / 3600), 2);
+    text[length++] = u':';
+    put(static_cast<unsigned>(seconds / 60 % 60), 2);
+    text[length++] = u':';
+    put(static_cast<unsigned>(seconds % 60), 2);
+    return QString(text, length);
+}
+
+QString errorText(std::uint8_t code)
+{
+    switch (code) {
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    case 0x2A:
+        return QStringLiteral("#N/A");
+    case 0x2B:
+        return QStringLiteral("#GETTING_DATA");
+    default:
+        return QStringLiteral("#N/A");
+    }
+}
+
+bool isBuiltInDateFormat(int formatIndex)
+{
+    return (formatIndex >= 14 && formatIndex <= 22) || (formatIndex >= 27 && formatIndex <= 36) ||
+           (formatIndex >= 45 && formatIndex <= 47) || (formatIndex >= 50 && formatIndex <= 58);
+}
+
+bool isDateFormatString(QStringView format)
+{
+    // General format and the scientific and text formats hold letters that are no date parts.
+    int dateParts = 0;
+    int digitParts = 0;
+    enum { Plain, Quoted, Escaped, Bracketed } state = Plain;
+    QString plain;
+    for (const QChar c : format) {
+        switch (state) {
+        case Quoted:
+            if (c == u'"')
+                state = Plain;
+            continue;
+        case Escaped:
+            state = Plain;
+            continue;
+        case Bracketed:
+            if (c == u']')
+                state = Plain;
+            continue;
+        case Plain:
+            break;
+        }
+        if (c == u'"')
+            state = Quoted;
+        else if (c == u'\\' || c == u'_' || c == u'*')
+            state = Escaped; // the next character is shown (or padded) as it stands
+        else if (c == u'[')
+            state = Bracketed; // [Red], [$-804], [h] and conditions
+        else
+            plain += c;
+    }
+    if (plain.compare(u"General", Qt::CaseInsensitive) == 0 || plain == u"@")
+        return false;
+    for (const QChar c : plain) {
+        switch (c.toLower().unicode()) {
+        case u'y':
+        case u'm':
+        case u'd':
+        case u'h':
+        case u's':
+            ++dateParts;
+            break;
+        case u'0':
+        case u'#':
+        case u'?':
+            ++digitParts;
+            break;
+        default:
+            break;
+        }
+    }
+    return dateParts > digitParts;
+}
+
+} // namespace data::biff

@@ -1,0 +1,86 @@
+#pragma once
+// What a read workbook and a read worksheet hold: the workbook stream, the shared strings and the cell formats of
+// the workbook; a compact, row-indexed cell table per worksheet.
+
+#include "CellFormats.h"
+#include "StringTable.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace data {
+
+struct SheetEntry
+{
+    QString name;
+    std::uint32_t offset = 0; // of the sheet's BOF record in the stream
+};
+
+class WorkbookData
+{
+public:
+    QByteArray stream;
+    int biffVersion = 8;  // 8, or 5 for Excel 5/95
+    QByteArray codecName; // of the 8-bit strings of an Excel 5/95 workbook
+    biff::DateSystem dateSystem = biff::DateSystem::From1900;
+    biff::StringTable sharedStrings;
+    std::vector<bool> xfIsDate; // per cell format (XF) index
+    std::vector<SheetEntry> sheets;
+
+    bool isDateXf(std::uint16_t xf) const { return xf < xfIsDate.size() && xfIsDate[xf]; }
+};
+
+enum class CellKind : std::uint8_t { Number, Date, SharedText, Text, Boolean, Error, EmptyText };
+
+// Twelve bytes a cell: a sheet of 600,000 cells costs about 7 MB.
+struct Cell
+{
+    std::uint16_t row;
+    std::uint8_t column;
+    CellKind kind;
+    std::uint32_t low;  // Number, Date: the value's low 32 bits; SharedText, Text: the string; Boolean, Error: code
+    std::uint32_t high; // Number, Date: the value's high 32 bits
+
+    double number() const
+    {
+        const std::uint64_t bits = (std::uint64_t(high) << 32) | low;
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    static Cell make(std::uint16_t row, std::uint8_t column, CellKind kind, double value)
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        return Cell{row, column, kind, std::uint32_t(bits), std::uint32_t(bits >> 32)};
+    }
+};
+
+class WorksheetData
+{
+public:
+    QString name;
+    std::shared_ptr<const WorkbookData> book;
+    QChar decimalPoint = u'.';
+    int rows = 0;
+    int columns = 0;
+    std::vector<Cell> cells;             // sorted by row, then column
+    std::vector<std::uint32_t> rowStart; // rows + 1 entries into cells
+    biff::StringTable texts;             // strings kept in the sheet itself (LABEL, formula results)
+
+    QString cellText(int row, int column) const;
+};
+
+// Reads the sheet substream at the entry's offset. Throws SheetError for a damaged sheet.
+std::shared_ptr<const WorksheetData> readWorksheet(const std::shared_ptr<const WorkbookData>& book,
+                                                   const SheetEntry& entry);
+
+// Reads the workbook globals of a workbook stream. Throws WorkbookError.
+std::shared_ptr<WorkbookData> readWorkbookGlobals(QByteArray stream, bool excel5Name);
+
+} // namespace data

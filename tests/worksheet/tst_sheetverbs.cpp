@@ -1,0 +1,110 @@
+// product-import-cli sheets and preview, run as the user runs them.
+#include "TestPaths.h"
+
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+QString xls(const QString& name)
+{
+    return testsupport::testData(QStringLiteral("xls/") + name);
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(testsupport::programFolder() + QStringLiteral("product-import-cli"), arguments);
+    Run run;
+    if (!process.waitForFinished(30000))
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+class TestSheetVerbs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void verbs_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("outLines"); // the first lines of stdout
+        QTest::addColumn<QString>("errContains");
+        QTest::newRow("sheets") << QStringList{"sheets", xls("common-gnumeric.xls")} << 0
+                                << QStringList{"Sheet1\t6\t10", "数据类型\t6\t10", "长文本\t3\t2", ""} << "";
+        QTest::newRow("preview: the nine fields in order, trimmed, defaulted, escaped")
+            << QStringList{"preview", xls("products-xlwt.xls")} << 0
+            << QStringList{"A01\t阿莫西林胶囊\tAMXLJN\t盒\t0\t18\t0\t0\t1", "\t空编号\tKBH\t个\t1\t2\t0\t0\t1"} << "";
+        QTest::newRow("preview --raw: header first, untrimmed, escaped")
+            << QStringList{"preview", "--raw", xls("products-xlwt.xls")} << 0
+            << QStringList{"商品编号\t商品名称\t计量单位\t成本价\t销售价\t最低折扣\t当前库存\t单品折扣\t助记码",
+                           "  A01  \t 阿莫西林胶囊\\t\t盒\t\t18\t\t\t\t", "\\t\\r\\n\t空编号\t个\t1\t2\t0\t0\t1\t"}
+            << "";
+        QTest::newRow("preview --sheet=NAME")
+            << QStringList{"preview", "--sheet=数据类型", "--raw", xls("dates1904-xlwt.xls")} << 0
+            << QStringList{"文本\t整数\t小数\t大数\t负数\t日期\t日期时间\t时间\t逻辑\t错误"} << "";
+        QTest::newRow("preview: missing column")
+            << QStringList{"preview", xls("products-xlwt.xls"), "--sheet", "缺少助记码"} << 1 << QStringList{""}
+            << "助记码";
+        QTest::newRow("preview: no such sheet")
+            << QStringList{"preview", xls("dates1904-xlwt.xls")} << 1 << QStringList{""} << "“数据类型”";
+        QTest::newRow("sheets: no such file")
+            << QStringList{"sheets", xls("nothere.xls")} << 1 << QStringList{""} << "不存在";
+        QTest::newRow("preview: unknown option")
+            << QStringList{"preview", xls("products-xlwt.xls"), "--bogus"} << 2 << QStringList{""} << "--bogus";
+        QTest::newRow("preview: --sheet without a name")
+            << QStringList{"preview", xls("products-xlwt.xls"), "--sheet"} << 2 << QStringList{""} << "usage";
+        QTest::newRow("preview: two workbooks")
+            << QStringList{"preview", xls("a.xls"), xls("b.xls")} << 2 << QStringList{""} << "usage";
+        QTest::newRow("sheets: no workbook") << QStringList{"sheets"} << 2 << QStringList{""} << "usage";
+        QTest::newRow("sheets: unknown option") << QStringList{"sheets", "-x"} << 2 << QStringList{""} << "-x";
+    }
+    void verbs()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, outLines);
+        QFETCH(QString, errContains);
+        const Run run = cli(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        const QStringList lines = run.out.split(u'\n');
+        QVERIFY2(lines.size() >= outLines.size(), qPrintable(run.out));
+        QCOMPARE(lines.mid(0, outLines.size()), outLines);
+        QVERIFY2(run.err.contains(errContains), qPrintable(run.err));
+        if (exitCode == 0)
+            QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+    }
+
+    void previewEscapesEveryLineBreak()
+    {
+        const Run run = cli({"preview", xls("products-xlwt.xls")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.count(u'\n'), 7); // one line per data row
+        QVERIFY2(run.out.contains(QStringLiteral("\nA07\tLine\\nbreak\\\\tab\\there\t")), qPrintable(run.out));
+    }
+
+    void exampleWorkbookPreviews()
+    {
+        const Run run = cli({"preview", testsupport::programFolder() + QStringLiteral("商品信息导入格式事例.xls")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        QVERIFY(run.out.count(u'\n') >= 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSheetVerbs)
+#include "tst_sheetverbs.moc"
