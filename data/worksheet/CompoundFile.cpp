@@ -55,6 +55,23 @@ void silenceLibgsf()
     (void)once;
 }
 
+// Some of libgsf's warnings go to the unnamed log domain; they are dropped while it reads the container.
+class QuietUnnamedLogDomain
+{
+public:
+    QuietUnnamedLogDomain()
+        : id_(g_log_set_handler(nullptr, GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE), drop, nullptr))
+    {
+    }
+    ~QuietUnnamedLogDomain() { g_log_remove_handler(nullptr, id_); }
+    QuietUnnamedLogDomain(const QuietUnnamedLogDomain&) = delete;
+    QuietUnnamedLogDomain& operator=(const QuietUnnamedLogDomain&) = delete;
+
+private:
+    static void drop(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+    guint id_;
+};
+
 // Excel 2.x to 4.x wrote a bare BIFF stream, not a compound file; it starts with its BOF record.
 bool isBareBiffStream(GsfInput* input)
 {
@@ -84,6 +101,7 @@ QString describe(GError* error)
 WorkbookStream readFromContainer(InputPtr input, const QString& what)
 {
     silenceLibgsf();
+    const QuietUnnamedLogDomain quiet;
     const bool signature = hasCompoundFileSignature(input.get());
     if (!signature && isBareBiffStream(input.get())) {
         throw WorkbookError(QStringLiteral("“%1”是 Excel 2.x-4.x 的工作表，不支持。请在 Excel 中把它另存为"
