@@ -2,10 +2,8 @@
 
 #include "MnemonicCode.h"
 
+#include "MnemonicEncoder.h"
 #include "PinyinTables.h"
-
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 
@@ -155,15 +153,7 @@ QByteArray BuildMnemonicCode(QByteArrayView gbkText, int options, int maxLength)
 
 QString BuildMnemonicCode(const QString& text, int options, int maxLength)
 {
-    // The GBK converter writes one '?' for each character it cannot encode (a lone surrogate or a whole pair alike).
-    QStringEncoder toGbk("GBK", QStringConverter::Flag::Stateless);
-    const QByteArray gbk = toGbk(text);
-    const QByteArray code = BuildMnemonicCode(QByteArrayView(gbk), options, maxLength);
-    // Codes are ASCII unless symbols are kept; only then may they hold GBK bytes to read back.
-    if (std::none_of(code.begin(), code.end(), [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; }))
-        return QString::fromLatin1(code);
-    QStringDecoder fromGbk("GBK", QStringConverter::Flag::Stateless);
-    return fromGbk(code);
+    return MnemonicEncoder().build(text, options, maxLength);
 }
 
 } // namespace mnemonic

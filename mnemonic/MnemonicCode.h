@@ -17,7 +17,7 @@ enum MnemonicOption : int {
 QByteArray BuildMnemonicCode(QByteArrayView gbkText, int options, int maxLength);
 
 // Converts text to GBK (a character outside GBK becomes one '?' byte) and calls the byte version.
-// The result's bytes are read back as GBK.
+// The result's bytes are read back as GBK. For many texts in a row, MnemonicEncoder is cheaper.
 QString BuildMnemonicCode(const QString& text, int options, int maxLength);
 
 } // namespace mnemonic

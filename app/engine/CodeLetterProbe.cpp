@@ -23,6 +23,8 @@ QString probeCodeLetter(data::Query& storeQuery, const QStringList& letters)
         storeQuery.clearSql();
         storeQuery.addSqlLine(data::statements::kCodeLetterProbe);
         storeQuery.bindText(QStringLiteral("aa"), letter + QLatin1Char('%'));
+        // One row is enough to know that the letter is taken; a store with many products need not send them all.
+        storeQuery.setMaxRows(1);
         storeQuery.open();
         const bool taken = storeQuery.rowCount() > 0;
         storeQuery.close();

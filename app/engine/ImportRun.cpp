@@ -4,6 +4,7 @@
 #include "DatabaseError.h"
 #include "ErrorLogFile.h"
 #include "ImportTexts.h"
+#include "MnemonicEncoder.h"
 #include "ProductInsertion.h"
 #include "ProductKinds.h"
 #include "ProductSheet.h"
@@ -16,6 +17,8 @@
 namespace importer {
 
 namespace {
+
+// The messages below reach the window's error report, which ends them with a full stop of its own.
 
 // The status line and the bar are repainted by hand while the run holds the thread; more than this many
 // repaints a second only slows the run down.
@@ -100,7 +103,7 @@ public:
 private:
     void handleRow(int row)
     {
-        const data::ProductRow product = data::fillProductRow(sheet_, row);
+        const data::ProductRow product = data::fillProductRow(sheet_, row, mnemonics_);
         if (product.Code.isEmpty()) {
             ++counts_.empty;
             return;
@@ -132,7 +135,7 @@ private:
         while (writes_.hasLostRows()) {
             for (const int row : writes_.takeLostRows()) {
                 --counts_.imported;
-                writeRow(row, data::fillProductRow(sheet_, row));
+                writeRow(row, data::fillProductRow(sheet_, row, mnemonics_));
             }
             writes_.commitGroup();
         }
@@ -153,6 +156,7 @@ private:
     const int rowTotal_;
     ImportCounts counts_;
     RepaintPacer pacer_;
+    mnemonic::MnemonicEncoder mnemonics_; // one GBK converter for the whole run
 };
 
 bool categoryChosen(const ImportRequest& request, const data::CategoryList& categories)
@@ -165,32 +169,29 @@ bool categoryChosen(const ImportRequest& request, const data::CategoryList& cate
 
 QString probeFailure(const data::DatabaseError& error)
 {
-    return QStringLiteral("The store database could not be asked which product codes are in use (table Cpxm): %1\n"
-                          "Nothing was imported. Check that the store database is reachable and has the table "
-                          "Cpxm with the column Cpxm_bm, then import again.")
+    return QStringLiteral("无法从数据库查询已用的商品编号（表 Cpxm）：%1\n"
+                          "没有导入任何记录。请检查数据库能否连接、是否有表 Cpxm 及其列 Cpxm_bm，然后再导入")
         .arg(error.message());
 }
 
 QString sheetFailure(const QString& reason)
 {
-    return QStringLiteral("The worksheet cannot be read: %1\nNothing was imported. Check the sheet name (it must "
-                          "match exactly) and that the first row names the nine columns 商品编号, 商品名称, 计量单位, "
-                          "成本价, 销售价, 最低折扣, 当前库存, 单品折扣 and 助记码, then import again.")
+    return QStringLiteral("无法读取工作表：%1\n没有导入任何记录。请检查薄名（必须完全一致），以及第一行是否写有"
+                          "商品编号、商品名称、计量单位、成本价、销售价、最低折扣、当前库存、单品折扣、助记码这九列，"
+                          "然后再导入")
         .arg(reason);
 }
 
 QString logFailure(const QString& reason)
 {
-    return QStringLiteral("The import is finished and its rows are in the store, but the error log could not be "
-                          "saved: %1\nDo not import the sheet again (its rows would be stored twice); make the "
-                          "program folder writable for the next run.")
+    return QStringLiteral("导入已完成，记录已写入数据库，但错误信息无法保存到 log.txt：%1\n"
+                          "请不要再次导入这张表（记录会重复）；请让程序所在的文件夹可以写入，以便下次保存")
         .arg(reason);
 }
 
 QString rowLoopFailure(const QString& reason)
 {
-    return QStringLiteral("The import stopped in the middle of the sheet: %1\nThe rows handled before stay in the "
-                          "store; the status line counts them.")
+    return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目")
         .arg(reason);
 }
 

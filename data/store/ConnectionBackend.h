@@ -31,9 +31,11 @@ class ConnectionBackend
 public:
     virtual ~ConnectionBackend() = default;
 
-    // values holds one entry per name of the statement, every one bound. Both throw DatabaseError.
+    // values holds one entry per name of the statement, every one bound. maxRows > 0 stops the fetch after that
+    // many rows. Both throw DatabaseError.
     virtual void execute(const ParsedStatement& statement, const std::vector<BoundValue>& values) = 0;
-    virtual void select(const ParsedStatement& statement, const std::vector<BoundValue>& values, ResultSet& result) = 0;
+    virtual void select(const ParsedStatement& statement, const std::vector<BoundValue>& values, int maxRows,
+                        ResultSet& result) = 0;
 
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;

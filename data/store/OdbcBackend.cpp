@@ -144,7 +144,8 @@ void OdbcBackend::execute(const ParsedStatement& statement, const std::vector<Bo
         throw DatabaseError(errorText(error));
 }
 
-void OdbcBackend::select(const ParsedStatement& statement, const std::vector<BoundValue>& values, ResultSet& result)
+void OdbcBackend::select(const ParsedStatement& statement, const std::vector<BoundValue>& values, int maxRows,
+                         ResultSet& result)
 {
     result.clear();
     QSqlQuery& query = prepared(statement, values).query;
@@ -158,7 +159,7 @@ void OdbcBackend::select(const ParsedStatement& statement, const std::vector<Bou
     const int columnCount = record.count();
     for (int column = 0; column < columnCount; ++column)
         result.columns.append(record.fieldName(column));
-    while (query.next()) {
+    while ((maxRows <= 0 || result.rowCount < maxRows) && query.next()) {
         for (int column = 0; column < columnCount; ++column)
             result.cells.push_back(cellText(query.value(column)));
         ++result.rowCount;

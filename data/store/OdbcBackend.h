@@ -21,7 +21,8 @@ public:
     ~OdbcBackend() override;
 
     void execute(const ParsedStatement& statement, const std::vector<BoundValue>& values) override;
-    void select(const ParsedStatement& statement, const std::vector<BoundValue>& values, ResultSet& result) override;
+    void select(const ParsedStatement& statement, const std::vector<BoundValue>& values, int maxRows,
+                ResultSet& result) override;
 
     void beginTransaction() override;
     void commit() override;

@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "ConnectionBackend.h"
 #include "DatabaseError.h"
+#include "SqlText.h"
 #include "StatementText.h"
 
 #include <QHash>
@@ -13,7 +14,6 @@ namespace data {
 
 namespace {
 
-const QString kLineEnd = QStringLiteral("\r\n");
 // Texts a query goes back and forth between (an insert and a probe, say) are parsed once.
 constexpr qsizetype kMaxParsedTexts = 16;
 
@@ -22,14 +22,20 @@ constexpr qsizetype kMaxParsedTexts = 16;
 class QueryState
 {
 public:
-    QStringList lines;
+    SqlText sql;
     bool prepared = false;
+    int maxRows = 0; // 0: fetch every row
 
     // The parse of the current text, made when first needed; the bound values belong to it.
     std::shared_ptr<const ParsedStatement> statement;
     std::vector<BoundValue> values;
     QHash<QString, std::shared_ptr<const ParsedStatement>> parsedTexts;
     std::shared_ptr<const ParsedStatement> lastParsed;
+    // Callers bind in the order of the text: the parameter after the last one bound is tried first, and a name
+    // given by the same string as last time (the caller's literal) is recognised without comparing it. The copies
+    // keep those strings alive, so the same storage always holds the same name.
+    qsizetype nextParameter = 0;
+    std::vector<QString> namesAsBound;
 
     bool open = false;
     ResultSet result;
@@ -37,37 +43,36 @@ public:
     // Column positions by the names asked for, so that reading row after row looks each name up once.
     mutable QHash<QString, int> columnOfName;
 
+    // Every value unbound again, without giving up the storage of the ones before.
+    void unbindAll()
+    {
+        const size_t count = size_t(statement->names.size());
+        if (values.size() != count) {
+            values.assign(count, BoundValue());
+            return;
+        }
+        for (BoundValue& value : values)
+            value.type = BoundValue::Type::Unset;
+    }
+
     void textChanged()
     {
         statement.reset();
-        values.clear();
-    }
-
-    QString text() const
-    {
-        QString joined;
-        qsizetype size = 0;
-        for (const QString& line : lines)
-            size += line.size() + 2;
-        joined.reserve(size);
-        for (const QString& line : lines) {
-            joined += line;
-            joined += kLineEnd;
-        }
-        return joined;
+        nextParameter = 0;
+        maxRows = 0;
     }
 
     const ParsedStatement& parsed()
     {
         if (statement)
             return *statement;
-        const QString current = text();
         // Row after row the same text comes back: a plain comparison is cheaper than hashing it.
-        if (lastParsed && lastParsed->text == current) {
+        if (lastParsed && sql.equals(lastParsed->text)) {
             statement = lastParsed;
-            values.assign(size_t(statement->names.size()), BoundValue());
+            unbindAll();
             return *statement;
         }
+        const QString current = sql.text();
         auto found = parsedTexts.constFind(current);
         if (found != parsedTexts.constEnd()) {
             statement = found.value();
@@ -78,17 +83,31 @@ public:
             parsedTexts.insert(current, statement);
         }
         lastParsed = statement;
-        values.assign(size_t(statement->names.size()), BoundValue());
+        namesAsBound.assign(size_t(statement->names.size()), QString());
+        unbindAll();
         return *statement;
     }
 
     BoundValue& valueFor(const QString& name)
     {
-        const int index = parsed().indexOf(name);
+        const ParsedStatement& current = parsed();
+        int index = -1;
+        if (nextParameter < current.names.size()) {
+            const QString& asBound = namesAsBound[size_t(nextParameter)];
+            if (!asBound.isEmpty() && asBound.constData() == name.constData() && asBound.size() == name.size())
+                index = int(nextParameter);
+            else if (current.names.at(nextParameter) == name)
+                index = int(nextParameter);
+        }
+        if (index < 0)
+            index = current.indexOf(name);
         if (index < 0) {
             QString shown = name.startsWith(u':') ? name : QStringLiteral(":") + name;
             throw DatabaseError(QStringLiteral("The statement has no parameter %1").arg(shown));
         }
+        if (namesAsBound[size_t(index)].constData() != name.constData())
+            namesAsBound[size_t(index)] = name;
+        nextParameter = index + 1;
         return values[size_t(index)];
     }
 
@@ -100,6 +119,14 @@ public:
                     QStringLiteral("No value was bound to the parameter :%1").arg(statement->names.at(qsizetype(i))));
         }
     }
+
+    void closeResult()
+    {
+        open = false;
+        result.clear();
+        row = 0;
+        columnOfName.clear();
+    }
 };
 
 Query::Query(Connection& connection) : connection_(connection), state_(std::make_unique<QueryState>()) {}
@@ -108,50 +135,42 @@ Query::~Query() = default;
 
 void Query::close()
 {
-    state_->open = false;
-    state_->result.clear();
-    state_->row = 0;
-    state_->columnOfName.clear();
+    state_->closeResult();
+    state_->maxRows = 0;
 }
 
 void Query::clearSql()
 {
     close();
-    state_->lines.clear();
+    state_->sql.clear();
     state_->textChanged();
 }
 
 void Query::addSqlLine(const QString& line)
 {
     close();
-    state_->lines.append(line);
+    state_->sql.addLine(line);
     state_->textChanged();
 }
 
 void Query::setSqlText(const QString& text)
 {
     close();
-    QStringList& lines = state_->lines;
-    lines.clear();
-    const QStringView view(text);
-    qsizetype start = 0;
-    while (start < view.size()) {
-        const qsizetype cr = view.indexOf(u'\r', start);
-        const qsizetype lf = view.indexOf(u'\n', start);
-        const qsizetype end = cr < 0 ? lf : (lf < 0 ? cr : qMin(cr, lf));
-        if (end < 0) {
-            lines.append(text.mid(start));
-            break;
-        }
-        lines.append(text.mid(start, end - start));
-        start = end + ((view.at(end) == u'\r' && end + 1 < view.size() && view.at(end + 1) == u'\n') ? 2 : 1);
+    QueryState& state = *state_;
+    // The text parsed last, coming back (the importer's every row): one comparison settles everything.
+    if (state.lastParsed && state.sql.setIfSameAs(text, state.lastParsed->text)) {
+        state.textChanged();
+        state.statement = state.lastParsed;
+        state.unbindAll();
+        return;
     }
-    state_->textChanged();
+    state.sql.set(text);
+    state.textChanged();
 }
 
 QString Query::sqlText() const
 {
-    return state_->text();
+    return state_->sql.text();
 }
 
 QStringList Query::parameterNames() const
@@ -188,13 +207,18 @@ void Query::setPrepared(bool prepared)
     state_->prepared = prepared;
 }
 
+void Query::setMaxRows(int maxRows)
+{
+    state_->maxRows = qMax(0, maxRows);
+}
+
 void Query::open()
 {
-    close();
+    state_->closeResult();
     const ParsedStatement& statement = state_->parsed();
     state_->checkAllBound();
     connection_.ensureConnected();
-    connection_.backend().select(statement, state_->values, state_->result);
+    connection_.backend().select(statement, state_->values, state_->maxRows, state_->result);
     state_->open = true;
     state_->row = 0;
 }
@@ -253,7 +277,7 @@ QString Query::fieldText(const QString& column) const
 
 void Query::execSql()
 {
-    close();
+    state_->closeResult();
     const ParsedStatement& statement = state_->parsed();
     state_->checkAllBound();
     connection_.ensureConnected();

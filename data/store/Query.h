@@ -38,9 +38,12 @@ public:
     // Kept for callers that set it: statements are prepared once per text on every connection anyway.
     void setPrepared(bool prepared);
 
-    // A select: the whole result is fetched; right after opening, the row count is exact and the current row is
-    // the first. A connection that is down is connected first (one attempt).
+    // A select: the whole result is fetched (up to the limit below); right after opening, the row count is exact
+    // and the current row is the first. A connection that is down is connected first (one attempt).
     void open();
+    // At most this many rows are fetched by the opens that follow (0: all), and rowCount counts only those: for a
+    // caller that only needs to know whether a row exists. Holds until the query is closed or its text changes.
+    void setMaxRows(int maxRows);
     bool isOpen() const;
     int rowCount() const;
     void first();

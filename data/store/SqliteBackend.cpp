@@ -15,7 +15,8 @@ constexpr int kBusyTimeoutMs = 10000;
 // Enough for every statement the importer sends; a caller that makes up texts cannot grow the cache unbounded.
 constexpr size_t kMaxCachedStatements = 64;
 
-// Rewinds a statement on every way out, so that it holds no lock and can be run again.
+// Rewinds a statement on every way out, so that it holds no lock and can be run again. Its bindings stay: each
+// is replaced before the statement runs again.
 class ResetOnExit
 {
 public:
@@ -97,55 +98,86 @@ void SqliteBackend::fail(const QString& context) const
     throw DatabaseError(context.isEmpty() ? detail : context + QStringLiteral(": ") + detail);
 }
 
+SqliteBackend::Statement& SqliteBackend::cached(const ParsedStatement& statement)
+{
+    // Row after row the same text comes back: a plain comparison is cheaper than hashing it.
+    if (lastStatement_ && lastText_ == statement.text)
+        return *lastStatement_;
+    auto found = statements_.find(statement.text);
+    if (found == statements_.end()) {
+        if (statements_.size() >= kMaxCachedStatements) {
+            lastStatement_ = nullptr;
+            statements_.clear();
+        }
+        const QByteArray sql = statement.driverText(true).toUtf8();
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.constData(), int(sql.size()), &raw, &tail) != SQLITE_OK)
+            fail(QString());
+        auto entry = std::make_unique<Statement>();
+        entry->handle.reset(raw);
+        // A second statement in the text would silently be ignored: refuse it instead.
+        if (!QByteArray(tail).trimmed().isEmpty() && QByteArray(tail).trimmed() != ";")
+            throw DatabaseError(QStringLiteral("One statement at a time: the text goes on after the first"));
+        if (!raw)
+            throw DatabaseError(QStringLiteral("The statement is empty"));
+        found = statements_.emplace(statement.text, std::move(entry)).first;
+    }
+    lastText_ = statement.text;
+    lastStatement_ = found->second.get();
+    return *lastStatement_;
+}
+
+int SqliteBackend::bindText(Statement& statement, int position, const QString& text)
+{
+    BoundText& bound = statement.texts[size_t(position - 1)];
+    // The same storage, kept alive by the copy, holds the same text: it is still bound as it was.
+    if (!bound.source.isNull() && bound.source.constData() == text.constData() && bound.source.size() == text.size())
+        return SQLITE_OK;
+    bound.source = QString();
+    int rc;
+    if (text.isEmpty()) {
+        // A null pointer would bind NULL: an empty text stays a text.
+        static const char kEmpty[] = "";
+        rc = sqlite3_bind_text(statement.handle.get(), position, kEmpty, 0, SQLITE_STATIC);
+    } else {
+        // SQLite keeps its texts as UTF-8: converting them here, into a buffer reused row after row, spares it an
+        // allocation and a conversion of its own for every text (bind_text16).
+        const auto space = size_t(toUtf8_.requiredSpace(text.size()));
+        if (bound.utf8.size() < space)
+            bound.utf8.resize(space);
+        const char* end = toUtf8_.appendToBuffer(bound.utf8.data(), text);
+        rc = sqlite3_bind_text(statement.handle.get(), position, bound.utf8.data(), int(end - bound.utf8.data()),
+                               SQLITE_STATIC);
+    }
+    if (rc == SQLITE_OK && !text.isEmpty())
+        bound.source = text;
+    return rc;
+}
+
 sqlite3_stmt* SqliteBackend::prepared(const ParsedStatement& statement, const std::vector<BoundValue>& values)
 {
-    sqlite3_stmt* handle = nullptr;
-    // Row after row the same text comes back: a plain comparison is cheaper than hashing it.
-    if (lastStatement_ && lastText_ == statement.text) {
-        handle = lastStatement_;
-    } else {
-        auto found = statements_.find(statement.text);
-        if (found == statements_.end()) {
-            if (statements_.size() >= kMaxCachedStatements) {
-                lastStatement_ = nullptr;
-                statements_.clear();
-            }
-            const QByteArray sql = statement.driverText(true).toUtf8();
-            sqlite3_stmt* raw = nullptr;
-            const char* tail = nullptr;
-            if (sqlite3_prepare_v2(db_, sql.constData(), int(sql.size()), &raw, &tail) != SQLITE_OK)
-                fail(QString());
-            // A second statement in the text would silently be ignored: refuse it instead.
-            if (!QByteArray(tail).trimmed().isEmpty() && QByteArray(tail).trimmed() != ";") {
-                sqlite3_finalize(raw);
-                throw DatabaseError(QStringLiteral("One statement at a time: the text goes on after the first"));
-            }
-            found = statements_.emplace(statement.text, StatementHandle(raw)).first;
-        }
-        handle = found->second.get();
-        if (!handle)
-            throw DatabaseError(QStringLiteral("The statement is empty"));
-        lastText_ = statement.text;
-        lastStatement_ = handle;
-    }
+    Statement& entry = cached(statement);
+    sqlite3_stmt* const handle = entry.handle.get();
+    if (entry.texts.size() < values.size())
+        entry.texts.resize(values.size());
 
-    // Each value keeps its own type; texts are handed over without a copy, as they outlive the step.
-    static const char16_t kEmpty[] = u"";
+    // Each value keeps its own type.
     for (size_t i = 0; i < values.size(); ++i) {
         const BoundValue& value = values[i];
         const int position = int(i) + 1;
         int rc = SQLITE_OK;
+        if (value.type != BoundValue::Type::Text)
+            entry.texts[i].source = QString();
         switch (value.type) {
-        case BoundValue::Type::Text: {
-            const void* text = value.text.isNull() ? static_cast<const void*>(kEmpty) : value.text.utf16();
-            rc = sqlite3_bind_text16(handle, position, text, int(value.text.size() * 2), SQLITE_STATIC);
-            break;
-        }
         case BoundValue::Type::Integer:
             rc = sqlite3_bind_int64(handle, position, value.integer);
             break;
         case BoundValue::Type::Double:
             rc = sqlite3_bind_double(handle, position, value.number);
+            break;
+        case BoundValue::Type::Text:
+            rc = bindText(entry, position, value.text);
             break;
         case BoundValue::Type::Unset:
             rc = sqlite3_bind_null(handle, position);
@@ -168,7 +200,8 @@ void SqliteBackend::execute(const ParsedStatement& statement, const std::vector<
         fail(QString());
 }
 
-void SqliteBackend::select(const ParsedStatement& statement, const std::vector<BoundValue>& values, ResultSet& result)
+void SqliteBackend::select(const ParsedStatement& statement, const std::vector<BoundValue>& values, int maxRows,
+                           ResultSet& result)
 {
     result.clear();
     sqlite3_stmt* handle = prepared(statement, values);
@@ -176,13 +209,13 @@ void SqliteBackend::select(const ParsedStatement& statement, const std::vector<B
     const int columnCount = sqlite3_column_count(handle);
     for (int column = 0; column < columnCount; ++column)
         result.columns.append(QString::fromUtf8(sqlite3_column_name(handle, column)));
-    int rc;
-    while ((rc = sqlite3_step(handle)) == SQLITE_ROW) {
+    int rc = SQLITE_ROW; // stays so when the limit ends the fetch
+    while ((maxRows <= 0 || result.rowCount < maxRows) && (rc = sqlite3_step(handle)) == SQLITE_ROW) {
         for (int column = 0; column < columnCount; ++column)
             result.cells.push_back(columnText(handle, column));
         ++result.rowCount;
     }
-    if (rc != SQLITE_DONE) {
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
         result.clear();
         fail(QString());
     }

@@ -1,6 +1,7 @@
 #include "ProductSheet.h"
 
 #include "MnemonicCode.h"
+#include "MnemonicEncoder.h"
 
 #include <QStringList>
 
@@ -72,6 +73,12 @@ QString trimControls(const QString& text)
 
 ProductRow fillProductRow(const ProductSheet& sheet, int dataRow)
 {
+    mnemonic::MnemonicEncoder mnemonics;
+    return fillProductRow(sheet, dataRow, mnemonics);
+}
+
+ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics)
+{
     const auto trimmed = [&](ProductColumn column) { return trimControls(sheet.cellText(dataRow, column)); };
     const auto orDefault = [](QString text, const char* fallback) {
         return text.isEmpty() ? QString::fromLatin1(fallback) : text;
@@ -82,8 +89,8 @@ ProductRow fillProductRow(const ProductSheet& sheet, int dataRow)
     row.Name = trimmed(ProductColumn::Name);
     row.Mnemonic = trimmed(ProductColumn::Mnemonic);
     if (row.Mnemonic.isEmpty()) {
-        row.Mnemonic = mnemonic::BuildMnemonicCode(sheet.cellText(dataRow, ProductColumn::Name),
-                                                   mnemonic::moMarkMissing, kMnemonicLimit);
+        row.Mnemonic =
+            mnemonics.build(sheet.cellText(dataRow, ProductColumn::Name), mnemonic::moMarkMissing, kMnemonicLimit);
     }
     row.Unit = trimmed(ProductColumn::Unit);
     row.CostPrice = orDefault(trimmed(ProductColumn::CostPrice), "0");

@@ -7,6 +7,10 @@
 
 #include <array>
 
+namespace mnemonic {
+class MnemonicEncoder;
+}
+
 namespace data {
 
 enum class ProductColumn { Code, Name, Unit, CostPrice, SalePrice, MinDiscount, Stock, ItemDiscount, Mnemonic };
@@ -48,5 +52,7 @@ QString trimControls(const QString& text);
 
 // Trims, defaults "0"/"1", and builds the mnemonic from the name when the sheet has none.
 ProductRow fillProductRow(const ProductSheet& sheet, int dataRow);
+// The same with the caller's encoder, for row after row: making the GBK converter costs more than using it.
+ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics);
 
 } // namespace data

@@ -1,6 +1,7 @@
 // BuildMnemonicCode: the worked examples of product names, and the byte-level rules on raw GBK bytes.
 
 #include "MnemonicCode.h"
+#include "MnemonicEncoder.h"
 #include "WorkedExamples.h"
 
 #include <QTest>
@@ -36,6 +37,7 @@ private slots:
     void cutStopsEarlyAndCountsBytes();
     void textOutsideGbk_data();
     void textOutsideGbk();
+    void oneEncoderForManyTexts();
 };
 
 void TestMnemonicCode::productNames_data()
@@ -221,6 +223,26 @@ void TestMnemonicCode::textOutsideGbk()
     QFETCH(int, options);
     QFETCH(QString, expected);
     QCOMPARE(BuildMnemonicCode(text, options, 255), expected);
+}
+
+// An import keeps one encoder for all its rows: no text may leave anything behind for the next one.
+void TestMnemonicCode::oneEncoderForManyTexts()
+{
+    MnemonicEncoder encoder;
+    for (int round = 0; round < 2; ++round) {
+        for (const workedexamples::Example& example : workedexamples::kExamples) {
+            QCOMPARE(encoder.build(QString::fromUtf8(example.text), example.options, example.maxLength),
+                     QString::fromUtf8(example.code));
+        }
+    }
+    // A surrogate at the end of one text does not pair with the start of the next: each text gives what it gives
+    // on its own (through a converter of its own).
+    const QString texts[] = {
+        QStringLiteral("a") + QChar(0xD800), QStringLiteral("b中"),  QChar(0xDC00) + QStringLiteral("b中"),
+        QStringLiteral("c") + QChar(0xD83D), QString(QChar(0xDE00)), QStringLiteral("中国")};
+    for (const QString& text : texts)
+        QCOMPARE(encoder.build(text, full | keep, 255), BuildMnemonicCode(text, full | keep, 255));
+    QCOMPARE(encoder.build(QString(QChar(0xDE00)) + QStringLiteral("b"), keep, 255), QStringLiteral("?B"));
 }
 
 QTEST_GUILESS_MAIN(TestMnemonicCode)

@@ -232,6 +232,40 @@ private slots:
         QCOMPARE(query.sqlText(), text);
     }
 
+    // Setting again the text parsed last, with or without its last line end, is the importer's every row.
+    void sqlTextSetAgain_data()
+    {
+        QTest::addColumn<QString>("parsed");
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("without its last line end") << QString("a=:x\r\nb=:y\r\n") << QString("a=:x\r\nb=:y")
+                                                   << QString("a=:x\r\nb=:y\r\n") << QStringList{"x", "y"};
+        QTest::newRow("the same") << QString("a=:x\r\n") << QString("a=:x\r\n") << QString("a=:x\r\n")
+                                  << QStringList{"x"};
+        QTest::newRow("one empty line shorter")
+            << QString("a=:x\r\n\r\n") << QString("a=:x\r\n") << QString("a=:x\r\n") << QStringList{"x"};
+        QTest::newRow("nothing after an empty line") << QString("\r\n") << QString("") << QString() << QStringList{};
+        QTest::newRow("longer") << QString("a=:x\r\n") << QString("a=:x\r\nb=:y") << QString("a=:x\r\nb=:y\r\n")
+                                << QStringList{"x", "y"};
+    }
+
+    void sqlTextSetAgain()
+    {
+        QFETCH(QString, parsed);
+        QFETCH(QString, set);
+        QFETCH(QString, text);
+        QFETCH(QStringList, names);
+        data::Connection connection;
+        data::Query query(connection);
+        query.setSqlText(parsed);
+        query.parameterNames(); // parses it
+        query.clearSql();
+        query.setSqlText(set);
+        QCOMPARE(query.sqlText(), text);
+        QCOMPARE(query.parameterNames(), names);
+    }
+
     void bindingByName()
     {
         data::Connection connection;
@@ -386,6 +420,71 @@ private slots:
     }
 
     // A refused row inside a transaction undoes itself only; PostgreSQL needs the savepoint for that.
+    // The letter probe only asks whether a row exists: a limit stops the fetch, until the query is closed.
+    void fetchLimit_data() { addBackendRows(); }
+    void fetchLimit()
+    {
+        QFETCH(Backend, backend);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        data::Query insert(connection);
+        for (const QString code : {"Z1", "Z2", "Z3"})
+            insertProduct(insert, {code, "名", "", "", 1, 1, 1});
+
+        data::Query query(connection);
+        query.addSqlLine(data::statements::kCodeLetterProbe);
+        query.bindText("aa", "Z%");
+        query.setMaxRows(1);
+        query.open();
+        QCOMPARE(query.rowCount(), 1);
+        QVERIFY(!query.eof());
+        QVERIFY(query.fieldText("Cpxm_bm").startsWith(u'Z'));
+        query.next();
+        QVERIFY(query.eof());
+        query.open(); // the limit holds for every open until the query is closed
+        QCOMPARE(query.rowCount(), 1);
+
+        query.close();
+        query.open();
+        QCOMPARE(query.rowCount(), 3);
+
+        query.setMaxRows(2);
+        query.clearSql(); // a new text drops the limit too
+        query.addSqlLine(data::statements::kCodeLetterProbe);
+        query.bindText("aa", "Z%");
+        query.open();
+        QCOMPARE(query.rowCount(), 3);
+
+        query.setMaxRows(5); // more than there are
+        query.open();
+        QCOMPARE(query.rowCount(), 3);
+    }
+
+    // Two queries with the same text share the prepared statement: each row stores the values its query bound,
+    // also when a query binds the very same strings again after the other one bound different ones.
+    void sharedStatementKeepsEachQuerysValues_data() { addBackendRows(); }
+    void sharedStatementKeepsEachQuerysValues()
+    {
+        QFETCH(Backend, backend);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        data::Query first(connection);
+        data::Query second(connection);
+        const Product one{"S1", "甲", "J", "盒", 1, 1, 1};
+        const Product two{"S2", "乙", "", "瓶", 2, 2, 2};
+        insertProduct(first, one);
+        insertProduct(second, two);
+        Product three = one;
+        three.code = "S3";
+        insertProduct(first, three);
+        const QString names = scalar(connection, "select count(*) as n from Cpxm where (Cpxm_bm in ('S1','S3') and "
+                                                 "Cpxm_mc='甲' and Cpxm_jp='J' and Cpxm_dw='盒') or (Cpxm_bm='S2' and "
+                                                 "Cpxm_mc='乙' and Cpxm_jp='' and Cpxm_dw='瓶')");
+        QCOMPARE(names, QString("3"));
+    }
+
     void savepointKeepsOtherRows_data() { addBackendRows(); }
     void savepointKeepsOtherRows()
     {
