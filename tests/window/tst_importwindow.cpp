@@ -12,6 +12,7 @@
 #include "DemoStore.h"
 #include "Query.h"
 #include "StoreConnection.h"
+#include "TypeText.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -121,16 +122,6 @@ void fillForFiveRows(const Window& w)
     pickFromList(w.child<QComboBox>("splb_com"), 0);
 }
 
-// Types text as the keyboard would, one character a key press (QTest::keyClicks knows Latin-1 only).
-void typeText(QWidget* widget, const QString& text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
-}
 
 } // namespace
 

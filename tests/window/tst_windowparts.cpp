@@ -7,6 +7,7 @@
 #include "MenuDropButton.h"
 #include "StyledButton.h"
 #include "WorkbookFileDialog.h"
+#include "TypeText.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -18,21 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
-
-namespace {
-
-// Types text as the keyboard would, one character a key press (QTest::keyClicks knows Latin-1 only).
-void typeText(QWidget* widget, const QString& text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
-}
-
-} // namespace
 
 class WindowPartsTest : public QObject
 {
