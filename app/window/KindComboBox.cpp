@@ -31,8 +31,10 @@ void KindComboBox::onActivated(int index)
 
 void KindComboBox::keyPressEvent(QKeyEvent* event)
 {
-    const bool arrowMove = !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) &&
-                           (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
+    // The page keys move the closed box's selection one entry, as the arrow keys do.
+    const bool arrowMove = (!(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) &&
+                            (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) ||
+                           event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown;
     if (!arrowMove) {
         closingPopup_ = false;
         QComboBox::keyPressEvent(event);

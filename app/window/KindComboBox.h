@@ -1,8 +1,8 @@
 #pragma once
 // An editable drop-down list of product kinds. It reports picked(index) when the user picks an entry in the
-// drop-down list or moves the selection with the arrow keys, and at no other change: not when typing completes an
-// entry, not when the typed text is confirmed, not for changes made by the program. The mouse wheel over the
-// closed box changes nothing, so the entry shown never drifts away from the list that was loaded for it.
+// drop-down list or moves the selection with the arrow or page keys, and at no other change: not when typing
+// completes an entry, not when the typed text is confirmed, not for changes made by the program. The mouse wheel over
+// the closed box changes nothing, so the entry shown never drifts away from the list that was loaded for it.
 
 #include <QComboBox>
 

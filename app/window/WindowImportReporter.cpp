@@ -24,7 +24,13 @@ WindowImportReporter::~WindowImportReporter()
 void WindowImportReporter::showNotice(importer::ImportNotice notice, const QString& text, const QString& detail)
 {
     applyNoted();
-    dialogs_.showInformation(targets_.owner, kNoticeCaption, text, detail);
+    {
+        // The box waits for the clerk, not for the run: the ordinary pointer over it, also under the hourglass.
+        std::optional<ArrowCursor> arrow;
+        if (busy_)
+            arrow.emplace();
+        dialogs_.showInformation(targets_.owner, kNoticeCaption, text, detail);
+    }
     switch (notice) {
     case importer::ImportNotice::NoWorkbookPath:
         targets_.workbookPath->setFocus(Qt::OtherFocusReason);
@@ -58,6 +64,9 @@ void WindowImportReporter::setStatusVisible(bool visible)
 
 void WindowImportReporter::setProgressVisible(bool visible)
 {
+    // Every run's bar starts empty, also while the run has not yet set its range: an earlier run left it full.
+    if (visible && !notedPosition_)
+        notedPosition_ = targets_.progressBar->minimum();
     applyNoted();
     targets_.progressBar->setVisible(visible);
 }

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 
 struct RecordedBox
@@ -20,7 +21,14 @@ struct RecordedBox
     QString text;
     QString detail;
     QWidget* focusWhenShown = nullptr;
+    Qt::CursorShape cursorWhenShown = Qt::ArrowCursor; // the application's override cursor, if any
 };
+
+inline Qt::CursorShape currentCursorShape()
+{
+    const QCursor* cursor = QApplication::overrideCursor();
+    return cursor ? cursor->shape() : Qt::ArrowCursor;
+}
 
 struct RecordedOpen
 {
@@ -38,14 +46,19 @@ public:
     QList<RecordedOpen> opened;
     bool failOpening = false; // the shell call throws, as a broken desktop might
     int quitRequests = 0;
+    std::function<void()> whileBoxShown; // called while a message box is up, to look at the window then
 
     void showInformation(QWidget* owner, const QString& caption, const QString& text, const QString& detail) override
     {
-        informations.append({owner, caption, text, detail, QApplication::focusWidget()});
+        informations.append({owner, caption, text, detail, QApplication::focusWidget(), currentCursorShape()});
+        if (whileBoxShown)
+            whileBoxShown();
     }
     void showError(QWidget* owner, const QString& caption, const QString& text) override
     {
-        errors.append({owner, caption, text, {}, QApplication::focusWidget()});
+        errors.append({owner, caption, text, {}, QApplication::focusWidget(), currentCursorShape()});
+        if (whileBoxShown)
+            whileBoxShown();
     }
     std::optional<QString> chooseWorkbook(QWidget*, const QString& startFile) override
     {

@@ -146,6 +146,7 @@ private slots:
     void categoryReloadKeepsTheTextButSelectsNothing();
     void fullRunImportsCountsAndLogs();
     void secondRunTakesTheNextLetterWithAnEmptyBar();
+    void laterRunThatCannotOpenItsWorkbookShowsAnEmptyBar();
     void clicksQueuedDuringARunAreDropped();
     void headerOnlySheet();
     void earlyEnds_data();
@@ -490,6 +491,35 @@ void ImportWindowTest::secondRunTakesTheNextLetterWithAnEmptyBar()
     QVERIFY(w.dialogs->errors.isEmpty());
 }
 
+void ImportWindowTest::laterRunThatCannotOpenItsWorkbookShowsAnEmptyBar()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    fillForFiveRows(w);
+    auto* ok = w.child<QPushButton>("RzBitBtn1");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    auto* bar = w.child<QProgressBar>("ProgressBar1");
+    QCOMPARE(bar->value(), 5);
+
+    // Behind the message of the next run the bar is shown, and it is not the last run's full bar.
+    w.child<QLineEdit>("excel")->setText(folder_->file(QStringLiteral("没有这个文件.xls")));
+    bool barShown = false;
+    int barValue = -1;
+    w.dialogs->whileBoxShown = [&] {
+        barShown = bar->isVisible();
+        barValue = bar->value();
+    };
+    QTest::mouseClick(ok, Qt::LeftButton);
+    w.dialogs->whileBoxShown = nullptr;
+    QCOMPARE(w.dialogs->informations.size(), 1);
+    QCOMPARE(w.dialogs->informations.constFirst().text, QStringLiteral("Execl文件不存在,请重新连接！"));
+    QVERIFY(barShown);
+    QCOMPARE(barValue, 0);
+    QVERIFY(bar->isHidden());
+}
+
 void ImportWindowTest::clicksQueuedDuringARunAreDropped()
 {
     folder_->addDemoStore();
@@ -617,6 +647,8 @@ void ImportWindowTest::earlyEnds()
         QCOMPARE(box.text, message);
         QCOMPARE(box.caption, QStringLiteral("系统提示"));
         QCOMPARE(box.owner, w.window.get());
+        // The box waits for the clerk, not for the run: the ordinary pointer over it.
+        QCOMPARE(box.cursorWhenShown, Qt::ArrowCursor);
         QVERIFY(w.dialogs->errors.isEmpty());
     } else {
         QVERIFY(w.dialogs->informations.isEmpty());

@@ -191,6 +191,17 @@ void WindowPartsTest::kindBoxReportsListPicksAndArrowKeysOnly()
     typeText(&box, QStringLiteral("中成药"));
     QTest::keyClick(&box, Qt::Key_Return);
     QCOMPARE(picks.size(), 4);
+
+    // The page keys on the closed box move the selection as the arrow keys do, and so report it.
+    box.setCurrentIndex(0);
+    QTest::keyClick(&box, Qt::Key_PageDown);
+    QCOMPARE(box.currentIndex(), 1);
+    QCOMPARE(picks.size(), 5);
+    QCOMPARE(picks.at(4).at(0).toInt(), 1);
+    QTest::keyClick(&box, Qt::Key_PageUp);
+    QCOMPARE(box.currentIndex(), 0);
+    QCOMPARE(picks.size(), 6);
+    QCOMPARE(picks.at(5).at(0).toInt(), 0);
 }
 
 void WindowPartsTest::buttonFaceIsPinkAndLighterUnderTheMouse()
