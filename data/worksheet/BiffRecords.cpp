@@ -172,6 +172,8 @@ void ContinuedReader::unicodeChars(std::uint32_t count, bool wide, QString& out)
 void ContinuedReader::unicodeString(int lengthBytes, QString& out, bool mayBeRich)
 {
     const std::uint32_t count = lengthBytes == 1 ? u8() : u16();
+    if (count == 0 && atEnd())
+        return; // some writers leave out the flags byte of an empty text that ends its record
     const std::uint8_t flags = u8();
     std::uint32_t runs = 0;
     std::uint32_t phonetic = 0;

@@ -41,7 +41,7 @@ public:
     SheetBuilder(WorksheetData& sheet, const WorkbookData& book) : sheet_(sheet), book_(book)
     {
         if (book.biffVersion == 5)
-            decoder_ = QStringDecoder(book.codecName.constData());
+            decoder_ = QStringDecoder(book.codecName.constData(), QStringConverter::Flag::Stateless); // one cell each
     }
 
     void read(RecordWalker& walker);

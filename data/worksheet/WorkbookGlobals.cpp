@@ -122,7 +122,8 @@ std::shared_ptr<WorkbookData> readWorkbookGlobals(QByteArray stream, bool excel5
         book->codecName = codecNameForCodePage(codePage);
         if (book->codecName.isEmpty())
             book->codecName = "windows-1252";
-        decoder = QStringDecoder(book->codecName.constData());
+        // Stateless: a lead byte cut off at the end of one string must not swallow the next string's first byte.
+        decoder = QStringDecoder(book->codecName.constData(), QStringConverter::Flag::Stateless);
         if (!decoder.isValid())
             throw WorkbookError(QStringLiteral("不支持工作簿的代码页 %1。").arg(codePage));
     };

@@ -296,7 +296,9 @@ private slots:
             record(0x0207, string8(QStringLiteral("公式结果"))) +
             record(0x0006, cellHeader(3, 1) + u8(2) + u8(0) + u8(0x2A) + QByteArray(3, 0) + u16(0xFFFF) + u16(0) +
                                u32(0) + u16(0)) +
-            record(0x0201, cellHeader(6, 0));
+            record(0x0204, cellHeader(3, 2) + u16(0)) + // empty texts without their flags byte
+            record(0x0006, cellHeader(3, 3) + u8(0) + QByteArray(5, 0) + u16(0xFFFF) + u16(0) + u32(0) + u16(0)) +
+            record(0x0207, u16(0)) + record(0x0201, cellHeader(6, 0));
         const Worksheet sheet = oneSheet(cells, sst);
         QCOMPARE(sheet.cellText(0, 0), QStringLiteral("abc"));
         QCOMPARE(sheet.cellText(0, 1), QStringLiteral("ab中文"));
@@ -309,6 +311,8 @@ private slots:
         QCOMPARE(sheet.cellText(2, 3), QStringLiteral("#NAME?"));
         QCOMPARE(sheet.cellText(3, 0), QStringLiteral("公式结果"));
         QCOMPARE(sheet.cellText(3, 1), QStringLiteral("#N/A"));
+        QCOMPARE(sheet.cellText(3, 2), QString());
+        QCOMPARE(sheet.cellText(3, 3), QString());
         QCOMPARE(sheet.rowCount(), 4); // a BLANK cell holds nothing
         QCOMPARE(sheet.columnCount(), 4);
     }
@@ -347,7 +351,11 @@ private slots:
         QStringEncoder toGbk("GBK");
         const QByteArray text = toGbk.encode(QStringLiteral("阿莫西林"));
         const QByteArray name = "Sheet1";
-        const QByteArray cells = record(0x0204, cellHeader(0, 0) + u16(int(text.size())) + text) + number(0, 1, 2.5);
+        // A text cut off after a lead byte leaves the next cell's text alone.
+        const QByteArray cut = toGbk.encode(QStringLiteral("阿")) + '\xD6';
+        const QByteArray cells = record(0x0204, cellHeader(0, 0) + u16(int(text.size())) + text) + number(0, 1, 2.5) +
+                                 record(0x0204, cellHeader(1, 0) + u16(int(cut.size())) + cut) +
+                                 record(0x0204, cellHeader(1, 1) + u16(2) + "AB");
         const QByteArray stream =
             workbookStream(record(0x0042, u16(936)), {Sheet{QString::fromLatin1(name), cells}}, 0x0500);
         const Workbook book = fromStream(stream, "Book");
@@ -355,6 +363,8 @@ private slots:
         const Worksheet sheet = book.sheet(QStringLiteral("Sheet1"));
         QCOMPARE(sheet.cellText(0, 0), QStringLiteral("阿莫西林"));
         QCOMPARE(sheet.cellText(0, 1), QStringLiteral("2.5"));
+        QVERIFY(sheet.cellText(1, 0).startsWith(QStringLiteral("阿")));
+        QCOMPARE(sheet.cellText(1, 1), QStringLiteral("AB"));
     }
 
     void chartSheetsAreLeftOut()
