@@ -99,6 +99,10 @@ std::optional<int> parseArguments(const QStringList& arguments, Options& options
                 return usageError(QStringLiteral("%1 needs a value").arg(argument));
             value = arguments.at(++i);
         }
+        // An empty store or log would silently stand for the default one, which is not what the caller named.
+        if (value.isEmpty() && (argument == QLatin1String("--store") || argument == QLatin1String("--odbc") ||
+                                argument == QLatin1String("--log")))
+            return usageError(QStringLiteral("%1 needs a value").arg(argument));
         if (argument == QLatin1String("--category")) {
             options.category = value;
             options.categoryGiven = true;

@@ -29,7 +29,8 @@ int cli::runKinds(const QStringList& arguments)
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--store") || argument == QLatin1String("--odbc")) {
-            if (i + 1 >= arguments.size())
+            // An empty value would silently mean the default store: another store than the caller named.
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
                 return usageError(QStringLiteral("%1 needs a value").arg(argument));
             (argument == QLatin1String("--store") ? storeFile : odbc) = arguments.at(++i);
         } else {

@@ -70,6 +70,13 @@ void TestImportVerb::runs_data()
                                     << QStringLiteral("--fast") << 0;
     QTest::newRow("option without its value")
         << Backend::Sqlite << (base + QStringList{"--sheet"}) << 2 << QString() << QStringLiteral("--sheet") << 0;
+    // An empty value must not fall back to the program folder's store or log.
+    for (const char* option : {"--store", "--odbc", "--log"}) {
+        QTest::addRow("empty %s", option) << Backend::Sqlite << (base + QStringList{option, ""}) << 2 << QString()
+                                          << QString::fromLatin1(option) << 0;
+        QTest::addRow("empty %s=", option) << Backend::Sqlite << (base + QStringList{option + QStringLiteral("=")}) << 2
+                                           << QString() << QString::fromLatin1(option) << 0;
+    }
     QTest::newRow("no category") << Backend::Sqlite << QStringList{"{data}/five-rows.xls", "--store", "{store}"} << 2
                                  << QString() << QStringLiteral("--category") << 0;
     QTest::newRow("no workbook") << Backend::Sqlite << QStringList{"--category", "010101", "--store", "{store}"} << 2

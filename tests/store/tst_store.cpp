@@ -10,10 +10,12 @@
 #include "StoreConnection.h"
 #include "StoreFixture.h"
 #include "StoreStatements.h"
+#include "TestPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -825,6 +827,51 @@ private slots:
         const QString name = data::computerName();
         QVERIFY(!name.isEmpty());
         QVERIFY(name.toUtf8().size() <= 128);
+    }
+
+    // --- product-import-cli kinds ---------------------------------------------------------------------------
+
+    void kindsVerb_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // {store} and {folder} are filled in
+        QTest::addColumn<int>("exitStatus");
+        QTest::addColumn<QString>("out"); // a piece of standard output
+        QTest::addColumn<QString>("err"); // a piece of standard error, or empty for none at all
+        QTest::newRow("types and their categories")
+            << QStringList{"--store", "{store}"} << 0 << QString("01\t西药\n  010101\t青霉素类\tRemark=XY11\n")
+            << QString();
+        QTest::newRow("store file missing")
+            << QStringList{"--store", "{folder}/none.dat"} << 1 << QString() << QString("none.dat");
+        QTest::newRow("unknown option") << QStringList{"--fast"} << 2 << QString() << QString("--fast");
+        // An empty value must not fall back to the store of the program folder or the server.
+        QTest::newRow("empty --store") << QStringList{"--store", ""} << 2 << QString() << QString("--store");
+        QTest::newRow("empty --odbc") << QStringList{"--odbc", ""} << 2 << QString() << QString("--odbc");
+    }
+
+    void kindsVerb()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitStatus);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const QString folder = freshFolder();
+        const QString store = folder + "/demo-store.sqlite";
+        data::createDemoStore(store);
+        for (QString& argument : arguments)
+            argument.replace("{store}", store).replace("{folder}", folder);
+
+        QProcess cli;
+        cli.start(testsupport::programFolder() + "product-import-cli", QStringList{"kinds"} + arguments);
+        QVERIFY(cli.waitForFinished(60000));
+        const QString standardOut = QString::fromUtf8(cli.readAllStandardOutput());
+        const QString standardErr = QString::fromUtf8(cli.readAllStandardError());
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), exitStatus);
+        QVERIFY2(standardOut.contains(out), qPrintable(standardOut));
+        if (err.isEmpty())
+            QCOMPARE(standardErr, QString());
+        else
+            QVERIFY2(standardErr.contains(err), qPrintable(standardErr));
     }
 
     // --- the demo store -----------------------------------------------------------------------------------
