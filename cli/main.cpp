@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdio>
+#include <exception>
 
 namespace {
 
@@ -61,8 +62,15 @@ int main(int argc, char* argv[])
     if (verbName == QLatin1String("--help") || verbName == QLatin1String("-h"))
         return usage(stdout);
     for (const Verb& verb : kVerbs) {
-        if (verbName == QLatin1String(verb.name))
-            return verb.run(arguments);
+        if (verbName == QLatin1String(verb.name)) {
+            try {
+                return verb.run(arguments);
+            } catch (const std::exception& error) {
+                // The verbs report what they expect; anything else still ends with a word, not an abort.
+                QTextStream(stderr) << "product-import-cli: " << QString::fromUtf8(error.what()) << '\n';
+                return 1;
+            }
+        }
     }
     QTextStream(stderr) << "product-import-cli: unknown verb \"" << verbName << "\"\n";
     return usage(stderr);

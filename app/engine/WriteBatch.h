@@ -56,7 +56,6 @@ public:
     // Rows counted as stored whose group never reached the store, in sheet order; empties the list.
     std::vector<int> takeLostRows();
     bool hasLostRows() const { return !lost_.empty(); }
-    Mode mode() const { return mode_; }
 
 private:
     enum class Loss { Refusal, Machinery };
