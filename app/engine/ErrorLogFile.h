@@ -18,6 +18,12 @@ private:
     QString message_;
 };
 
+// The error log of a program folder (which ends with '/'): the file the status line opens.
+inline QString errorLogPath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("log.txt");
+}
+
 // The lines as the file holds them: GBK (a character outside GBK becomes "?"), each line followed by CR LF, the
 // last one too, no byte-order mark.
 QByteArray errorLogBytes(const QStringList& lines);

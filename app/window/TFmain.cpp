@@ -4,6 +4,7 @@
 #include "ChineseFonts.h"
 #include "DesktopDialogs.h"
 #include "DockingPanel.h"
+#include "ErrorLogFile.h"
 #include "ErrorReport.h"
 #include "InputBlocker.h"
 #include "KindComboBox.h"
@@ -34,7 +35,6 @@ namespace {
 
 const QString kNoticeCaption = QStringLiteral("系统提示");
 const QString kExampleWorkbook = QStringLiteral("商品信息导入格式事例.xls");
-const QString kLogFile = QStringLiteral("log.txt");
 constexpr QColor kLabelRed{255, 0, 0};
 constexpr QSize kClientSize{413, 237};
 
@@ -44,7 +44,7 @@ TFmain::TFmain(QWidget* parent) : TFmain(std::make_unique<DesktopDialogs>(), dat
 
 TFmain::TFmain(std::unique_ptr<WindowDialogs> dialogs, const QString& programFolder, QWidget* parent)
     : QWidget(parent), dialogs_(std::move(dialogs)),
-      programFolder_(programFolder), session_{ADOCon, ADOQuery2, SubKinds, programFolder + kLogFile, {}, {}}
+      programFolder_(programFolder), session_{ADOCon, ADOQuery2, SubKinds, importer::errorLogPath(programFolder), {}, {}}
 {
     setObjectName(QStringLiteral("Fmain"));
     setWindowTitle(QStringLiteral("商品资料批量导入"));
@@ -252,7 +252,7 @@ void TFmain::N2Click()
 void TFmain::RzURLLabel1Click()
 {
     guarded([this] {
-        const QString path = programFolder_ + kLogFile;
+        const QString path = importer::errorLogPath(programFolder_);
         if (QFileInfo::exists(path))
             dialogs_->openWithDesktop(QUrl::fromLocalFile(path));
     });

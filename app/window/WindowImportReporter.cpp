@@ -75,8 +75,6 @@ void WindowImportReporter::setProgressRange(int minimum, int maximum)
 {
     // An empty range would turn the bar into a busy indicator; an empty sheet shows an empty bar instead.
     targets_.progressBar->setRange(minimum, maximum > minimum ? maximum : minimum + 1);
-    // Every run's bar starts empty, also when an earlier run of this window left it full.
-    notedPosition_ = minimum;
 }
 
 void WindowImportReporter::setProgressPosition(int position)

@@ -7,6 +7,7 @@
 
 #include "Connection.h"
 #include "DatabaseError.h"
+#include "ErrorLogFile.h"
 #include "ImportRun.h"
 #include "ProductKinds.h"
 #include "Query.h"
@@ -246,7 +247,7 @@ int cli::runImport(const QStringList& arguments)
 
     importer::ImportSession session{
         connection, storeQuery,
-        categories, options.logFile.isEmpty() ? data::programFolder() + QStringLiteral("log.txt") : options.logFile,
+        categories, options.logFile.isEmpty() ? importer::errorLogPath(data::programFolder()) : options.logFile,
         QString(),  QStringList()};
     importer::ImportRequest request;
     request.workbookPath = options.workbook;
