@@ -3,6 +3,7 @@
 #include "MnemonicCode.h"
 
 #include "MnemonicEncoder.h"
+#include "PhraseTable.h"
 #include "PinyinTables.h"
 
 #include <algorithm>
@@ -63,6 +64,15 @@ public:
         }
     }
 
+    // Syllable number 1..405 of PinyinSyllables, or 0 for no reading.
+    void syllable(int number)
+    {
+        if (number == 0)
+            return noReading();
+        const std::string_view letters = syllableLetters(number);
+        append(m_fullPinyin ? letters : letters.substr(0, 1), true);
+    }
+
 private:
     void noReading()
     {
@@ -107,11 +117,7 @@ private:
     // Lead byte 0xFF or trail byte 0xFF lie outside the index: GBK assigns no character there.
     void syllable(unsigned lead, unsigned trail)
     {
-        const int number = (lead <= kIndexLastLead && trail <= kIndexLastTrail) ? syllableNumber(lead, trail) : 0;
-        if (number == 0)
-            return noReading();
-        const std::string_view letters = syllableLetters(number);
-        append(m_fullPinyin ? letters : letters.substr(0, 1), true);
+        syllable(lead <= kIndexLastLead && trail <= kIndexLastTrail ? syllableNumber(lead, trail) : 0);
     }
 
     char* m_out;
@@ -119,6 +125,23 @@ private:
     const bool m_markMissing;
     const bool m_keepSymbols;
 };
+
+// The syllables of a phrase at text, character by character, each until the maximum length is reached; returns the
+// bytes of text read. A phrase's characters all lie in the index (they are Chinese characters).
+qsizetype writePhrase(CodeWriter& writer, const PhraseMatch& phrase, const unsigned char* text, const char* start,
+                      qsizetype limit)
+{
+    int change = 0;
+    for (int place = 0; place < phrase.characters(); ++place) {
+        if (writer.written(start) >= limit)
+            break;
+        int number = syllableNumber(text[2 * place], text[2 * place + 1]);
+        if (change < phrase.changeCount() && phrase.changePlace(change) == place)
+            number = phrase.changeSyllable(change++);
+        writer.syllable(number);
+    }
+    return 2 * qsizetype{phrase.characters()};
+}
 
 } // namespace
 
@@ -133,6 +156,7 @@ QByteArray BuildMnemonicCode(QByteArrayView gbkText, int options, int maxLength)
                       Qt::Uninitialized);
     char* const start = result.data();
     CodeWriter writer(start, options);
+    const bool phrases = options & moPhrases;
 
     const auto* text = reinterpret_cast<const unsigned char*>(gbkText.data());
     const qsizetype size = gbkText.size();
@@ -142,6 +166,9 @@ QByteArray BuildMnemonicCode(QByteArrayView gbkText, int options, int maxLength)
         if (c < kFirstLead || n < kFirstTrail) {
             writer.singleByte(c);
             i += 1;
+        } else if (const PhraseMatch phrase = phrases ? findPhrase(text + i, size - i) : PhraseMatch();
+                   phrase.characters() > 0) {
+            i += writePhrase(writer, phrase, text + i, start, limit);
         } else {
             writer.doubleByte(c, n);
             i += 2;
