@@ -7,19 +7,34 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 
 namespace mnemonic {
 
 inline constexpr int kPhraseStartWords = (kIndexRows * kIndexColumns + 63) / 64;
+inline constexpr int kPhrasePairFilterWords = 512;
+
+// The two bits of PhrasePairFilter for four bytes of text (two double-byte characters), as one big-endian number.
+inline constexpr std::pair<unsigned, unsigned> pairFilterBits(std::uint32_t fourBytes)
+{
+    return {(fourBytes * 0x9E3779B1u) >> 17, (fourBytes * 0x85EBCA77u) >> 17};
+}
+
+// Set at both pairFilterBits of the first two characters of every phrase: four bytes with a bit clear begin none.
+extern const std::array<std::uint64_t, kPhrasePairFilterWords> PhrasePairFilter;
 
 // Bit (code % 64) of word (code / 64) is set where a phrase begins with the character of index position code.
 extern const std::array<std::uint64_t, kPhraseStartWords> PhraseStarts;
 // Bits set in the words before each word: a character's group number is its rank among the set bits.
 extern const std::array<std::uint16_t, kPhraseStartWords> PhraseStartRanks;
-// Start of each group in PhraseRecords, and one more for the end of the last.
+// Start of each first character's pairs in PhraseSeconds, and one more for the end of the last.
 extern const std::span<const std::uint16_t> PhraseGroupOffsets;
-// Per record: characters << 4 | changed places, the GBK bytes after the first character, then per changed place
-// place << 9 | syllable number in two bytes, big-endian. Longer phrases first within a group.
+// Index position of each pair's second character, ascending within a first character's pairs.
+extern const std::span<const std::uint16_t> PhraseSeconds;
+// Start of each pair's records in PhraseRecords, and one more for the end of the last.
+extern const std::span<const std::uint16_t> PhrasePairOffsets;
+// Per record: characters << 4 | changed places, the GBK bytes after the second character, then per changed place
+// place << 9 | syllable number in two bytes, big-endian. Longer phrases first within a pair.
 extern const std::span<const unsigned char> PhraseRecords;
 
 } // namespace mnemonic

@@ -1,36 +1,62 @@
-// Looks phrases up in the generated index: one bit test for most characters, a short scan of one group otherwise.
+// Looks phrases up in the generated index: after the pair filter of mayBeginPhrase, a bit test for the first
+// character, a short search among the second characters of its phrases and a comparison of the few phrases of that
+// pair.
 
 #include "PhraseTable.h"
 
-#include "PhraseIndex.h"
-
+#include <algorithm>
 #include <bit>
-#include <cstring>
 
 namespace mnemonic {
+namespace {
 
-PhraseMatch findPhrase(const unsigned char* text, qsizetype size)
+bool isIndexed(unsigned lead, unsigned trail)
 {
-    const unsigned lead = text[0];
-    const unsigned trail = text[1];
-    if (lead > kIndexLastLead || trail > kIndexLastTrail)
+    return lead >= kIndexFirstLead && lead <= kIndexLastLead && trail >= kIndexFirstTrail && trail <= kIndexLastTrail;
+}
+
+unsigned indexPosition(unsigned lead, unsigned trail)
+{
+    return (lead - kIndexFirstLead) * kIndexColumns + (trail - kIndexFirstTrail);
+}
+
+bool sameBytes(const unsigned char* a, const unsigned char* b, qsizetype count)
+{
+    for (qsizetype i = 0; i < count; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+PhraseMatch findPhraseBeginning(const unsigned char* text, qsizetype size)
+{
+    if (!isIndexed(text[0], text[1]) || !isIndexed(text[2], text[3]))
         return {};
-    const unsigned code = (lead - kIndexFirstLead) * kIndexColumns + (trail - kIndexFirstTrail);
-    const std::uint64_t word = PhraseStarts[code / 64];
-    const std::uint64_t bit = std::uint64_t{1} << (code % 64);
+    const unsigned first = indexPosition(text[0], text[1]);
+    const std::uint64_t word = PhraseStarts[first / 64];
+    const std::uint64_t bit = std::uint64_t{1} << (first % 64);
     if ((word & bit) == 0)
         return {};
+    const int group = PhraseStartRanks[first / 64] + std::popcount(word & (bit - 1));
+    const std::uint16_t* const secondsEnd = PhraseSeconds.data() + PhraseGroupOffsets[group + 1];
+    const unsigned secondPosition = indexPosition(text[2], text[3]);
+    const std::uint16_t* const second =
+        std::lower_bound(PhraseSeconds.data() + PhraseGroupOffsets[group], secondsEnd, secondPosition);
+    if (second == secondsEnd || *second != secondPosition)
+        return {};
 
-    const int group = PhraseStartRanks[code / 64] + std::popcount(word & (bit - 1));
-    const unsigned char* record = PhraseRecords.data() + PhraseGroupOffsets[group];
-    const unsigned char* const end = PhraseRecords.data() + PhraseGroupOffsets[group + 1];
-    const qsizetype rest = size - 2;
+    const auto pair = second - PhraseSeconds.data();
+    const unsigned char* record = PhraseRecords.data() + PhrasePairOffsets[pair];
+    const unsigned char* const end = PhraseRecords.data() + PhrasePairOffsets[pair + 1];
     while (record < end) {
         const int characters = record[0] >> 4;
         const int changeCount = record[0] & 0x0F;
-        const qsizetype restBytes = 2 * (characters - 1);
+        const qsizetype restBytes = 2 * (characters - 2);
         const unsigned char* const changes = record + 1 + restBytes;
-        if (restBytes <= rest && std::memcmp(record + 1, text + 2, static_cast<std::size_t>(restBytes)) == 0)
+        if (restBytes <= size - 4 && sameBytes(record + 1, text + 4, restBytes))
             return {characters, changes, changeCount};
         record = changes + 2 * changeCount;
     }

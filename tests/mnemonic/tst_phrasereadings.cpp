@@ -40,41 +40,49 @@ QByteArray upperLetters(int number, bool whole)
     return QByteArray(letters.data(), whole ? static_cast<qsizetype>(letters.size()) : 1).toUpper();
 }
 
-// Every record of every group, with the first character taken from the group's place among the start bits.
+QByteArray gbkCharacter(int position)
+{
+    const char bytes[2]{static_cast<char>(kIndexFirstLead + position / kIndexColumns),
+                        static_cast<char>(kIndexFirstTrail + position % kIndexColumns)};
+    return QByteArray(bytes, 2);
+}
+
+// Every record of every pair, with the first two characters taken from the pair's place in the index.
 QList<PhraseRecord> allRecords()
 {
-    QList<int> firstCodes;
+    QList<int> firstPositions;
     for (int word = 0; word < kPhraseStartWords; ++word) {
         for (int bit = 0; bit < 64; ++bit) {
             if (PhraseStarts[word] >> bit & 1)
-                firstCodes.append(word * 64 + bit);
+                firstPositions.append(word * 64 + bit);
         }
     }
     QList<PhraseRecord> records;
-    for (qsizetype group = 0; group < firstCodes.size(); ++group) {
-        const char first[2]{static_cast<char>(kIndexFirstLead + firstCodes[group] / kIndexColumns),
-                            static_cast<char>(kIndexFirstTrail + firstCodes[group] % kIndexColumns)};
-        for (std::size_t at = PhraseGroupOffsets[group]; at < PhraseGroupOffsets[group + 1];) {
-            PhraseRecord record;
-            const int characters = PhraseRecords[at] >> 4;
-            const int changes = PhraseRecords[at] & 0x0F;
-            record.gbk = QByteArray(first, 2) +
-                         QByteArray(reinterpret_cast<const char*>(&PhraseRecords[at + 1]), 2 * (characters - 1));
-            for (int k = 0; k < characters; ++k) {
-                const auto lead = static_cast<unsigned char>(record.gbk[2 * k]);
-                const auto trail = static_cast<unsigned char>(record.gbk[2 * k + 1]);
-                record.ownNumbers.append(syllableNumber(lead, trail));
+    for (qsizetype group = 0; group < firstPositions.size(); ++group) {
+        for (std::size_t pair = PhraseGroupOffsets[group]; pair < PhraseGroupOffsets[group + 1]; ++pair) {
+            const QByteArray firstTwo = gbkCharacter(firstPositions[group]) + gbkCharacter(PhraseSeconds[pair]);
+            for (std::size_t at = PhrasePairOffsets[pair]; at < PhrasePairOffsets[pair + 1];) {
+                PhraseRecord record;
+                const int characters = PhraseRecords[at] >> 4;
+                const int changes = PhraseRecords[at] & 0x0F;
+                record.gbk =
+                    firstTwo + QByteArray(reinterpret_cast<const char*>(&PhraseRecords[at + 1]), 2 * (characters - 2));
+                for (int k = 0; k < characters; ++k) {
+                    const auto lead = static_cast<unsigned char>(record.gbk[2 * k]);
+                    const auto trail = static_cast<unsigned char>(record.gbk[2 * k + 1]);
+                    record.ownNumbers.append(syllableNumber(lead, trail));
+                }
+                record.syllables = record.ownNumbers;
+                std::size_t change = at + 1 + 2 * (characters - 2);
+                for (int c = 0; c < changes; ++c, change += 2) {
+                    const int value = PhraseRecords[change] << 8 | PhraseRecords[change + 1];
+                    record.changePlaces.append(value >> 9);
+                    if ((value >> 9) < characters)
+                        record.syllables[value >> 9] = value & 0x1FF;
+                }
+                records.append(record);
+                at = change;
             }
-            record.syllables = record.ownNumbers;
-            std::size_t change = at + 1 + 2 * (characters - 1);
-            for (int c = 0; c < changes; ++c, change += 2) {
-                const int value = PhraseRecords[change] << 8 | PhraseRecords[change + 1];
-                record.changePlaces.append(value >> 9);
-                if ((value >> 9) < characters)
-                    record.syllables[value >> 9] = value & 0x1FF;
-            }
-            records.append(record);
-            at = change;
         }
     }
     return records;
@@ -273,8 +281,19 @@ void TestPhraseReadings::tableLayout()
     }
     QCOMPARE(PhraseGroupOffsets.size(), std::size_t(startBits) + 1);
     QCOMPARE(int{PhraseGroupOffsets.front()}, 0);
-    QCOMPARE(std::size_t{PhraseGroupOffsets.back()}, PhraseRecords.size());
+    QCOMPARE(std::size_t{PhraseGroupOffsets.back()}, PhraseSeconds.size());
     QVERIFY(std::is_sorted(PhraseGroupOffsets.begin(), PhraseGroupOffsets.end()));
+    // Second characters ascend within a group, so that they can be searched by halves.
+    for (std::size_t group = 0; group + 1 < PhraseGroupOffsets.size(); ++group) {
+        QVERIFY(PhraseGroupOffsets[group] < PhraseGroupOffsets[group + 1]);
+        for (std::size_t pair = PhraseGroupOffsets[group] + 1; pair < PhraseGroupOffsets[group + 1]; ++pair)
+            QVERIFY(PhraseSeconds[pair - 1] < PhraseSeconds[pair]);
+    }
+    QCOMPARE(PhrasePairOffsets.size(), PhraseSeconds.size() + 1);
+    QCOMPARE(int{PhrasePairOffsets.front()}, 0);
+    QCOMPARE(std::size_t{PhrasePairOffsets.back()}, PhraseRecords.size());
+    for (std::size_t pair = 0; pair + 1 < PhrasePairOffsets.size(); ++pair)
+        QVERIFY(PhrasePairOffsets[pair] < PhrasePairOffsets[pair + 1]);
 
     std::set<QByteArray> seen;
     QByteArray previous;
@@ -290,8 +309,8 @@ void TestPhraseReadings::tableLayout()
             QVERIFY2(lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F, qPrintable(name));
             QVERIFY2(lead != 0xA2 && lead != 0xA3 && lead != 0xA6, qPrintable(name));
         }
-        // Longest first within a group of one first character, so that the first match is the longest.
-        if (previous.left(2) == record.gbk.left(2))
+        // Longest first among the phrases of one pair, so that the first match is the longest.
+        if (previous.left(4) == record.gbk.left(4))
             QVERIFY2(previous.size() >= record.gbk.size(), qPrintable(name));
         previous = record.gbk;
         // A change names a later place than the one before, and a syllable other than the index's.

@@ -26,9 +26,14 @@ Layout of the output (all of it read by mnemonic/PhraseTable.cpp, without alloca
 - PhraseStarts: one bit per code of the per-character index, set where a phrase begins with that character;
   PhraseStartRanks: the number of bits set in the words before each word, so that a character's group is found by
   one population count.
-- PhraseGroupOffsets: where each character's group of records begins in PhraseRecords, one more for the end.
+- PhrasePairFilter: 32,768 bits; the four GBK bytes of each pair of first characters set the two bits that
+  pair_filter_bits names. Four bytes with either bit clear begin no phrase: most characters are told so by two bit
+  tests, and the search below runs for few.
+- PhraseGroupOffsets: where each first character's pairs begin in PhraseSeconds, one more for the end.
+- PhraseSeconds: the index code of each pair's second character, ascending within a group.
+- PhrasePairOffsets: where each pair's records begin in PhraseRecords, one more for the end.
 - PhraseRecords: per record one byte (characters << 4 | changed places), the GBK bytes of the characters after the
-  first, then per changed place two bytes, big-endian: place << 9 | syllable number. Within a group the longer
+  second, then per changed place two bytes, big-endian: place << 9 | syllable number. Within a pair the longer
   phrases come first, so the first record that matches is the longest.
 """
 
@@ -62,6 +67,7 @@ FIRST_LEAD, LAST_LEAD, FIRST_TRAIL, LAST_TRAIL = 0x81, 0xFE, 0x40, 0xFE
 COLUMNS = LAST_TRAIL - FIRST_TRAIL + 1
 CODES = (LAST_LEAD - FIRST_LEAD + 1) * COLUMNS
 START_WORDS = (CODES + 63) // 64
+FILTER_BITS = 1 << 15
 MAX_CHARACTERS = 15  # four bits of the record header, four of the place in a change
 MAX_BYTES = 64 * 1024
 
@@ -90,6 +96,12 @@ def fail(message):
 
 def code_index(gbk):
     return (gbk[0] - FIRST_LEAD) * COLUMNS + gbk[1] - FIRST_TRAIL
+
+
+def pair_filter_bits(first_two):
+    """The two bits of PhrasePairFilter for the four GBK bytes of a pair; mayBeginPhrase computes the same."""
+    key = int.from_bytes(first_two, "big")
+    return ((key * 0x9E3779B1) & 0xFFFFFFFF) >> 17, ((key * 0x85EBCA77) & 0xFFFFFFFF) >> 17
 
 
 def read_index(syllables):
@@ -235,8 +247,8 @@ def keep_differing(phrases):
 
 
 def records_of(phrases, kept):
-    """Groups of encoded records by the code index of their first character, in the order of the lookup."""
-    groups = collections.defaultdict(list)
+    """Encoded records by the code index of their first character, then of their second, in the lookup's order."""
+    groups = collections.defaultdict(lambda: collections.defaultdict(list))
     for word, reading in kept.items():
         gbk = word.encode("gbk")
         changes = [(place, phrases.numbers[syllable])
@@ -244,14 +256,17 @@ def records_of(phrases, kept):
                    if syllable != own]
         if len(changes) > 15:
             fail(f"{word} changes more than 15 places")
-        record = bytes([len(word) << 4 | len(changes)]) + gbk[2:]
+        record = bytes([len(word) << 4 | len(changes)]) + gbk[4:]
         for place, number in changes:
             value = place << 9 | number
             record += bytes([value >> 8, value & 0xFF])
-        groups[code_index(gbk)].append((-len(word), gbk, record, word, reading))
-    for group in groups.values():
-        group.sort()
-    return dict(sorted(groups.items()))
+        groups[code_index(gbk)][code_index(gbk[2:4])].append((-len(word), gbk, record, word, reading))
+    return {first: {second: sorted(records) for second, records in sorted(pairs.items())}
+            for first, pairs in sorted(groups.items())}
+
+
+def character(code):
+    return bytes([FIRST_LEAD + code // COLUMNS, FIRST_TRAIL + code % COLUMNS]).decode("gbk")
 
 
 def category(own, syllable):
@@ -293,9 +308,12 @@ def print_report(phrases, kept, same_as_index, fixed_by_shorter, groups, sizes):
             examples = sorted(set(words), key=lambda w: (-frequency[w], w))[:6]
             print(f"  {char} {own} -> {syllable}: {len(words):,}  {' '.join(examples)}")
 
-    largest = max(groups.items(), key=lambda item: len(item[1]))
-    first = bytes([FIRST_LEAD + largest[0] // COLUMNS, FIRST_TRAIL + largest[0] % COLUMNS]).decode("gbk")
-    print(f"\n{len(groups):,} first characters; the largest group, {first}, has {len(largest[1]):,} phrases")
+    pairs = [(first, second, records) for first, group in groups.items() for second, records in group.items()]
+    widest = max(groups.items(), key=lambda item: len(item[1]))
+    largest = max(pairs, key=lambda item: len(item[2]))
+    print(f"\n{len(groups):,} first characters, {len(pairs):,} pairs of first characters; "
+          f"{character(widest[0])} begins the most pairs, {len(widest[1]):,}; "
+          f"{character(largest[0])}{character(largest[1])} the most phrases, {len(largest[2]):,}")
     print("bytes: " + ", ".join(f"{name} {size:,}" for name, size in sizes.items()) +
           f"; {sum(sizes.values()):,} in all (at most {MAX_BYTES:,})")
 
@@ -339,15 +357,19 @@ def main():
         fail(f"the overrides of {' '.join(needless)} change nothing: the index and the kept phrases read them so")
     check_telling(simulate, kept)
     groups = records_of(phrases, kept)
-    records = b"".join(r[2] for group in groups.values() for r in group)
+    pair_count = sum(len(group) for group in groups.values())
+    records = b"".join(r[2] for group in groups.values() for pair in group.values() for r in pair)
     sizes = {
+        "pair filter": FILTER_BITS // 8,
         "start bits": START_WORDS * 8,
         "start ranks": START_WORDS * 2,
         "group offsets": (len(groups) + 1) * 2,
+        "second characters": pair_count * 2,
+        "pair offsets": (pair_count + 1) * 2,
         "records": len(records),
     }
     print_report(phrases, kept, same_as_index, fixed_by_shorter, groups, sizes)
-    if sum(sizes.values()) > MAX_BYTES or len(records) > 0xFFFF:
+    if sum(sizes.values()) > MAX_BYTES or len(records) > 0xFFFF or pair_count > 0xFFFF:
         fail(f"the phrase data takes {sum(sizes.values()):,} bytes, more than {MAX_BYTES:,}")
     write_table(args.output, groups, len(kept), len(records))
     print(f"wrote {args.output}")
@@ -361,11 +383,21 @@ def write_table(path, groups, phrase_count, record_bytes):
     for word in starts:
         ranks.append(total)
         total += bin(word).count("1")
-    offsets, position = [], 0
+    group_offsets, seconds, pair_offsets, position = [], [], [], 0
     for group in groups.values():
-        offsets.append(position)
-        position += sum(len(r[2]) for r in group)
-    offsets.append(position)
+        group_offsets.append(len(seconds))
+        for second, records in group.items():
+            seconds.append(second)
+            pair_offsets.append(position)
+            position += sum(len(r[2]) for r in records)
+    group_offsets.append(len(seconds))
+    pair_offsets.append(position)
+
+    def numbers(name, type_name, values, per_line):
+        lines = [f"constexpr std::array<{type_name}, {len(values)}> {name}{{"]
+        for start in range(0, len(values), per_line):
+            lines.append("    " + " ".join(f"{v}," for v in values[start:start + per_line]))
+        return lines + ["};", ""]
 
     out = [
         "// Phrase readings of the mnemonic codes under moPhrases: the words whose reading differs from that of their",
@@ -373,7 +405,8 @@ def write_table(path, groups, phrase_count, record_bytes):
         f"// {SOURCE_PACKAGE} {SOURCE_VERSION}, {SOURCE_MEMBER}",
         f"// (tarball sha256 {SOURCE_SHA256}),",
         "// and tools/phrase-index/pharmacy-readings.txt.",
-        f"// {phrase_count} phrases, {len(groups)} first characters; the layout is described in the generator.",
+        f"// {phrase_count} phrases, {len(groups)} first characters, {len(seconds)} pairs of first characters; the",
+        "// layout is described in the generator.",
         "",
         '#include "PhraseIndex.h"',
         "",
@@ -381,16 +414,25 @@ def write_table(path, groups, phrase_count, record_bytes):
         "namespace {",
         "",
         "// clang-format off",
-        f"constexpr std::array<std::uint16_t, {len(offsets)}> groupOffsets{{",
     ]
-    for start in range(0, len(offsets), 12):
-        out.append("    " + " ".join(f"{v}," for v in offsets[start:start + 12]))
-    out += ["};", "", f"constexpr std::array<unsigned char, {record_bytes}> records{{"]
-    for code, group in groups.items():
-        for _, _, record, word, reading in group:
-            out.append("    " + " ".join(f"0x{b:02X}," for b in record) + f" // {word} {' '.join(reading)}")
+    out += numbers("groupOffsets", "std::uint16_t", group_offsets, 12)
+    out += numbers("seconds", "std::uint16_t", seconds, 12)
+    out += numbers("pairOffsets", "std::uint16_t", pair_offsets, 12)
+    out.append(f"constexpr std::array<unsigned char, {record_bytes}> records{{")
+    for group in groups.values():
+        for pair in group.values():
+            for _, _, record, word, reading in pair:
+                out.append("    " + " ".join(f"0x{b:02X}," for b in record) + f" // {word} {' '.join(reading)}")
+    pair_filter = [0] * (FILTER_BITS // 64)
+    for first, group in groups.items():
+        for second in group:
+            for bit in pair_filter_bits(character(first).encode("gbk") + character(second).encode("gbk")):
+                pair_filter[bit // 64] |= 1 << (bit % 64)
     out += ["};", "// clang-format on", "", "} // namespace", "", "// clang-format off",
-            "const std::array<std::uint64_t, kPhraseStartWords> PhraseStarts{"]
+            "const std::array<std::uint64_t, kPhrasePairFilterWords> PhrasePairFilter{"]
+    for start in range(0, len(pair_filter), 4):
+        out.append("    " + " ".join(f"0x{v:016X}," for v in pair_filter[start:start + 4]))
+    out += ["};", "", "const std::array<std::uint64_t, kPhraseStartWords> PhraseStarts{"]
     for start in range(0, START_WORDS, 4):
         out.append("    " + " ".join(f"0x{v:016X}," for v in starts[start:start + 4]))
     out += ["};", "", "const std::array<std::uint16_t, kPhraseStartWords> PhraseStartRanks{"]
@@ -398,6 +440,8 @@ def write_table(path, groups, phrase_count, record_bytes):
         out.append("    " + " ".join(f"{v}," for v in ranks[start:start + 12]))
     out += ["};", "// clang-format on", "",
             "const std::span<const std::uint16_t> PhraseGroupOffsets{groupOffsets};",
+            "const std::span<const std::uint16_t> PhraseSeconds{seconds};",
+            "const std::span<const std::uint16_t> PhrasePairOffsets{pairOffsets};",
             "const std::span<const unsigned char> PhraseRecords{records};", "",
             "} // namespace mnemonic", ""]
     path.write_text("\n".join(out), encoding="utf-8")
