@@ -9,10 +9,12 @@
 #include "DatabaseError.h"
 #include "ErrorLogFile.h"
 #include "ImportRun.h"
+#include "ImportTexts.h"
 #include "ProductKinds.h"
 #include "Query.h"
 #include "StoreConnection.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -127,26 +129,20 @@ std::optional<int> parseArguments(const QStringList& arguments, Options& options
 }
 
 // Finds the category as the window would offer it: under some product type, a leaf, no "CF" in its kinid.
-bool findCategory(data::Query& query, const QString& kindId, data::CategoryList& categories, int& index,
-                  bool& typesFound)
+std::optional<data::ProductKind> findCategory(data::Query& query, const QString& kindId, bool& typesFound)
 {
-    data::ProductTypeList types;
-    data::loadProductTypes(query, types);
-    typesFound = !types.kindIds.isEmpty();
-    for (const QString& typeKindId : std::as_const(types.kindIds)) {
-        data::CategoryList list;
-        data::loadCategories(query, typeKindId, list);
-        const qsizetype found = list.kindIds.indexOf(kindId);
-        if (found >= 0 && found < list.names.size()) {
-            categories = list;
-            index = int(found);
-            return true;
+    const data::ProductKindList types = data::loadProductTypes(query);
+    typesFound = !types.isEmpty();
+    for (const data::ProductKind& type : types) {
+        for (const data::ProductKind& category : data::loadCategories(query, type.kindId)) {
+            if (category.kindId == kindId)
+                return category;
         }
     }
-    return false;
+    return std::nullopt;
 }
 
-// The status line and the bar, on standard error when it is a terminal.
+// The status line, and the bar on standard error when it is a terminal.
 class CliReporter final : public importer::ImportReporter
 {
 public:
@@ -154,7 +150,7 @@ public:
 
     const QString& statusText() const { return statusText_; }
 
-    void showNotice(importer::ImportNotice, const QString& text, const QString& detail) override
+    void notice(importer::ImportNotice, const QString& text, const QString& detail) override
     {
         clearBar();
         QTextStream err(stderr);
@@ -162,35 +158,38 @@ public:
         if (!detail.isEmpty())
             err << "  " << detail << '\n';
     }
-    void setBusy(bool) override {}
-    void setStatusText(const QString& text) override { statusText_ = text; }
-    void setStatusVisible(bool) override {}
-    void setProgressVisible(bool visible) override
+    void runStarted() override { statusText_ = importer::texts::kImporting; }
+    void codeLetterChosen(const QString&) override { drawBar(); }
+    void rowsCounted(int rowTotal) override
     {
-        barVisible_ = visible;
-        if (!visible)
-            clearBar();
+        rowTotal_ = rowTotal;
+        statusText_ = importer::texts::rowCountStatus(rowTotal);
+        drawBar();
     }
-    void setProgressRange(int minimum, int maximum) override
+    void rowHandled(int rowsDone, const importer::ImportCounts& counts) override
     {
-        minimum_ = minimum;
-        maximum_ = maximum;
+        rowsDone_ = rowsDone;
+        statusText_ = importer::texts::rowSummary(rowTotal_, counts.imported, counts.failed, counts.empty);
+        if (!sinceDrawn_.isValid() || sinceDrawn_.elapsed() >= kDrawIntervalMs)
+            drawBar();
     }
-    void setProgressPosition(int position) override { position_ = position; }
-    void repaintNow() override
+    void runEnded() override { clearBar(); }
+
+private:
+    static constexpr qint64 kDrawIntervalMs = 100;
+
+    void drawBar()
     {
-        if (!drawBar_ || !barVisible_)
+        if (!drawBar_)
             return;
         constexpr int kWidth = 30;
-        const int span = maximum_ - minimum_;
-        const int filled = span > 0 ? int(qint64(position_ - minimum_) * kWidth / span) : 0;
+        const int filled = rowTotal_ > 0 ? int(qint64(rowsDone_) * kWidth / rowTotal_) : 0;
         QTextStream err(stderr);
         err << "\r[" << QString(filled, u'#') << QString(kWidth - filled, u' ') << "] " << statusText_ << "\x1b[K";
         err.flush();
         barShown_ = true;
+        sinceDrawn_.start();
     }
-
-private:
     void clearBar()
     {
         if (!barShown_)
@@ -200,12 +199,11 @@ private:
     }
 
     const bool drawBar_;
-    bool barVisible_ = false;
     bool barShown_ = false;
-    int minimum_ = 0;
-    int maximum_ = 0;
-    int position_ = 0;
+    int rowTotal_ = 0;
+    int rowsDone_ = 0;
     QString statusText_;
+    QElapsedTimer sinceDrawn_;
 };
 
 } // namespace
@@ -232,10 +230,9 @@ int cli::runImport(const QStringList& arguments)
     }
 
     data::Query storeQuery(connection);
-    data::CategoryList categories;
-    int categoryIndex = -1;
     bool typesFound = false;
-    if (!findCategory(storeQuery, options.category, categories, categoryIndex, typesFound)) {
+    const std::optional<data::ProductKind> category = findCategory(storeQuery, options.category, typesFound);
+    if (!category) {
         if (!typesFound) {
             return failure(QStringLiteral("the store lists no product types: ProdKind is missing, unreadable or "
                                           "has no row with leve 0"));
@@ -245,15 +242,14 @@ int cli::runImport(const QStringList& arguments)
                               .arg(options.category));
     }
 
-    importer::ImportSession session{
-        connection, storeQuery,
-        categories, options.logFile.isEmpty() ? importer::errorLogPath(data::programFolder()) : options.logFile,
-        QString(),  QStringList()};
+    importer::ImportSession session{connection, storeQuery,
+                                    options.logFile.isEmpty() ? importer::errorLogPath(data::programFolder())
+                                                              : options.logFile,
+                                    QString(), QStringList()};
     importer::ImportRequest request;
     request.workbookPath = options.workbook;
     request.sheetName = options.sheet;
-    request.categoryText = categories.names.at(categoryIndex);
-    request.categoryIndex = categoryIndex;
+    request.category = category;
     request.commitEveryRow = qEnvironmentVariableIntValue(kCommitEveryRowVariable) == 1;
 
     CliReporter reporter;

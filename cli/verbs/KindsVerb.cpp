@@ -59,18 +59,14 @@ int cli::runKinds(const QStringList& arguments)
     }
 
     data::Query query(connection);
-    data::ProductTypeList types;
-    data::loadProductTypes(query, types);
-    if (types.names.isEmpty())
+    const data::ProductKindList types = data::loadProductTypes(query);
+    if (types.isEmpty())
         err << "product-import-cli kinds: no product types were read: ProdKind is missing, unreadable or has no row "
                "with leve 0\n";
-    for (qsizetype t = 0; t < types.names.size(); ++t) {
-        out << types.kindIds.at(t) << '\t' << types.names.at(t) << '\n';
-        data::CategoryList categories;
-        data::loadCategories(query, types.kindIds.at(t), categories);
-        for (qsizetype c = 0; c < categories.names.size(); ++c)
-            out << "  " << categories.kindIds.at(c) << '\t' << categories.names.at(c)
-                << "\tRemark=" << categories.remarks.at(c) << '\n';
+    for (const data::ProductKind& type : types) {
+        out << type.kindId << '\t' << type.name << '\n';
+        for (const data::ProductKind& category : data::loadCategories(query, type.kindId))
+            out << "  " << category.kindId << '\t' << category.name << "\tRemark=" << category.remark << '\n';
     }
     return 0;
 }

@@ -3,6 +3,8 @@
 #include "../Verbs.h"
 #include "TsvText.h"
 
+#include "MnemonicEncoder.h"
+#include "ProductRow.h"
 #include "ProductSheet.h"
 #include "Workbook.h"
 
@@ -33,9 +35,10 @@ void printRaw(const data::Worksheet& sheet, QTextStream& out)
 
 void printProducts(const data::Worksheet& sheet, QTextStream& out)
 {
-    const data::ProductSheet products(sheet);
+    const importer::ProductSheet products(sheet);
+    mnemonic::MnemonicEncoder mnemonics;
     for (int row = 0; row < products.rowCount(); ++row) {
-        const data::ProductRow p = data::fillProductRow(products, row);
+        const importer::ProductRow p = importer::fillProductRow(products, row, mnemonics);
         const QString fields[] = {p.Code,      p.Name,        p.Mnemonic, p.Unit,        p.CostPrice,
                                   p.SalePrice, p.MinDiscount, p.Stock,    p.ItemDiscount};
         for (int i = 0; i < 9; ++i) {
@@ -93,6 +96,8 @@ int cli::runPreview(const QStringList& arguments)
         QTextStream(stderr) << "product-import-cli preview: " << error.reason() << '\n';
     } catch (const data::SheetError& error) {
         QTextStream(stderr) << "product-import-cli preview: " << error.reason() << '\n';
+    } catch (const importer::MissingColumnsError& error) {
+        QTextStream(stderr) << "product-import-cli preview: " << error.message() << '\n';
     }
     return 1;
 }
