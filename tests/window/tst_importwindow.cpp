@@ -131,7 +131,6 @@ void fillForFiveRows(const Window& w)
     pickFromList(w.child<QComboBox>("splb_com"), 0);
 }
 
-
 } // namespace
 
 class ImportWindowTest : public QObject
