@@ -14,10 +14,12 @@ namespace mnemonic {
 inline constexpr int kPhraseStartWords = (kIndexRows * kIndexColumns + 63) / 64;
 inline constexpr int kPhrasePairFilterWords = 512;
 
-// The two bits of PhrasePairFilter for four bytes of text (two double-byte characters), as one big-endian number.
+// The two bits of PhrasePairFilter for four bytes of text (two double-byte characters), as one big-endian number:
+// the top 15 bits of one product and the 15 below them.
 inline constexpr std::pair<unsigned, unsigned> pairFilterBits(std::uint32_t fourBytes)
 {
-    return {(fourBytes * 0x9E3779B1u) >> 17, (fourBytes * 0x85EBCA77u) >> 17};
+    const std::uint64_t product = fourBytes * 0x9E3779B97F4A7C15u;
+    return {static_cast<unsigned>(product >> 49), static_cast<unsigned>(product >> 34) & 0x7FFFu};
 }
 
 // Set at both pairFilterBits of the first two characters of every phrase: four bytes with a bit clear begin none.

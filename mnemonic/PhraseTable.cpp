@@ -5,7 +5,6 @@
 #include "PhraseTable.h"
 
 #include <algorithm>
-#include <bit>
 
 namespace mnemonic {
 namespace {
@@ -18,6 +17,15 @@ bool isIndexed(unsigned lead, unsigned trail)
 unsigned indexPosition(unsigned lead, unsigned trail)
 {
     return (lead - kIndexFirstLead) * kIndexColumns + (trail - kIndexFirstTrail);
+}
+
+// Bits set in a word. std::popcount becomes a library call where the target lacks the instruction (plain x86-64).
+int bitsSet(std::uint64_t word)
+{
+    word -= (word >> 1) & 0x5555555555555555u;
+    word = (word & 0x3333333333333333u) + ((word >> 2) & 0x3333333333333333u);
+    word = (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((word * 0x0101010101010101u) >> 56);
 }
 
 bool sameBytes(const unsigned char* a, const unsigned char* b, qsizetype count)
@@ -40,7 +48,7 @@ PhraseMatch findPhraseBeginning(const unsigned char* text, qsizetype size)
     const std::uint64_t bit = std::uint64_t{1} << (first % 64);
     if ((word & bit) == 0)
         return {};
-    const int group = PhraseStartRanks[first / 64] + std::popcount(word & (bit - 1));
+    const int group = PhraseStartRanks[first / 64] + bitsSet(word & (bit - 1));
     const std::uint16_t* const secondsEnd = PhraseSeconds.data() + PhraseGroupOffsets[group + 1];
     const unsigned secondPosition = indexPosition(text[2], text[3]);
     const std::uint16_t* const second =

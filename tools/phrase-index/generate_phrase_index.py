@@ -26,9 +26,9 @@ Layout of the output (all of it read by mnemonic/PhraseTable.cpp, without alloca
 - PhraseStarts: one bit per code of the per-character index, set where a phrase begins with that character;
   PhraseStartRanks: the number of bits set in the words before each word, so that a character's group is found by
   one population count.
-- PhrasePairFilter: 32,768 bits; the four GBK bytes of each pair of first characters set the two bits that
-  pair_filter_bits names. Four bytes with either bit clear begin no phrase: most characters are told so by two bit
-  tests, and the search below runs for few.
+- PhrasePairFilter: 32,768 bits; the four GBK bytes (one big-endian number) of each pair of first characters set
+  the two bits that pair_filter_bits names. Four bytes with either bit clear begin no phrase: most characters are
+  told so by two bit tests, and the search below runs for few.
 - PhraseGroupOffsets: where each first character's pairs begin in PhraseSeconds, one more for the end.
 - PhraseSeconds: the index code of each pair's second character, ascending within a group.
 - PhrasePairOffsets: where each pair's records begin in PhraseRecords, one more for the end.
@@ -100,8 +100,8 @@ def code_index(gbk):
 
 def pair_filter_bits(first_two):
     """The two bits of PhrasePairFilter for the four GBK bytes of a pair; mayBeginPhrase computes the same."""
-    key = int.from_bytes(first_two, "big")
-    return ((key * 0x9E3779B1) & 0xFFFFFFFF) >> 17, ((key * 0x85EBCA77) & 0xFFFFFFFF) >> 17
+    product = (int.from_bytes(first_two, "big") * 0x9E3779B97F4A7C15) & 0xFFFFFFFFFFFFFFFF
+    return product >> 49, (product >> 34) & 0x7FFF
 
 
 def read_index(syllables):
