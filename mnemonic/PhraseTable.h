@@ -48,7 +48,7 @@ PhraseMatch findPhraseBeginning(const unsigned char* text, qsizetype size);
 // 0x81 up, trail 0x40 up); the match points into the constant table, nothing is allocated.
 inline PhraseMatch findPhrase(const unsigned char* text, qsizetype size)
 {
-    if (size < 4 || !mayBeginPhrase(text))
+    if (size < 4 || text[2] < kIndexFirstLead || !mayBeginPhrase(text))
         return {};
     return findPhraseBeginning(text, size);
 }
