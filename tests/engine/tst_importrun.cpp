@@ -391,19 +391,24 @@ void TestImportRun::runThatStoredNothingLeavesItsLetterFree()
 void TestImportRun::workbookNotOpened_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("missing file") << QStringLiteral("/nonexistent/商品.xls");
-    QTest::newRow("not a workbook") << testsupport::testData(QStringLiteral("engine/make_fixtures.py"));
+    QTest::addColumn<QString>("detail");
+    // detail: the reader's reason, or its beginning (the reason goes on to say what to save the file as).
+    QTest::newRow("missing file") << QStringLiteral("/nonexistent/商品.xls")
+                                  << QStringLiteral("文件“/nonexistent/商品.xls”不存在。");
+    QTest::newRow("not a workbook") << testsupport::testData(QStringLiteral("engine/make_fixtures.py"))
+                                    << QStringLiteral("“make_fixtures.py”不是 ");
 }
 
 void TestImportRun::workbookNotOpened()
 {
     QFETCH(QString, path);
+    QFETCH(QString, detail);
     const importer::ImportOutcome outcome = run(path);
     QCOMPARE(outcome.end, importer::ImportOutcome::End::EndedEarly);
     QCOMPARE(reporter_.notices.size(), 1);
     QCOMPARE(reporter_.notices.first().notice, importer::ImportNotice::WorkbookNotOpened);
     QCOMPARE(reporter_.notices.first().text, QStringLiteral("Execl文件不存在,请重新连接！"));
-    QVERIFY(!reporter_.notices.first().detail.isEmpty());
+    QCOMPARE(reporter_.notices.first().detail.left(detail.size()), detail);
     QCOMPARE(reporter_.statusText(), QStringLiteral("正在导入......"));
     QVERIFY(!reporter_.progressVisible);
     QVERIFY(!reporter_.busy);
@@ -414,21 +419,32 @@ void TestImportRun::sheetUnreadable_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("sheet");
-    QTest::newRow("no such sheet") << workbook("five-rows.xls") << QStringLiteral("Sheet2");
-    QTest::newRow("sheet name with a blank") << workbook("five-rows.xls") << QStringLiteral("Sheet1 ");
-    QTest::newRow("no 助记码 column") << workbook("no-mnemonic-column.xls") << QStringLiteral("Sheet1");
+    QTest::addColumn<QString>("message");
+    const QString noSheet = QStringLiteral(
+        "无法读取工作表：工作簿中没有名为“%1”的工作表，现有的工作表：“Sheet1”。\n没有导入任何记录。请检查薄名"
+        "（必须与工作表的名字完全一致，大小写和空格也一样），然后再导入");
+    QTest::newRow("no such sheet") << workbook("five-rows.xls") << QStringLiteral("Sheet2") << noSheet.arg("Sheet2");
+    QTest::newRow("sheet name with a blank")
+        << workbook("five-rows.xls") << QStringLiteral("Sheet1 ") << noSheet.arg("Sheet1 ");
+    QTest::newRow("no 助记码 column")
+        << workbook("no-mnemonic-column.xls") << QStringLiteral("Sheet1")
+        << QStringLiteral(
+               "工作表“Sheet1”的第一行缺少列名“助记码”。第一行必须有这九个列名（顺序不限）：商品编号、商品名称、"
+               "计量单位、成本价、销售价、最低折扣、当前库存、单品折扣、助记码。\n没有导入任何记录。请补上缺少的"
+               "列名后再导入");
 }
 
 void TestImportRun::sheetUnreadable()
 {
     QFETCH(QString, path);
     QFETCH(QString, sheet);
+    QFETCH(QString, message);
     try {
         run(path, 0, sheet);
         QFAIL("the run should have ended with an error");
     } catch (const importer::ImportError& error) {
         QCOMPARE(error.kind(), importer::ImportError::Kind::SheetUnreadable);
-        QVERIFY(!error.message().isEmpty());
+        QCOMPARE(error.message(), message);
     }
     QCOMPARE(reporter_.statusText(), QStringLiteral("正在导入......"));
     QVERIFY(!reporter_.progressVisible);
@@ -440,7 +456,15 @@ void TestImportRun::sheetUnreadable()
 void TestImportRun::probeFailureEscapes()
 {
     enginetest::execute(*store_, QStringLiteral("drop table Cpxm"));
-    QVERIFY_THROWS_EXCEPTION(importer::ImportError, run(workbook("five-rows.xls")));
+    try {
+        run(workbook("five-rows.xls"));
+        QFAIL("the run should have ended with an error");
+    } catch (const importer::ImportError& error) {
+        QCOMPARE(error.kind(), importer::ImportError::Kind::StoreUnreachable);
+        QCOMPARE(error.message(),
+                 QStringLiteral("无法从数据库查询已用的商品编号（表 Cpxm）：no such table: Cpxm\n没有导入任何记录。"
+                                "请检查数据库能否连接、是否有表 Cpxm 及其列 Cpxm_bm，然后再导入"));
+    }
     QVERIFY(!reporter_.busy);
     QVERIFY(!reporter_.progressVisible);
     QCOMPARE(logBytes(), kOldLog);

@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -246,7 +245,8 @@ void ImportWindowTest::failedConnectionReportsAndQuits()
     QCOMPARE(box.text, QStringLiteral("数据连接失败！"));
     QCOMPARE(box.caption, QStringLiteral("系统提示"));
     QCOMPARE(box.owner, w.window.get());
-    QVERIFY(!box.detail.isEmpty());
+    QCOMPARE(box.detail, QStringLiteral("The store file %1 is neither an SQLite nor an Access database")
+                             .arg(data::storeFilePath(folder_->path())));
     QCOMPARE(w.dialogs->quitRequests, 1);
     QVERIFY(w.dialogs->errors.isEmpty());
     QCOMPARE(w.child<QComboBox>("RzComboBox1")->count(), 0);
