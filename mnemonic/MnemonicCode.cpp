@@ -1,4 +1,5 @@
-// The mnemonic code of a GBK text: one pass over its bytes, one table lookup per double-byte character.
+// The mnemonic code of a GBK text: one pass over its bytes, one table lookup per double-byte character; under
+// moPhrases also a two-bit filter test per character, and the phrase table where the filter lets a phrase begin.
 
 #include "MnemonicCode.h"
 
