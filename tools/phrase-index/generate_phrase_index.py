@@ -22,7 +22,7 @@ Rules:
 - The output refuses to be written when the source is not the pinned one, when an override is malformed, when a
   telling phrase (人参 ren shen, ...) does not come out as expected or when the data would exceed 64 KiB.
 
-Layout of the output (all of it read by mnemonic/PhraseTable.cpp, without allocation):
+Layout of the output (all of it read by mnemonic/PhraseTable.h, without allocation):
 - PhraseStarts: one bit per code of the per-character index, set where a phrase begins with that character;
   PhraseStartRanks: the number of bits set in the words before each word, so that a character's group is found by
   one population count.
