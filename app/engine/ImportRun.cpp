@@ -46,7 +46,8 @@ public:
     RowLoop(ImportSession& session, const ProductSheet& sheet, const BatchValues& batch, const ImportRequest& request,
             ImportReporter& reporter)
         : session_(session), sheet_(sheet), batchValues_(batch), reporter_(reporter),
-          writes_(session.store, WritePolicy{.commitEveryRow = request.commitEveryRow}), rowTotal_(sheet.rowCount())
+          writes_(session.store, WritePolicy{.commitEveryRow = request.commitEveryRow}), rowTotal_(sheet.rowCount()),
+          phraseMnemonics_(request.phraseMnemonics)
     {
     }
 
@@ -74,7 +75,7 @@ public:
 private:
     void handleRow(int row)
     {
-        const ProductRow product = fillProductRow(sheet_, row, mnemonics_);
+        const ProductRow product = fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_);
         if (product.Code.isEmpty()) {
             ++counts_.empty;
             return;
@@ -112,7 +113,7 @@ private:
         while (writes_.hasLostRows()) {
             for (const int row : writes_.takeLostRows()) {
                 --counts_.imported;
-                writeRow(row, fillProductRow(sheet_, row, mnemonics_));
+                writeRow(row, fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_));
             }
             writes_.commitGroup();
         }
@@ -124,6 +125,7 @@ private:
     ImportReporter& reporter_;
     WriteBatch writes_;
     const int rowTotal_;
+    const bool phraseMnemonics_;
     ImportCounts counts_;
     mnemonic::MnemonicEncoder mnemonics_; // one GBK converter for the whole run
 };
