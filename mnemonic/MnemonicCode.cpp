@@ -157,9 +157,11 @@ qsizetype walk(const unsigned char* text, qsizetype size, int options, char* sta
             continue;
         }
         if constexpr (kPhrases) {
-            if (const PhraseMatch phrase = findPhrase(text + i, size - i); phrase.characters() > 0) {
-                i += writer.phrase(phrase, text + i, start, limit);
-                continue;
+            if (size - i >= 4 && mayBeginPhrase(text + i)) {
+                if (const PhraseMatch phrase = findPhraseBeginning(text + i, size - i); phrase.characters() > 0) {
+                    i += writer.phrase(phrase, text + i, start, limit);
+                    continue;
+                }
             }
         }
         writer.doubleByte(c, n);
