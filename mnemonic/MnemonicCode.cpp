@@ -157,6 +157,7 @@ qsizetype walk(const unsigned char* text, qsizetype size, int options, char* sta
             continue;
         }
         if constexpr (kPhrases) {
+            // findPhrase spelled out: the call to it compiled into some 1% more instructions here.
             if (size - i >= 4 && mayBeginPhrase(text + i)) {
                 if (const PhraseMatch phrase = findPhraseBeginning(text + i, size - i); phrase.characters() > 0) {
                     i += writer.phrase(phrase, text + i, start, limit);

@@ -7,7 +7,6 @@
 
 #include <QtGlobal>
 
-
 namespace mnemonic {
 
 class PhraseMatch
@@ -130,7 +129,9 @@ inline PhraseMatch findPhraseBeginning(const unsigned char* text, qsizetype size
 // 0x81 up, trail 0x40 up); the match points into the constant table, nothing is allocated.
 inline PhraseMatch findPhrase(const unsigned char* text, qsizetype size)
 {
-    if (size < 4 || text[2] < kIndexFirstLead || !mayBeginPhrase(text))
+    // No test of the next lead byte first: the filter turns away nearly all that are not one, and the test cost more
+    // than it saved.
+    if (size < 4 || !mayBeginPhrase(text))
         return {};
     return findPhraseBeginning(text, size);
 }
