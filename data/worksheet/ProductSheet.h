@@ -25,7 +25,7 @@ public:
     // Finds the nine columns by header text in any order. Throws SheetError naming the missing headers and the
     // worksheet.
     explicit ProductSheet(Worksheet sheet);
-    int rowCount() const; // N: every row after the header, blank rows included
+    int rowCount() const;                                      // N: every row after the header, blank rows included
     QString cellText(int dataRow, ProductColumn column) const; // untrimmed, dataRow from 0
 
 private:

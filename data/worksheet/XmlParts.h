@@ -1,0 +1,72 @@
+#pragma once
+// Streaming the XML parts of a workbook package through expat: element starts and ends by local name, character
+// data in pieces, with the defences a hostile file needs (no DTD, no entity expansion, bounded nesting).
+
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace data::xlsx {
+
+// A package or one of its parts is damaged; the text says what, for the clerk's message (in English, like the
+// BIFF reader's technical causes).
+class PackageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The namespace and local name of an element or attribute (namespace empty when it has none).
+struct XmlName
+{
+    std::string_view ns;
+    std::string_view local;
+};
+
+// Attributes as expat gives them: name, value, name, value, ..., nullptr.
+class XmlAttributes
+{
+public:
+    explicit XmlAttributes(const char** pairs) : pairs_(pairs) {}
+    // The value of the attribute with this local name (any namespace), or nullptr.
+    const char* value(std::string_view local) const;
+    // The value of the attribute with this local name whose namespace ends in nsSuffix, or nullptr.
+    const char* value(std::string_view local, std::string_view nsSuffix) const;
+
+private:
+    const char** pairs_;
+};
+
+class XmlHandler
+{
+public:
+    virtual ~XmlHandler() = default;
+    virtual void startElement(const XmlName& name, const XmlAttributes& attributes) = 0;
+    virtual void endElement(const XmlName& name) = 0;
+    virtual void characters(std::string_view text) = 0;
+};
+
+// One part's XML, fed in pieces. Throws PackageError for malformed XML, a DTD, or nesting deeper than the limit;
+// exceptions of the handler come out of feed() and finish() unchanged.
+class XmlPartParser
+{
+public:
+    XmlPartParser(XmlHandler& handler, std::string partName);
+    ~XmlPartParser();
+    XmlPartParser(const XmlPartParser&) = delete;
+    XmlPartParser& operator=(const XmlPartParser&) = delete;
+
+    // A buffer of at least size bytes to fill, then parse(filled).
+    char* buffer(std::size_t size);
+    void parse(std::size_t filled);
+    void finish();
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_; // expat's user data points at it
+};
+
+} // namespace data::xlsx
