@@ -164,6 +164,10 @@ private:
     {
         inCell_ = false;
         inValue_ = false;
+        // An empty value holds nothing, as a formatted blank; only a formula's text result may be empty text.
+        if (hasValue_ && type_ != ValueType::FormulaString && type_ != ValueType::InlineString &&
+            trimmed(value_).empty())
+            hasValue_ = false;
         switch (type_) {
         case ValueType::Number:
             if (hasValue_)
@@ -218,10 +222,6 @@ private:
 
     void addNumber(std::string_view text)
     {
-        if (text.empty()) {
-            add(CellKind::EmptyText, 0, 0);
-            return;
-        }
         double value = 0;
         const char* begin = text.data();
         if (*begin == '+')
