@@ -23,6 +23,7 @@ void silenceLibgsf()
     static const bool once = [] {
         g_log_set_handler("libgsf:msole", GLogLevelFlags(G_LOG_LEVEL_MASK), drop, nullptr);
         g_log_set_handler("libgsf:zip", GLogLevelFlags(G_LOG_LEVEL_MASK), drop, nullptr);
+        g_log_set_handler("libgsf:open_pkg", GLogLevelFlags(G_LOG_LEVEL_MASK), drop, nullptr);
         g_log_set_handler("libgsf", GLogLevelFlags(G_LOG_LEVEL_MASK), drop, nullptr);
         return true;
     }();

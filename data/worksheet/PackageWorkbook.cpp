@@ -53,13 +53,13 @@ public:
     {
         if (first_) {
             first_ = false;
-            strict = name.ns == kStrictMain;
+            strict = attributes.declares(kStrictMain);
         }
         if (name.local == "workbookPr") {
             date1904 = isTrue(attributes.value("date1904"));
         } else if (name.local == "sheet") {
             const char* sheetName = attributes.value("name");
-            const char* id = attributes.value("id", "relationships");
+            const char* id = attributes.value("id");
             if (!sheetName || !id)
                 throw PackageError("workbook.xml: a sheet without its name or relationship");
             if (sheets.size() >= kMaxSheets)

@@ -16,13 +16,10 @@ namespace {
 // Office parts nest some ten levels deep (rich text in a cell, extension lists); far deeper is a hostile file
 // that would cost stack and time.
 constexpr int kMaxDepth = 256;
-// expat is built with the namespace separator below between a name's namespace and its local name.
-constexpr char kSeparator = '\x01';
-
 XmlName splitName(const char* name)
 {
     const std::string_view whole(name);
-    const std::size_t at = whole.rfind(kSeparator);
+    const std::size_t at = whole.find(':');
     if (at == std::string_view::npos)
         return {{}, whole};
     return {whole.substr(0, at), whole.substr(at + 1)};
@@ -107,20 +104,20 @@ const char* XmlAttributes::value(std::string_view local) const
     return nullptr;
 }
 
-const char* XmlAttributes::value(std::string_view local, std::string_view nsSuffix) const
+bool XmlAttributes::declares(std::string_view ns) const
 {
     for (const char** p = pairs_; *p; p += 2) {
-        const XmlName name = splitName(*p);
-        if (name.local == local && name.ns.ends_with(nsSuffix))
-            return p[1];
+        const std::string_view name(*p);
+        if ((name == "xmlns" || name.starts_with("xmlns:")) && ns == p[1])
+            return true;
     }
-    return nullptr;
+    return false;
 }
 
 XmlPartParser::XmlPartParser(XmlHandler& handler, std::string partName)
     : state_(std::make_unique<State>(State{handler, std::move(partName), nullptr, 0, nullptr}))
 {
-    state_->parser.reset(XML_ParserCreateNS(nullptr, kSeparator));
+    state_->parser.reset(XML_ParserCreate(nullptr));
     if (!state_->parser)
         throw std::bad_alloc();
     XML_Parser parser = state_->parser.get();

@@ -18,10 +18,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The namespace and local name of an element or attribute (namespace empty when it has none).
+// The prefix and local name of an element or attribute ("x:c" is "x" and "c"; the prefix is empty when it has none).
+// Names are matched by their local part: writers choose prefixes freely, and the parts of a package use one
+// namespace each, so resolving namespaces would cost a fifth of the parse and tell nothing.
 struct XmlName
 {
-    std::string_view ns;
+    std::string_view prefix;
     std::string_view local;
 };
 
@@ -30,10 +32,10 @@ class XmlAttributes
 {
 public:
     explicit XmlAttributes(const char** pairs) : pairs_(pairs) {}
-    // The value of the attribute with this local name (any namespace), or nullptr.
+    // The value of the attribute with this local name (any prefix), or nullptr.
     const char* value(std::string_view local) const;
-    // The value of the attribute with this local name whose namespace ends in nsSuffix, or nullptr.
-    const char* value(std::string_view local, std::string_view nsSuffix) const;
+    // Whether an xmlns or xmlns:prefix attribute declares this namespace.
+    bool declares(std::string_view ns) const;
 
 private:
     const char** pairs_;

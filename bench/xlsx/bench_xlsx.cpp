@@ -1,0 +1,149 @@
+// Reading .xlsx workbooks to text: a 65,535-row and a 1,048,575-row product sheet (nine product columns and a date
+// column, Chinese names, shared strings), opened and every cell read, beside python3-openpyxl in read-only mode on
+// the same files. Each read runs in a child process of this program, so that its peak memory is its own.
+// The whole import of the same files: bench_import --workbook FILE --rows N --no-row-commit.
+//
+// usage: bench_xlsx [--folder DIR] [--runs N] [--no-openpyxl-full]
+//   --folder keeps the generated workbooks there and reuses them (writing the large one takes minutes).
+//   bench_xlsx --read FILE reads one workbook and prints the seconds (what the child processes run).
+#include "Workbook.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+const QString kPython = QStringLiteral("/usr/bin/python3");
+const QString kScripts = QStringLiteral(PI_BENCH_SCRIPTS);
+QTextStream out(stdout);
+
+struct Measure
+{
+    double seconds = -1; // as the child reports it; -1 when it failed
+    double peakMb = 0;   // the child's peak resident set
+};
+
+// Runs a child that prints its seconds and its own peak resident set in KB.
+Measure runChild(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, arguments);
+    Measure measure;
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return measure;
+    const QStringList figures = QString::fromUtf8(process.readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
+    if (figures.size() != 2)
+        return measure;
+    measure.seconds = figures[0].toDouble();
+    measure.peakMb = figures[1].toDouble() / 1024.0;
+    return measure;
+}
+
+// Opens the workbook and reads every cell of its first sheet as text.
+int readOne(const QString& path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const data::Workbook book = data::Workbook::open(path);
+    const data::Worksheet sheet = book.sheet(book.sheetNames().front());
+    qsizetype characters = 0;
+    for (int row = 0; row < sheet.rowCount(); ++row) {
+        for (int column = 0; column < sheet.columnCount(); ++column)
+            characters += sheet.cellText(row, column).size();
+    }
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%.6f %ld\n", seconds, usage.ru_maxrss);
+    std::fprintf(stderr, "  %s: %d rows x %d columns, %lld characters\n", qPrintable(QFileInfo(path).fileName()),
+                 sheet.rowCount(), sheet.columnCount(), static_cast<long long>(characters));
+    return 0;
+}
+
+QString ensureWorkbook(const QString& folder, int rows)
+{
+    const QString path = folder + QStringLiteral("/bench-%1.xlsx").arg(rows);
+    if (QFileInfo::exists(path))
+        return path;
+    out << "writing " << path << " with python3-openpyxl..." << Qt::endl;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(kPython, {kScripts + QStringLiteral("/make_xlsx_workbook.py"), path, QString::number(rows)});
+    if (!process.waitForFinished(-1) || process.exitCode() != 0)
+        return {};
+    return path;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() == 3 && arguments[1] == u"--read")
+        return readOne(arguments[2]);
+
+    QString folder;
+    int runs = 3;
+    bool openpyxlFull = true;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == u"--folder" && i + 1 < arguments.size())
+            folder = arguments[++i];
+        else if (arguments[i] == u"--runs" && i + 1 < arguments.size())
+            runs = std::max(1, arguments[++i].toInt());
+        else if (arguments[i] == u"--no-openpyxl-full")
+            openpyxlFull = false;
+        else {
+            QTextStream(stderr) << "usage: bench_xlsx [--folder DIR] [--runs N] [--no-openpyxl-full]\n";
+            return 2;
+        }
+    }
+    QTemporaryDir temporary;
+    if (folder.isEmpty())
+        folder = temporary.path();
+    QDir().mkpath(folder);
+
+    for (const int rows : {65535, 1048575}) {
+        const QString path = ensureWorkbook(folder, rows);
+        if (path.isEmpty()) {
+            QTextStream(stderr) << "bench_xlsx: could not write the workbook (python3-openpyxl missing?)\n";
+            return 1;
+        }
+        out << QString::asprintf("%d rows + header, %.1f MB:\n", rows, QFileInfo(path).size() / 1e6) << Qt::flush;
+        Measure ours;
+        const int ourRuns = rows > 100000 ? 1 : runs;
+        for (int i = 0; i < ourRuns; ++i) {
+            const Measure run = runChild(app.applicationFilePath(), {QStringLiteral("--read"), path});
+            if (ours.seconds < 0 || (run.seconds >= 0 && run.seconds < ours.seconds))
+                ours.seconds = run.seconds;
+            ours.peakMb = run.peakMb;
+        }
+        out << QString::asprintf("  reader, open + every cell as text: %.2f s (best of %d), peak RSS %.1f MB\n",
+                                 ours.seconds, ourRuns, ours.peakMb)
+            << Qt::flush;
+        if (rows > 100000 && !openpyxlFull)
+            continue;
+        const Measure theirs = runChild(kPython, {kScripts + QStringLiteral("/openpyxl_read_all.py"), path,
+                                                  QString::number(rows > 100000 ? 1 : std::min(runs, 3))});
+        if (theirs.seconds < 0) {
+            out << "  python3-openpyxl: not available, no comparison\n";
+            continue;
+        }
+        out << QString::asprintf("  python3-openpyxl read-only, every value: %.2f s, peak RSS %.1f MB\n",
+                                 theirs.seconds, theirs.peakMb);
+        out << QString::asprintf("  speed-up over openpyxl: %.1fx (target: 10x)\n", theirs.seconds / ours.seconds)
+            << Qt::flush;
+    }
+    return 0;
+}
