@@ -295,6 +295,7 @@ std::shared_ptr<const WorksheetData> readPackageWorksheet(const std::shared_ptr<
     if (!decimalPoint.isEmpty())
         sheet->decimalPoint = decimalPoint.front();
     const PackageFile& package = *book->package;
+    const gsf::QuietUnnamedLogDomain quiet; // libgsf warns there of damaged zip entries it is asked for
     try {
         const gsf::InputPtr part = package.partById(package.workbookPart(), entry.relationId);
         if (!part)

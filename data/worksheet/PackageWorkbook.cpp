@@ -49,15 +49,18 @@ public:
     bool date1904 = false;
     bool strict = false;
 
+    // Only the workbook's own children count: extension lists hold elements of the same local names
+    // (x15:workbookPr) that say other things.
     void startElement(const XmlName& name, const XmlAttributes& attributes) override
     {
-        if (first_) {
-            first_ = false;
+        ++depth_;
+        if (depth_ == 1)
             strict = attributes.declares(kStrictMain);
-        }
-        if (name.local == "workbookPr") {
+        if (depth_ == 2 && name.local == "workbookPr") {
             date1904 = isTrue(attributes.value("date1904"));
-        } else if (name.local == "sheet") {
+        } else if (depth_ == 2 && name.local == "sheets") {
+            inSheets_ = true;
+        } else if (depth_ == 3 && inSheets_ && name.local == "sheet") {
             const char* sheetName = attributes.value("name");
             const char* id = attributes.value("id");
             if (!sheetName || !id)
@@ -67,14 +70,20 @@ public:
             sheets.push_back({QString::fromUtf8(sheetName), QByteArray(id)});
         }
     }
-    void endElement(const XmlName&) override {}
+    void endElement(const XmlName& name) override
+    {
+        if (depth_-- == 2 && name.local == "sheets")
+            inSheets_ = false;
+    }
     void characters(std::string_view) override {}
 
 private:
-    bool first_ = true;
+    int depth_ = 0;
+    bool inSheets_ = false;
 };
 
-// numFmts and cellXfs: whether each cell format shows a date.
+// numFmts and cellXfs: whether each cell format shows a date. The differential formats of conditional formatting
+// (dxfs) hold numFmt elements too; they number nothing a cell refers to.
 class StylesPart : public XmlHandler
 {
 public:
@@ -85,11 +94,13 @@ public:
     {
         if (name.local == "cellXfs") {
             inCellXfs_ = true;
+        } else if (name.local == "numFmts") {
+            inNumFmts_ = true;
         } else if (name.local == "xf" && inCellXfs_) {
             if (xfFormats.size() >= kMaxCellFormats)
                 throw PackageError("styles.xml: too many cell formats");
             xfFormats.push_back(unsignedNumber(attributes.value("numFmtId")).value_or(0));
-        } else if (name.local == "numFmt") {
+        } else if (name.local == "numFmt" && inNumFmts_) {
             const auto id = unsignedNumber(attributes.value("numFmtId"));
             const char* code = attributes.value("formatCode");
             if (id && code && customIsDate.size() < kMaxCellFormats)
@@ -100,11 +111,14 @@ public:
     {
         if (name.local == "cellXfs")
             inCellXfs_ = false;
+        else if (name.local == "numFmts")
+            inNumFmts_ = false;
     }
     void characters(std::string_view) override {}
 
 private:
     bool inCellXfs_ = false;
+    bool inNumFmts_ = false;
 };
 
 // Each <si>: its text, or its runs' texts together; phonetic runs (rPh) are left out.
@@ -164,6 +178,7 @@ std::shared_ptr<const WorkbookData> readPackageWorkbook(std::shared_ptr<const Pa
     auto book = std::make_shared<WorkbookData>();
     const QString& fileName = package->fileName();
     GsfInput* workbook = package->workbookPart();
+    const gsf::QuietUnnamedLogDomain quiet; // libgsf warns there of damaged zip entries it is asked for
     try {
         WorkbookPart workbookPart;
         package->parse(workbook, workbookPart);

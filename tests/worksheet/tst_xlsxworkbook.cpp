@@ -231,6 +231,19 @@ private slots:
         QTest::newRow("1904 date system") << QByteArray("<row><c r=\"A1\" s=\"1\"><v>1</v></c></row>") << none
                                           << QByteArray("<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs>")
                                           << QByteArray("<workbookPr date1904=\"true\"/>") << 0 << 0 << "1904-01-02";
+        QTest::newRow("an extension's workbookPr leaves the date system")
+            << QByteArray("<row><c r=\"A1\" s=\"1\"><v>1</v></c></row>") << none
+            << QByteArray("<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs>")
+            << QByteArray("<workbookPr date1904=\"1\"/><extLst><ext uri=\"{x}\"><x15:workbookPr "
+                          "xmlns:x15=\"http://schemas.microsoft.com/office/spreadsheetml/2010/11/main\" "
+                          "chartTrackingRefBase=\"1\"/></ext></extLst>")
+            << 0 << 0 << "1904-01-02";
+        QTest::newRow("a conditional format's number format is no cell format")
+            << styled << none
+            << QByteArray("<numFmts><numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd\"/></numFmts><cellXfs><xf "
+                          "numFmtId=\"0\"/><xf numFmtId=\"164\"/></cellXfs><dxfs><dxf><numFmt numFmtId=\"164\" "
+                          "formatCode=\"0.00\"/></dxf></dxfs>")
+            << none << 0 << 0 << "2024-03-05";
         QTest::newRow("prefixed elements")
             << QByteArray("<x:row xmlns:x=\"" + kMainNs +
                           "\" r=\"1\"><x:c r=\"A1\" t=\"inlineStr\"><x:is><x:t>前缀</x:t></x:is></x:c></x:row>")
