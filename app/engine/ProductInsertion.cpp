@@ -1,7 +1,7 @@
 #include "ProductInsertion.h"
 
 #include "NumberText.h"
-#include "ProductSheet.h"
+#include "ProductRow.h"
 #include "Query.h"
 #include "StoreStatements.h"
 
@@ -18,7 +18,7 @@ const QString kCommissionMode = QStringLiteral("不提成");
 const QString kCommissionType = QStringLiteral("无");
 const QString kServiceFlag = QStringLiteral("0");
 
-void bindRow(data::Query& query, const data::ProductRow& row, const BatchValues& batch)
+void bindRow(data::Query& query, const ProductRow& row, const BatchValues& batch)
 {
     // In the table's order; a number that does not convert stops the binding where it stands.
     query.bindText(QStringLiteral("Cpxm_bm"), batch.batchPrefix + row.Code);
@@ -45,12 +45,12 @@ void bindRow(data::Query& query, const data::ProductRow& row, const BatchValues&
 
 } // namespace
 
-QString errorLine(const data::ProductRow& row)
+QString errorLine(const ProductRow& row)
 {
     return QStringLiteral("编号---") + row.Code + QStringLiteral("；名称---") + row.Name;
 }
 
-InsertResult InsertProductRecord(data::Query& storeQuery, const data::ProductRow& row, const BatchValues& batch,
+InsertResult InsertProductRecord(data::Query& storeQuery, const ProductRow& row, const BatchValues& batch,
                                  ImportCounts& counts, QStringList& errorLog) noexcept
 {
     InsertResult result = InsertResult::StoreRefused;

@@ -1,16 +1,19 @@
 #pragma once
 // InsertProductRecord: one product row of the sheet becomes one new Cpxm row, or one counted and logged failure.
 
+#include "ImportReporter.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringList>
 
 namespace data {
 class Query;
-struct ProductRow;
 } // namespace data
 
 namespace importer {
+
+struct ProductRow;
 
 // The values that are the same for every row of a run.
 struct BatchValues
@@ -22,13 +25,6 @@ struct BatchValues
     QString decimalSeparator = QLocale::system().decimalPoint();
 };
 
-struct ImportCounts
-{
-    int imported = 0; // ImportedCount
-    int failed = 0;   // FailedCount
-    int empty = 0;    // EmptyCount
-};
-
 // What became of a row.
 enum class InsertResult {
     Stored,       // the store took it
@@ -37,12 +33,12 @@ enum class InsertResult {
 };
 
 // "编号---<Code>；名称---<Name>": the log line of a row the store did not take.
-QString errorLine(const data::ProductRow& row);
+QString errorLine(const ProductRow& row);
 
 // Builds the two-line insert on storeQuery, binds the twenty parameters by name with their own types (numbers
 // converted strictly as they are bound) and executes it. Raises counts.imported when the store took the row;
 // otherwise raises counts.failed and appends the row's error line to errorLog. Lets nothing escape.
-InsertResult InsertProductRecord(data::Query& storeQuery, const data::ProductRow& row, const BatchValues& batch,
+InsertResult InsertProductRecord(data::Query& storeQuery, const ProductRow& row, const BatchValues& batch,
                                  ImportCounts& counts, QStringList& errorLog) noexcept;
 
 } // namespace importer

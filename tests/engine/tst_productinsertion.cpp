@@ -3,7 +3,7 @@
 #include "DatabaseError.h"
 #include "EngineTestSupport.h"
 #include "ProductInsertion.h"
-#include "ProductSheet.h"
+#include "ProductRow.h"
 #include "StoreFixture.h"
 
 #include <QTemporaryDir>
@@ -13,9 +13,9 @@ using storetest::Backend;
 
 namespace {
 
-data::ProductRow goodRow(const QString& code, const QString& name)
+importer::ProductRow goodRow(const QString& code, const QString& name)
 {
-    data::ProductRow row;
+    importer::ProductRow row;
     row.Code = code;
     row.Name = name;
     row.Mnemonic = QStringLiteral("AMXLJN");
@@ -93,7 +93,7 @@ void TestProductInsertion::storesEveryColumn()
     data::Query query(*store_);
     importer::ImportCounts counts;
     QStringList log;
-    data::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("阿莫西林胶囊"));
+    importer::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("阿莫西林胶囊"));
     row.Unit.clear();
     QCOMPARE(importer::InsertProductRecord(query, row, batchD(), counts, log), importer::InsertResult::Stored);
     QCOMPARE(counts.imported, 1);
@@ -169,7 +169,7 @@ void TestProductInsertion::badNumberFailsTheRow()
     STORETEST_REQUIRE_BACKEND(backend);
     connect(backend);
 
-    data::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("维生素C片"));
+    importer::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("维生素C片"));
     QString* fields[] = {&row.CostPrice, &row.SalePrice, &row.MinDiscount, &row.Stock, &row.ItemDiscount};
     *fields[field] = text;
 

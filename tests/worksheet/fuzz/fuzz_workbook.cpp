@@ -6,7 +6,6 @@
 // workbook package (workbook, shared strings, styles, one sheet, split at lines "--part--"), zipped without
 // compression around them, so that the fuzzer spends its time in the XML handlers rather than in inflation.
 #include "BiffRecords.h"
-#include "ProductSheet.h"
 #include "Workbook.h"
 #include "WorkbookData.h"
 
@@ -33,14 +32,6 @@ void readEverything(const data::Worksheet& sheet)
             sheet.cellText(row, column);
     }
     sheet.cellText(sheet.rowCount() - 1, sheet.columnCount() - 1);
-    try {
-        const data::ProductSheet products(sheet);
-        for (int row = 0; row < std::min(products.rowCount(), 4096); ++row) {
-            for (int column = 0; column < data::kProductColumnCount; ++column)
-                products.cellText(row, static_cast<data::ProductColumn>(column));
-        }
-    } catch (const data::SheetError&) {
-    }
 }
 
 #if FUZZ_PACKAGE_PARTS
