@@ -32,15 +32,12 @@ Imported importInto(const QString& folder, const QString& workbookPath)
     data::Connection store;
     storetest::connectDemoStore(storetest::Backend::Sqlite, store, folder);
     data::Query query(store);
-    data::CategoryList categories;
-    data::loadCategories(query, QStringLiteral("01"), categories);
-    importer::ImportSession session{store,     query,        categories, folder + QStringLiteral("/log.txt"),
-                                    QString(), QStringList()};
+    const data::ProductKindList categories = data::loadCategories(query, QStringLiteral("01"));
+    importer::ImportSession session{store, query, folder + QStringLiteral("/log.txt"), QString(), QStringList()};
     importer::ImportRequest request;
     request.workbookPath = workbookPath;
     request.sheetName = QStringLiteral("Sheet1");
-    request.categoryIndex = 0;
-    request.categoryText = categories.names.value(0);
+    request.category = categories.value(0);
     enginetest::RecordingReporter reporter;
     Imported imported;
     imported.outcome = importer::runImport(session, request, reporter);
