@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 namespace data::xlsx {
 
@@ -82,6 +83,39 @@ private:
         return lower(std::string(name));
     }
 };
+
+// Whether every folder on the way to a relationship's target exists, resolved as libgsf resolves it (from the
+// source part's folder, or from the root for an absolute target). libgsf's own walk gives up on a missing folder
+// without freeing its copy of the path.
+bool targetFoldersExist(GsfInput* from, const GsfOpenPkgRel* relation)
+{
+    const char* target = gsf_open_pkg_rel_get_target(relation);
+    if (!target)
+        return false;
+    GsfInfile* folder = gsf_input_name(from) ? gsf_input_container(from) : GSF_INFILE(from);
+    if (target[0] == '/') {
+        while (folder && gsf_input_container(GSF_INPUT(folder)))
+            folder = gsf_input_container(GSF_INPUT(folder));
+    }
+    std::vector<InputPtr> held; // the folders walked through stay alive while the walk goes on
+    std::string_view rest(target);
+    for (std::size_t slash = rest.find('/'); slash != std::string_view::npos && folder; slash = rest.find('/')) {
+        const std::string element(rest.substr(0, slash));
+        rest.remove_prefix(slash + 1);
+        if (element.empty() || element == ".")
+            continue;
+        if (element == "..") {
+            folder = gsf_input_container(GSF_INPUT(folder));
+            continue;
+        }
+        InputPtr child(gsf_infile_child_by_name(folder, element.c_str()));
+        if (!child || !GSF_IS_INFILE(child.get()) || gsf_infile_num_children(GSF_INFILE(child.get())) < 0)
+            return false;
+        folder = GSF_INFILE(child.get());
+        held.push_back(std::move(child));
+    }
+    return folder != nullptr;
+}
 
 bool endsWith(const std::string& text, std::string_view suffix)
 {
@@ -192,7 +226,8 @@ void PackageFile::findWorkbookPart()
             type.find("ms-excel") == std::string::npos)
             throw notAWorkbook(QStringLiteral("其中是 %1").arg(QString::fromStdString(type)));
         GError* rawError = nullptr;
-        workbook_.reset(gsf_open_pkg_open_rel(root, relation, &rawError));
+        if (targetFoldersExist(root, relation))
+            workbook_.reset(gsf_open_pkg_open_rel(root, relation, &rawError));
         const gsf::ErrorPtr error(rawError);
         if (!workbook_) {
             throw WorkbookError(QStringLiteral("“%1”已损坏：找不到工作簿部分（%2），无法读取。")
@@ -209,7 +244,7 @@ void PackageFile::findWorkbookPart()
 InputPtr PackageFile::relatedPart(GsfInput* from, const char* relationType) const
 {
     const GsfOpenPkgRel* relation = gsf_open_pkg_lookup_rel_by_type(from, relationType);
-    if (!relation || gsf_open_pkg_rel_is_extern(relation))
+    if (!relation || gsf_open_pkg_rel_is_extern(relation) || !targetFoldersExist(from, relation))
         return nullptr;
     GError* rawError = nullptr;
     InputPtr part(gsf_open_pkg_open_rel(from, relation, &rawError));
@@ -229,7 +264,7 @@ QByteArray PackageFile::relationType(GsfInput* from, const QByteArray& id) const
 InputPtr PackageFile::partById(GsfInput* from, const QByteArray& id) const
 {
     const GsfOpenPkgRel* relation = gsf_open_pkg_lookup_rel_by_id(from, id.constData());
-    if (!relation || gsf_open_pkg_rel_is_extern(relation))
+    if (!relation || gsf_open_pkg_rel_is_extern(relation) || !targetFoldersExist(from, relation))
         return nullptr;
     GError* rawError = nullptr;
     InputPtr part(gsf_open_pkg_open_rel(from, relation, &rawError));
