@@ -106,14 +106,21 @@ public:
     void characters(std::string_view text) override
     {
         if (inValue_)
-            value_.append(text);
+            append(value_, text);
         else if (inText_)
-            inlineText_.append(text);
+            append(inlineText_, text);
     }
 
     bool inOrder() const { return inOrder_; }
 
 private:
+    static void append(std::string& to, std::string_view text)
+    {
+        if (to.size() + text.size() > kMaxTextBytes)
+            throw PackageError("a cell text longer than any cell holds");
+        to.append(text);
+    }
+
     void startRow(const XmlAttributes& attributes)
     {
         if (const char* r = attributes.value("r")) {

@@ -154,8 +154,11 @@ public:
     }
     void characters(std::string_view text) override
     {
-        if (inText_)
-            text_.append(text);
+        if (!inText_)
+            return;
+        if (text_.size() + text.size() > kMaxTextBytes)
+            throw PackageError("sharedStrings.xml: a text longer than any cell holds");
+        text_.append(text);
     }
 
 private:

@@ -18,6 +18,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A cell holds at most 32,767 characters; a text or value far longer than that is a crafted file's way to cost
+// memory, and its part is refused.
+inline constexpr std::size_t kMaxTextBytes = std::size_t(1) << 20;
+
 // The prefix and local name of an element or attribute ("x:c" is "x" and "c"; the prefix is empty when it has none).
 // Names are matched by their local part: writers choose prefixes freely, and the parts of a package use one
 // namespace each, so resolving namespaces would cost a fifth of the parse and tell nothing.

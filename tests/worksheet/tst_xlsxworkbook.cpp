@@ -379,6 +379,9 @@ private slots:
         QTest::newRow("no cell reference") << QByteArray("<row><c r=\"12\"><v>1</v></c></row>") << QByteArray() << "12";
         QTest::newRow("cell past the last column without a reference")
             << QByteArray("<row><c r=\"XFD1\"><v>1</v></c><c><v>2</v></c></row>") << QByteArray() << "16,384";
+        QTest::newRow("a text no cell holds")
+            << QByteArray("<row><c r=\"A1\" t=\"inlineStr\"><is><t>" + QByteArray(2 << 20, 'x') + "</t></is></c></row>")
+            << QByteArray() << "longer than any cell";
         QTest::newRow("malformed XML") << QByteArray("<row><c r=\"A1\"><v>1</c></row>") << QByteArray() << "mismatched";
     }
     void damagedSheets()
