@@ -143,7 +143,19 @@ private:
         hasValue_ = false;
         hasInline_ = false;
         inlineText_.clear();
-        const char* r = attributes.value("r");
+        const char* r = nullptr;
+        const char* t = nullptr;
+        const char* s = nullptr;
+        attributes.forEach([&](std::string_view name, const char* value) {
+            if (name.size() != 1)
+                return;
+            if (name[0] == 'r')
+                r = value;
+            else if (name[0] == 't')
+                t = value;
+            else if (name[0] == 's')
+                s = value;
+        });
         if (r) {
             const auto reference = parseCellReference(r);
             if (!reference)
@@ -158,8 +170,7 @@ private:
                 throw PackageError("more than 16,384 columns");
         }
         nextColumn_ = cellColumn_ + 1;
-        type_ = valueType(attributes.value("t"));
-        const char* s = attributes.value("s");
+        type_ = valueType(t);
         style_ = 0;
         if (s) {
             const std::string_view text(s);

@@ -11,19 +11,26 @@
 
 namespace data::xlsx {
 
+// One pass over the name: every element and attribute of a sheet goes through here.
+XmlName splitName(const char* name)
+{
+    const char* colon = nullptr;
+    const char* end = name;
+    for (; *end; ++end) {
+        if (*end == ':' && !colon)
+            colon = end;
+    }
+    if (!colon)
+        return {{}, std::string_view(name, std::size_t(end - name))};
+    return {std::string_view(name, std::size_t(colon - name)),
+            std::string_view(colon + 1, std::size_t(end - colon - 1))};
+}
+
 namespace {
 
 // Office parts nest some ten levels deep (rich text in a cell, extension lists); far deeper is a hostile file
 // that would cost stack and time.
 constexpr int kMaxDepth = 256;
-XmlName splitName(const char* name)
-{
-    const std::string_view whole(name);
-    const std::size_t at = whole.find(':');
-    if (at == std::string_view::npos)
-        return {{}, whole};
-    return {whole.substr(0, at), whole.substr(at + 1)};
-}
 
 struct ParserFree
 {
@@ -98,7 +105,8 @@ void XMLCALL onDoctype(void* data, const XML_Char*, const XML_Char*, const XML_C
 const char* XmlAttributes::value(std::string_view local) const
 {
     for (const char** p = pairs_; *p; p += 2) {
-        if (splitName(*p).local == local)
+        // Most attribute names carry no prefix: compare them whole before splitting.
+        if (local == *p || splitName(*p).local == local)
             return p[1];
     }
     return nullptr;

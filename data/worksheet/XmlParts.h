@@ -31,6 +31,9 @@ struct XmlName
     std::string_view local;
 };
 
+// "x:c" as "x" and "c".
+XmlName splitName(const char* name);
+
 // Attributes as expat gives them: name, value, name, value, ..., nullptr.
 class XmlAttributes
 {
@@ -38,6 +41,12 @@ public:
     explicit XmlAttributes(const char** pairs) : pairs_(pairs) {}
     // The value of the attribute with this local name (any prefix), or nullptr.
     const char* value(std::string_view local) const;
+    // visit(local name, value) for every attribute, in one pass.
+    template <typename Visit> void forEach(Visit visit) const
+    {
+        for (const char** p = pairs_; *p; p += 2)
+            visit(splitName(*p).local, p[1]);
+    }
     // Whether an xmlns or xmlns:prefix attribute declares this namespace.
     bool declares(std::string_view ns) const;
 
