@@ -24,6 +24,7 @@ struct ImportRequest
     QString categoryText;    // splb_com's text
     int categoryIndex = -1;  // splb_com's item index; -1 when no item is selected
     bool commitEveryRow = false; // one transaction per row instead of groups: only for measuring the difference
+    bool dryRun = false;         // the whole run in one transaction, rolled back at the end: the store unchanged
 };
 
 struct ImportOutcome
@@ -56,6 +57,7 @@ public:
     enum class Kind {
         SheetUnreadable,  // no worksheet of that name, a column header missing, a damaged sheet
         StoreUnreachable, // the code letter probe failed
+        StoreFault,       // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
         LogNotSaved,      // every row was handled, but log.txt could not be written
         Unexpected,       // anything else that stopped the row loop
     };

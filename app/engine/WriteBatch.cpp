@@ -1,133 +1,256 @@
 #include "WriteBatch.h"
 
 #include "Connection.h"
+#include "DatabaseError.h"
+#include "CpxmColumns.h"
+#include "ProductInsert.h"
+#include "ProductInsertion.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace importer {
 
-WriteBatch::WriteBatch(data::Connection& store, WritePolicy policy) : store_(store), policy_(policy)
+WriteBatch::WriteBatch(data::Connection& store, WritePolicy policy, ImportCounts& counts, QStringList& errorLog)
+    : store_(store), policy_(policy), counts_(counts), errorLog_(errorLog)
 {
-    if (policy_.commitEveryRow) {
-        mode_ = Mode::RowByRow;
-        return;
-    }
-    try {
-        abortsOnError_ = store_.abortsTransactionOnError();
-    } catch (...) {
-        // Not connected: every insert fails by itself and no group is ever opened.
-        mode_ = Mode::RowByRow;
-    }
 }
 
 WriteBatch::~WriteBatch()
 {
-    if (!inGroup_)
+    close();
+}
+
+void WriteBatch::start()
+{
+    ensureGroup();
+    store_.lockCodeLetters();
+}
+
+bool WriteBatch::usesSavepoints() const
+{
+    // Servers abort the whole transaction on a refusal; SQLite undoes the refused statement alone.
+    return inGroup_ && store_.abortsTransactionOnError();
+}
+
+void WriteBatch::ensureGroup()
+{
+    if (inGroup_ || mode_ == Mode::RowByRow)
         return;
+    store_.beginTransaction();
+    inGroup_ = true;
+    groupTimer_.start();
+}
+
+void WriteBatch::add(std::vector<data::BoundValue>&& values, const QString& errorLine)
+{
+    if (!insert_)
+        insert_ = data::prepareProductInsert(store_);
+    pendingValues_.insert(pendingValues_.end(), values.begin(), values.end());
+    pendingLines_.append(errorLine);
+    if (mode_ == Mode::Grouped && !policy_.dryRun)
+        groupEntries_.push_back(Entry{std::move(values), errorLine});
+    if (pendingLines_.size() >= insert_->maxRows())
+        flush();
+    if (groupDue())
+        commitGroup();
+}
+
+void WriteBatch::addFailed(const QString& errorLine)
+{
+    flush();
+    if (inGroup_ && !policy_.dryRun)
+        groupEntries_.push_back(Entry{{}, errorLine});
+    failed(errorLine);
+}
+
+void WriteBatch::stored(int rows)
+{
+    counts_.imported += rows;
+    if (inGroup_) {
+        groupStored_ += rows;
+        groupRows_ += rows;
+    }
+}
+
+void WriteBatch::failed(const QString& errorLine)
+{
+    ++counts_.failed;
+    errorLog_.append(errorLine);
+    if (inGroup_) {
+        ++groupFailed_;
+        ++groupRows_;
+    }
+}
+
+void WriteBatch::flush()
+{
+    if (pendingLines_.isEmpty())
+        return;
+    // Whatever happens below, these rows are no longer waiting.
+    const std::vector<data::BoundValue> values = std::exchange(pendingValues_, {});
+    const QStringList lines = std::exchange(pendingLines_, {});
+    ensureGroup();
+    const int rows = int(lines.size());
+    if (rows == 1) {
+        writeAlone(values.data(), lines.first());
+        return;
+    }
+    const bool savepoint = usesSavepoints();
+    if (savepoint)
+        store_.savepoint();
     try {
-        store_.commit();
-    } catch (...) {
-        try {
-            store_.rollback();
-        } catch (...) {
-        }
-    }
-}
-
-void WriteBatch::beginRow()
-{
-    rowHasSavepoint_ = false;
-    if (mode_ == Mode::RowByRow)
-        return;
-    if (!inGroup_) {
-        try {
-            store_.beginTransaction();
-        } catch (...) {
-            // The store is locked beyond its waiting time, or gone: this row goes alone and meets the same error.
-            return;
-        }
-        inGroup_ = true;
-        groupRows_.clear();
-        groupRowCount_ = 0;
-        groupTimer_.start();
-    }
-    if (mode_ == Mode::GroupedWithSavepoints) {
-        try {
-            store_.savepoint();
-            rowHasSavepoint_ = true;
-        } catch (...) {
-            loseGroup(Loss::Machinery);
-        }
-    }
-}
-
-void WriteBatch::endRow(int rowIndex, bool stored, bool storeRefused)
-{
-    if (!inGroup_)
-        return;
-    ++groupRowCount_;
-    if (stored)
-        groupRows_.push_back(rowIndex);
-    if (rowHasSavepoint_) {
-        rowHasSavepoint_ = false;
-        try {
-            if (stored) {
-                store_.releaseSavepoint();
-            } else {
+        insert_->insert(values.data(), rows);
+    } catch (const data::DatabaseError& error) {
+        if (savepoint) {
+            try {
                 store_.rollbackToSavepoint();
                 store_.releaseSavepoint();
+            } catch (const data::DatabaseError&) {
+                if (!error.isStoreFault())
+                    throw;
             }
-        } catch (...) {
-            loseGroup(Loss::Machinery);
         }
-    } else if (storeRefused) {
-        if (abortsOnError_)
-            loseGroup(Loss::Refusal); // the server has aborted the whole group
-        else
-            commitGroup();
+        if (error.isStoreFault())
+            throw;
+        // A row of the batch was refused: each row again by itself, so that only the refused ones fail.
+        for (int row = 0; row < rows; ++row)
+            writeAlone(values.data() + size_t(row) * data::kCpxmColumnCount, lines.at(row));
+        return;
     }
+    if (savepoint)
+        store_.releaseSavepoint();
+    stored(rows);
+}
+
+void WriteBatch::writeAlone(const data::BoundValue* values, const QString& errorLine)
+{
+    const bool savepoint = usesSavepoints();
+    if (savepoint)
+        store_.savepoint();
+    try {
+        insert_->insert(values, 1);
+    } catch (const data::DatabaseError& error) {
+        if (savepoint) {
+            try {
+                store_.rollbackToSavepoint();
+                store_.releaseSavepoint();
+            } catch (const data::DatabaseError&) {
+                if (!error.isStoreFault())
+                    throw;
+            }
+        }
+        if (error.isStoreFault())
+            throw;
+        failed(errorLine);
+        return;
+    }
+    if (savepoint)
+        store_.releaseSavepoint();
+    stored(1);
 }
 
 bool WriteBatch::groupDue() const
 {
-    return inGroup_ && (groupRowCount_ >= policy_.groupRows || groupTimer_.elapsed() >= policy_.groupTime.count());
+    if (!inGroup_ || policy_.dryRun)
+        return false;
+    // The first group keeps the code letters locked until it has stored a row under the run's letter.
+    if (!letterClaimed_ && groupStored_ == 0)
+        return false;
+    return groupRows_ >= policy_.groupRows || groupTimer_.elapsed() >= policy_.groupTime.count();
 }
 
 void WriteBatch::commitGroup()
 {
+    flush();
     if (!inGroup_)
         return;
     try {
         store_.commit();
-        inGroup_ = false;
-        groupRows_.clear();
-        groupRowCount_ = 0;
-    } catch (...) {
-        loseGroup(Loss::Machinery);
-    }
-}
-
-void WriteBatch::loseGroup(Loss cause)
-{
-    try {
-        store_.rollback();
-    } catch (...) {
-        // Gone already; the rows below are what matters.
+    } catch (const data::DatabaseError& error) {
+        inGroup_ = store_.inTransaction();
+        if (error.isStoreFault()) {
+            commitRefused_ = true;
+            throw;
+        }
+        writeGroupAgain();
+        return;
     }
     inGroup_ = false;
-    rowHasSavepoint_ = false;
-    lost_.insert(lost_.end(), groupRows_.begin(), groupRows_.end());
-    std::sort(lost_.begin(), lost_.end());
-    groupRows_.clear();
-    groupRowCount_ = 0;
-    mode_ = cause == Loss::Refusal ? Mode::GroupedWithSavepoints : Mode::RowByRow;
+    letterClaimed_ = letterClaimed_ || groupStored_ > 0;
+    forgetGroup();
 }
 
-std::vector<int> WriteBatch::takeLostRows()
+// The store refused the group at its commit for a row's sake: nothing of it was stored. Its rows are written
+// again one by one, each committing by itself, and counted by what becomes of them now.
+void WriteBatch::writeGroupAgain()
 {
-    std::vector<int> rows;
-    rows.swap(lost_);
-    return rows;
+    try {
+        if (store_.inTransaction())
+            store_.rollback();
+    } catch (const data::DatabaseError&) {
+        // Ended already; the rows below are what matters.
+    }
+    inGroup_ = false;
+    counts_.imported -= groupStored_;
+    counts_.failed -= groupFailed_;
+    errorLog_.resize(errorLog_.size() - groupFailed_);
+    const std::vector<Entry> entries = std::exchange(groupEntries_, {});
+    forgetGroup();
+    mode_ = Mode::RowByRow;
+    for (const Entry& entry : entries) {
+        if (entry.values.empty())
+            failed(entry.errorLine);
+        else
+            writeAlone(entry.values.data(), entry.errorLine);
+    }
+}
+
+void WriteBatch::forgetGroup()
+{
+    groupRows_ = 0;
+    groupStored_ = 0;
+    groupFailed_ = 0;
+    groupEntries_.clear();
+}
+
+void WriteBatch::finish()
+{
+    flush();
+    if (policy_.dryRun) {
+        if (inGroup_) {
+            inGroup_ = false;
+            store_.rollback();
+        }
+        return;
+    }
+    commitGroup();
+}
+
+void WriteBatch::close() noexcept
+{
+    pendingValues_.clear();
+    pendingLines_.clear();
+    if (!inGroup_)
+        return;
+    bool kept = false;
+    if (!policy_.dryRun && !commitRefused_) {
+        try {
+            store_.commit();
+            kept = true;
+        } catch (...) {
+        }
+    }
+    if (!kept) {
+        try {
+            if (store_.inTransaction())
+                store_.rollback();
+        } catch (...) {
+        }
+        if (!policy_.dryRun)
+            counts_.imported -= groupStored_; // those rows never reached the store
+    }
+    inGroup_ = false;
+    forgetGroup();
 }
 
 } // namespace importer

@@ -1,5 +1,5 @@
-// import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE]: one import run, as
-// the window's OK button does it. Standard output gets the final status line; standard error the messages of an
+// import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE] [--dry-run]: one
+// import run, as the window's OK button does it; --dry-run rolls the whole run back at its end. Standard output gets the final status line; standard error the messages of an
 // early end and, on a terminal, a progress bar.
 // Exit status: 0 every row handled and none failed, 3 every row handled with failed rows, 1 ended early (workbook,
 // sheet, column, store or log problem), 2 usage error.
@@ -33,7 +33,9 @@ namespace {
 
 const char kUsage[] =
     "usage: product-import-cli import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] "
-    "[--log FILE]\n";
+    "[--log FILE] [--dry-run]\n"
+    "  --dry-run  check the sheet against the store: the same status line, exit status and log as a real run,\n"
+    "             the store left unchanged\n";
 
 // Only for measuring what the grouped writes gain: every insert commits by itself.
 const char kCommitEveryRowVariable[] = "PI_IMPORT_COMMIT_EVERY_ROW";
@@ -60,6 +62,7 @@ struct Options
     QString logFile;
     bool workbookGiven = false;
     bool categoryGiven = false;
+    bool dryRun = false;
 };
 
 // Returns the exit status of a usage error, or nothing when the arguments are good.
@@ -83,6 +86,10 @@ std::optional<int> parseArguments(const QStringList& arguments, Options& options
                 return usageError(QStringLiteral("one workbook at a time; \"%1\" is one too many").arg(argument));
             options.workbook = argument;
             options.workbookGiven = true;
+            continue;
+        }
+        if (argument == QLatin1String("--dry-run")) {
+            options.dryRun = true;
             continue;
         }
         QString value;
@@ -255,6 +262,7 @@ int cli::runImport(const QStringList& arguments)
     request.categoryText = categories.names.at(categoryIndex);
     request.categoryIndex = categoryIndex;
     request.commitEveryRow = qEnvironmentVariableIntValue(kCommitEveryRowVariable) == 1;
+    request.dryRun = options.dryRun;
 
     CliReporter reporter;
     QTextStream out(stdout);

@@ -3,11 +3,14 @@
 
 #include <QString>
 
+#include <chrono>
 #include <memory>
 
 namespace data {
 
 class ConnectionBackend;
+class PreparedInsert;
+struct InsertTexts;
 
 class Connection
 {
@@ -28,6 +31,14 @@ public:
     // One attempt to connect again with the same string when the connection is down (used before opening a query).
     void ensureConnected();
 
+    // How long a statement waits for a lock held by another connection before it fails with a store fault: once
+    // per wait, never more. Holds for this connection and the ones it makes later.
+    static constexpr std::chrono::milliseconds kDefaultBusyTimeout{10000};
+    void setBusyTimeout(std::chrono::milliseconds timeout);
+    std::chrono::milliseconds busyTimeout() const { return busyTimeout_; }
+    // The name the store gives its own product ("SQLite", "PostgreSQL", "Microsoft SQL Server").
+    QString dbmsName() const;
+
     // Grouped writes. Servers that abort a whole transaction on an error (PostgreSQL) need a savepoint per
     // statement so that a refused row never undoes another; abortsTransactionOnError() says so.
     void beginTransaction();
@@ -40,11 +51,20 @@ public:
     void releaseSavepoint();
     void rollbackToSavepoint();
 
+    // Inside a transaction: keeps every other import from probing for a code letter or writing its first rows
+    // until this transaction ends (SQLite: the write lock its transactions take at once; servers: a lock the
+    // transaction holds). Waits at most the busy time-out; throws DatabaseError, a store fault, after that.
+    void lockCodeLetters();
+
+    // An insert prepared once, for row after row. Throws DatabaseError.
+    std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts);
+
     ConnectionBackend& backend() const; // for Query; throws DatabaseError when not connected
 
 private:
     std::unique_ptr<ConnectionBackend> backend_;
     QString connectionString_;
+    std::chrono::milliseconds busyTimeout_ = kDefaultBusyTimeout;
     bool inTransaction_ = false;
 };
 
