@@ -101,17 +101,13 @@ void WriteBatch::flush()
     try {
         insert_->insert(values.data(), rows);
     } catch (const data::DatabaseError& error) {
-        if (savepoint) {
-            try {
-                store_.rollbackToSavepoint();
-                store_.releaseSavepoint();
-            } catch (const data::DatabaseError&) {
-                if (!error.isStoreFault())
-                    throw;
-            }
-        }
+        const bool groupLost = savepoint && !undoToSavepoint();
         if (error.isStoreFault())
             throw;
+        if (groupLost) {
+            writeGroupAgain(error);
+            return;
+        }
         // A row of the batch was refused: each row again by itself, so that only the refused ones fail.
         for (int row = 0; row < rows; ++row)
             writeAlone(values.data() + size_t(row) * data::kCpxmColumnCount, lines.at(row));
@@ -130,23 +126,31 @@ void WriteBatch::writeAlone(const data::BoundValue* values, const QString& error
     try {
         insert_->insert(values, 1);
     } catch (const data::DatabaseError& error) {
-        if (savepoint) {
-            try {
-                store_.rollbackToSavepoint();
-                store_.releaseSavepoint();
-            } catch (const data::DatabaseError&) {
-                if (!error.isStoreFault())
-                    throw;
-            }
-        }
+        const bool groupLost = savepoint && !undoToSavepoint();
         if (error.isStoreFault())
             throw;
+        if (groupLost) {
+            writeGroupAgain(error);
+            return;
+        }
         failed(errorLine);
         return;
     }
     if (savepoint)
         store_.releaseSavepoint();
     stored(1);
+}
+
+// False when the savepoint is gone: the driver or the store has ended the whole transaction after the refusal.
+bool WriteBatch::undoToSavepoint()
+{
+    try {
+        store_.rollbackToSavepoint();
+        store_.releaseSavepoint();
+        return true;
+    } catch (const data::DatabaseError&) {
+        return false;
+    }
 }
 
 bool WriteBatch::groupDue() const
@@ -172,7 +176,7 @@ void WriteBatch::commitGroup()
             commitRefused_ = true;
             throw;
         }
-        writeGroupAgain();
+        writeGroupAgain(error);
         return;
     }
     inGroup_ = false;
@@ -180,10 +184,13 @@ void WriteBatch::commitGroup()
     forgetGroup();
 }
 
-// The store refused the group at its commit for a row's sake: nothing of it was stored. Its rows are written
-// again one by one, each committing by itself, and counted by what becomes of them now.
-void WriteBatch::writeGroupAgain()
+// The store refused the group at its commit for a row's sake, or a refusal took the whole transaction with it:
+// nothing of the group was stored. Its rows are written again one by one, each committing by itself, and
+// counted by what becomes of them now. A dry run keeps no rows for that: it ends with the cause.
+void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
 {
+    if (policy_.dryRun)
+        throw cause;
     try {
         if (store_.inTransaction())
             store_.rollback();

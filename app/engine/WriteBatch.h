@@ -16,6 +16,7 @@
 // - A dry run keeps the whole run in its first transaction and rolls it back at the end.
 
 #include "ConnectionBackend.h"
+#include "DatabaseError.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -75,7 +76,8 @@ private:
     void ensureGroup();
     bool groupDue() const;
     void commitGroup();
-    void writeGroupAgain();
+    bool undoToSavepoint();
+    void writeGroupAgain(const data::DatabaseError& cause);
     void forgetGroup();
     void stored(int rows);
     void failed(const QString& errorLine);

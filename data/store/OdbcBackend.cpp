@@ -67,12 +67,27 @@ Diagnostic diagnosticOf(SQLSMALLINT handleType, SQLHANDLE handle)
     return diagnostic;
 }
 
-DatabaseError errorOf(const Diagnostic& diagnostic, const QString& fallbackMessage)
+// Some drivers (psqlODBC among them) report a connection the server has ended as a general error (HY000, or
+// S1000 of ODBC 2): the connection's own state tells.
+bool connectionDead(SQLHDBC connection)
+{
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return connection &&
+           SQL_SUCCEEDED(SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
+           dead == SQL_CD_TRUE;
+}
+
+DatabaseError errorOf(const Diagnostic& diagnostic, const QString& fallbackMessage, SQLHDBC connection)
 {
     const QString message = diagnostic.message.isEmpty() ? fallbackMessage : diagnostic.message;
     if (diagnostic.sqlState.isEmpty())
         return DatabaseError(message, Fault::Store);
-    return DatabaseError(message, sqlStateFault(diagnostic.sqlState, diagnostic.nativeError), diagnostic.sqlState);
+    Fault fault = sqlStateFault(diagnostic.sqlState, diagnostic.nativeError);
+    const bool dataOrConstraint =
+        diagnostic.sqlState.startsWith(QLatin1String("22")) || diagnostic.sqlState.startsWith(QLatin1String("23"));
+    if (fault == Fault::Row && !dataOrConstraint && connectionDead(connection))
+        fault = Fault::Store;
+    return DatabaseError(message, fault, diagnostic.sqlState);
 }
 
 // QtSql binds a null QString as NULL; an empty text must reach the store as an empty text.
@@ -145,7 +160,7 @@ public:
         const SQLRETURN rc = SQLExecute(statement);
         if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
             const DatabaseError error = errorOf(diagnosticOf(SQL_HANDLE_STMT, statement),
-                                                QStringLiteral("The insert was refused without a message"));
+                                                QStringLiteral("The insert was refused without a message"), connection_);
             SQLFreeStmt(statement, SQL_CLOSE);
             throw error;
         }
@@ -160,7 +175,8 @@ private:
             return found->second.get();
         SQLHSTMT raw = nullptr;
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &raw)))
-            throw errorOf(diagnosticOf(SQL_HANDLE_DBC, connection_), QStringLiteral("Cannot make a statement"));
+            throw errorOf(diagnosticOf(SQL_HANDLE_DBC, connection_), QStringLiteral("Cannot make a statement"),
+                          connection_);
         StatementHandle statement(raw);
         // One row: the statement text exactly as it was built; several: the same columns, one tuple per row.
         QString text;
@@ -177,11 +193,17 @@ private:
         }
         auto* sql = reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(text.utf16()));
         if (!SQL_SUCCEEDED(SQLPrepareW(raw, sql, SQLINTEGER(text.size()))))
-            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, raw), QStringLiteral("Cannot prepare the insert"));
+            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, raw), QStringLiteral("Cannot prepare the insert"), connection_);
+        // Asking for the result's shape makes a driver that prepares lazily (psqlODBC) prepare now: a table that
+        // does not fit shows here, and the first execution is a plain one, which such a driver undoes by itself
+        // alone when the store refuses it, instead of the whole transaction.
+        SQLSMALLINT resultColumns = 0;
+        if (!SQL_SUCCEEDED(SQLNumResultCols(raw, &resultColumns)))
+            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, raw), QStringLiteral("Cannot prepare the insert"), connection_);
         return statements_.emplace(rows, std::move(statement)).first->second.get();
     }
 
-    static void bind(SQLHSTMT statement, SQLUSMALLINT position, const BoundValue& value, SQLLEN& indicator)
+    void bind(SQLHSTMT statement, SQLUSMALLINT position, const BoundValue& value, SQLLEN& indicator)
     {
         SQLRETURN rc = SQL_SUCCESS;
         switch (value.type) {
@@ -210,7 +232,8 @@ private:
             break;
         }
         if (!SQL_SUCCEEDED(rc))
-            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, statement), QStringLiteral("Cannot bind a value"));
+            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, statement), QStringLiteral("Cannot bind a value"),
+                          connection_);
     }
 
     SQLHDBC connection_;
@@ -278,14 +301,14 @@ void OdbcBackend::throwQueryError(const QSqlQuery& query) const
     const SQLHANDLE statement = handle.isValid() ? *static_cast<SQLHANDLE const*>(handle.constData()) : nullptr;
     Diagnostic diagnostic = diagnosticOf(SQL_HANDLE_STMT, statement);
     diagnostic.message = errorText(query.lastError()); // QtSql's text names the step that failed
-    throw errorOf(diagnostic, diagnostic.message);
+    throw errorOf(diagnostic, diagnostic.message, connectionHandle());
 }
 
 void OdbcBackend::throwConnectionError(const QSqlError& error) const
 {
     Diagnostic diagnostic = diagnosticOf(SQL_HANDLE_DBC, connectionHandle());
     diagnostic.message = errorText(error);
-    throw errorOf(diagnostic, diagnostic.message);
+    throw errorOf(diagnostic, diagnostic.message, connectionHandle());
 }
 
 void OdbcBackend::prepareAndBind(QSqlQuery& query, const ParsedStatement& statement,
@@ -348,6 +371,10 @@ void OdbcBackend::beginTransaction()
 {
     if (!db_.transaction())
         throwConnectionError(db_.lastError());
+    // psqlODBC undoes a refused statement by itself under a savepoint of its own, but not the first statement of
+    // a transaction: a refused first row would take the whole transaction with it. One plain statement first.
+    if (isPostgreSql())
+        executeDirect(QStringLiteral("select 1"));
 }
 
 void OdbcBackend::commit()
