@@ -157,16 +157,15 @@ bool WriteBatch::groupDue() const
 {
     if (!inGroup_ || policy_.dryRun)
         return false;
-    // The first group keeps the code letters locked until it has stored a row under the run's letter.
-    if (!letterClaimed_ && groupStored_ == 0)
-        return false;
-    return groupRows_ >= policy_.groupRows || groupTimer_.elapsed() >= policy_.groupTime.count();
+    const int rows = groupRows_ + int(pendingLines_.size());
+    return rows >= policy_.groupRows || groupTimer_.elapsed() >= policy_.groupTime.count();
 }
 
 void WriteBatch::commitGroup()
 {
     flush();
-    if (!inGroup_)
+    // The first group keeps the code letters locked until it has stored a row under the run's letter.
+    if (!inGroup_ || (!letterClaimed_ && groupStored_ == 0))
         return;
     try {
         store_.commit();
@@ -223,13 +222,14 @@ void WriteBatch::forgetGroup()
 void WriteBatch::finish()
 {
     flush();
+    if (!inGroup_)
+        return;
     if (policy_.dryRun) {
-        if (inGroup_) {
-            inGroup_ = false;
-            store_.rollback();
-        }
+        inGroup_ = false;
+        store_.rollback();
         return;
     }
+    letterClaimed_ = true; // the run's last group: nothing is left to claim the letter for
     commitGroup();
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace enginetest {
@@ -64,7 +65,14 @@ public:
         rangeMinimum = minimum;
         rangeMaximum = maximum;
     }
-    void setProgressPosition(int position) override { positions.append(position); }
+    std::function<void(int)> onPosition; // called after a position is set: a test's way into the middle of a run
+
+    void setProgressPosition(int position) override
+    {
+        positions.append(position);
+        if (onPosition)
+            onPosition(position);
+    }
     void repaintNow() override { ++repaints; }
 };
 
