@@ -5,9 +5,17 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <array>
 #include <cstdio>
-#include <exception>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#define PI_ISATTY _isatty
+#define PI_FILENO _fileno
+#else
+#include <unistd.h>
+#define PI_ISATTY isatty
+#define PI_FILENO fileno
+#endif
 
 namespace {
 
@@ -22,31 +30,6 @@ void quietDriverWarnings(QtMsgType type, const QMessageLogContext& context, cons
     QTextStream(stderr) << qFormatLogMessage(type, context, message) << '\n';
 }
 
-struct Verb
-{
-    const char* name;
-    int (*run)(const QStringList&);
-    const char* usage;
-};
-
-constexpr std::array kVerbs{
-    Verb{"mnemonic", cli::runMnemonic, "mnemonic [--options N] [--max N] TEXT|-"},
-    Verb{"kinds", cli::runKinds, "kinds [--store FILE | --odbc CONNSTR]"},
-    Verb{"sheets", cli::runSheets, "sheets WORKBOOK"},
-    Verb{"preview", cli::runPreview, "preview WORKBOOK [--sheet NAME] [--raw]"},
-    Verb{"import", cli::runImport,
-         "import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE]"},
-};
-
-int usage(FILE* stream)
-{
-    QTextStream out(stream);
-    out << "usage: product-import-cli VERB [ARGUMENTS]\n";
-    for (const Verb& verb : kVerbs)
-        out << "  product-import-cli " << verb.usage << '\n';
-    return stream == stdout ? 0 : 2;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -54,24 +37,9 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     if (qEnvironmentVariableIntValue("PI_DEBUG") == 0)
         qInstallMessageHandler(quietDriverWarnings);
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    if (arguments.isEmpty())
-        return usage(stderr);
-    const QString verbName = arguments.takeFirst();
-    if (verbName == QLatin1String("--help") || verbName == QLatin1String("-h"))
-        return usage(stdout);
-    for (const Verb& verb : kVerbs) {
-        if (verbName == QLatin1String(verb.name)) {
-            try {
-                return verb.run(arguments);
-            } catch (const std::exception& error) {
-                // The verbs report what they expect; anything else still ends with a word, not an abort.
-                QTextStream(stderr) << "product-import-cli: " << QString::fromUtf8(error.what()) << '\n';
-                return 1;
-            }
-        }
-    }
-    QTextStream(stderr) << "product-import-cli: unknown verb \"" << verbName << "\"\n";
-    return usage(stderr);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QTextStream in(stdin);
+    cli::Console console{out, err, in, PI_ISATTY(PI_FILENO(stderr)) != 0};
+    return cli::runCommandLine(QCoreApplication::arguments().mid(1), console);
 }

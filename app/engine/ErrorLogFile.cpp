@@ -1,9 +1,101 @@
 #include "ErrorLogFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QStringEncoder>
 
+#include <cerrno>
+#include <cstring>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace importer {
+
+namespace {
+
+// A line break inside a code or a name would split its log line in two: it is written as the two characters \r
+// or \n instead, as the command line's preview writes it.
+QString oneLine(const QString& line)
+{
+    if (!line.contains(u'\r') && !line.contains(u'\n'))
+        return line;
+    QString escaped = line;
+    escaped.replace(u'\r', QStringLiteral("\\r"));
+    escaped.replace(u'\n', QStringLiteral("\\n"));
+    return escaped;
+}
+
+QString causeOf(int error)
+{
+    if (error == ENOSPC)
+        return QStringLiteral("disk full");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+#ifndef Q_OS_WIN
+// A FIFO, a device or another file that is not a regular one is written in place: replacing it with a regular
+// file would take it away from whoever reads it. A FIFO that nobody reads is refused rather than waited for.
+void writeInPlace(const QByteArray& bytes, const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENXIO)
+            throw LogFileError(
+                QStringLiteral("The error log %1 is a FIFO that no program is reading, so nothing could be written "
+                               "to it")
+                    .arg(path));
+        throw LogFileError(QStringLiteral("The error log %1 cannot be opened: %2").arg(path, causeOf(error)));
+    }
+    // Blocking from here on: a reader that is slower than us is waited for.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    qsizetype written = 0;
+    int error = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            break;
+        }
+        written += n;
+    }
+    if (::close(fd) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    if (error != 0)
+        throw LogFileError(QStringLiteral("The error log %1 cannot be written: %2").arg(path, causeOf(error)));
+}
+
+bool isSpecialFile(const QString& path)
+{
+    struct stat status;
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &status) != 0)
+        return false; // not there yet: a regular file will be made
+    return !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+}
+#endif
+
+// The reason a regular file could not be written: the file system's own word, or "disk full" when the disk has
+// less room than the log needs (Qt reports that only as an unknown error).
+QString writeFailure(const QString& path, const QString& qtCause, qsizetype size)
+{
+    const QStorageInfo storage(QFileInfo(path).absoluteDir());
+    if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < size + 4096)
+        return QStringLiteral("disk full");
+    return qtCause;
+}
+
+} // namespace
 
 QByteArray errorLogBytes(const QStringList& lines)
 {
@@ -12,7 +104,7 @@ QByteArray errorLogBytes(const QStringList& lines)
         throw LogFileError(QStringLiteral("This build of Qt cannot write GBK text, so the error log cannot be saved"));
     QByteArray bytes;
     for (const QString& line : lines) {
-        bytes += encoder.encode(line);
+        bytes += encoder.encode(oneLine(line));
         bytes += "\r\n";
     }
     return bytes;
@@ -21,12 +113,18 @@ QByteArray errorLogBytes(const QStringList& lines)
 void saveErrorLog(const QStringList& lines, const QString& path)
 {
     const QByteArray bytes = errorLogBytes(lines);
+#ifndef Q_OS_WIN
+    if (isSpecialFile(path)) {
+        writeInPlace(bytes, path);
+        return;
+    }
+#endif
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         throw LogFileError(QStringLiteral("The error log %1 cannot be created: %2").arg(path, file.errorString()));
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString cause = file.errorString();
+        const QString cause = writeFailure(path, file.errorString(), bytes.size());
         file.cancelWriting();
         throw LogFileError(QStringLiteral("The error log %1 cannot be written: %2").arg(path, cause));
     }

@@ -25,11 +25,14 @@ inline QString errorLogPath(const QString& programFolder)
 }
 
 // The lines as the file holds them: GBK (a character outside GBK becomes "?"), each line followed by CR LF, the
-// last one too, no byte-order mark.
+// last one too, no byte-order mark. A CR or LF inside a line is written as the two characters \r or \n, so that
+// every line stays one line.
 QByteArray errorLogBytes(const QStringList& lines);
 
 // Writes the lines to a temporary file beside path and renames it over path, so that a failure leaves the old
-// log whole. Throws LogFileError naming the file and the cause.
+// log whole. A path that names a FIFO or a device is written in place, never replaced by a regular file; a FIFO
+// that no program reads is refused. Throws LogFileError naming the file and the cause ("disk full" for a full
+// disk).
 void saveErrorLog(const QStringList& lines, const QString& path);
 
 } // namespace importer

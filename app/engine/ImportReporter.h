@@ -1,15 +1,23 @@
 #pragma once
-// How an import run talks to whoever drives it: the window or the command line.
+// What an import run tells whoever drives it (the window or the command line), as events in the order they happen.
+// How each shows itself (a cursor, a bar, how often the screen is repainted) is the receiver's business.
 
 #include <QString>
 
 namespace importer {
 
+struct ImportCounts
+{
+    int imported = 0; // ImportedCount: rows the store took
+    int failed = 0;   // FailedCount: rows the store refused, each with a line in the error log
+    int empty = 0;    // EmptyCount: rows without a product code
+};
+
 // The messages that end a run early. The window shows each in an information box and then moves the focus.
 enum class ImportNotice {
-    NoWorkbookPath,     // "请选择要导入的电子表格！", focus to the workbook path
-    NoCategory,         // "请选择所属分类！", focus to the category box
-    WorkbookNotOpened,  // "Execl文件不存在,请重新连接！", detail says why
+    NoWorkbookPath,    // "请选择要导入的电子表格！", focus to the workbook path
+    NoCategory,        // "请选择所属分类！", focus to the category choice
+    WorkbookNotOpened, // "Execl文件不存在,请重新连接！", detail says why
 };
 
 class ImportReporter
@@ -18,16 +26,18 @@ public:
     virtual ~ImportReporter() = default;
 
     // text is the message as the clerk sees it; detail the technical cause (may be empty).
-    virtual void showNotice(ImportNotice notice, const QString& text, const QString& detail) = 0;
-    virtual void setBusy(bool busy) = 0; // hourglass cursor on / back to the default
-    virtual void setStatusText(const QString& text) = 0;
-    virtual void setStatusVisible(bool visible) = 0;
-    virtual void setProgressVisible(bool visible) = 0;
-    virtual void setProgressRange(int minimum, int maximum) = 0;
-    virtual void setProgressPosition(int position) = 0;
-    // Show the status line and the bar as they are now. The run calls it a bounded number of times a second
-    // and always after the last row, so a caller may keep setStatusText/setProgressPosition cheap.
-    virtual void repaintNow() = 0;
+    virtual void notice(ImportNotice notice, const QString& text, const QString& detail) = 0;
+    // The inputs are there and the run begins; the status text is "正在导入......".
+    virtual void runStarted() = 0;
+    // The store has been asked for the run's code letter (empty when every letter is taken): from here on the
+    // status line and the progress show.
+    virtual void codeLetterChosen(const QString& batchPrefix) = 0;
+    // The sheet is open and holds rowTotal rows after its header.
+    virtual void rowsCounted(int rowTotal) = 0;
+    // One more row is finished; rowsDone rows so far, counted as given.
+    virtual void rowHandled(int rowsDone, const ImportCounts& counts) = 0;
+    // Every run that began ends here once, however it ends: completed, ended early or stopped by an error.
+    virtual void runEnded() = 0;
 };
 
 } // namespace importer

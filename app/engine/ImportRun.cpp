@@ -7,10 +7,9 @@
 #include "MnemonicEncoder.h"
 #include "ProductInsertion.h"
 #include "ProductKinds.h"
+#include "ProductRow.h"
 #include "ProductSheet.h"
 #include "WriteBatch.h"
-
-#include <QElapsedTimer>
 
 #include <optional>
 
@@ -20,51 +19,31 @@ namespace {
 
 // The messages below reach the window's error report, which ends them with a full stop of its own.
 
-// The status line and the bar are repainted by hand while the run holds the thread; more than this many
-// repaints a second only slows the run down.
-constexpr qint64 kRepaintIntervalMs = 33;
-
-// The clean-up that every way out of a started run passes through: the bar hidden, the cursor back to normal.
-class RunCleanUp
+// Every way out of a run that began passes through here once.
+class RunEnd
 {
 public:
-    explicit RunCleanUp(ImportReporter& reporter) : reporter_(reporter) {}
-    ~RunCleanUp()
+    explicit RunEnd(ImportReporter& reporter) : reporter_(reporter) { reporter_.runStarted(); }
+    ~RunEnd()
     {
         try {
-            reporter_.setProgressVisible(false);
-            reporter_.setBusy(false);
+            reporter_.runEnded();
         } catch (...) {
             // A reporter that fails here must not hide the run's own outcome or error.
         }
     }
-    RunCleanUp(const RunCleanUp&) = delete;
-    RunCleanUp& operator=(const RunCleanUp&) = delete;
+    RunEnd(const RunEnd&) = delete;
+    RunEnd& operator=(const RunEnd&) = delete;
 
 private:
     ImportReporter& reporter_;
-};
-
-class RepaintPacer
-{
-public:
-    bool due()
-    {
-        if (timer_.isValid() && timer_.elapsed() < kRepaintIntervalMs)
-            return false;
-        timer_.start();
-        return true;
-    }
-
-private:
-    QElapsedTimer timer_;
 };
 
 // The row loop: every row of the sheet read, counted, and handed to the run's writes.
 class RowLoop
 {
 public:
-    RowLoop(const data::ProductSheet& sheet, const BatchValues& batch, WriteBatch& writes, ImportCounts& counts,
+    RowLoop(const ProductSheet& sheet, const BatchValues& batch, WriteBatch& writes, ImportCounts& counts,
             ImportReporter& reporter)
         : sheet_(sheet), batchValues_(batch), writes_(writes), counts_(counts), reporter_(reporter),
           rowTotal_(sheet.rowCount())
@@ -76,32 +55,22 @@ public:
         try {
             for (int row = 0; row < rowTotal_; ++row) {
                 handleRow(row);
-                reporter_.setProgressPosition(row + 1);
-                if (pacer_.due()) {
-                    showSummary();
-                    reporter_.repaintNow();
-                }
+                reporter_.rowHandled(row + 1, counts_);
             }
-            writes_.finish();
+            finishWrites();
         } catch (...) {
-            // The rows the store took so far stay there, and the status line shows them.
+            // The rows the store took so far stay there, and are counted as what became of them.
+            const ImportCounts before = counts_;
             writes_.close();
-            try {
-                showSummary();
-                reporter_.repaintNow();
-            } catch (...) {
-                // The first error is the one to report.
-            }
+            reportChange(before);
             throw;
         }
-        showSummary();
-        reporter_.repaintNow();
     }
 
 private:
     void handleRow(int row)
     {
-        const data::ProductRow product = data::fillProductRow(sheet_, row, mnemonics_);
+        const ProductRow product = fillProductRow(sheet_, row, mnemonics_);
         if (product.Code.isEmpty()) {
             ++counts_.empty;
             return;
@@ -109,30 +78,35 @@ private:
         InsertProductRecord(writes_, product, batchValues_);
     }
 
-    void showSummary()
+    // The rows still waiting are sent and the last group committed; the counts are reported once more if that
+    // changed them.
+    void finishWrites()
     {
-        if (counts_.imported + counts_.failed + counts_.empty == 0)
-            return; // no row finished: the status line keeps the row count
-        reporter_.setStatusText(texts::rowSummary(rowTotal_, counts_.imported, counts_.failed, counts_.empty));
+        const ImportCounts before = counts_;
+        writes_.finish();
+        reportChange(before);
     }
 
-    const data::ProductSheet& sheet_;
+    void reportChange(const ImportCounts& before)
+    {
+        const int rowsDone = counts_.imported + counts_.failed + counts_.empty;
+        if (rowsDone > 0 && (before.imported != counts_.imported || before.failed != counts_.failed)) {
+            try {
+                reporter_.rowHandled(rowsDone, counts_);
+            } catch (...) {
+                // The run's own outcome or error is what counts.
+            }
+        }
+    }
+
+    const ProductSheet& sheet_;
     const BatchValues& batchValues_;
     WriteBatch& writes_;
     ImportCounts& counts_;
     ImportReporter& reporter_;
     const int rowTotal_;
-    RepaintPacer pacer_;
     mnemonic::MnemonicEncoder mnemonics_; // one GBK converter for the whole run
 };
-
-bool categoryChosen(const ImportRequest& request, const data::CategoryList& categories)
-{
-    // The category box is editable: its text may name a category while no item of the list is selected.
-    const int index = request.categoryIndex;
-    return !request.categoryText.isEmpty() && index >= 0 && index < categories.remarks.size() &&
-           index < categories.kindIds.size();
-}
 
 QString probeFailure(const data::DatabaseError& error)
 {
@@ -143,10 +117,14 @@ QString probeFailure(const data::DatabaseError& error)
 
 QString sheetFailure(const QString& reason)
 {
-    return QStringLiteral("无法读取工作表：%1\n没有导入任何记录。请检查薄名（必须完全一致），以及第一行是否写有"
-                          "商品编号、商品名称、计量单位、成本价、销售价、最低折扣、当前库存、单品折扣、助记码这九列，"
-                          "然后再导入")
+    return QStringLiteral("无法读取工作表：%1\n没有导入任何记录。请检查薄名（必须与工作表的名字完全一致，大小写和空格"
+                          "也一样），然后再导入")
         .arg(reason);
+}
+
+QString missingColumnsFailure(const MissingColumnsError& error)
+{
+    return error.message() + QStringLiteral("\n没有导入任何记录。请补上缺少的列名后再导入");
 }
 
 QString logFailure(const QString& reason)
@@ -168,8 +146,7 @@ QString storeFault(const data::DatabaseError& error, bool rowsHandled)
 
 QString rowLoopFailure(const QString& reason)
 {
-    return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目")
-        .arg(reason);
+    return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目").arg(reason);
 }
 
 } // namespace
@@ -182,17 +159,15 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     session.errorLog.append(texts::kErrorLogHeader);
 
     if (request.workbookPath.isEmpty()) {
-        reporter.showNotice(ImportNotice::NoWorkbookPath, texts::kNoWorkbookPath, QString());
+        reporter.notice(ImportNotice::NoWorkbookPath, texts::kNoWorkbookPath, QString());
         return outcome;
     }
-    if (!categoryChosen(request, session.categories)) {
-        reporter.showNotice(ImportNotice::NoCategory, texts::kNoCategory, QString());
+    if (!request.category) {
+        reporter.notice(ImportNotice::NoCategory, texts::kNoCategory, QString());
         return outcome;
     }
 
-    const RunCleanUp cleanUp(reporter);
-    reporter.setBusy(true);
-    reporter.setStatusText(texts::kImporting);
+    const RunEnd runEnd(reporter);
 
     // The writes take the code letters' lock before the probe and keep it until the run's letter is in the
     // store, so that two runs started together never take the same letter.
@@ -214,38 +189,33 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         throw ImportError(ImportError::Kind::StoreUnreachable, probeFailure(error));
     }
     outcome.batchPrefix = batch.batchPrefix;
+    reporter.codeLetterChosen(batch.batchPrefix);
 
-    reporter.setProgressVisible(true);
-    reporter.setStatusVisible(true);
-    reporter.repaintNow();
-
-    const auto category = qsizetype(request.categoryIndex);
-    session.bigKindCode = session.categories.remarks.at(category);
-    batch.bigKindCode = session.bigKindCode;
-    batch.categoryKindId = session.categories.kindIds.at(category);
+    session.bigKindCode = request.category->remark;
+    batch.bigKindCode = request.category->remark;
+    batch.categoryKindId = request.category->kindId;
 
     std::optional<data::Workbook> workbook;
     try {
         workbook = data::Workbook::open(request.workbookPath);
     } catch (const data::WorkbookError& error) {
-        reporter.showNotice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
+        reporter.notice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
         outcome.end = ImportOutcome::End::EndedEarly;
         return outcome;
     }
 
-    std::optional<data::ProductSheet> sheet;
+    std::optional<ProductSheet> sheet;
     try {
         sheet.emplace(workbook->sheet(request.sheetName));
     } catch (const data::SheetError& error) {
         throw ImportError(ImportError::Kind::SheetUnreadable, sheetFailure(error.reason()));
+    } catch (const MissingColumnsError& error) {
+        throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error));
     }
 
     const int rowTotal = sheet->rowCount();
     outcome.rowTotal = rowTotal;
-    reporter.setProgressRange(0, rowTotal);
-    reporter.setProgressPosition(0);
-    reporter.setStatusText(texts::rowCountStatus(rowTotal));
-    reporter.repaintNow();
+    reporter.rowsCounted(rowTotal);
 
     RowLoop rows(*sheet, batch, writes, counts, reporter);
     try {

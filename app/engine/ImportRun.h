@@ -3,26 +3,27 @@
 
 #include "ImportReporter.h"
 
+#include "ProductKinds.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <stdexcept>
 
 namespace data {
 class Connection;
 class Query;
-struct CategoryList;
 } // namespace data
 
 namespace importer {
 
-// What the clerk entered.
+// What the clerk asks for: this worksheet of this workbook, its products filed under this category.
 struct ImportRequest
 {
-    QString workbookPath;    // excel
-    QString sheetName;       // RzEdit2
-    QString categoryText;    // splb_com's text
-    int categoryIndex = -1;  // splb_com's item index; -1 when no item is selected
+    QString workbookPath;
+    QString sheetName;                         // exactly as the workbook names it
+    std::optional<data::ProductKind> category; // its kinid and Remark are stored; none when no category is chosen
     bool commitEveryRow = false; // one transaction per row instead of groups: only for measuring the difference
     bool dryRun = false;         // the whole run in one transaction, rolled back at the end: the store unchanged
 };
@@ -31,22 +32,21 @@ struct ImportOutcome
 {
     enum class End { Refused, EndedEarly, Completed };
     End end = End::Refused;
-    QString batchPrefix;     // the run's code letter, empty when every letter is taken
-    int rowTotal = 0;        // N
+    QString batchPrefix; // the run's code letter, empty when every letter is taken
+    int rowTotal = 0;    // N
     int importedCount = 0;
     int failedCount = 0;
     int emptyCount = 0;
 };
 
-// State of the window that outlives one run.
+// What outlives one run: the store, where the error log goes, and what the last run left behind.
 struct ImportSession
 {
     data::Connection& store;
-    data::Query& storeQuery;               // ADOQuery2
-    const data::CategoryList& categories;  // SubKindRemarks, SubKindIds by splb_com's index
-    QString logFilePath;                   // program folder + "log.txt"
-    QString bigKindCode;                   // BigKindCode: set by each run, kept after it
-    QStringList errorLog;                  // ErrorLog (Memo1): reset by each run, kept after it
+    data::Query& storeQuery; // the store's query: the letter probe and the inserts
+    QString logFilePath;     // program folder + "log.txt", or where the caller wants the log
+    QString bigKindCode;     // BigKindCode, the Remark of the last run's category: set by each run, kept after it
+    QStringList errorLog;    // ErrorLog, the last run's error lines: reset by each run, kept after it
 };
 
 // An error that ends a run after its clean-up. The message says what happened and what to do; the kind lets a
@@ -55,7 +55,7 @@ class ImportError : public std::runtime_error
 {
 public:
     enum class Kind {
-        SheetUnreadable,  // no worksheet of that name, a column header missing, a damaged sheet
+        SheetUnreadable,  // no worksheet of that name, a damaged sheet, a column header missing
         StoreUnreachable, // the code letter probe failed
         StoreFault,       // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
         LogNotSaved,      // every row was handled, but log.txt could not be written

@@ -2,7 +2,7 @@
 
 #include "NumberText.h"
 #include "CpxmColumns.h"
-#include "ProductSheet.h"
+#include "ProductRow.h"
 #include "WriteBatch.h"
 
 namespace importer {
@@ -25,7 +25,7 @@ data::BoundValue numberValue(const BatchValues& batch, const QString& text)
     return value;
 }
 
-data::BoundValue valueOf(const data::CpxmColumn& column, const data::ProductRow& row, const BatchValues& batch)
+data::BoundValue valueOf(const data::CpxmColumn& column, const ProductRow& row, const BatchValues& batch)
 {
     using data::ColumnSource;
     switch (column.source) {
@@ -65,12 +65,12 @@ data::BoundValue valueOf(const data::CpxmColumn& column, const data::ProductRow&
 
 } // namespace
 
-QString errorLine(const data::ProductRow& row)
+QString errorLine(const ProductRow& row)
 {
     return QStringLiteral("编号---") + row.Code + QStringLiteral("；名称---") + row.Name;
 }
 
-std::vector<data::BoundValue> productValues(const data::ProductRow& row, const BatchValues& batch)
+std::vector<data::BoundValue> productValues(const ProductRow& row, const BatchValues& batch)
 {
     std::vector<data::BoundValue> values;
     values.reserve(data::kCpxmColumnCount);
@@ -79,7 +79,7 @@ std::vector<data::BoundValue> productValues(const data::ProductRow& row, const B
     return values;
 }
 
-void InsertProductRecord(WriteBatch& writes, const data::ProductRow& row, const BatchValues& batch)
+void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch)
 {
     std::vector<data::BoundValue> values;
     try {

@@ -2,6 +2,7 @@
 // InsertProductRecord: one product row of the sheet becomes one new Cpxm row, or one counted and logged failure.
 
 #include "ConnectionBackend.h"
+#include "ImportReporter.h"
 
 #include <QLocale>
 #include <QString>
@@ -9,12 +10,9 @@
 
 #include <vector>
 
-namespace data {
-struct ProductRow;
-} // namespace data
-
 namespace importer {
 
+struct ProductRow;
 class WriteBatch;
 
 // The values that are the same for every row of a run.
@@ -27,23 +25,16 @@ struct BatchValues
     QString decimalSeparator = QLocale::system().decimalPoint();
 };
 
-struct ImportCounts
-{
-    int imported = 0; // ImportedCount
-    int failed = 0;   // FailedCount
-    int empty = 0;    // EmptyCount
-};
-
 // "编号---<Code>；名称---<Name>": the log line of a row the store did not take.
-QString errorLine(const data::ProductRow& row);
+QString errorLine(const ProductRow& row);
 
 // The twenty values of a row, in the order and with the types of the column table; the numbers converted
 // strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError.
-std::vector<data::BoundValue> productValues(const data::ProductRow& row, const BatchValues& batch);
+std::vector<data::BoundValue> productValues(const ProductRow& row, const BatchValues& batch);
 
 // Hands the row to the run's writes, which count it (ImportedCount or FailedCount) and log its error line when
 // the store has taken or refused it. A row with a number that does not convert sends nothing: it is counted as
 // failed and logged at once, after the rows before it. Throws data::DatabaseError on a store fault only.
-void InsertProductRecord(WriteBatch& writes, const data::ProductRow& row, const BatchValues& batch);
+void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch);
 
 } // namespace importer

@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
 #include <QUrl>
@@ -44,7 +43,7 @@ TFmain::TFmain(QWidget* parent) : TFmain(std::make_unique<DesktopDialogs>(), dat
 
 TFmain::TFmain(std::unique_ptr<WindowDialogs> dialogs, const QString& programFolder, QWidget* parent)
     : QWidget(parent), dialogs_(std::move(dialogs)),
-      programFolder_(programFolder), session_{ADOCon, ADOQuery2, SubKinds, importer::errorLogPath(programFolder), {}, {}}
+      programFolder_(programFolder), session_{ADOCon, ADOQuery2, importer::errorLogPath(programFolder), {}, {}}
 {
     setObjectName(QStringLiteral("Fmain"));
     setWindowTitle(QStringLiteral("商品资料批量导入"));
@@ -132,14 +131,6 @@ void TFmain::createControls()
     RzMenuButton1->setObjectName(QStringLiteral("RzMenuButton1"));
     RzMenuButton1->setGeometry(312, 118, 78, 25);
 
-    // Never shown. The error log's lines live in the run's session (session().errorLog); copying a long log into
-    // this hidden box after every run would cost more than the repaints of the whole run.
-    Memo1 = new QPlainTextEdit(RzPanel1);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setGeometry(8, 184, 57, 17);
-    Memo1->setReadOnly(true);
-    Memo1->hide();
-
     RzComboBox1 = new KindComboBox(RzPanel1);
     RzComboBox1->setObjectName(QStringLiteral("RzComboBox1"));
     RzComboBox1->setGeometry(15, 96, 209, 20);
@@ -150,8 +141,7 @@ void TFmain::createControls()
     QWidget::setTabOrder(excel, RzEdit2);
     QWidget::setTabOrder(RzEdit2, splb_com);
     QWidget::setTabOrder(splb_com, RzMenuButton1);
-    QWidget::setTabOrder(RzMenuButton1, Memo1);
-    QWidget::setTabOrder(Memo1, RzComboBox1);
+    QWidget::setTabOrder(RzMenuButton1, RzComboBox1);
 
     connect(RzBitBtn1, &QPushButton::clicked, this, &TFmain::RzBitBtn1Click);
     connect(RzBitBtn2, &QPushButton::clicked, this, &TFmain::RzBitBtn2Click);
@@ -184,40 +174,43 @@ void TFmain::loadProductTypes()
     // connection time-out before the program ends.
     if (!storeConnected_)
         return;
-    data::loadProductTypes(ADOQuery2, KindIds);
-    RzComboBox1->addItems(KindIds.names);
+    productTypes_ = data::loadProductTypes(ADOQuery2);
+    for (const data::ProductKind& type : std::as_const(productTypes_))
+        RzComboBox1->addItem(type.name);
     RzComboBox1->setCurrentIndex(-1);
 }
 
 void TFmain::RzComboBox1Select(int index)
 {
     guarded([this, index] {
-        if (index < 0 || index >= KindIds.kindIds.size())
+        if (index < 0 || index >= productTypes_.size())
             return;
         const QString shownText = splb_com->currentText();
-        data::loadCategories(ADOQuery2, KindIds.kindIds.at(index), SubKinds);
+        categories_ = data::loadCategories(ADOQuery2, productTypes_.at(index).kindId);
         splb_com->clear();
-        splb_com->addItems(SubKinds.names);
+        for (const data::ProductKind& category : std::as_const(categories_))
+            splb_com->addItem(category.name);
         // No category is chosen after a reload, whatever the edit field still shows.
         splb_com->setCurrentIndex(-1);
         splb_com->setEditText(shownText);
     });
 }
 
-int TFmain::selectedCategoryIndex() const
+std::optional<data::ProductKind> TFmain::chosenCategory() const
 {
-    // An entry counts as chosen only while the edit field still shows it; a text typed over it chooses nothing.
+    // The box is editable: an entry counts as chosen only while the edit field still shows it; a text typed over
+    // it, or a text kept from another type's list, chooses nothing.
     const int index = splb_com->currentIndex();
-    if (index >= 0 && splb_com->itemText(index) == splb_com->currentText())
-        return index;
-    return -1;
+    if (index < 0 || index >= categories_.size() || splb_com->currentText().isEmpty() ||
+        splb_com->itemText(index) != splb_com->currentText())
+        return std::nullopt;
+    return categories_.at(index);
 }
 
 void TFmain::RzBitBtn1Click()
 {
     guarded([this] {
-        const importer::ImportRequest request{excel->text(), RzEdit2->text(), splb_com->currentText(),
-                                              selectedCategoryIndex()};
+        const importer::ImportRequest request{excel->text(), RzEdit2->text(), chosenCategory()};
         WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com});
         const InputBlocker noInputWhileRunning(this);
         lastOutcome_ = importer::runImport(session_, request, reporter);

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class DockingPanel;
 class KindComboBox;
@@ -20,7 +21,6 @@ class MenuDropButton;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QProgressBar;
 class StatusLinkLabel;
 class StyledButton;
@@ -38,8 +38,8 @@ public:
 
     QString programFolder() const { return programFolder_; }
     bool storeConnected() const { return storeConnected_; }
-    const data::ProductTypeList& productTypes() const { return KindIds; }
-    const data::CategoryList& categories() const { return SubKinds; }
+    const data::ProductKindList& productTypes() const { return productTypes_; }
+    const data::ProductKindList& categories() const { return categories_; }
     const importer::ImportSession& session() const { return session_; }
     const importer::ImportOutcome& lastOutcome() const { return lastOutcome_; }
 
@@ -58,7 +58,7 @@ private:
     void createControls();
     void FormCreate();
     void loadProductTypes();
-    int selectedCategoryIndex() const;
+    std::optional<data::ProductKind> chosenCategory() const;
     // Runs a handler; an error it lets through reaches the default error report and the window goes on.
     void guarded(const std::function<void()>& handler);
 
@@ -69,8 +69,8 @@ private:
     data::Connection ADOCon;
     data::Query ADOQuery2{ADOCon};
     bool storeConnected_ = false;
-    data::ProductTypeList KindIds; // names of RzComboBox1 and their kinids
-    data::CategoryList SubKinds;   // names of splb_com, SubKindRemarks and SubKindIds
+    data::ProductKindList productTypes_; // RzComboBox1's entries, item for item
+    data::ProductKindList categories_;   // splb_com's entries, item for item
     importer::ImportSession session_;
     importer::ImportOutcome lastOutcome_;
 
@@ -92,6 +92,5 @@ private:
     StatusLinkLabel* RzURLLabel1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     MenuDropButton* RzMenuButton1 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
     KindComboBox* RzComboBox1 = nullptr;
 };

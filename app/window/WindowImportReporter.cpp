@@ -1,27 +1,27 @@
 #include "WindowImportReporter.h"
 
+#include "ImportTexts.h"
 #include "WindowDialogs.h"
 
 #include <QLabel>
 #include <QProgressBar>
 
 namespace {
+
 const QString kNoticeCaption = QStringLiteral("系统提示");
-}
+
+// The status line and the bar are repainted by hand while the run holds the thread; more than this many repaints
+// a second only slows the run down.
+constexpr qint64 kRepaintIntervalMs = 33;
+
+} // namespace
 
 WindowImportReporter::WindowImportReporter(WindowDialogs& dialogs, const Targets& targets)
     : dialogs_(dialogs), targets_(targets)
 {
 }
 
-WindowImportReporter::~WindowImportReporter()
-{
-    applyNoted();
-    targets_.progressBar->hide();
-    busy_.reset();
-}
-
-void WindowImportReporter::showNotice(importer::ImportNotice notice, const QString& text, const QString& detail)
+void WindowImportReporter::notice(importer::ImportNotice notice, const QString& text, const QString& detail)
 {
     applyNoted();
     {
@@ -43,43 +43,45 @@ void WindowImportReporter::showNotice(importer::ImportNotice notice, const QStri
     }
 }
 
-void WindowImportReporter::setBusy(bool busy)
+void WindowImportReporter::runStarted()
 {
-    if (busy && !busy_)
-        busy_.emplace();
-    else if (!busy)
-        busy_.reset();
+    busy_.emplace();
+    notedText_ = importer::texts::kImporting;
 }
 
-void WindowImportReporter::setStatusText(const QString& text)
+void WindowImportReporter::codeLetterChosen(const QString&)
 {
-    notedText_ = text;
+    // Every run's bar starts empty: an earlier run left it full.
+    notedPosition_ = targets_.progressBar->minimum();
+    repaintNow();
+    targets_.progressBar->show();
+    targets_.statusLine->show();
 }
 
-void WindowImportReporter::setStatusVisible(bool visible)
+void WindowImportReporter::rowsCounted(int rowTotal)
 {
-    applyNoted();
-    targets_.statusLine->setVisible(visible);
-}
-
-void WindowImportReporter::setProgressVisible(bool visible)
-{
-    // Every run's bar starts empty, also while the run has not yet set its range: an earlier run left it full.
-    if (visible && !notedPosition_)
-        notedPosition_ = targets_.progressBar->minimum();
-    applyNoted();
-    targets_.progressBar->setVisible(visible);
-}
-
-void WindowImportReporter::setProgressRange(int minimum, int maximum)
-{
+    rowTotal_ = rowTotal;
     // An empty range would turn the bar into a busy indicator; an empty sheet shows an empty bar instead.
-    targets_.progressBar->setRange(minimum, maximum > minimum ? maximum : minimum + 1);
+    targets_.progressBar->setRange(0, rowTotal > 0 ? rowTotal : 1);
+    notedPosition_ = 0;
+    notedText_ = importer::texts::rowCountStatus(rowTotal);
+    repaintNow();
 }
 
-void WindowImportReporter::setProgressPosition(int position)
+void WindowImportReporter::rowHandled(int rowsDone, const importer::ImportCounts& counts)
 {
-    notedPosition_ = position;
+    notedText_ = importer::texts::rowSummary(rowTotal_, counts.imported, counts.failed, counts.empty);
+    notedPosition_ = rowsDone;
+    if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs)
+        repaintNow();
+}
+
+void WindowImportReporter::runEnded()
+{
+    applyNoted();
+    targets_.statusLine->repaint();
+    targets_.progressBar->hide();
+    busy_.reset();
 }
 
 void WindowImportReporter::repaintNow()
@@ -87,6 +89,7 @@ void WindowImportReporter::repaintNow()
     applyNoted();
     targets_.statusLine->repaint();
     targets_.progressBar->repaint();
+    sinceRepaint_.start();
 }
 
 void WindowImportReporter::applyNoted()

@@ -1,12 +1,12 @@
 #pragma once
 // How an import run shows itself in the window: message boxes with their focus moves, the hourglass, the status
-// line and the progress bar. Texts and positions are only noted as the rows go and put on the screen when the run
-// asks for a repaint, so a long sheet costs no more than the repaints it needs.
+// line and the progress bar. Row counts are only noted as the rows go and put on the screen a bounded number of
+// times a second, so a long sheet costs no more than the repaints it needs.
 
 #include "BusyCursor.h"
 #include "ImportReporter.h"
 
-#include <QPointer>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <optional>
@@ -29,26 +29,25 @@ public:
     };
 
     WindowImportReporter(WindowDialogs& dialogs, const Targets& targets);
-    // The clean-up for every way out of a run: what is noted is shown, the bar is hidden, the cursor restored.
-    ~WindowImportReporter() override;
     WindowImportReporter(const WindowImportReporter&) = delete;
     WindowImportReporter& operator=(const WindowImportReporter&) = delete;
 
-    void showNotice(importer::ImportNotice notice, const QString& text, const QString& detail) override;
-    void setBusy(bool busy) override;
-    void setStatusText(const QString& text) override;
-    void setStatusVisible(bool visible) override;
-    void setProgressVisible(bool visible) override;
-    void setProgressRange(int minimum, int maximum) override;
-    void setProgressPosition(int position) override;
-    void repaintNow() override;
+    void notice(importer::ImportNotice notice, const QString& text, const QString& detail) override;
+    void runStarted() override;
+    void codeLetterChosen(const QString& batchPrefix) override;
+    void rowsCounted(int rowTotal) override;
+    void rowHandled(int rowsDone, const importer::ImportCounts& counts) override;
+    void runEnded() override;
 
 private:
     void applyNoted();
+    void repaintNow();
 
     WindowDialogs& dialogs_;
     Targets targets_;
     std::optional<BusyCursor> busy_;
+    int rowTotal_ = 0;
     std::optional<QString> notedText_;
     std::optional<int> notedPosition_;
+    QElapsedTimer sinceRepaint_;
 };

@@ -97,8 +97,7 @@ void report(const QString& label, int rows, double seconds)
 }
 
 // The import's way: the prepared insert in batches of what it takes, savepoints where the store needs them.
-double importInsert(data::Connection& connection, const std::vector<data::BoundValue>& values, int rows,
-                    int batchRows)
+double importInsert(data::Connection& connection, const std::vector<data::BoundValue>& values, int rows, int batchRows)
 {
     QElapsedTimer timer;
     timer.start();
@@ -227,7 +226,8 @@ int main(int argc, char* argv[])
             data::createDemoStore(path);
             data::Connection connection;
             connection.connect(data::Connection::sqliteConnectionString(path));
-            report(QStringLiteral("sqlite, the import's prepared insert"), rows, importInsert(connection, values, rows, 1));
+            report(QStringLiteral("sqlite, the import's prepared insert"), rows,
+                   importInsert(connection, values, rows, 1));
         }
         {
             const QString path = dir.filePath(QStringLiteral("floor.sqlite"));

@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -44,16 +45,13 @@ public:
 class SilentReporter final : public importer::ImportReporter
 {
 public:
-    void showNotice(importer::ImportNotice, const QString&, const QString&) override {}
-    void setBusy(bool) override {}
-    void setStatusText(const QString& text) override { status = text; }
-    void setStatusVisible(bool) override {}
-    void setProgressVisible(bool) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    void repaintNow() override { ++repaints; }
-    QString status;
-    int repaints = 0;
+    void notice(importer::ImportNotice, const QString&, const QString&) override {}
+    void runStarted() override {}
+    void codeLetterChosen(const QString&) override {}
+    void rowsCounted(int) override {}
+    void rowHandled(int rowsDone, const importer::ImportCounts&) override { rows = rowsDone; }
+    void runEnded() override {}
+    int rows = 0;
 };
 
 QString freshFolder(const QTemporaryDir& root, const QString& name)
@@ -63,9 +61,10 @@ QString freshFolder(const QTemporaryDir& root, const QString& name)
     return folder;
 }
 
-int categoryIndexOf(const data::CategoryList& categories, const QString& kinid)
+int indexOfKind(const data::ProductKindList& kinds, const QString& kinid)
 {
-    return int(categories.kindIds.indexOf(kinid));
+    const auto found = std::find_if(kinds.begin(), kinds.end(), [&](const auto& kind) { return kind.kindId == kinid; });
+    return found == kinds.end() ? -1 : int(found - kinds.begin());
 }
 
 } // namespace
@@ -102,10 +101,10 @@ int main(int argc, char* argv[])
         window.show();
         QApplication::processEvents();
         auto* types = window.findChild<QComboBox*>(QStringLiteral("RzComboBox1"));
-        types->setCurrentIndex(int(window.productTypes().kindIds.indexOf(typeKinid)));
+        types->setCurrentIndex(indexOfKind(window.productTypes(), typeKinid));
         window.RzComboBox1Select(types->currentIndex());
         auto* categories = window.findChild<QComboBox*>(QStringLiteral("splb_com"));
-        categories->setCurrentIndex(categoryIndexOf(window.categories(), categoryKinid));
+        categories->setCurrentIndex(indexOfKind(window.categories(), categoryKinid));
         window.findChild<QLineEdit*>(QStringLiteral("excel"))->setText(workbook);
         window.findChild<QLineEdit*>(QStringLiteral("RzEdit2"))->setText(sheet);
         QElapsedTimer timer;
@@ -125,11 +124,11 @@ int main(int argc, char* argv[])
         data::Connection store;
         data::connectStore(store, folder, QString());
         data::Query query(store);
-        data::CategoryList categories;
-        data::loadCategories(query, typeKinid, categories);
-        importer::ImportSession session{store, query, categories, folder + QStringLiteral("log.txt"), {}, {}};
-        const importer::ImportRequest request{workbook, sheet, categoryKinid,
-                                              categoryIndexOf(categories, categoryKinid)};
+        const data::ProductKindList categories = data::loadCategories(query, typeKinid);
+        importer::ImportSession session{store, query, folder + QStringLiteral("log.txt"), {}, {}};
+        const int category = indexOfKind(categories, categoryKinid);
+        const importer::ImportRequest request{workbook, sheet,
+                                              category >= 0 ? std::optional(categories.at(category)) : std::nullopt};
         QElapsedTimer timer;
         timer.start();
         importer::runImport(session, request, silent);
@@ -155,7 +154,7 @@ int main(int argc, char* argv[])
 
     out << "platform: " << QGuiApplication::platformName() << '\n';
     out << "window status: " << windowStatus << '\n';
-    out << "engine status: " << silent.status << " (" << silent.repaints << " repaint requests)\n";
+    out << "engine rows: " << silent.rows << '\n';
     out << QStringLiteral("window %1 s, engine %2 s, cli %3 s; window/cli %4, window/engine %5\n")
                .arg(windowSeconds, 0, 'f', 3)
                .arg(engineSeconds, 0, 'f', 3)

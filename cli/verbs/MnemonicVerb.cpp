@@ -1,13 +1,10 @@
 // product-import-cli mnemonic [--options N] [--max N] TEXT|-
 // Prints the mnemonic code of TEXT, or of every line of standard input for "-", one code per line.
-
+#include "../VerbParser.h"
 #include "../Verbs.h"
 
 #include "MnemonicCode.h"
 
-#include <QTextStream>
-
-#include <cstdio>
 #include <optional>
 
 namespace {
@@ -15,31 +12,8 @@ namespace {
 constexpr int kDefaultOptions = mnemonic::moMarkMissing;
 constexpr int kDefaultMaxLength = 255;
 
-struct MnemonicRequest
-{
-    int options = kDefaultOptions;
-    int maxLength = kDefaultMaxLength;
-    QString text;
-    bool fromStandardInput = false;
-};
-
-void printUsage(QTextStream& stream)
-{
-    stream << "usage: product-import-cli mnemonic [--options N] [--max N] TEXT|-\n"
-           << "  --options N  sum of 1 (whole syllables), 2 (\"?\" for characters without a reading)"
-           << " and 4 (keep symbols); default 2\n"
-           << "  --max N      longest code in bytes; default 255\n"
-           << "  TEXT         the text to convert; \"-\" converts each line of standard input;\n"
-           << "               put \"--\" before a text that begins with \"-\"\n";
-}
-
-int usageError(const QString& problem)
-{
-    QTextStream err(stderr);
-    err << "product-import-cli mnemonic: " << problem << '\n';
-    printUsage(err);
-    return 2;
-}
+const QString kOptions = QStringLiteral("options");
+const QString kMax = QStringLiteral("max");
 
 std::optional<int> parseNumber(const QString& value)
 {
@@ -48,72 +22,54 @@ std::optional<int> parseNumber(const QString& value)
     return ok ? std::optional<int>(number) : std::nullopt;
 }
 
-// Fills request from the arguments; returns an error text for the user, or an empty one.
-QString parseArguments(const QStringList& arguments, MnemonicRequest& request)
-{
-    std::optional<QString> text;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        const bool looksLikeOption = argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-");
-        if (!optionsEnded && argument == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        if (optionsEnded || !looksLikeOption) {
-            if (text)
-                return QStringLiteral("more than one TEXT given (quote a text that holds spaces)");
-            text = argument;
-            continue;
-        }
-        const QString name = argument.section(QLatin1Char('='), 0, 0);
-        if (name != QLatin1String("--options") && name != QLatin1String("--max"))
-            return QStringLiteral("unknown option \"%1\"").arg(argument);
-        QString value;
-        if (argument.contains(QLatin1Char('='))) {
-            value = argument.section(QLatin1Char('='), 1);
-        } else if (i + 1 < arguments.size()) {
-            value = arguments.at(++i); // may be negative, so never taken for an option
-        } else {
-            return QStringLiteral("%1 needs a number").arg(name);
-        }
-        const std::optional<int> number = parseNumber(value);
-        if (!number)
-            return QStringLiteral("%1 needs a whole number from -2147483648 to 2147483647, not \"%2\"")
-                .arg(name, value);
-        (name == QLatin1String("--options") ? request.options : request.maxLength) = *number;
-    }
-    if (!text)
-        return QStringLiteral("no TEXT given (use \"-\" to read lines from standard input)");
-    request.fromStandardInput = !optionsEnded && *text == QLatin1String("-");
-    request.text = *text;
-    return {};
-}
-
 } // namespace
 
-int cli::runMnemonic(const QStringList& arguments)
+int cli::runMnemonic(const QStringList& arguments, Console& console)
 {
-    if (arguments == QStringList{QStringLiteral("--help")} || arguments == QStringList{QStringLiteral("-h")}) {
-        QTextStream out(stdout);
-        printUsage(out);
-        return 0;
-    }
-    MnemonicRequest request;
-    if (const QString problem = parseArguments(arguments, request); !problem.isEmpty())
-        return usageError(problem);
+    VerbParser parser(console, QStringLiteral("mnemonic"), QStringLiteral("mnemonic [--options N] [--max N] TEXT|-"));
+    parser.addOption(QCommandLineOption(kOptions,
+                                        QStringLiteral("sum of 1 (whole syllables), 2 (\"?\" for characters without a "
+                                                       "reading) and 4 (keep symbols); default 2"),
+                                        QStringLiteral("N")));
+    parser.addOption(
+        QCommandLineOption(kMax, QStringLiteral("longest code in bytes; default 255"), QStringLiteral("N")));
+    if (const std::optional<int> status = parser.parse(arguments))
+        return *status;
 
-    QTextStream out(stdout);
-    if (!request.fromStandardInput) {
-        out << mnemonic::BuildMnemonicCode(request.text, request.options, request.maxLength) << '\n';
+    int values[2] = {kDefaultOptions, kDefaultMaxLength};
+    const QString names[2] = {kOptions, kMax};
+    for (int i = 0; i < 2; ++i) {
+        if (!parser.isSet(names[i]))
+            continue;
+        // A negative value is a value, never taken for an option.
+        const std::optional<int> number = parseNumber(parser.value(names[i]));
+        if (!number)
+            return parser.usageError(
+                QStringLiteral("--%1 needs a whole number from -2147483648 to 2147483647, not \"%2\"")
+                    .arg(names[i], parser.value(names[i])));
+        values[i] = *number;
+    }
+    const int options = values[0];
+    const int maxLength = values[1];
+
+    const QStringList texts = parser.positional();
+    if (texts.isEmpty())
+        return parser.usageError(QStringLiteral("no TEXT given (use \"-\" to read lines from standard input)"));
+    if (texts.size() > 1)
+        return parser.usageError(QStringLiteral("more than one TEXT given (quote a text that holds spaces; put \"--\" "
+                                                "before a text that begins with \"-\")"));
+    // "-" after "--" is a text of its own, not standard input.
+    const bool fromStandardInput =
+        texts.constFirst() == QLatin1String("-") && !arguments.contains(QStringLiteral("--"));
+    if (!fromStandardInput) {
+        console.out << mnemonic::BuildMnemonicCode(texts.constFirst(), options, maxLength) << '\n';
         return 0;
     }
-    QTextStream in(stdin);
     QString line;
-    while (in.readLineInto(&line)) {
+    while (console.in.readLineInto(&line)) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
-        out << mnemonic::BuildMnemonicCode(line, request.options, request.maxLength) << '\n';
+        console.out << mnemonic::BuildMnemonicCode(line, options, maxLength) << '\n';
     }
     return 0;
 }

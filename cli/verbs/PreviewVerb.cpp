@@ -1,23 +1,18 @@
 // product-import-cli preview WORKBOOK [--sheet NAME] [--raw]: the rows as the import reads them (the nine
 // fields, trimmed and defaulted), or with --raw every cell of the sheet as the reader gives it.
+#include "../VerbParser.h"
 #include "../Verbs.h"
 #include "TsvText.h"
 
+#include "MnemonicEncoder.h"
+#include "ProductRow.h"
 #include "ProductSheet.h"
 #include "Workbook.h"
 
-#include <QTextStream>
-
 namespace {
 
-int usage(const QString& problem)
-{
-    QTextStream err(stderr);
-    if (!problem.isEmpty())
-        err << "product-import-cli preview: " << problem << '\n';
-    err << "usage: product-import-cli preview WORKBOOK [--sheet NAME] [--raw]\n";
-    return 2;
-}
+const QString kSheet = QStringLiteral("sheet");
+const QString kRaw = QStringLiteral("raw");
 
 void printRaw(const data::Worksheet& sheet, QTextStream& out)
 {
@@ -33,9 +28,10 @@ void printRaw(const data::Worksheet& sheet, QTextStream& out)
 
 void printProducts(const data::Worksheet& sheet, QTextStream& out)
 {
-    const data::ProductSheet products(sheet);
+    const importer::ProductSheet products(sheet);
+    mnemonic::MnemonicEncoder mnemonics;
     for (int row = 0; row < products.rowCount(); ++row) {
-        const data::ProductRow p = data::fillProductRow(products, row);
+        const importer::ProductRow p = importer::fillProductRow(products, row, mnemonics);
         const QString fields[] = {p.Code,      p.Name,        p.Mnemonic, p.Unit,        p.CostPrice,
                                   p.SalePrice, p.MinDiscount, p.Stock,    p.ItemDiscount};
         for (int i = 0; i < 9; ++i) {
@@ -49,50 +45,38 @@ void printProducts(const data::Worksheet& sheet, QTextStream& out)
 
 } // namespace
 
-int cli::runPreview(const QStringList& arguments)
+int cli::runPreview(const QStringList& arguments, Console& console)
 {
-    QString path;
-    QString sheetName = QStringLiteral("Sheet1");
-    bool raw = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == u"--raw") {
-            raw = true;
-        } else if (argument == u"--sheet") {
-            if (++i >= arguments.size())
-                return usage(QStringLiteral("--sheet needs a worksheet name"));
-            sheetName = arguments[i];
-        } else if (argument.startsWith(u"--sheet=")) {
-            sheetName = argument.mid(8);
-        } else if (argument.startsWith(u'-') && argument != u"-") {
-            return usage(QStringLiteral("unknown option \"%1\"").arg(argument));
-        } else if (path.isEmpty()) {
-            path = argument;
-        } else {
-            return usage(QStringLiteral("more than one workbook given"));
-        }
-    }
-    if (path.isEmpty())
-        return usage(QString());
+    VerbParser parser(console, QStringLiteral("preview"), QStringLiteral("preview WORKBOOK [--sheet NAME] [--raw]"));
+    parser.addOption(
+        QCommandLineOption(kSheet, QStringLiteral("the worksheet; default Sheet1"), QStringLiteral("NAME"), "Sheet1"));
+    parser.addOption(QCommandLineOption(kRaw, QStringLiteral("every cell as the reader gives it")));
+    if (const std::optional<int> status = parser.parse(arguments))
+        return *status;
+    const QStringList workbooks = parser.positional();
+    if (workbooks.size() != 1)
+        return parser.usageError(workbooks.isEmpty() ? QStringLiteral("name the workbook")
+                                                     : QStringLiteral("more than one workbook given"));
 
     try {
-        const data::Workbook book = data::Workbook::open(path);
-        const data::Worksheet sheet = book.sheet(sheetName);
+        const data::Workbook book = data::Workbook::open(workbooks.constFirst());
+        const data::Worksheet sheet = book.sheet(parser.value(kSheet));
         QString text;
         {
             // Collected first, so that an error leaves no half-written table behind.
             QTextStream out(&text);
-            if (raw)
+            if (parser.isSet(kRaw))
                 printRaw(sheet, out);
             else
                 printProducts(sheet, out);
         }
-        QTextStream(stdout) << text;
+        console.out << text;
         return 0;
     } catch (const data::WorkbookError& error) {
-        QTextStream(stderr) << "product-import-cli preview: " << error.reason() << '\n';
+        return parser.failure(error.reason());
     } catch (const data::SheetError& error) {
-        QTextStream(stderr) << "product-import-cli preview: " << error.reason() << '\n';
+        return parser.failure(error.reason());
+    } catch (const importer::MissingColumnsError& error) {
+        return parser.failure(error.message());
     }
-    return 1;
 }

@@ -1,22 +1,21 @@
 // product-import-cli sheets WORKBOOK: one line per worksheet, "name TAB rows TAB columns".
+#include "../VerbParser.h"
 #include "../Verbs.h"
 #include "TsvText.h"
 
 #include "Workbook.h"
 
-#include <QTextStream>
-
-int cli::runSheets(const QStringList& arguments)
+int cli::runSheets(const QStringList& arguments, Console& console)
 {
-    QTextStream err(stderr);
-    if (arguments.size() != 1 || (arguments.front().startsWith(u'-') && arguments.front() != u"-")) {
-        if (!arguments.isEmpty() && arguments.front().startsWith(u'-'))
-            err << "product-import-cli sheets: unknown option \"" << arguments.front() << "\"\n";
-        err << "usage: product-import-cli sheets WORKBOOK\n";
-        return 2;
-    }
+    VerbParser parser(console, QStringLiteral("sheets"), QStringLiteral("sheets WORKBOOK"));
+    if (const std::optional<int> status = parser.parse(arguments))
+        return *status;
+    const QStringList workbooks = parser.positional();
+    if (workbooks.size() != 1)
+        return parser.usageError(workbooks.isEmpty() ? QStringLiteral("name the workbook")
+                                                     : QStringLiteral("one workbook at a time"));
     try {
-        const data::Workbook book = data::Workbook::open(arguments.front());
+        const data::Workbook book = data::Workbook::open(workbooks.constFirst());
         QString lines;
         const int count = static_cast<int>(book.sheetNames().size());
         for (int i = 0; i < count; ++i) {
@@ -24,12 +23,11 @@ int cli::runSheets(const QStringList& arguments)
             lines += tsvField(sheet.name()) + u'\t' + QString::number(sheet.rowCount()) + u'\t' +
                      QString::number(sheet.columnCount()) + u'\n';
         }
-        QTextStream(stdout) << lines;
+        console.out << lines;
         return 0;
     } catch (const data::WorkbookError& error) {
-        err << "product-import-cli sheets: " << error.reason() << '\n';
+        return parser.failure(error.reason());
     } catch (const data::SheetError& error) {
-        err << "product-import-cli sheets: " << error.reason() << '\n';
+        return parser.failure(error.reason());
     }
-    return 1;
 }

@@ -16,8 +16,8 @@ enum class ColumnType {
 };
 
 enum class ColumnSource {
-    LetterAndCode,  // the run's code letter followed by the sheet's product code
-    Name,           // the sheet's columns, by the names of the product row
+    LetterAndCode, // the run's code letter followed by the sheet's product code
+    Name,          // the sheet's columns, by the names of the product row
     Mnemonic,
     Unit,
     SalePrice,

@@ -159,8 +159,9 @@ public:
             bind(statement, SQLUSMALLINT(i + 1), values[i], indicators_[i]);
         const SQLRETURN rc = SQLExecute(statement);
         if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-            const DatabaseError error = errorOf(diagnosticOf(SQL_HANDLE_STMT, statement),
-                                                QStringLiteral("The insert was refused without a message"), connection_);
+            const DatabaseError error =
+                errorOf(diagnosticOf(SQL_HANDLE_STMT, statement),
+                        QStringLiteral("The insert was refused without a message"), connection_);
             SQLFreeStmt(statement, SQL_CLOSE);
             throw error;
         }
@@ -213,8 +214,8 @@ private:
             indicator = SQLLEN(length * sizeof(SQLWCHAR));
             auto* data = reinterpret_cast<SQLPOINTER>(const_cast<ushort*>(value.text.utf16()));
             rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                  length > kMaxShortText ? SQL_WLONGVARCHAR : SQL_WVARCHAR, qMax<SQLULEN>(1, length),
-                                  0, data, indicator, &indicator);
+                                  length > kMaxShortText ? SQL_WLONGVARCHAR : SQL_WVARCHAR, qMax<SQLULEN>(1, length), 0,
+                                  data, indicator, &indicator);
             break;
         }
         case BoundValue::Type::Double:
@@ -232,8 +233,7 @@ private:
             break;
         }
         if (!SQL_SUCCEEDED(rc))
-            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, statement), QStringLiteral("Cannot bind a value"),
-                          connection_);
+            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, statement), QStringLiteral("Cannot bind a value"), connection_);
     }
 
     SQLHDBC connection_;
@@ -455,13 +455,13 @@ void OdbcBackend::lockCodeLetters()
     if (isPostgreSql()) {
         executeDirect(QStringLiteral("select pg_advisory_xact_lock(hashtext('product-import: Cpxm code letters'))"));
     } else if (isSqlServer()) {
-        executeDirect(QStringLiteral(
-                          "SET NOCOUNT ON; IF @@TRANCOUNT = 0 BEGIN TRANSACTION; DECLARE @granted int; "
-                          "EXEC @granted = sp_getapplock @Resource = N'product-import: Cpxm code letters', "
-                          "@LockMode = N'Exclusive', @LockOwner = N'Transaction', @LockTimeout = %1; "
-                          "IF @granted < 0 RAISERROR(N'Another import holds the code letters of Cpxm (%d)', 16, 1, "
-                          "@granted);")
-                          .arg(busyTimeoutMs_));
+        executeDirect(
+            QStringLiteral("SET NOCOUNT ON; IF @@TRANCOUNT = 0 BEGIN TRANSACTION; DECLARE @granted int; "
+                           "EXEC @granted = sp_getapplock @Resource = N'product-import: Cpxm code letters', "
+                           "@LockMode = N'Exclusive', @LockOwner = N'Transaction', @LockTimeout = %1; "
+                           "IF @granted < 0 RAISERROR(N'Another import holds the code letters of Cpxm (%d)', 16, 1, "
+                           "@granted);")
+                .arg(busyTimeoutMs_));
     }
     // Other servers: the probe and the first group run in one transaction without a lock of their own.
 }

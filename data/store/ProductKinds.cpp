@@ -12,43 +12,33 @@ const QString kKindName = QStringLiteral("kindname");
 const QString kKindId = QStringLiteral("kinid");
 const QString kRemark = QStringLiteral("Remark");
 
-// The length that Delphi's SetLength would give: texts up to the new length stay, new slots are empty.
-void resizeKeeping(QStringList& list, int size)
-{
-    while (list.size() > size)
-        list.removeLast();
-    while (list.size() < size)
-        list.append(QString());
-}
-
 } // namespace
 
-void loadProductTypes(Query& query, ProductTypeList& types)
+ProductKindList loadProductTypes(Query& query)
 {
-    types.names.clear();
+    ProductKindList types;
     try {
         query.close();
         query.clearSql();
         query.addSqlLine(statements::kProductTypes);
         query.bindInteger16(QStringLiteral("aa"), 0);
         query.open();
-        resizeKeeping(types.kindIds, query.rowCount());
-        query.first();
-        for (int i = 0; !query.eof(); ++i, query.next()) {
+        for (query.first(); !query.eof(); query.next()) {
             // Both fields first, so that an entry is only ever listed together with its own kinid.
-            const QString name = query.fieldText(kKindName);
-            const QString kindId = query.fieldText(kKindId);
-            types.names.append(name);
-            types.kindIds[i] = kindId;
+            ProductKind type;
+            type.name = query.fieldText(kKindName);
+            type.kindId = query.fieldText(kKindId);
+            types.append(std::move(type));
         }
     } catch (const DatabaseError&) {
         // The list stays as far as it was read; the window shows no message for it.
     }
+    return types;
 }
 
-void loadCategories(Query& query, const QString& typeKindId, CategoryList& categories)
+ProductKindList loadCategories(Query& query, const QString& typeKindId)
 {
-    categories.names.clear();
+    ProductKindList categories;
     try {
         query.close();
         query.clearSql();
@@ -56,21 +46,18 @@ void loadCategories(Query& query, const QString& typeKindId, CategoryList& categ
         query.bindText(QStringLiteral("aa"), QStringLiteral("%CF%"));
         query.bindText(QStringLiteral("ab"), typeKindId);
         query.open();
-        resizeKeeping(categories.remarks, query.rowCount());
-        resizeKeeping(categories.kindIds, query.rowCount());
-        query.first();
-        for (int i = 0; !query.eof(); ++i, query.next()) {
-            // All three fields first: an entry is never listed with the Remark or kinid of another type's category.
-            const QString name = query.fieldText(kKindName);
-            const QString remark = query.fieldText(kRemark);
-            const QString kindId = query.fieldText(kKindId);
-            categories.names.append(name);
-            categories.remarks[i] = remark;
-            categories.kindIds[i] = kindId;
+        for (query.first(); !query.eof(); query.next()) {
+            // All three fields first: an entry is never listed with the Remark or kinid of another category.
+            ProductKind category;
+            category.name = query.fieldText(kKindName);
+            category.remark = query.fieldText(kRemark);
+            category.kindId = query.fieldText(kKindId);
+            categories.append(std::move(category));
         }
     } catch (const DatabaseError&) {
         // The list stays as far as it was read; the window shows no message for it.
     }
+    return categories;
 }
 
 } // namespace data

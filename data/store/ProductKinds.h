@@ -2,34 +2,30 @@
 // The product types and the categories of a type, read from ProdKind. Both loads stop quietly at the first
 // error and keep what they read before it.
 
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 namespace data {
 
 class Query;
 
-// Entry names and the kinid of each entry, index for index.
-struct ProductTypeList
+// One entry of ProdKind as the lists offer it.
+struct ProductKind
 {
-    QStringList names;
-    QStringList kindIds;
+    QString name;   // kindname, as the lists show it
+    QString kindId; // kinid
+    QString remark; // Remark: a category's big-kind code; not read for product types
+
+    friend bool operator==(const ProductKind&, const ProductKind&) = default;
 };
 
-// Entry names, and the Remark and kinid of each entry, index for index.
-struct CategoryList
-{
-    QStringList names;
-    QStringList remarks;
-    QStringList kindIds;
-};
+using ProductKindList = QList<ProductKind>;
 
-// Empties the list, then reads every product type (leve = 0).
-void loadProductTypes(Query& query, ProductTypeList& types);
+// Every product type (leve = 0), in the store's order.
+ProductKindList loadProductTypes(Query& query);
 
-// Empties the names, then reads the categories offered under the type typeKindId: leaves, no "CF" in their
-// kinid, SRemark equal to the type's kinid. remarks and kindIds are resized to the row count after the query
-// opens; slots beyond what was read keep their old texts.
-void loadCategories(Query& query, const QString& typeKindId, CategoryList& categories);
+// The categories offered under the type typeKindId: leaves, no "CF" in their kinid, SRemark equal to the type's
+// kinid.
+ProductKindList loadCategories(Query& query, const QString& typeKindId);
 
 } // namespace data

@@ -9,8 +9,8 @@ class SqlText
 {
 public:
     void clear() { text_.clear(); }
-    void addLine(const QString& line); // taken as it stands, line breaks inside it included
-    void set(const QString& text);     // lines split at CR LF, LF or CR
+    void addLine(const QString& line);            // taken as it stands, line breaks inside it included
+    void set(const QString& text);                // lines split at CR LF, LF or CR
     const QString& text() const { return text_; } // every line followed by CR LF, the last one too
 
 private:

@@ -194,9 +194,9 @@ void SqliteBackend::bind(sqlite3_stmt* statement, const ParsedStatement& parsed,
             break;
         case BoundValue::Type::Text: {
             const QByteArray utf8 = value.text.toUtf8();
-            rc = utf8.isEmpty() ? sqlite3_bind_text(statement, position, kEmptyText, 0, SQLITE_STATIC)
-                                : sqlite3_bind_text(statement, position, utf8.constData(), int(utf8.size()),
-                                                    SQLITE_TRANSIENT);
+            rc = utf8.isEmpty()
+                     ? sqlite3_bind_text(statement, position, kEmptyText, 0, SQLITE_STATIC)
+                     : sqlite3_bind_text(statement, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
             break;
         }
         case BoundValue::Type::Unset:

@@ -18,7 +18,7 @@ struct ParameterOccurrence
 struct ParsedStatement
 {
     QString text;
-    QStringList names;              // each name once, in order of first appearance (compared case-insensitively)
+    QStringList names; // each name once, in order of first appearance (compared case-insensitively)
     std::vector<ParameterOccurrence> occurrences;
 
     // -1 when the text has no parameter of that name; a leading colon is ignored.

@@ -80,9 +80,7 @@ Worksheet Workbook::sheet(const QString& name) const
     const QStringList names = sheetNames();
     if (names.isEmpty())
         throw SheetError(QStringLiteral("工作簿中没有名为“%1”的工作表，它一张工作表也没有。").arg(name));
-    throw SheetError(
-        QStringLiteral("工作簿中没有名为“%1”的工作表。现有的工作表：%2。请把薄名改成其中之一（大小写和空格都要一致）。")
-            .arg(name, quotedList(names)));
+    throw SheetError(QStringLiteral("工作簿中没有名为“%1”的工作表，现有的工作表：%2。").arg(name, quotedList(names)));
 }
 
 Worksheet Workbook::sheet(int index) const

@@ -1,14 +1,15 @@
 #pragma once
-// An ImportReporter that remembers what the run told it, in order.
+// An ImportReporter that remembers what the run told it, in order, and what a status line and a bar that follow
+// those events would have shown.
 
 #include "ImportReporter.h"
+#include "ImportTexts.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <optional>
 
 namespace enginetest {
 
@@ -22,17 +23,17 @@ public:
         QString detail;
     };
 
+    QStringList events; // "started", "letter B", "rows 5", "row 1", "notice", "ended"
     QList<Notice> notices;
-    QStringList statusTexts; // every text set, in order
-    QList<int> positions;    // every progress position set, in order
-    int rangeMinimum = -1;
+    QStringList statusTexts; // every text the status line would show, in order
+    QList<int> positions;    // every position of the bar, in order
     int rangeMaximum = -1;
     bool busy = false;
     bool everBusy = false;
     bool statusVisible = false;
     bool progressVisible = false;
     bool progressWasShown = false;
-    int repaints = 0;
+    std::function<void(int)> onRowHandled; // a test's way into the middle of a run: called with rowsDone
 
     QString statusText() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
     // How many times the bar moved on by one.
@@ -44,36 +45,42 @@ public:
         return count;
     }
 
-    void showNotice(importer::ImportNotice notice, const QString& text, const QString& detail) override
+    void notice(importer::ImportNotice notice, const QString& text, const QString& detail) override
     {
+        events << QStringLiteral("notice");
         notices.append(Notice{notice, text, detail});
     }
-    void setBusy(bool on) override
+    void runStarted() override
     {
-        busy = on;
-        everBusy = everBusy || on;
+        events << QStringLiteral("started");
+        busy = everBusy = true;
+        statusTexts << importer::texts::kImporting;
     }
-    void setStatusText(const QString& text) override { statusTexts.append(text); }
-    void setStatusVisible(bool visible) override { statusVisible = visible; }
-    void setProgressVisible(bool visible) override
+    void codeLetterChosen(const QString& batchPrefix) override
     {
-        progressVisible = visible;
-        progressWasShown = progressWasShown || visible;
+        events << QStringLiteral("letter ") + batchPrefix;
+        statusVisible = progressVisible = progressWasShown = true;
     }
-    void setProgressRange(int minimum, int maximum) override
+    void rowsCounted(int rowTotal) override
     {
-        rangeMinimum = minimum;
-        rangeMaximum = maximum;
+        events << QStringLiteral("rows %1").arg(rowTotal);
+        rangeMaximum = rowTotal;
+        positions << 0;
+        statusTexts << importer::texts::rowCountStatus(rowTotal);
     }
-    std::function<void(int)> onPosition; // called after a position is set: a test's way into the middle of a run
-
-    void setProgressPosition(int position) override
+    void rowHandled(int rowsDone, const importer::ImportCounts& counts) override
     {
-        positions.append(position);
-        if (onPosition)
-            onPosition(position);
+        events << QStringLiteral("row %1").arg(rowsDone);
+        positions << rowsDone;
+        statusTexts << importer::texts::rowSummary(rangeMaximum, counts.imported, counts.failed, counts.empty);
+        if (onRowHandled)
+            onRowHandled(rowsDone);
     }
-    void repaintNow() override { ++repaints; }
+    void runEnded() override
+    {
+        events << QStringLiteral("ended");
+        busy = progressVisible = false;
+    }
 };
 
 } // namespace enginetest

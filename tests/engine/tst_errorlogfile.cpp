@@ -1,4 +1,5 @@
-// log.txt: GBK, CR LF after every line, no byte-order mark, and an old log that survives a failed write.
+// log.txt: GBK, CR LF after every line and one line per entry, no byte-order mark, an old log that survives a
+// failed write, and FIFOs and devices written in place.
 #include "ErrorLogFile.h"
 
 #include <QDir>
@@ -6,6 +7,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 class TestErrorLogFile : public QObject
 {
@@ -16,6 +23,11 @@ private slots:
     void bytes();
     void replacesTheOldLog();
     void failedWriteKeepsTheOldLog();
+#ifndef Q_OS_WIN
+    void fifoIsWrittenInPlace();
+    void fifoWithoutReaderIsRefused();
+    void fullDeviceSaysDiskFull();
+#endif
 };
 
 void TestErrorLogFile::bytes_data()
@@ -31,6 +43,9 @@ void TestErrorLogFile::bytes_data()
     QTest::newRow("empty line still ends") << QStringList{QString(), QStringLiteral("a")} << QByteArray("\r\na\r\n");
     QTest::newRow("outside GBK becomes ?") << QStringList{QStringLiteral("x😀y")} << QByteArray("x?y\r\n");
     QTest::newRow("no lines") << QStringList() << QByteArray();
+    QTest::newRow("line breaks inside a line stay on it")
+        << QStringList{QStringLiteral("编号---A\r\n1；名称---x\ny\r")}
+        << (QByteArray::fromHex("b1e0bac5") + "---A\\r\\n1" + QByteArray::fromHex("a3bbc3fbb3c6") + "---x\\ny\\r\r\n");
 }
 
 void TestErrorLogFile::bytes()
@@ -74,6 +89,65 @@ void TestErrorLogFile::failedWriteKeepsTheOldLog()
         QVERIFY(error.message().contains(inMissingFolder));
     }
 }
+
+#ifndef Q_OS_WIN
+namespace {
+
+bool isFifo(const QString& path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+} // namespace
+
+void TestErrorLogFile::fifoIsWrittenInPlace()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("log.txt"));
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    const QStringList lines{QStringLiteral("以下是导入错误的信息！"), QStringLiteral("编号---1；名称---药")};
+    importer::saveErrorLog(lines, path);
+    QByteArray received(4096, '\0');
+    const ssize_t n = ::read(reader, received.data(), size_t(received.size()));
+    ::close(reader);
+    QCOMPARE(received.left(n), importer::errorLogBytes(lines));
+    QVERIFY(isFifo(path));
+}
+
+void TestErrorLogFile::fifoWithoutReaderIsRefused()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("log.txt"));
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    try {
+        importer::saveErrorLog({QStringLiteral("a")}, path);
+        QFAIL("a FIFO that nobody reads was written");
+    } catch (const importer::LogFileError& error) {
+        QCOMPARE(error.message(), QStringLiteral("The error log %1 is a FIFO that no program is reading, so nothing "
+                                                 "could be written to it")
+                                      .arg(path));
+    }
+    QVERIFY(isFifo(path));
+}
+
+void TestErrorLogFile::fullDeviceSaysDiskFull()
+{
+    const QString path = QStringLiteral("/dev/full");
+    if (!QFileInfo::exists(path))
+        QSKIP("this system has no /dev/full");
+    try {
+        importer::saveErrorLog({QStringLiteral("a")}, path);
+        QFAIL("writing to a full device succeeded");
+    } catch (const importer::LogFileError& error) {
+        QCOMPARE(error.message(), QStringLiteral("The error log /dev/full cannot be written: disk full"));
+    }
+    struct stat status;
+    QVERIFY(::stat("/dev/full", &status) == 0 && S_ISCHR(status.st_mode));
+}
+#endif
 
 QTEST_GUILESS_MAIN(TestErrorLogFile)
 #include "tst_errorlogfile.moc"

@@ -1,11 +1,10 @@
-// product-import-cli import, run as a clerk's script would run it: exit status, the status line on standard
-// output, the messages on standard error, the log file and the store.
+// product-import-cli import as a clerk's script would run it: exit status, the status line on standard output, the
+// messages on standard error, the log file and the store; the verb in process, a few rows through the program.
+#include "CliRun.h"
 #include "EngineTestSupport.h"
 #include "StoreFixture.h"
-#include "TestPaths.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,6 +27,7 @@ void TestImportVerb::runs_data()
     QTest::addColumn<QString>("statusLine");
     QTest::addColumn<QString>("errorText"); // a piece of standard error, or empty for none at all
     QTest::addColumn<int>("storedRows");    // products added to the demo store's two
+    QTest::addColumn<bool>("program");      // through the built program; otherwise in process
 
     const QStringList base{"{data}/five-rows.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"};
     const QString five = QStringLiteral("共5条,正确导入3条,错误1条,空纪录1条,点此查看错误的信息！");
@@ -36,66 +36,76 @@ void TestImportVerb::runs_data()
     QTest::newRow("completed, no row failed")
         << Backend::Sqlite
         << QStringList{"{data}/blank-code.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"} << 0
-        << QStringLiteral("共2条,正确导入1条,错误0条,空纪录1条,点此查看错误的信息！") << QString() << 1;
-    QTest::newRow("completed with failed rows") << Backend::Sqlite << base << 3 << five << QString() << 3;
+        << QStringLiteral("共2条,正确导入1条,错误0条,空纪录1条,点此查看错误的信息！") << QString() << 1 << false;
+    QTest::newRow("completed with failed rows") << Backend::Sqlite << base << 3 << five << QString() << 3 << false;
     QTest::newRow("options before the workbook, --opt=value")
         << Backend::Sqlite
         << QStringList{"--store={store}", "--log", "{log}", "--category=010101", "{data}/five-rows.xls"} << 3 << five
-        << QString() << 3;
+        << QString() << 3 << false;
     QTest::newRow("named sheet") << Backend::Sqlite
                                  << QStringList{"{data}/values.xls", "--sheet", "商品资料", "--category", "010102",
                                                 "--store",           "{store}", "--log",    "{log}"}
                                  << 0 << QStringLiteral("共3条,正确导入3条,错误0条,空纪录0条,点此查看错误的信息！")
-                                 << QString() << 3;
+                                 << QString() << 3 << false;
     QTest::newRow("workbook missing") << Backend::Sqlite
                                       << QStringList{"{folder}/none.xls", "--category", "010101", "--store",
                                                      "{store}",           "--log",      "{log}"}
-                                      << 1 << started << QStringLiteral("Execl文件不存在,请重新连接！") << 0;
+                                      << 1 << started << QStringLiteral("Execl文件不存在,请重新连接！") << 0 << false;
     QTest::newRow("no such sheet") << Backend::Sqlite << (base + QStringList{"--sheet", "Sheet9"}) << 1 << started
-                                   << QStringLiteral("Sheet9") << 0;
+                                   << QStringLiteral("Sheet9") << 0 << false;
     QTest::newRow("column missing")
         << Backend::Sqlite
         << QStringList{"{data}/no-mnemonic-column.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"}
-        << 1 << started << QStringLiteral("助记码") << 0;
+        << 1 << started << QStringLiteral("助记码") << 0 << false;
     QTest::newRow("log cannot be written")
         << Backend::Sqlite
         << QStringList{"{data}/five-rows.xls",        "--category", "010101", "--store", "{store}", "--log",
                        "{data}/five-rows.xls/log.txt"}
-        << 1 << five << QStringLiteral("log.txt") << 3;
+        << 1 << five << QStringLiteral("log.txt") << 3 << false;
     QTest::newRow("store file missing") << Backend::Sqlite
                                         << QStringList{"{data}/five-rows.xls", "--category", "010101", "--store",
                                                        "{folder}/none.dat"}
-                                        << 1 << QString() << QStringLiteral("none.dat") << 0;
+                                        << 1 << QString() << QStringLiteral("none.dat") << 0 << false;
     QTest::newRow("unknown option") << Backend::Sqlite << (base + QStringList{"--fast"}) << 2 << QString()
-                                    << QStringLiteral("--fast") << 0;
-    QTest::newRow("option without its value")
-        << Backend::Sqlite << (base + QStringList{"--sheet"}) << 2 << QString() << QStringLiteral("--sheet") << 0;
+                                    << QStringLiteral("--fast") << 0 << false;
+    QTest::newRow("option without its value") << Backend::Sqlite << (base + QStringList{"--sheet"}) << 2 << QString()
+                                              << QStringLiteral("--sheet") << 0 << false;
     // An empty value must not fall back to the program folder's store or log.
     for (const char* option : {"--store", "--odbc", "--log"}) {
         QTest::addRow("empty %s", option) << Backend::Sqlite << (base + QStringList{option, ""}) << 2 << QString()
-                                          << QString::fromLatin1(option) << 0;
+                                          << QString::fromLatin1(option) << 0 << false;
         QTest::addRow("empty %s=", option) << Backend::Sqlite << (base + QStringList{option + QStringLiteral("=")}) << 2
-                                           << QString() << QString::fromLatin1(option) << 0;
+                                           << QString() << QString::fromLatin1(option) << 0 << false;
     }
     QTest::newRow("no category") << Backend::Sqlite << QStringList{"{data}/five-rows.xls", "--store", "{store}"} << 2
-                                 << QString() << QStringLiteral("--category") << 0;
+                                 << QString() << QStringLiteral("--category") << 0 << false;
     QTest::newRow("no workbook") << Backend::Sqlite << QStringList{"--category", "010101", "--store", "{store}"} << 2
-                                 << QString() << QStringLiteral("workbook") << 0;
+                                 << QString() << QStringLiteral("workbook") << 0 << false;
     QTest::newRow("empty workbook path") << Backend::Sqlite << QStringList{"",        "--category", "010101", "--store",
                                                                            "{store}", "--log",      "{log}"}
-                                         << 2 << QString() << QStringLiteral("请选择要导入的电子表格！") << 0;
+                                         << 2 << QString() << QStringLiteral("请选择要导入的电子表格！") << 0 << false;
     QTest::newRow("two stores") << Backend::Sqlite << (base + QStringList{"--odbc", "DSN=x"}) << 2 << QString()
-                                << QStringLiteral("--odbc") << 0;
+                                << QStringLiteral("--odbc") << 0 << false;
     for (const char* kind : {"0101", "01", "01CF", "0201x"}) {
         QStringList arguments = base;
         arguments[2] = QLatin1String(kind);
         QTest::addRow("not a category: %s", kind)
-            << Backend::Sqlite << arguments << 2 << QString() << QStringLiteral("not a category") << 0;
+            << Backend::Sqlite << arguments << 2 << QString() << QStringLiteral("not a category") << 0 << false;
     }
     QTest::newRow("server, completed with failed rows")
         << Backend::Server
         << QStringList{"{data}/five-rows.xls", "--category", "010101", "--odbc", "{store}", "--log", "{log}"} << 3
-        << five << QString() << 3;
+        << five << QString() << 3 << false;
+
+    // The built program: its exit status and its two streams.
+    QTest::newRow("program: completed with failed rows")
+        << Backend::Sqlite << base << 3 << five << QString() << 3 << true;
+    QTest::newRow("program: workbook missing")
+        << Backend::Sqlite
+        << QStringList{"{folder}/none.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"} << 1
+        << started << QStringLiteral("Execl文件不存在,请重新连接！") << 0 << true;
+    QTest::newRow("program: unknown option") << Backend::Sqlite << (base + QStringList{"--fast"}) << 2 << QString()
+                                             << QStringLiteral("unknown option \"--fast\"") << 0 << true;
 }
 
 void TestImportVerb::runs()
@@ -106,6 +116,7 @@ void TestImportVerb::runs()
     QFETCH(QString, statusLine);
     QFETCH(QString, errorText);
     QFETCH(int, storedRows);
+    QFETCH(bool, program);
     STORETEST_REQUIRE_BACKEND(backend);
 
     QTemporaryDir folder;
@@ -122,14 +133,12 @@ void TestImportVerb::runs()
         argument.replace(QLatin1String("{folder}"), folder.path());
     }
 
-    QProcess cli;
-    cli.start(testsupport::programFolder() + QStringLiteral("product-import-cli"),
-              QStringList{QStringLiteral("import")} + arguments);
-    QVERIFY(cli.waitForFinished(60000));
-    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
-    const QString err = QString::fromUtf8(cli.readAllStandardError());
-    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(cli.exitCode(), exitStatus);
+    const QStringList commandLine = QStringList{QStringLiteral("import")} + arguments;
+    const testsupport::CliRun run =
+        program ? testsupport::runCliProgram(commandLine) : testsupport::runCliInProcess(commandLine);
+    const QString out = QString::fromUtf8(run.out);
+    const QString err = QString::fromUtf8(run.err);
+    QCOMPARE(run.exitCode, exitStatus);
     QCOMPARE(out, statusLine.isEmpty() ? QString() : statusLine + QLatin1Char('\n'));
     if (errorText.isEmpty()) {
         // No progress bar: standard error is no terminal here.

@@ -4,7 +4,7 @@
 #include "DatabaseError.h"
 #include "EngineTestSupport.h"
 #include "ProductInsertion.h"
-#include "ProductSheet.h"
+#include "ProductRow.h"
 #include "StoreFixture.h"
 #include "WriteBatch.h"
 
@@ -15,9 +15,9 @@ using storetest::Backend;
 
 namespace {
 
-data::ProductRow goodRow(const QString& code, const QString& name)
+importer::ProductRow goodRow(const QString& code, const QString& name)
 {
-    data::ProductRow row;
+    importer::ProductRow row;
     row.Code = code;
     row.Name = name;
     row.Mnemonic = QStringLiteral("AMXLJN");
@@ -38,9 +38,7 @@ importer::BatchValues batchD()
 // The writes of one run, with the counts and the log they keep.
 struct Writes
 {
-    explicit Writes(data::Connection& store, importer::WritePolicy policy = {}) : batch(store, policy, counts, log)
-    {
-    }
+    explicit Writes(data::Connection& store, importer::WritePolicy policy = {}) : batch(store, policy, counts, log) {}
     importer::ImportCounts counts;
     QStringList log;
     importer::WriteBatch batch;
@@ -106,7 +104,7 @@ void TestProductInsertion::storesEveryColumn()
     connect(backend);
 
     Writes writes(*store_);
-    data::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("阿莫西林胶囊"));
+    importer::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("阿莫西林胶囊"));
     row.Unit.clear();
     importer::InsertProductRecord(writes.batch, row, batchD());
     writes.batch.finish();
@@ -134,7 +132,6 @@ void TestProductInsertion::storesEveryColumn()
     QCOMPARE(enginetest::productValue(*store_, code, "Cpxm_tcms"), QStringLiteral("不提成"));
     QCOMPARE(enginetest::productValue(*store_, code, "Cpxm_tcfs"), QStringLiteral("无"));
     QCOMPARE(enginetest::productValue(*store_, code, "Cpxm_fw"), QStringLiteral("0"));
-
 }
 
 void TestProductInsertion::noLetterLeavesTheCodeAlone()
@@ -177,7 +174,7 @@ void TestProductInsertion::badNumberFailsTheRow()
     STORETEST_REQUIRE_BACKEND(backend);
     connect(backend);
 
-    data::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("维生素C片"));
+    importer::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("维生素C片"));
     QString* fields[] = {&row.CostPrice, &row.SalePrice, &row.MinDiscount, &row.Stock, &row.ItemDiscount};
     *fields[field] = text;
 
@@ -259,7 +256,7 @@ void TestProductInsertion::refusedRowsFailAloneInSheetOrder()
     batch.batchPrefix.clear(); // the codes as they stand: A0001 is the demo's own
     QStringList expectedLog;
     for (int i = 1; i <= 250; ++i) {
-        data::ProductRow row = goodRow(QStringLiteral("X%1").arg(i), QStringLiteral("商品%1").arg(i));
+        importer::ProductRow row = goodRow(QStringLiteral("X%1").arg(i), QStringLiteral("商品%1").arg(i));
         if (i % 50 == 7) {
             row.Code = QStringLiteral("A0001");
             expectedLog.append(importer::errorLine(row));

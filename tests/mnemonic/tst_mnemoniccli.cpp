@@ -1,32 +1,18 @@
-// product-import-cli mnemonic: the worked examples through the real program, its arguments and standard input.
+// product-import-cli mnemonic: the worked examples through the verb, its arguments and standard input, in process
+// and once through the built program.
 
-#include "TestPaths.h"
+#include "CliRun.h"
 #include "WorkedExamples.h"
 
-#include <QProcess>
 #include <QTest>
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using testsupport::CliRun;
 
-Run runCli(const QStringList& arguments, const QByteArray& input = {})
+CliRun runCli(const QStringList& arguments, const QByteArray& input = {})
 {
-    QProcess process;
-    process.start(testsupport::programFolder() + QStringLiteral("product-import-cli"),
-                  QStringList{QStringLiteral("mnemonic")} + arguments);
-    if (!process.waitForStarted())
-        return {};
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+    return testsupport::runCliInProcess(QStringList{QStringLiteral("mnemonic")} + arguments, input);
 }
 
 } // namespace
@@ -40,6 +26,7 @@ private slots:
     void workedExamples();
     void arguments_data();
     void arguments();
+    void standardInputLineByLine_data();
     void standardInputLineByLine();
 };
 
@@ -59,7 +46,7 @@ void TestMnemonicCli::workedExamples()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, expected);
-    const Run run = runCli(arguments);
+    const CliRun run = runCli(arguments);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, expected);
 }
@@ -92,18 +79,30 @@ void TestMnemonicCli::arguments()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, expected);
-    const Run run = runCli(arguments);
+    const CliRun run = runCli(arguments);
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.out, expected);
     if (exitCode == 2)
         QVERIFY2(run.err.contains("usage:"), run.err.constData());
 }
 
+void TestMnemonicCli::standardInputLineByLine_data()
+{
+    QTest::addColumn<bool>("program");
+    QTest::newRow("in process") << false;
+    QTest::newRow("the built program") << true;
+}
+
 void TestMnemonicCli::standardInputLineByLine()
 {
-    const Run run = runCli({QStringLiteral("-")}, QByteArray("中国\r\n板蓝根颗粒 10g\n\n佛手\nabc"));
+    QFETCH(bool, program);
+    const QStringList arguments{QStringLiteral("mnemonic"), QStringLiteral("-")};
+    const QByteArray input("中国\r\n板蓝根颗粒 10g\n\n佛手\nabc");
+    const CliRun run =
+        program ? testsupport::runCliProgram(arguments, input) : testsupport::runCliInProcess(arguments, input);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QByteArray("ZG\nBLGKL10G\n\n?S\nABC\n"));
+    QCOMPARE(run.err, QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestMnemonicCli)

@@ -13,9 +13,9 @@
 #include <QProcess>
 #include <QTest>
 
-using storetest::Backend;
 using storetest::addBackendColumn;
 using storetest::addBackendRows;
+using storetest::Backend;
 using storetest::execute;
 using storetest::scalar;
 

@@ -177,8 +177,8 @@ private slots:
         QCOMPARE(data::prepareProductInsert(connection)->maxRows(), backend == Backend::Server ? 100 : 1);
         std::vector<Product> products;
         for (int i = 0; i < 250; ++i)
-            products.push_back({QString("M%1").arg(i), QString("名%1").arg(i), "", QString("单%1").arg(i), double(i), 1,
-                                double(-i)});
+            products.push_back(
+                {QString("M%1").arg(i), QString("名%1").arg(i), "", QString("单%1").arg(i), double(i), 1, double(-i)});
         storetest::insertProducts(connection, products);
         QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'M%'"), QString("250"));
         QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'M%' and Cpxm_mc = '名' || "
@@ -195,9 +195,9 @@ private slots:
         data::Connection connection;
         connectDemo(Backend::Server, connection);
         try {
-            storetest::insertProducts(connection,
-                                      {{"R1", "名", "", "", 1, 1, 1}, {"A0001", "重复", "", "", 1, 1, 1},
-                                       {"R2", "名", "", "", 1, 1, 1}});
+            storetest::insertProducts(
+                connection,
+                {{"R1", "名", "", "", 1, 1, 1}, {"A0001", "重复", "", "", 1, 1, 1}, {"R2", "名", "", "", 1, 1, 1}});
             QFAIL("the duplicate code must be refused");
         } catch (const data::DatabaseError& error) {
             QCOMPARE(error.fault(), data::Fault::Row);

@@ -16,9 +16,11 @@
 #include <QProcess>
 #include <QTest>
 
-using storetest::Backend;
+#include <algorithm>
+
 using storetest::addBackendColumn;
 using storetest::addBackendRows;
+using storetest::Backend;
 using storetest::execute;
 using storetest::scalar;
 
@@ -40,21 +42,20 @@ void insertKind(data::Connection& connection, const QString& kinid, int leve, co
 }
 
 // Entry i with its own kinid and Remark, sorted: the order of rows is the database's.
-QStringList categoryEntries(const data::CategoryList& categories)
+QStringList categoryEntries(const data::ProductKindList& categories)
 {
     QStringList entries;
-    for (qsizetype i = 0; i < categories.names.size(); ++i)
-        entries.append(categories.kindIds.value(i) + u' ' + categories.names.at(i) + u' ' +
-                       categories.remarks.value(i));
+    for (const data::ProductKind& category : categories)
+        entries.append(category.kindId + u' ' + category.name + u' ' + category.remark);
     entries.sort();
     return entries;
 }
 
-QStringList typeEntries(const data::ProductTypeList& types)
+QStringList typeEntries(const data::ProductKindList& types)
 {
     QStringList entries;
-    for (qsizetype i = 0; i < types.names.size(); ++i)
-        entries.append(types.kindIds.value(i) + u' ' + types.names.at(i));
+    for (const data::ProductKind& type : types)
+        entries.append(type.kindId + u' ' + type.name);
     entries.sort();
     return entries;
 }
@@ -88,9 +89,7 @@ private slots:
         data::Connection connection;
         connectDemo(backend, connection);
         data::Query query(connection);
-        data::ProductTypeList types{{"stale"}, {"stale1", "stale2", "stale3", "stale4", "stale5", "stale6"}};
-        data::loadProductTypes(query, types);
-        QCOMPARE(types.kindIds.size(), types.names.size());
+        const data::ProductKindList types = data::loadProductTypes(query);
         QCOMPARE(typeEntries(types),
                  (QStringList{"01 西药", "02 中成药", "03 中药饮片", "04 医疗器械", "05 保健食品"}));
     }
@@ -123,16 +122,10 @@ private slots:
         data::Connection connection;
         connectDemo(backend, connection);
         data::Query query(connection);
-        data::CategoryList categories{
-            {"previous"}, {"r1", "r2", "r3", "r4", "r5", "r6", "r7"}, {"k1", "k2", "k3", "k4", "k5", "k6", "k7"}};
-        data::loadCategories(query, type, categories);
+        const data::ProductKindList categories = data::loadCategories(query, type);
         QCOMPARE(categoryEntries(categories), entries);
-        QCOMPARE(categories.remarks.size(), entries.size());
-        QCOMPARE(categories.kindIds.size(), entries.size());
         // Choosing the same type again gives the same list.
-        const QStringList first = categories.names;
-        data::loadCategories(query, type, categories);
-        QCOMPARE(categories.names, first);
+        QCOMPARE(data::loadCategories(query, type), categories);
     }
 
     void cfAndParentKindsNeverOffered_data() { addBackendRows(); }
@@ -148,15 +141,14 @@ private slots:
         insertKind(connection, "0104", 1, "01", "XY4", "01");
         insertKind(connection, "010401", 2, "0104", "XY41", "02");
         data::Query query(connection);
-        data::CategoryList categories;
-        data::loadCategories(query, "01", categories);
-        QCOMPARE(categories.kindIds.size(), 4);
-        for (const QString& kinid : categories.kindIds) {
-            QVERIFY2(!kinid.contains("CF"), qPrintable(kinid));
-            QVERIFY2(kinid != "0104" && kinid != "0101", qPrintable(kinid));
+        const data::ProductKindList categories = data::loadCategories(query, "01");
+        QCOMPARE(categories.size(), 4);
+        for (const data::ProductKind& category : categories) {
+            QVERIFY2(!category.kindId.contains("CF"), qPrintable(category.kindId));
+            QVERIFY2(category.kindId != "0104" && category.kindId != "0101", qPrintable(category.kindId));
         }
-        data::loadCategories(query, "02", categories);
-        QVERIFY(categories.kindIds.contains("010401"));
+        const data::ProductKindList under02 = data::loadCategories(query, "02");
+        QVERIFY(std::any_of(under02.begin(), under02.end(), [](const auto& kind) { return kind.kindId == "010401"; }));
     }
 
     void noTypes_data()
@@ -180,10 +172,7 @@ private slots:
         connectDemo(backend, connection);
         execute(connection, change);
         data::Query query(connection);
-        data::ProductTypeList types{{"stale"}, {"stale"}};
-        data::loadProductTypes(query, types);
-        QVERIFY(types.names.isEmpty());
-        QVERIFY(types.kindIds.isEmpty());
+        QVERIFY(data::loadProductTypes(query).isEmpty());
     }
 
     // A load that fails keeps what it had read and says nothing.
@@ -192,12 +181,11 @@ private slots:
         addBackendColumn();
         QTest::addColumn<QStringList>("changes");
         QTest::addColumn<int>("types");
-        QTest::addColumn<QStringList>("remarksAfter");
         for (Backend backend : {Backend::Sqlite, Backend::Server}) {
             const QString prefix = storetest::backendName(backend) + ": ";
             QTest::newRow(qPrintable(prefix + "ProdKind missing"))
-                << backend << QStringList{"drop table ProdKind"} << 0 << QStringList{"old1", "old2", "old3"};
-            // Two categories of 01 found, but their Remark cannot be read: no entry, the arrays only resized.
+                << backend << QStringList{"drop table ProdKind"} << 0;
+            // Two categories of 01 found, but their Remark cannot be read: no entry at all.
             QTest::newRow(qPrintable(prefix + "Remark missing"))
                 << backend
                 << QStringList{"drop table ProdKind",
@@ -206,7 +194,7 @@ private slots:
                                "insert into ProdKind values('01', '西药', 0, null, '')",
                                "insert into ProdKind values('0101', '抗感染药', 1, '01', '01')",
                                "insert into ProdKind values('0102', '解热镇痛药', 1, '01', '01')"}
-                << 1 << QStringList{"old1", "old2"};
+                << 1;
         }
     }
 
@@ -215,23 +203,15 @@ private slots:
         QFETCH(Backend, backend);
         QFETCH(QStringList, changes);
         QFETCH(int, types);
-        QFETCH(QStringList, remarksAfter);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
         connectDemo(backend, connection);
         for (const QString& change : changes)
             execute(connection, change);
         data::Query query(connection);
-        data::ProductTypeList typeList;
-        data::loadProductTypes(query, typeList);
-        QCOMPARE(typeList.names.size(), types);
-        data::CategoryList categories{{"old entry"}, {"old1", "old2", "old3"}, {"k1", "k2", "k3"}};
-        data::loadCategories(query, "01", categories);
-        QVERIFY(categories.names.isEmpty());
-        QCOMPARE(categories.remarks, remarksAfter);
-        QCOMPARE(categories.kindIds.size(), remarksAfter.size());
+        QCOMPARE(data::loadProductTypes(query).size(), types);
+        QVERIFY(data::loadCategories(query, "01").isEmpty());
     }
-
 
     // --- product-import-cli kinds ---------------------------------------------------------------------------
 
@@ -277,7 +257,6 @@ private slots:
         else
             QVERIFY2(standardErr.contains(err), qPrintable(standardErr));
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestProductKinds)

@@ -15,9 +15,9 @@
 #include <QProcess>
 #include <QTest>
 
-using storetest::Backend;
 using storetest::addBackendColumn;
 using storetest::addBackendRows;
+using storetest::Backend;
 using storetest::execute;
 using storetest::scalar;
 
@@ -130,8 +130,6 @@ private slots:
             QVERIFY2(error.message().contains(":aa"), qPrintable(error.message()));
         }
     }
-
-
 
     // Without declared column types SQLite keeps each value's own type.
     void valuesKeepTheirTypes()
@@ -292,7 +290,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(data::DatabaseError, query.open());
         QVERIFY(!connection.isConnected());
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestQuery)

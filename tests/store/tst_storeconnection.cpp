@@ -15,9 +15,9 @@
 #include <QProcess>
 #include <QTest>
 
-using storetest::Backend;
 using storetest::addBackendColumn;
 using storetest::addBackendRows;
+using storetest::Backend;
 using storetest::execute;
 using storetest::scalar;
 
@@ -133,9 +133,7 @@ private slots:
         data::Connection connection;
         data::connectStore(connection, folder, data::computerName());
         data::Query query(connection);
-        data::ProductTypeList types;
-        data::loadProductTypes(query, types);
-        QCOMPARE(types.names.size(), 5);
+        QCOMPARE(data::loadProductTypes(query).size(), 5);
     }
 
     void programFolderAndComputerName()
@@ -145,7 +143,6 @@ private slots:
         QVERIFY(!name.isEmpty());
         QVERIFY(name.toUtf8().size() <= 128);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestStoreConnection)

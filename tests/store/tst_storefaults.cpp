@@ -89,10 +89,10 @@ private slots:
     void refusals_data()
     {
         addBackendColumn();
-        QTest::addColumn<QStringList>("setUp");  // run on the connection before the insert
-        QTest::addColumn<QString>("code");        // of the product written
+        QTest::addColumn<QStringList>("setUp"); // run on the connection before the insert
+        QTest::addColumn<QString>("code");      // of the product written
         QTest::addColumn<data::Fault>("fault");
-        QTest::addColumn<QString>("word");        // in the store's message
+        QTest::addColumn<QString>("word"); // in the store's message
         using data::Fault;
         for (Backend backend : {Backend::Sqlite, Backend::Server}) {
             const QString prefix = storetest::backendName(backend) + ": ";
@@ -104,13 +104,14 @@ private slots:
                 << backend << QStringList{"drop table Cpxm"} << "F1" << Fault::Store << "cpxm";
         }
         QTest::newRow("postgresql: text too long")
-            << Backend::Server << QStringList{"delete from Cpxm", "alter table Cpxm alter column Cpxm_ckbm type varchar(2)"} << "F1"
+            << Backend::Server
+            << QStringList{"delete from Cpxm", "alter table Cpxm alter column Cpxm_ckbm type varchar(2)"} << "F1"
             << Fault::Row << "too long";
         QTest::newRow("postgresql: read-only")
             << Backend::Server << QStringList{"set session characteristics as transaction read only"} << "F1"
             << Fault::Store << "read-only";
-        QTest::newRow("sqlite: read-only") << Backend::Sqlite << QStringList{"pragma query_only = 1"} << "F1"
-                                           << Fault::Store << "readonly";
+        QTest::newRow("sqlite: read-only")
+            << Backend::Sqlite << QStringList{"pragma query_only = 1"} << "F1" << Fault::Store << "readonly";
         // The file may not grow: as a full disk.
         QTest::newRow("sqlite: disk full")
             << Backend::Sqlite << QStringList{"pragma max_page_count = 1"} << "F1" << Fault::Store << "full";
@@ -127,8 +128,8 @@ private slots:
         data::Connection connection;
         storetest::connectDemoStore(backend, connection, folders_.fresh());
         if (word == "full") // the demo store's own pages, and not one more
-            setUp = QStringList{"pragma max_page_count = " + storetest::scalar(connection, "pragma page_count",
-                                                                                   "page_count")};
+            setUp = QStringList{"pragma max_page_count = " +
+                                storetest::scalar(connection, "pragma page_count", "page_count")};
         for (const QString& statement : setUp)
             execute(connection, statement);
         try {

@@ -1,7 +1,6 @@
-// product-import-cli sheets and preview, run as the user runs them.
-#include "TestPaths.h"
+// product-import-cli sheets and preview: the verbs in process, and a few runs of the built program.
+#include "CliRun.h"
 
-#include <QProcess>
 #include <QTest>
 
 namespace {
@@ -18,17 +17,21 @@ struct Run
     QString err;
 };
 
-Run cli(const QStringList& arguments)
+Run asText(const testsupport::CliRun& run)
 {
-    QProcess process;
-    process.start(testsupport::programFolder() + QStringLiteral("product-import-cli"), arguments);
-    Run run;
-    if (!process.waitForFinished(30000))
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return {run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err)};
+}
+
+// In this process.
+Run inProcess(const QStringList& arguments)
+{
+    return asText(testsupport::runCliInProcess(arguments));
+}
+
+// Through the built program, for its exit code and streams.
+Run program(const QStringList& arguments)
+{
+    return asText(testsupport::runCliProgram(arguments));
 }
 
 } // namespace
@@ -64,6 +67,11 @@ private slots:
             << QStringList{"preview", xls("dates1904-xlwt.xls")} << 1 << QStringList{""} << "“数据类型”";
         QTest::newRow("sheets: no such file")
             << QStringList{"sheets", xls("nothere.xls")} << 1 << QStringList{""} << "不存在";
+        QTest::newRow("no verb") << QStringList{} << 2 << QStringList{""} << "usage: product-import-cli VERB";
+        QTest::newRow("unknown verb") << QStringList{"export"} << 2 << QStringList{""} << "unknown verb \"export\"";
+        QTest::newRow("preview --help")
+            << QStringList{"preview", "--help"} << 0
+            << QStringList{"usage: product-import-cli preview WORKBOOK [--sheet NAME] [--raw]"} << "";
         QTest::newRow("preview: unknown option")
             << QStringList{"preview", xls("products-xlwt.xls"), "--bogus"} << 2 << QStringList{""} << "--bogus";
         QTest::newRow("preview: --sheet without a name")
@@ -79,7 +87,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QStringList, outLines);
         QFETCH(QString, errContains);
-        const Run run = cli(arguments);
+        const Run run = inProcess(arguments);
         QCOMPARE(run.exitCode, exitCode);
         const QStringList lines = run.out.split(u'\n');
         QVERIFY2(lines.size() >= outLines.size(), qPrintable(run.out));
@@ -91,15 +99,15 @@ private slots:
 
     void previewEscapesEveryLineBreak()
     {
-        const Run run = cli({"preview", xls("products-xlwt.xls")});
+        const Run run = inProcess({"preview", xls("products-xlwt.xls")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.count(u'\n'), 7); // one line per data row
         QVERIFY2(run.out.contains(QStringLiteral("\nA07\tLine\\nbreak\\\\tab\\there\t")), qPrintable(run.out));
     }
 
-    void exampleWorkbookPreviews()
+    void exampleWorkbookPreviewsThroughTheProgram()
     {
-        const Run run = cli({"preview", testsupport::programFolder() + QStringLiteral("商品信息导入格式事例.xls")});
+        const Run run = program({"preview", testsupport::programFolder() + QStringLiteral("商品信息导入格式事例.xls")});
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
         QVERIFY(run.out.count(u'\n') >= 5);

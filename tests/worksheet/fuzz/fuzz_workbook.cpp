@@ -4,7 +4,6 @@
 // FUZZ_STREAM=1 at build time makes the bytes the workbook stream itself, past the compound-file container, so
 // that the fuzzer spends its time in the record parsing.
 #include "BiffRecords.h"
-#include "ProductSheet.h"
 #include "Workbook.h"
 #include "WorkbookData.h"
 
@@ -20,14 +19,6 @@ void readEverything(const data::Worksheet& sheet)
     for (int row = 0; row < sheet.rowCount(); ++row) {
         for (int column = 0; column < sheet.columnCount(); ++column)
             sheet.cellText(row, column);
-    }
-    try {
-        const data::ProductSheet products(sheet);
-        for (int row = 0; row < products.rowCount(); ++row) {
-            for (int column = 0; column < data::kProductColumnCount; ++column)
-                products.cellText(row, static_cast<data::ProductColumn>(column));
-        }
-    } catch (const data::SheetError&) {
     }
 }
 

@@ -1,0 +1,50 @@
+#include "ProductRow.h"
+
+#include "MnemonicCode.h"
+#include "MnemonicEncoder.h"
+#include "ProductSheet.h"
+
+namespace importer {
+
+namespace {
+
+constexpr int kMnemonicLimit = 255;
+
+} // namespace
+
+QString trimControls(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 0x20)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 0x20)
+        --end;
+    return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
+}
+
+ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics)
+{
+    const auto trimmed = [&](ProductColumn column) { return trimControls(sheet.cellText(dataRow, column)); };
+    const auto orDefault = [](QString text, const char* fallback) {
+        return text.isEmpty() ? QString::fromLatin1(fallback) : text;
+    };
+
+    ProductRow row;
+    row.Code = trimmed(ProductColumn::Code);
+    row.Name = trimmed(ProductColumn::Name);
+    row.Mnemonic = trimmed(ProductColumn::Mnemonic);
+    if (row.Mnemonic.isEmpty()) {
+        row.Mnemonic =
+            mnemonics.build(sheet.cellText(dataRow, ProductColumn::Name), mnemonic::moMarkMissing, kMnemonicLimit);
+    }
+    row.Unit = trimmed(ProductColumn::Unit);
+    row.CostPrice = orDefault(trimmed(ProductColumn::CostPrice), "0");
+    row.SalePrice = orDefault(trimmed(ProductColumn::SalePrice), "0");
+    row.MinDiscount = orDefault(trimmed(ProductColumn::MinDiscount), "0");
+    row.Stock = orDefault(trimmed(ProductColumn::Stock), "0");
+    row.ItemDiscount = orDefault(trimmed(ProductColumn::ItemDiscount), "1");
+    return row;
+}
+
+} // namespace importer

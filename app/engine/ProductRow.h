@@ -1,0 +1,35 @@
+#pragma once
+// One row of the product sheet as the import stores it: the nine texts trimmed, the numbers defaulted, and the
+// mnemonic code built from the name where the sheet has none.
+
+#include <QString>
+
+namespace mnemonic {
+class MnemonicEncoder;
+}
+
+namespace importer {
+
+class ProductSheet;
+
+struct ProductRow
+{
+    QString Code;
+    QString Name;
+    QString Mnemonic;
+    QString Unit;
+    QString CostPrice;
+    QString SalePrice;
+    QString MinDiscount;
+    QString Stock;
+    QString ItemDiscount;
+};
+
+// Removes every character at or below U+0020 at both ends (the full-width blank stays).
+QString trimControls(const QString& text);
+
+// Trims, defaults "0"/"1", and builds the mnemonic from the name when the sheet has none. The caller's encoder
+// serves row after row: making the GBK converter costs more than using it.
+ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics);
+
+} // namespace importer

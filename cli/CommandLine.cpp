@@ -1,0 +1,61 @@
+// The verb dispatch of product-import-cli.
+
+#include "Verbs.h"
+
+#include <array>
+#include <exception>
+
+namespace cli {
+
+namespace {
+
+struct Verb
+{
+    const char* name;
+    int (*run)(const QStringList&, Console&);
+    const char* synopsis;
+};
+
+constexpr std::array kVerbs{
+    Verb{"mnemonic", runMnemonic, "mnemonic [--options N] [--max N] TEXT|-"},
+    Verb{"kinds", runKinds, "kinds [--store FILE | --odbc CONNSTR]"},
+    Verb{"sheets", runSheets, "sheets WORKBOOK"},
+    Verb{"preview", runPreview, "preview WORKBOOK [--sheet NAME] [--raw]"},
+    Verb{"import", runImport,
+         "import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE]"},
+};
+
+int usage(QTextStream& stream, int status)
+{
+    stream << "usage: product-import-cli VERB [ARGUMENTS]\n";
+    for (const Verb& verb : kVerbs)
+        stream << "  product-import-cli " << verb.synopsis << '\n';
+    stream << "\"product-import-cli VERB --help\" says more of each.\n";
+    return status;
+}
+
+} // namespace
+
+int runCommandLine(const QStringList& arguments, Console& console)
+{
+    if (arguments.isEmpty())
+        return usage(console.err, 2);
+    const QString verbName = arguments.constFirst();
+    if (verbName == QLatin1String("--help") || verbName == QLatin1String("-h"))
+        return usage(console.out, 0);
+    for (const Verb& verb : kVerbs) {
+        if (verbName != QLatin1String(verb.name))
+            continue;
+        try {
+            return verb.run(arguments.mid(1), console);
+        } catch (const std::exception& error) {
+            // The verbs report what they expect; anything else still ends with a word, not an abort.
+            console.err << "product-import-cli: " << QString::fromUtf8(error.what()) << '\n';
+            return 1;
+        }
+    }
+    console.err << "product-import-cli: unknown verb \"" << verbName << "\"\n";
+    return usage(console.err, 2);
+}
+
+} // namespace cli

@@ -1,0 +1,54 @@
+#include "StoreChoice.h"
+
+#include "VerbParser.h"
+
+#include "Connection.h"
+#include "DatabaseError.h"
+#include "StoreConnection.h"
+
+#include <QFileInfo>
+
+namespace cli {
+
+namespace {
+
+const QString kStore = QStringLiteral("store");
+const QString kOdbc = QStringLiteral("odbc");
+
+} // namespace
+
+void addStoreOptions(VerbParser& parser)
+{
+    parser.addOption(
+        QCommandLineOption(kStore, QStringLiteral("the SQLite store file to use"), QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(kOdbc, QStringLiteral("an ODBC connection string of the store to use"),
+                                        QStringLiteral("CONNSTR")));
+}
+
+QString storeChoiceProblem(const VerbParser& parser)
+{
+    // An empty value would silently stand for the default store, which is not the store the caller named.
+    for (const QString& name : {kStore, kOdbc}) {
+        if (parser.isSet(name) && parser.value(name).isEmpty())
+            return QStringLiteral("--%1 needs a value").arg(name);
+    }
+    if (parser.isSet(kStore) && parser.isSet(kOdbc))
+        return QStringLiteral("give either --store or --odbc, not both");
+    return {};
+}
+
+void connectChosenStore(const VerbParser& parser, data::Connection& connection)
+{
+    if (parser.isSet(kStore)) {
+        const QString file = parser.value(kStore);
+        if (!QFileInfo::exists(file))
+            throw data::DatabaseError(QStringLiteral("the file %1 does not exist").arg(file));
+        connection.connect(data::Connection::sqliteConnectionString(file));
+    } else if (parser.isSet(kOdbc)) {
+        connection.connect(parser.value(kOdbc));
+    } else {
+        data::connectStore(connection, data::programFolder(), data::computerName());
+    }
+}
+
+} // namespace cli

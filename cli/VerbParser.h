@@ -1,0 +1,46 @@
+#pragma once
+// The arguments of one verb, parsed by QCommandLineParser: options anywhere, "--opt value" and "--opt=value",
+// "--" before an argument that begins with "-", and "-" as an ordinary argument. Usage errors and failures are
+// worded the same way for every verb.
+
+#include "Console.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace cli {
+
+class VerbParser
+{
+public:
+    // synopsis: what follows "product-import-cli" in the usage line, e.g. "sheets WORKBOOK".
+    VerbParser(Console& console, const QString& verb, const QString& synopsis);
+
+    void addOption(const QCommandLineOption& option);
+    // Parses the arguments after the verb. Returns the exit status to end with (0 after --help, 2 after a usage
+    // error), or nothing when the verb goes on.
+    std::optional<int> parse(const QStringList& arguments);
+
+    bool isSet(const QString& name) const { return parser_.isSet(name); }
+    QString value(const QString& name) const { return parser_.value(name); }
+    QStringList positional() const { return parser_.positionalArguments(); }
+
+    // "product-import-cli VERB: problem" and the usage on the error stream; returns 2.
+    int usageError(const QString& problem) const;
+    // "product-import-cli VERB: message" on the error stream; returns 1.
+    int failure(const QString& message) const;
+    void printUsage(QTextStream& stream) const;
+
+private:
+    Console& console_;
+    QString verb_;
+    QString synopsis_;
+    QList<QCommandLineOption> options_;
+    QCommandLineParser parser_;
+};
+
+} // namespace cli
