@@ -70,18 +70,17 @@ QString errorLine(const ProductRow& row)
     return QStringLiteral("编号---") + row.Code + QStringLiteral("；名称---") + row.Name;
 }
 
-std::vector<data::BoundValue> productValues(const ProductRow& row, const BatchValues& batch)
+data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 {
-    std::vector<data::BoundValue> values;
-    values.reserve(data::kCpxmColumnCount);
-    for (const data::CpxmColumn& column : data::cpxmColumns())
-        values.push_back(valueOf(column, row, batch));
+    data::CpxmRow values;
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = valueOf(data::cpxmColumns()[i], row, batch);
     return values;
 }
 
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch)
 {
-    std::vector<data::BoundValue> values;
+    data::CpxmRow values;
     try {
         values = productValues(row, batch);
     } catch (const NumberTextError&) {

@@ -1,7 +1,7 @@
 #pragma once
 // InsertProductRecord: one product row of the sheet becomes one new Cpxm row, or one counted and logged failure.
 
-#include "ConnectionBackend.h"
+#include "CpxmColumns.h"
 #include "ImportReporter.h"
 
 #include <QLocale>
@@ -30,7 +30,7 @@ QString errorLine(const ProductRow& row);
 
 // The twenty values of a row, in the order and with the types of the column table; the numbers converted
 // strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError.
-std::vector<data::BoundValue> productValues(const ProductRow& row, const BatchValues& batch);
+data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 
 // Hands the row to the run's writes, which count it (ImportedCount or FailedCount) and log its error line when
 // the store has taken or refused it. A row with a number that does not convert sends nothing: it is counted as

@@ -6,6 +6,9 @@
 #include "ProductInsert.h"
 #include "ProductInsertion.h"
 
+#include <QScopeGuard>
+
+#include <iterator>
 #include <utility>
 
 namespace importer {
@@ -41,15 +44,14 @@ void WriteBatch::ensureGroup()
     groupTimer_.start();
 }
 
-void WriteBatch::add(std::vector<data::BoundValue>&& values, const QString& errorLine)
+void WriteBatch::add(data::CpxmRow&& values, const QString& errorLine)
 {
-    if (!insert_)
+    if (!insert_) {
         insert_ = data::prepareProductInsert(store_);
-    pendingValues_.insert(pendingValues_.end(), values.begin(), values.end());
-    pendingLines_.append(errorLine);
-    if (mode_ == Mode::Grouped && !policy_.dryRun)
-        groupEntries_.push_back(Entry{std::move(values), errorLine});
-    if (pendingLines_.size() >= insert_->maxRows())
+        pending_.reserve(size_t(insert_->maxRows()));
+    }
+    pending_.push_back(Entry{std::move(values), true, errorLine});
+    if (int(pending_.size()) >= insert_->maxRows())
         flush();
     if (groupDue())
         commitGroup();
@@ -58,8 +60,8 @@ void WriteBatch::add(std::vector<data::BoundValue>&& values, const QString& erro
 void WriteBatch::addFailed(const QString& errorLine)
 {
     flush();
-    if (inGroup_ && !policy_.dryRun)
-        groupEntries_.push_back(Entry{{}, errorLine});
+    if (inGroup_ && mode_ == Mode::Grouped && !policy_.dryRun)
+        groupEntries_.push_back(Entry{{}, false, errorLine});
     failed(errorLine);
 }
 
@@ -82,24 +84,36 @@ void WriteBatch::failed(const QString& errorLine)
     }
 }
 
+// The rows just sent join the open group's, where it may have to write them again; otherwise they are done with.
+void WriteBatch::finishSending()
+{
+    if (inGroup_ && mode_ == Mode::Grouped && !policy_.dryRun)
+        std::move(sending_.begin(), sending_.end(), std::back_inserter(groupEntries_));
+    sending_.clear();
+}
+
 void WriteBatch::flush()
 {
-    if (pendingLines_.isEmpty())
+    if (pending_.empty())
         return;
-    // Whatever happens below, these rows are no longer waiting.
-    const std::vector<data::BoundValue> values = std::exchange(pendingValues_, {});
-    const QStringList lines = std::exchange(pendingLines_, {});
+    sending_.swap(pending_); // pending_ keeps the storage of the last batch sent
+    const auto done = qScopeGuard([this] { finishSending(); });
     ensureGroup();
-    const int rows = int(lines.size());
+    const int rows = int(sending_.size());
     if (rows == 1) {
-        writeAlone(values.data(), lines.first());
+        writeAlone(sending_.front());
         return;
     }
+    batchRows_.clear();
+    for (const Entry& entry : sending_)
+        batchRows_.push_back(entry.values.data());
     const bool savepoint = usesSavepoints();
-    if (savepoint)
-        store_.savepoint();
     try {
-        insert_->insert(values.data(), rows);
+        if (savepoint)
+            store_.savepoint();
+        insert_->insert(batchRows_.data(), rows);
+        if (savepoint)
+            store_.releaseSavepoint();
     } catch (const data::DatabaseError& error) {
         const bool groupLost = savepoint && !undoToSavepoint();
         if (error.isStoreFault())
@@ -109,36 +123,38 @@ void WriteBatch::flush()
             return;
         }
         // A row of the batch was refused: each row again by itself, so that only the refused ones fail.
-        for (int row = 0; row < rows; ++row)
-            writeAlone(values.data() + size_t(row) * data::kCpxmColumnCount, lines.at(row));
+        for (const Entry& entry : sending_) {
+            if (!writeAlone(entry))
+                return; // the group went, and these rows were written again with it
+        }
         return;
     }
-    if (savepoint)
-        store_.releaseSavepoint();
     stored(rows);
 }
 
-void WriteBatch::writeAlone(const data::BoundValue* values, const QString& errorLine)
+bool WriteBatch::writeAlone(const Entry& entry)
 {
     const bool savepoint = usesSavepoints();
     if (savepoint)
         store_.savepoint();
     try {
-        insert_->insert(values, 1);
+        const data::BoundValue* row = entry.values.data();
+        insert_->insert(&row, 1);
     } catch (const data::DatabaseError& error) {
         const bool groupLost = savepoint && !undoToSavepoint();
         if (error.isStoreFault())
             throw;
         if (groupLost) {
             writeGroupAgain(error);
-            return;
+            return false;
         }
-        failed(errorLine);
-        return;
+        failed(entry.errorLine);
+        return true;
     }
     if (savepoint)
         store_.releaseSavepoint();
     stored(1);
+    return true;
 }
 
 // False when the savepoint is gone: the driver or the store has ended the whole transaction after the refusal.
@@ -157,7 +173,7 @@ bool WriteBatch::groupDue() const
 {
     if (!inGroup_ || policy_.dryRun)
         return false;
-    const int rows = groupRows_ + int(pendingLines_.size());
+    const int rows = groupRows_ + int(pending_.size());
     return rows >= policy_.groupRows || groupTimer_.elapsed() >= policy_.groupTime.count();
 }
 
@@ -200,14 +216,16 @@ void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
     counts_.imported -= groupStored_;
     counts_.failed -= groupFailed_;
     errorLog_.resize(errorLog_.size() - groupFailed_);
-    const std::vector<Entry> entries = std::exchange(groupEntries_, {});
+    std::vector<Entry> entries = std::exchange(groupEntries_, {});
+    std::move(sending_.begin(), sending_.end(), std::back_inserter(entries)); // the batch in hand went too
+    sending_.clear();
     forgetGroup();
     mode_ = Mode::RowByRow;
     for (const Entry& entry : entries) {
-        if (entry.values.empty())
-            failed(entry.errorLine);
+        if (entry.sent)
+            writeAlone(entry);
         else
-            writeAlone(entry.values.data(), entry.errorLine);
+            failed(entry.errorLine);
     }
 }
 
@@ -235,8 +253,7 @@ void WriteBatch::finish()
 
 void WriteBatch::close() noexcept
 {
-    pendingValues_.clear();
-    pendingLines_.clear();
+    pending_.clear();
     if (!inGroup_)
         return;
     bool kept = false;

@@ -16,6 +16,7 @@
 // - A dry run keeps the whole run in its first transaction and rolls it back at the end.
 
 #include "ConnectionBackend.h"
+#include "CpxmColumns.h"
 #include "DatabaseError.h"
 
 #include <QElapsedTimer>
@@ -53,7 +54,7 @@ public:
     void start();
     // A row for the store: its values in the column table's order, and its log line should the store refuse it.
     // Throws data::DatabaseError on a store fault.
-    void add(std::vector<data::BoundValue>&& values, const QString& errorLine);
+    void add(data::CpxmRow&& values, const QString& errorLine);
     // A row that failed before it reached the store (a number that does not convert): counted and logged after
     // the rows before it. Throws data::DatabaseError on a store fault while those are sent.
     void addFailed(const QString& errorLine);
@@ -65,14 +66,18 @@ public:
 
 private:
     enum class Mode { Grouped, RowByRow };
-    struct Entry // a row of the open group, for writing it again should the group's commit fail
+    // A row waiting for its batch, and then a row of the open group, kept for writing it again should the
+    // group's commit fail.
+    struct Entry
     {
-        std::vector<data::BoundValue> values; // empty: failed before it reached the store
+        data::CpxmRow values;
+        bool sent; // false: it failed before it reached the store
         QString errorLine;
     };
 
     void flush();
-    void writeAlone(const data::BoundValue* values, const QString& errorLine);
+    bool writeAlone(const Entry& entry);
+    void finishSending();
     void ensureGroup();
     bool groupDue() const;
     void commitGroup();
@@ -93,12 +98,13 @@ private:
     bool letterClaimed_ = false; // a group that stored a row has committed: the lock may go
     bool commitRefused_ = false; // the store refused the last commit: close() must not try again
     QElapsedTimer groupTimer_;
-    int groupRows_ = 0;   // rows sent in the open group
-    int groupStored_ = 0; // of them stored
-    int groupFailed_ = 0; // of them failed and logged
-    std::vector<Entry> groupEntries_;
-    std::vector<data::BoundValue> pendingValues_; // rows waiting for the next batch, value after value
-    QStringList pendingLines_;
+    int groupRows_ = 0;               // rows sent in the open group
+    int groupStored_ = 0;             // of them stored
+    int groupFailed_ = 0;             // of them failed and logged
+    std::vector<Entry> groupEntries_; // kept only where a lost group can be written again (not in a dry run)
+    std::vector<Entry> pending_;      // rows waiting for the next batch
+    std::vector<Entry> sending_;      // the batch being sent
+    std::vector<const data::BoundValue*> batchRows_;
 };
 
 } // namespace importer

@@ -99,6 +99,9 @@ void report(const QString& label, int rows, double seconds)
 // The import's way: the prepared insert in batches of what it takes, savepoints where the store needs them.
 double importInsert(data::Connection& connection, const std::vector<data::BoundValue>& values, int rows, int batchRows)
 {
+    std::vector<const data::BoundValue*> pointers;
+    for (int row = 0; row < rows; ++row)
+        pointers.push_back(values.data() + size_t(row) * data::kCpxmColumnCount);
     QElapsedTimer timer;
     timer.start();
     const std::unique_ptr<data::PreparedInsert> insert = data::prepareProductInsert(connection);
@@ -109,7 +112,7 @@ double importInsert(data::Connection& connection, const std::vector<data::BoundV
         const int count = qMin(perBatch, rows - row);
         if (savepoints)
             connection.savepoint();
-        insert->insert(values.data() + size_t(row) * data::kCpxmColumnCount, count);
+        insert->insert(pointers.data() + row, count);
         if (savepoints)
             connection.releaseSavepoint();
     }

@@ -46,9 +46,9 @@ public:
     virtual ~PreparedInsert() = default;
     // How many rows one insert() may carry.
     virtual int maxRows() const = 0;
-    // values holds rows × columns values, row after row, every one set. All rows go in one statement: either all
+    // rows points at count rows, each of columns values, every one set. All rows go in one statement: either all
     // are stored or, on a refusal, none. Throws DatabaseError with the store's code and its fault.
-    virtual void insert(const BoundValue* values, int rows) = 0;
+    virtual void insert(const BoundValue* const* rows, int count) = 0;
 };
 
 class ConnectionBackend

@@ -3,6 +3,8 @@
 // where the value comes from: the one place that lists them. The insert statement, the engine's binding, the
 // tests and the benchmarks all read this table.
 
+#include "StatementText.h"
+
 #include <QString>
 
 #include <array>
@@ -43,6 +45,9 @@ inline constexpr int kCpxmColumnCount = 20;
 
 // In the order of the insert statement.
 const std::array<CpxmColumn, kCpxmColumnCount>& cpxmColumns();
+
+// The values of one product row, column by column in the table's order.
+using CpxmRow = std::array<BoundValue, kCpxmColumnCount>;
 
 // "insert into Cpxm(<the twenty names>)"
 QString productInsertClause();

@@ -150,13 +150,17 @@ public:
 
     int maxRows() const override { return maxRows_; }
 
-    void insert(const BoundValue* values, int rows) override
+    void insert(const BoundValue* const* rows, int count) override
     {
-        SQLHSTMT statement = statementFor(rows);
-        const size_t count = size_t(rows) * size_t(texts_.columns);
-        indicators_.assign(count, 0);
-        for (size_t i = 0; i < count; ++i)
-            bind(statement, SQLUSMALLINT(i + 1), values[i], indicators_[i]);
+        SQLHSTMT statement = statementFor(count);
+        const auto columns = size_t(texts_.columns);
+        indicators_.assign(size_t(count) * columns, 0);
+        for (size_t row = 0; row < size_t(count); ++row) {
+            for (size_t column = 0; column < columns; ++column) {
+                const size_t i = row * columns + column;
+                bind(statement, SQLUSMALLINT(i + 1), rows[row][column], indicators_[i]);
+            }
+        }
         const SQLRETURN rc = SQLExecute(statement);
         if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
             const DatabaseError error =
@@ -375,6 +379,11 @@ void OdbcBackend::beginTransaction()
     // a transaction: a refused first row would take the whole transaction with it. One plain statement first.
     if (isPostgreSql())
         executeDirect(QStringLiteral("select 1"));
+    // SQL Server's driver runs without autocommit in implicit transactions, which SAVE TRANSACTION and EXEC do not
+    // open: open it now, so that the first savepoint and the code letter lock find it. The driver's commit or
+    // rollback ends it.
+    else if (isSqlServer())
+        executeDirect(QStringLiteral("IF @@TRANCOUNT = 0 BEGIN TRANSACTION"));
 }
 
 void OdbcBackend::commit()
@@ -446,17 +455,17 @@ void OdbcBackend::setBusyTimeout(int milliseconds)
 
 // A lock held by the transaction, so that it ends with the transaction whatever way that ends.
 // PostgreSQL: an advisory lock on a key of its own; it waits under lock_timeout.
-// SQL Server: an application lock (sp_getapplock, owner Transaction, which needs an open transaction: in the
-// implicit transactions of an ODBC connection without autocommit EXEC opens none, so one is begun when none is
-// open; the driver's commit or rollback ends it). It returns a negative status instead of failing; that becomes
-// an error of severity 16, which reaches us as SQLSTATE 42000, a store fault.
+// SQL Server: an application lock (sp_getapplock with the owner Transaction, in the transaction that
+// beginTransaction opened; @LockTimeout in milliseconds). It returns a negative status (-1 time-out, -2 cancelled,
+// -3 deadlock victim, -999 error) instead of failing; that becomes an error of severity 16, which reaches us as
+// SQLSTATE 42000, a store fault.
 void OdbcBackend::lockCodeLetters()
 {
     if (isPostgreSql()) {
         executeDirect(QStringLiteral("select pg_advisory_xact_lock(hashtext('product-import: Cpxm code letters'))"));
     } else if (isSqlServer()) {
         executeDirect(
-            QStringLiteral("SET NOCOUNT ON; IF @@TRANCOUNT = 0 BEGIN TRANSACTION; DECLARE @granted int; "
+            QStringLiteral("SET NOCOUNT ON; DECLARE @granted int; "
                            "EXEC @granted = sp_getapplock @Resource = N'product-import: Cpxm code letters', "
                            "@LockMode = N'Exclusive', @LockOwner = N'Transaction', @LockTimeout = %1; "
                            "IF @granted < 0 RAISERROR(N'Another import holds the code letters of Cpxm (%d)', 16, 1, "

@@ -70,10 +70,11 @@ public:
 
     int maxRows() const override { return 1; }
 
-    void insert(const BoundValue* values, int rows) override
+    void insert(const BoundValue* const* rows, int count) override
     {
         sqlite3_stmt* const statement = statement_.get();
-        for (int row = 0; row < rows; ++row, values += utf8_.size()) {
+        for (int row = 0; row < count; ++row) {
+            const BoundValue* const values = rows[row];
             ResetOnExit reset(statement);
             for (size_t i = 0; i < utf8_.size(); ++i) {
                 const int rc = bind(int(i), values[i]);

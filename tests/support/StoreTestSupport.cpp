@@ -43,11 +43,12 @@ QString CaseFolders::fresh()
     return folder;
 }
 
-std::vector<data::BoundValue> productValues(const Product& product)
+data::CpxmRow productValues(const Product& product)
 {
-    std::vector<data::BoundValue> values;
-    for (const data::CpxmColumn& column : data::cpxmColumns()) {
-        data::BoundValue value;
+    data::CpxmRow values;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const data::CpxmColumn& column = data::cpxmColumns()[i];
+        data::BoundValue& value = values[i];
         value.type = column.type == data::ColumnType::Text     ? data::BoundValue::Type::Text
                      : column.type == data::ColumnType::Double ? data::BoundValue::Type::Double
                                                                : data::BoundValue::Type::Integer;
@@ -90,7 +91,6 @@ std::vector<data::BoundValue> productValues(const Product& product)
             value.integer = column.fixedInteger;
             break;
         }
-        values.push_back(value);
     }
     return values;
 }
@@ -98,14 +98,15 @@ std::vector<data::BoundValue> productValues(const Product& product)
 void insertProducts(data::Connection& connection, const std::vector<Product>& products)
 {
     const std::unique_ptr<data::PreparedInsert> insert = data::prepareProductInsert(connection);
-    std::vector<data::BoundValue> values;
-    for (const Product& product : products) {
-        const std::vector<data::BoundValue> row = productValues(product);
-        values.insert(values.end(), row.begin(), row.end());
-    }
+    std::vector<data::CpxmRow> rows;
+    for (const Product& product : products)
+        rows.push_back(productValues(product));
+    std::vector<const data::BoundValue*> pointers;
+    for (const data::CpxmRow& row : rows)
+        pointers.push_back(row.data());
     for (size_t row = 0; row < products.size(); row += size_t(insert->maxRows())) {
         const int count = int(qMin(products.size() - row, size_t(insert->maxRows())));
-        insert->insert(values.data() + row * data::kCpxmColumnCount, count);
+        insert->insert(pointers.data() + row, count);
     }
 }
 

@@ -3,6 +3,7 @@
 // rows of a data table, and products written the way the import writes them, from the Cpxm column table.
 
 #include "Connection.h"
+#include "CpxmColumns.h"
 #include "StatementText.h"
 #include "StoreFixture.h"
 
@@ -48,7 +49,7 @@ struct Product
 };
 
 // The twenty values of a product, in the column table's order and with its types.
-std::vector<data::BoundValue> productValues(const Product& product);
+data::CpxmRow productValues(const Product& product);
 // Writes the products through the import's prepared insert, as many per statement as the store takes.
 // Throws data::DatabaseError.
 void insertProducts(data::Connection& connection, const std::vector<Product>& products);
