@@ -216,7 +216,7 @@ void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
     counts_.imported -= groupStored_;
     counts_.failed -= groupFailed_;
     errorLog_.resize(errorLog_.size() - groupFailed_);
-    std::vector<Entry> entries = std::exchange(groupEntries_, {});
+    std::deque<Entry> entries = std::exchange(groupEntries_, {});
     std::move(sending_.begin(), sending_.end(), std::back_inserter(entries)); // the batch in hand went too
     sending_.clear();
     forgetGroup();

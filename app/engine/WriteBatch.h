@@ -24,6 +24,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -98,12 +99,12 @@ private:
     bool letterClaimed_ = false; // a group that stored a row has committed: the lock may go
     bool commitRefused_ = false; // the store refused the last commit: close() must not try again
     QElapsedTimer groupTimer_;
-    int groupRows_ = 0;               // rows sent in the open group
-    int groupStored_ = 0;             // of them stored
-    int groupFailed_ = 0;             // of them failed and logged
-    std::vector<Entry> groupEntries_; // kept only where a lost group can be written again (not in a dry run)
-    std::vector<Entry> pending_;      // rows waiting for the next batch
-    std::vector<Entry> sending_;      // the batch being sent
+    int groupRows_ = 0;              // rows sent in the open group
+    int groupStored_ = 0;            // of them stored
+    int groupFailed_ = 0;            // of them failed and logged
+    std::deque<Entry> groupEntries_; // kept only where a lost group can be written again (not in a dry run)
+    std::vector<Entry> pending_;     // rows waiting for the next batch
+    std::vector<Entry> sending_;     // the batch being sent
     std::vector<const data::BoundValue*> batchRows_;
 };
 

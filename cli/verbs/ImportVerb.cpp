@@ -49,7 +49,12 @@ class CliReporter final : public importer::ImportReporter
 public:
     explicit CliReporter(cli::Console& console) : console_(console) {}
 
-    const QString& statusText() const { return statusText_; }
+    // The summary is made when it is shown, not for every row.
+    QString statusText() const
+    {
+        return counts_ ? importer::texts::rowSummary(rowTotal_, counts_->imported, counts_->failed, counts_->empty)
+                       : statusText_;
+    }
 
     void notice(importer::ImportNotice, const QString& text, const QString& detail) override
     {
@@ -69,7 +74,7 @@ public:
     void rowHandled(int rowsDone, const importer::ImportCounts& counts) override
     {
         rowsDone_ = rowsDone;
-        statusText_ = importer::texts::rowSummary(rowTotal_, counts.imported, counts.failed, counts.empty);
+        counts_ = counts;
         if (!sinceDrawn_.isValid() || sinceDrawn_.elapsed() >= kDrawIntervalMs)
             drawBar();
     }
@@ -85,7 +90,7 @@ private:
         constexpr int kWidth = 30;
         const int filled = rowTotal_ > 0 ? int(qint64(rowsDone_) * kWidth / rowTotal_) : 0;
         QTextStream& err = console_.err;
-        err << "\r[" << QString(filled, u'#') << QString(kWidth - filled, u' ') << "] " << statusText_ << "\x1b[K";
+        err << "\r[" << QString(filled, u'#') << QString(kWidth - filled, u' ') << "] " << statusText() << "\x1b[K";
         err.flush();
         barShown_ = true;
         sinceDrawn_.start();
@@ -103,6 +108,7 @@ private:
     int rowTotal_ = 0;
     int rowsDone_ = 0;
     QString statusText_;
+    std::optional<importer::ImportCounts> counts_; // once a row is done
     QElapsedTimer sinceDrawn_;
 };
 
