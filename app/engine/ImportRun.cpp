@@ -48,7 +48,12 @@ public:
         : sheet_(sheet), batchValues_(batch), writes_(writes), counts_(counts), reporter_(reporter),
           rowTotal_(sheet.rowCount())
     {
+        // A group the store lost is written again from the sheet itself.
+        writes_.setRewrite([this](int row) { writeRow(row, fillProductRow(sheet_, row, mnemonics_)); });
     }
+    ~RowLoop() { writes_.setRewrite({}); }
+    RowLoop(const RowLoop&) = delete;
+    RowLoop& operator=(const RowLoop&) = delete;
 
     void run()
     {
@@ -75,8 +80,10 @@ private:
             ++counts_.empty;
             return;
         }
-        InsertProductRecord(writes_, product, batchValues_);
+        writeRow(row, product);
     }
+
+    void writeRow(int row, const ProductRow& product) { InsertProductRecord(writes_, product, batchValues_, row); }
 
     // The rows still waiting are sent and the last group committed; the counts are reported once more if that
     // changed them.

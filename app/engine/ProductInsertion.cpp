@@ -78,16 +78,16 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
     return values;
 }
 
-void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch)
+void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow)
 {
     data::CpxmRow values;
     try {
         values = productValues(row, batch);
     } catch (const NumberTextError&) {
-        writes.addFailed(errorLine(row));
+        writes.addFailed(sheetRow, errorLine(row));
         return;
     }
-    writes.add(std::move(values), errorLine(row));
+    writes.add(sheetRow, std::move(values), errorLine(row));
 }
 
 } // namespace importer

@@ -32,9 +32,10 @@ QString errorLine(const ProductRow& row);
 // strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError.
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 
-// Hands the row to the run's writes, which count it (ImportedCount or FailedCount) and log its error line when
-// the store has taken or refused it. A row with a number that does not convert sends nothing: it is counted as
-// failed and logged at once, after the rows before it. Throws data::DatabaseError on a store fault only.
-void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch);
+// Hands the row (sheetRow of the sheet) to the run's writes, which count it (ImportedCount or FailedCount) and log
+// its error line when the store has taken or refused it. A row with a number that does not convert sends nothing:
+// it is counted as failed and logged at once, after the rows before it. Throws data::DatabaseError on a store
+// fault only.
+void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow);
 
 } // namespace importer

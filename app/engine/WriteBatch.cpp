@@ -8,7 +8,6 @@
 
 #include <QScopeGuard>
 
-#include <iterator>
 #include <utility>
 
 namespace importer {
@@ -44,24 +43,30 @@ void WriteBatch::ensureGroup()
     groupTimer_.start();
 }
 
-void WriteBatch::add(data::CpxmRow&& values, const QString& errorLine)
+// Rows handed to a group are remembered by their place in the sheet, so that a lost group can be read again.
+bool WriteBatch::keepsGroupRows() const
+{
+    return mode_ == Mode::Grouped && !policy_.dryRun;
+}
+
+void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const QString& errorLine)
 {
     if (!insert_) {
         insert_ = data::prepareProductInsert(store_);
         pending_.reserve(size_t(insert_->maxRows()));
     }
-    pending_.push_back(Entry{std::move(values), true, errorLine});
+    pending_.push_back(Pending{sheetRow, std::move(values), errorLine});
     if (int(pending_.size()) >= insert_->maxRows())
         flush();
     if (groupDue())
         commitGroup();
 }
 
-void WriteBatch::addFailed(const QString& errorLine)
+void WriteBatch::addFailed(int sheetRow, const QString& errorLine)
 {
     flush();
-    if (inGroup_ && mode_ == Mode::Grouped && !policy_.dryRun)
-        groupEntries_.push_back(Entry{{}, false, errorLine});
+    if (inGroup_ && keepsGroupRows())
+        groupSheetRows_.push_back(sheetRow);
     failed(errorLine);
 }
 
@@ -84,29 +89,25 @@ void WriteBatch::failed(const QString& errorLine)
     }
 }
 
-// The rows just sent join the open group's, where it may have to write them again; otherwise they are done with.
-void WriteBatch::finishSending()
-{
-    if (inGroup_ && mode_ == Mode::Grouped && !policy_.dryRun)
-        std::move(sending_.begin(), sending_.end(), std::back_inserter(groupEntries_));
-    sending_.clear();
-}
-
 void WriteBatch::flush()
 {
     if (pending_.empty())
         return;
     sending_.swap(pending_); // pending_ keeps the storage of the last batch sent
-    const auto done = qScopeGuard([this] { finishSending(); });
+    const auto done = qScopeGuard([this] { sending_.clear(); });
     ensureGroup();
+    if (inGroup_ && keepsGroupRows()) {
+        for (const Pending& row : sending_)
+            groupSheetRows_.push_back(row.sheetRow);
+    }
     const int rows = int(sending_.size());
     if (rows == 1) {
         writeAlone(sending_.front());
         return;
     }
     batchRows_.clear();
-    for (const Entry& entry : sending_)
-        batchRows_.push_back(entry.values.data());
+    for (const Pending& row : sending_)
+        batchRows_.push_back(row.values.data());
     const bool savepoint = usesSavepoints();
     try {
         if (savepoint)
@@ -123,23 +124,23 @@ void WriteBatch::flush()
             return;
         }
         // A row of the batch was refused: each row again by itself, so that only the refused ones fail.
-        for (const Entry& entry : sending_) {
-            if (!writeAlone(entry))
-                return; // the group went, and these rows were written again with it
+        for (const Pending& row : sending_) {
+            if (!writeAlone(row))
+                return; // the group went, and these rows are written again with it
         }
         return;
     }
     stored(rows);
 }
 
-bool WriteBatch::writeAlone(const Entry& entry)
+bool WriteBatch::writeAlone(const Pending& row)
 {
     const bool savepoint = usesSavepoints();
     if (savepoint)
         store_.savepoint();
     try {
-        const data::BoundValue* row = entry.values.data();
-        insert_->insert(&row, 1);
+        const data::BoundValue* values = row.values.data();
+        insert_->insert(&values, 1);
     } catch (const data::DatabaseError& error) {
         const bool groupLost = savepoint && !undoToSavepoint();
         if (error.isStoreFault())
@@ -148,7 +149,7 @@ bool WriteBatch::writeAlone(const Entry& entry)
             writeGroupAgain(error);
             return false;
         }
-        failed(entry.errorLine);
+        failed(row.errorLine);
         return true;
     }
     if (savepoint)
@@ -200,11 +201,12 @@ void WriteBatch::commitGroup()
 }
 
 // The store refused the group at its commit for a row's sake, or a refusal took the whole transaction with it:
-// nothing of the group was stored. Its rows are written again one by one, each committing by itself, and
-// counted by what becomes of them now. A dry run keeps no rows for that: it ends with the cause.
+// nothing of the group was stored. Its rows are counted no longer and handed to the writes once more, read anew
+// from the sheet, each committing by itself from now on. A dry run, or writes without a rewrite, end with the
+// cause instead.
 void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
 {
-    if (policy_.dryRun)
+    if (policy_.dryRun || !rewrite_)
         throw cause;
     try {
         if (store_.inTransaction())
@@ -216,17 +218,13 @@ void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
     counts_.imported -= groupStored_;
     counts_.failed -= groupFailed_;
     errorLog_.resize(errorLog_.size() - groupFailed_);
-    std::deque<Entry> entries = std::exchange(groupEntries_, {});
-    std::move(sending_.begin(), sending_.end(), std::back_inserter(entries)); // the batch in hand went too
-    sending_.clear();
+    const std::vector<int> rows = std::exchange(groupSheetRows_, {});
+    sending_.clear(); // its rows are among them
     forgetGroup();
     mode_ = Mode::RowByRow;
-    for (const Entry& entry : entries) {
-        if (entry.sent)
-            writeAlone(entry);
-        else
-            failed(entry.errorLine);
-    }
+    for (const int row : rows)
+        rewrite_(row);
+    flush();
 }
 
 void WriteBatch::forgetGroup()
@@ -234,7 +232,7 @@ void WriteBatch::forgetGroup()
     groupRows_ = 0;
     groupStored_ = 0;
     groupFailed_ = 0;
-    groupEntries_.clear();
+    groupSheetRows_.clear();
 }
 
 void WriteBatch::finish()
@@ -254,6 +252,7 @@ void WriteBatch::finish()
 void WriteBatch::close() noexcept
 {
     pending_.clear();
+    sending_.clear();
     if (!inGroup_)
         return;
     bool kept = false;

@@ -11,11 +11,12 @@
 //   each under its own savepoint, so that exactly the refused rows fail.
 // - A row fault (a constraint, a value the column cannot take) fails that row; a store fault (locked beyond the
 //   busy time-out, read-only, full, gone, a table that does not fit) escapes as data::DatabaseError after the
-//   batch has kept what the store took. A group whose commit the store refuses for a row's sake (a constraint
-//   checked at commit) is written again row by row, each row committing by itself.
+//   batch has kept what the store took.
+// - A group the store refuses at its commit for a row's sake (a constraint checked at commit), or that a refusal
+//   took with it, stored nothing: its rows are counted no longer and written again, read anew from the sheet
+//   through the caller's rewrite, each committing by itself from then on.
 // - A dry run keeps the whole run in its first transaction and rolls it back at the end.
 
-#include "ConnectionBackend.h"
 #include "CpxmColumns.h"
 #include "DatabaseError.h"
 
@@ -24,13 +25,14 @@
 #include <QStringList>
 
 #include <chrono>
-#include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace data {
 class Connection;
-}
+class PreparedInsert;
+} // namespace data
 
 namespace importer {
 
@@ -46,19 +48,25 @@ struct WritePolicy
 class WriteBatch
 {
 public:
+    // Hands the row of the sheet (a row index as given to add) to the writes once more.
+    using Rewrite = std::function<void(int sheetRow)>;
+
     WriteBatch(data::Connection& store, WritePolicy policy, ImportCounts& counts, QStringList& errorLog);
     ~WriteBatch(); // close()
     WriteBatch(const WriteBatch&) = delete;
     WriteBatch& operator=(const WriteBatch&) = delete;
 
+    // How rows of a lost group are written again. Without it, a lost group ends the writes with its cause.
+    void setRewrite(Rewrite rewrite) { rewrite_ = std::move(rewrite); }
+
     // Opens the first group and locks the code letters: before the letter probe. Throws data::DatabaseError.
     void start();
     // A row for the store: its values in the column table's order, and its log line should the store refuse it.
     // Throws data::DatabaseError on a store fault.
-    void add(data::CpxmRow&& values, const QString& errorLine);
+    void add(int sheetRow, data::CpxmRow&& values, const QString& errorLine);
     // A row that failed before it reached the store (a number that does not convert): counted and logged after
     // the rows before it. Throws data::DatabaseError on a store fault while those are sent.
-    void addFailed(const QString& errorLine);
+    void addFailed(int sheetRow, const QString& errorLine);
     // Sends what waits and commits (a dry run rolls everything back). Throws data::DatabaseError.
     void finish();
     // Ends the writes whatever the state, quietly: keeps what the store took (a dry run rolls back); rows whose
@@ -67,44 +75,43 @@ public:
 
 private:
     enum class Mode { Grouped, RowByRow };
-    // A row waiting for its batch, and then a row of the open group, kept for writing it again should the
-    // group's commit fail.
-    struct Entry
+    struct Pending // a row waiting for its batch
     {
+        int sheetRow;
         data::CpxmRow values;
-        bool sent; // false: it failed before it reached the store
         QString errorLine;
     };
 
     void flush();
-    bool writeAlone(const Entry& entry);
-    void finishSending();
+    bool writeAlone(const Pending& row);
+    bool undoToSavepoint();
     void ensureGroup();
     bool groupDue() const;
     void commitGroup();
-    bool undoToSavepoint();
     void writeGroupAgain(const data::DatabaseError& cause);
     void forgetGroup();
     void stored(int rows);
     void failed(const QString& errorLine);
     bool usesSavepoints() const;
+    bool keepsGroupRows() const;
 
     data::Connection& store_;
     WritePolicy policy_;
     ImportCounts& counts_;
     QStringList& errorLog_;
+    Rewrite rewrite_;
     std::unique_ptr<data::PreparedInsert> insert_;
     Mode mode_ = Mode::Grouped;
     bool inGroup_ = false;
     bool letterClaimed_ = false; // a group that stored a row has committed: the lock may go
     bool commitRefused_ = false; // the store refused the last commit: close() must not try again
     QElapsedTimer groupTimer_;
-    int groupRows_ = 0;              // rows sent in the open group
-    int groupStored_ = 0;            // of them stored
-    int groupFailed_ = 0;            // of them failed and logged
-    std::deque<Entry> groupEntries_; // kept only where a lost group can be written again (not in a dry run)
-    std::vector<Entry> pending_;     // rows waiting for the next batch
-    std::vector<Entry> sending_;     // the batch being sent
+    std::vector<int> groupSheetRows_; // every row handed to the open group, in sheet order
+    int groupRows_ = 0;               // rows sent in the open group
+    int groupStored_ = 0;             // of them stored
+    int groupFailed_ = 0;             // of them failed and logged
+    std::vector<Pending> pending_;    // rows waiting for the next batch
+    std::vector<Pending> sending_;    // the batch being sent
     std::vector<const data::BoundValue*> batchRows_;
 };
 

@@ -106,7 +106,7 @@ void TestProductInsertion::storesEveryColumn()
     Writes writes(*store_);
     importer::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("阿莫西林胶囊"));
     row.Unit.clear();
-    importer::InsertProductRecord(writes.batch, row, batchD());
+    importer::InsertProductRecord(writes.batch, row, batchD(), 0);
     writes.batch.finish();
     QCOMPARE(writes.counts.imported, 1);
     QCOMPARE(writes.counts.failed, 0);
@@ -144,7 +144,7 @@ void TestProductInsertion::noLetterLeavesTheCodeAlone()
     importer::BatchValues batch = batchD();
     batch.batchPrefix.clear();
     batch.bigKindCode.clear();
-    importer::InsertProductRecord(writes.batch, goodRow("1001", "甘草片"), batch);
+    importer::InsertProductRecord(writes.batch, goodRow("1001", "甘草片"), batch, 0);
     writes.batch.finish();
     QCOMPARE(writes.counts.imported, 1);
     QCOMPARE(enginetest::productValue(*store_, "1001", "Cpxm_mc"), QStringLiteral("甘草片"));
@@ -180,7 +180,7 @@ void TestProductInsertion::badNumberFailsTheRow()
 
     Writes writes(*store_);
     const int before = enginetest::productCount(*store_);
-    importer::InsertProductRecord(writes.batch, row, batchD());
+    importer::InsertProductRecord(writes.batch, row, batchD(), 0);
     // Counted and logged at once: nothing was sent.
     QCOMPARE(writes.counts.imported, 0);
     QCOMPARE(writes.counts.failed, 1);
@@ -196,8 +196,8 @@ void TestProductInsertion::duplicateCodeFailsOnlyTheSecond()
     connect(backend);
 
     Writes writes(*store_);
-    importer::InsertProductRecord(writes.batch, goodRow("3001", "复方甘草片"), batchD());
-    importer::InsertProductRecord(writes.batch, goodRow("3001", "复方甘草片二"), batchD());
+    importer::InsertProductRecord(writes.batch, goodRow("3001", "复方甘草片"), batchD(), 0);
+    importer::InsertProductRecord(writes.batch, goodRow("3001", "复方甘草片二"), batchD(), 1);
     writes.batch.finish();
     QCOMPARE(writes.counts.imported, 1);
     QCOMPARE(writes.counts.failed, 1);
@@ -216,8 +216,9 @@ void TestProductInsertion::missingColumnIsAStoreFault()
 
     Writes writes(*store_);
     try {
+        int sheetRow = 0;
         for (const char* code : {"1", "2", "3"})
-            importer::InsertProductRecord(writes.batch, goodRow(code, "商品"), batchD());
+            importer::InsertProductRecord(writes.batch, goodRow(code, "商品"), batchD(), sheetRow++);
         writes.batch.finish();
         QFAIL("the store's refusal must escape");
     } catch (const data::DatabaseError& error) {
@@ -267,7 +268,7 @@ void TestProductInsertion::refusedRowsFailAloneInSheetOrder()
             row.Code = QStringLiteral("X199"); // the row before it, in the same statement
             expectedLog.append(importer::errorLine(row));
         }
-        importer::InsertProductRecord(writes.batch, row, batch);
+        importer::InsertProductRecord(writes.batch, row, batch, i);
     }
     writes.batch.finish();
     QCOMPARE(writes.log, expectedLog);
