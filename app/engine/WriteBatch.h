@@ -6,9 +6,9 @@
 //
 // - The first group is opened, and the code letters locked, before the run probes for its letter; it holds them
 //   until a group that stored a row commits, so that two runs never take the same letter.
-// - SQLite takes one row per statement and undoes a refused statement by itself. Through ODBC a batch carries up
-//   to a hundred rows under a savepoint; when a row of it is refused, the batch is written again row by row,
-//   each under its own savepoint, so that exactly the refused rows fail.
+// - A batch carries up to a hundred rows in one statement. SQLite undoes a refused statement by itself; through
+//   ODBC each batch goes under a savepoint. When a row of a batch is refused, the batch is written again row by
+//   row, so that exactly the refused rows fail.
 // - A row fault (a constraint, a value the column cannot take) fails that row; a store fault (locked beyond the
 //   busy time-out, read-only, full, gone, a table that does not fit) escapes as data::DatabaseError after the
 //   batch has kept what the store took.

@@ -1,6 +1,7 @@
 #pragma once
-// The SQLite file store through SQLite's own C API. The import's insert is prepared once per run and bound row
-// after row from buffers it reuses; other statements are few and are prepared each time they run.
+// The SQLite file store through SQLite's own C API. The import's insert is prepared once per run (and row count)
+// and bound batch after batch from buffers it reuses; other statements are few and are prepared each time they
+// run.
 
 #include "ConnectionBackend.h"
 
