@@ -67,7 +67,12 @@ data::BoundValue valueOf(const data::CpxmColumn& column, const ProductRow& row, 
 
 QString errorLine(const ProductRow& row)
 {
-    return QStringLiteral("编号---") + row.Code + QStringLiteral("；名称---") + row.Name;
+    return errorLine(row.Code, row.Name);
+}
+
+QString errorLine(const QString& code, const QString& name)
+{
+    return QStringLiteral("编号---") + code + QStringLiteral("；名称---") + name;
 }
 
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
@@ -84,10 +89,10 @@ void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchV
     try {
         values = productValues(row, batch);
     } catch (const NumberTextError&) {
-        writes.addFailed(sheetRow, errorLine(row));
+        writes.addFailed(sheetRow, RowName{row.Code, row.Name});
         return;
     }
-    writes.add(sheetRow, std::move(values), errorLine(row));
+    writes.add(sheetRow, std::move(values), RowName{row.Code, row.Name});
 }
 
 } // namespace importer

@@ -27,6 +27,7 @@ struct BatchValues
 
 // "编号---<Code>；名称---<Name>": the log line of a row the store did not take.
 QString errorLine(const ProductRow& row);
+QString errorLine(const QString& code, const QString& name);
 
 // The twenty values of a row, in the order and with the types of the column table; the numbers converted
 // strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError.

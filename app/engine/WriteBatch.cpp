@@ -49,25 +49,25 @@ bool WriteBatch::keepsGroupRows() const
     return mode_ == Mode::Grouped && !policy_.dryRun;
 }
 
-void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const QString& errorLine)
+void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name)
 {
     if (!insert_) {
         insert_ = data::prepareProductInsert(store_);
         pending_.reserve(size_t(insert_->maxRows()));
     }
-    pending_.push_back(Pending{sheetRow, std::move(values), errorLine});
+    pending_.push_back(Pending{sheetRow, std::move(values), name});
     if (int(pending_.size()) >= insert_->maxRows())
         flush();
     if (groupDue())
         commitGroup();
 }
 
-void WriteBatch::addFailed(int sheetRow, const QString& errorLine)
+void WriteBatch::addFailed(int sheetRow, const RowName& name)
 {
     flush();
     if (inGroup_ && keepsGroupRows())
         groupSheetRows_.push_back(sheetRow);
-    failed(errorLine);
+    failed(name);
 }
 
 void WriteBatch::stored(int rows)
@@ -79,10 +79,10 @@ void WriteBatch::stored(int rows)
     }
 }
 
-void WriteBatch::failed(const QString& errorLine)
+void WriteBatch::failed(const RowName& name)
 {
     ++counts_.failed;
-    errorLog_.append(errorLine);
+    errorLog_.append(errorLine(name.code, name.name));
     if (inGroup_) {
         ++groupFailed_;
         ++groupRows_;
@@ -149,7 +149,7 @@ bool WriteBatch::writeAlone(const Pending& row)
             writeGroupAgain(error);
             return false;
         }
-        failed(row.errorLine);
+        failed(row.name);
         return true;
     }
     if (savepoint)

@@ -38,6 +38,14 @@ namespace importer {
 
 struct ImportCounts;
 
+// What the log line of a failed row names: the sheet's code (without the letter) and the name. The line itself is
+// made only for a row that fails.
+struct RowName
+{
+    QString code;
+    QString name;
+};
+
 struct WritePolicy
 {
     std::chrono::milliseconds groupTime{250}; // work per group before it is committed
@@ -61,12 +69,13 @@ public:
 
     // Opens the first group and locks the code letters: before the letter probe. Throws data::DatabaseError.
     void start();
-    // A row for the store: its values in the column table's order, and its log line should the store refuse it.
+    // A row for the store: its values in the column table's order, and what its log line names should the store
+    // refuse it.
     // Throws data::DatabaseError on a store fault.
-    void add(int sheetRow, data::CpxmRow&& values, const QString& errorLine);
+    void add(int sheetRow, data::CpxmRow&& values, const RowName& name);
     // A row that failed before it reached the store (a number that does not convert): counted and logged after
     // the rows before it. Throws data::DatabaseError on a store fault while those are sent.
-    void addFailed(int sheetRow, const QString& errorLine);
+    void addFailed(int sheetRow, const RowName& name);
     // Sends what waits and commits (a dry run rolls everything back). Throws data::DatabaseError.
     void finish();
     // Ends the writes whatever the state, quietly: keeps what the store took (a dry run rolls back); rows whose
@@ -79,7 +88,7 @@ private:
     {
         int sheetRow;
         data::CpxmRow values;
-        QString errorLine;
+        RowName name;
     };
 
     void flush();
@@ -91,7 +100,7 @@ private:
     void writeGroupAgain(const data::DatabaseError& cause);
     void forgetGroup();
     void stored(int rows);
-    void failed(const QString& errorLine);
+    void failed(const RowName& name);
     bool usesSavepoints() const;
     bool keepsGroupRows() const;
 
