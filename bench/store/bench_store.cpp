@@ -1,6 +1,6 @@
 // bench_store [ROWS]: the store write path alone, rows built from the column table as the import builds them.
-//   - SQLite: the import's prepared insert (one transaction) beside the C insert floor: SQLite's own API with
-//     one prepared statement and texts already in UTF-8, the least any insert of these rows can cost;
+//   - SQLite: the import's insert (a hundred rows a statement, one transaction), one row a statement, and the C
+//     insert floor: SQLite's own API with one prepared single-row statement and texts already in UTF-8;
 //   - the server through ODBC, when PI_TEST_ODBC names one (scripts/test-server): the import's batches of up to
 //     a hundred rows under a savepoint each, one row per statement, and `psql \copy` of the same rows from a CSV
 //     file (the server's own bulk load), when psql is on PATH.
@@ -225,13 +225,14 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     const std::vector<data::BoundValue> values = allRows(rows);
     try {
-        {
-            const QString path = dir.filePath(QStringLiteral("import.sqlite"));
+        for (const int batchRows : {100, 1}) {
+            const QString path = dir.filePath(QStringLiteral("import-%1.sqlite").arg(batchRows));
             data::createDemoStore(path);
             data::Connection connection;
             connection.connect(data::Connection::sqliteConnectionString(path));
-            report(QStringLiteral("sqlite, the import's prepared insert"), rows,
-                   importInsert(connection, values, rows, 1));
+            report(batchRows == 1 ? QStringLiteral("sqlite, one row per statement")
+                                  : QStringLiteral("sqlite, the import's insert (100 rows a statement)"),
+                   rows, importInsert(connection, values, rows, batchRows));
         }
         {
             const QString path = dir.filePath(QStringLiteral("floor.sqlite"));
@@ -246,9 +247,10 @@ int main(int argc, char* argv[])
         data::Connection connection;
         connection.connect(server);
         data::resetToDemoContents(connection);
-        report(QStringLiteral("odbc, batches of up to 100 rows"), rows, importInsert(connection, values, rows, 100));
+        report(QStringLiteral("odbc, the import's insert (100 rows a statement)"), rows,
+               importInsert(connection, values, rows, 100));
         data::resetToDemoContents(connection);
-        report(QStringLiteral("odbc, batches of up to 100 rows, no savepoints"), rows,
+        report(QStringLiteral("odbc, the same without a savepoint per statement"), rows,
                importInsert(connection, values, rows, 100, false));
         data::resetToDemoContents(connection);
         const int single = qMin(rows, 5000);
