@@ -43,13 +43,14 @@ private:
 class RowLoop
 {
 public:
-    RowLoop(const ProductSheet& sheet, const BatchValues& batch, WriteBatch& writes, ImportCounts& counts,
-            ImportReporter& reporter)
+    RowLoop(const ProductSheet& sheet, const BatchValues& batch, bool phraseMnemonics, WriteBatch& writes,
+            ImportCounts& counts, ImportReporter& reporter)
         : sheet_(sheet), batchValues_(batch), writes_(writes), counts_(counts), reporter_(reporter),
-          rowTotal_(sheet.rowCount())
+          rowTotal_(sheet.rowCount()), phraseMnemonics_(phraseMnemonics)
     {
         // A group the store lost is written again from the sheet itself.
-        writes_.setRewrite([this](int row) { writeRow(row, fillProductRow(sheet_, row, mnemonics_)); });
+        writes_.setRewrite(
+            [this](int row) { writeRow(row, fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_)); });
     }
     ~RowLoop() { writes_.setRewrite({}); }
     RowLoop(const RowLoop&) = delete;
@@ -75,7 +76,7 @@ public:
 private:
     void handleRow(int row)
     {
-        const ProductRow product = fillProductRow(sheet_, row, mnemonics_);
+        const ProductRow product = fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_);
         if (product.Code.isEmpty()) {
             ++counts_.empty;
             return;
@@ -112,6 +113,7 @@ private:
     ImportCounts& counts_;
     ImportReporter& reporter_;
     const int rowTotal_;
+    const bool phraseMnemonics_;
     mnemonic::MnemonicEncoder mnemonics_; // one GBK converter for the whole run
 };
 
@@ -224,7 +226,7 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     outcome.rowTotal = rowTotal;
     reporter.rowsCounted(rowTotal);
 
-    RowLoop rows(*sheet, batch, writes, counts, reporter);
+    RowLoop rows(*sheet, batch, request.phraseMnemonics, writes, counts, reporter);
     try {
         rows.run();
     } catch (const ImportError&) {

@@ -24,8 +24,9 @@ struct ImportRequest
     QString workbookPath;
     QString sheetName;                         // exactly as the workbook names it
     std::optional<data::ProductKind> category; // its kinid and Remark are stored; none when no category is chosen
-    bool commitEveryRow = false; // one transaction per row instead of groups: only for measuring the difference
-    bool dryRun = false;         // the whole run in one transaction, rolled back at the end: the store unchanged
+    bool phraseMnemonics = false; // a blank 助记码 read by whole words (人参 RS, not RC); the sheet's own stays
+    bool commitEveryRow = false;  // one transaction per row instead of groups: only for measuring the difference
+    bool dryRun = false;          // the whole run in one transaction, rolled back at the end: the store unchanged
 };
 
 struct ImportOutcome

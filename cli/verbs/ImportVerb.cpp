@@ -1,8 +1,8 @@
-// import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE] [--dry-run]: one
-// import run, as the window's OK button does it; --dry-run rolls the whole run back at its end. Standard output gets
-// the final status line; standard error the messages of an early end and, on a terminal, a progress bar. Exit status: 0
-// every row handled and none failed, 3 every row handled with failed rows, 1 ended early (workbook, sheet, column,
-// store or log problem), 2 usage error.
+// import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE]
+// [--phrase-mnemonics] [--dry-run]: one import run, as the window's OK button does it; --dry-run rolls the whole
+// run back at its end. Standard output gets the final status line; standard error the messages of an early end
+// and, on a terminal, a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with
+// failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage error.
 #include "../StoreChoice.h"
 #include "../VerbParser.h"
 #include "../Verbs.h"
@@ -26,6 +26,7 @@ const QString kCategory = QStringLiteral("category");
 const QString kSheet = QStringLiteral("sheet");
 const QString kLog = QStringLiteral("log");
 const QString kDryRun = QStringLiteral("dry-run");
+const QString kPhraseMnemonics = QStringLiteral("phrase-mnemonics");
 
 // Only for measuring what the grouped writes gain: every insert commits by itself.
 const char kCommitEveryRowVariable[] = "PI_IMPORT_COMMIT_EVERY_ROW";
@@ -118,7 +119,7 @@ int cli::runImport(const QStringList& arguments, Console& console)
 {
     VerbParser parser(console, QStringLiteral("import"),
                       QStringLiteral("import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] "
-                                     "[--log FILE] [--dry-run]"));
+                                     "[--log FILE] [--phrase-mnemonics] [--dry-run]"));
     parser.addOption(QCommandLineOption(
         kCategory, QStringLiteral("kinid of the products' category (product-import-cli kinds lists them)"),
         QStringLiteral("KINID")));
@@ -128,6 +129,8 @@ int cli::runImport(const QStringList& arguments, Console& console)
     parser.addOption(
         QCommandLineOption(kLog, QStringLiteral("where the error log goes; default log.txt in the program folder"),
                            QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(kPhraseMnemonics, QStringLiteral("a blank 助记码 read by whole words: 人参 RS, "
+                                                                         "not RC; a 助记码 in the sheet stays")));
     parser.addOption(QCommandLineOption(
         kDryRun, QStringLiteral("check the sheet against the store: the same status line, exit status and log as the "
                                 "real run, and the store left as it was")));
@@ -174,6 +177,7 @@ int cli::runImport(const QStringList& arguments, Console& console)
     request.workbookPath = workbooks.constFirst();
     request.sheetName = parser.value(kSheet);
     request.category = category;
+    request.phraseMnemonics = parser.isSet(kPhraseMnemonics);
     request.commitEveryRow = qEnvironmentVariableIntValue(kCommitEveryRowVariable) == 1;
     request.dryRun = parser.isSet(kDryRun);
 
