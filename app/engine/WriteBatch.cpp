@@ -1,8 +1,8 @@
 #include "WriteBatch.h"
 
 #include "Connection.h"
-#include "DatabaseError.h"
 #include "CpxmColumns.h"
+#include "DatabaseError.h"
 #include "ProductInsert.h"
 #include "ProductInsertion.h"
 
