@@ -34,17 +34,17 @@ class CodeWriter
 {
 public:
     CodeWriter(char* out, int options)
-        : m_out(out), m_fullPinyin(options & moFullPinyin), m_markMissing(options & moMarkMissing),
-          m_keepSymbols(options & moKeepSymbols)
+        : out_(out), fullPinyin_(options & moFullPinyin), markMissing_(options & moMarkMissing),
+          keepSymbols_(options & moKeepSymbols)
     {
     }
 
-    qsizetype written(const char* start) const { return m_out - start; }
+    qsizetype written(const char* start) const { return out_ - start; }
 
     void singleByte(unsigned byte)
     {
-        if (m_keepSymbols || isDigitOrLetter(byte))
-            *m_out++ = upper(static_cast<char>(byte));
+        if (keepSymbols_ || isDigitOrLetter(byte))
+            *out_++ = upper(static_cast<char>(byte));
     }
 
     // Inlined into both walks, as into the one loop before phrases: called, it made the default codes 5% dearer.
@@ -83,14 +83,14 @@ public:
 private:
     void noReading()
     {
-        if (m_markMissing)
-            *m_out++ = '?';
+        if (markMissing_)
+            *out_++ = '?';
     }
 
     void append(std::string_view letters, bool upperCase)
     {
         for (char letter : letters)
-            *m_out++ = upperCase ? upper(letter) : letter;
+            *out_++ = upperCase ? upper(letter) : letter;
     }
 
     // Numbered forms: their number as digits; a code without a form gives nothing, not even a mark.
@@ -105,8 +105,8 @@ private:
     void fullWidthForm(unsigned trail)
     {
         const unsigned byte = (trail - 0x80) & 0xFF;
-        if (m_keepSymbols || isDigitOrLetter(byte))
-            *m_out++ = static_cast<char>(byte);
+        if (keepSymbols_ || isDigitOrLetter(byte))
+            *out_++ = static_cast<char>(byte);
     }
 
     void greekLetter(unsigned trail)
@@ -133,13 +133,13 @@ private:
         if (number == 0)
             return noReading();
         const std::string_view letters = syllableLetters(number);
-        append(m_fullPinyin ? letters : letters.substr(0, 1), true);
+        append(fullPinyin_ ? letters : letters.substr(0, 1), true);
     }
 
-    char* m_out;
-    const bool m_fullPinyin;
-    const bool m_markMissing;
-    const bool m_keepSymbols;
+    char* out_;
+    const bool fullPinyin_;
+    const bool markMissing_;
+    const bool keepSymbols_;
 };
 
 // The walk over the text, into the buffer at start; returns the bytes written. Without phrases it is the same loop

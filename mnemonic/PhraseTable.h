@@ -16,22 +16,22 @@ class PhraseMatch
 public:
     PhraseMatch() = default;
     PhraseMatch(int characters, const unsigned char* changes, int changeCount)
-        : m_characters(characters), m_changes(changes), m_changeCount(changeCount)
+        : characters_(characters), changes_(changes), changeCount_(changeCount)
     {
     }
 
     // Double-byte characters of the phrase; 0 when no phrase starts at the place.
-    int characters() const { return m_characters; }
+    int characters() const { return characters_; }
 
     // The phrase's changes, in the order of their places.
-    int changeCount() const { return m_changeCount; }
-    int changePlace(int change) const { return m_changes[2 * change] >> 1; }
-    int changeSyllable(int change) const { return (m_changes[2 * change] & 1) << 8 | m_changes[2 * change + 1]; }
+    int changeCount() const { return changeCount_; }
+    int changePlace(int change) const { return changes_[2 * change] >> 1; }
+    int changeSyllable(int change) const { return (changes_[2 * change] & 1) << 8 | changes_[2 * change + 1]; }
 
 private:
-    int m_characters = 0;
-    const unsigned char* m_changes = nullptr;
-    int m_changeCount = 0;
+    int characters_ = 0;
+    const unsigned char* changes_ = nullptr;
+    int changeCount_ = 0;
 };
 
 // Whether some phrase may begin with the four bytes at text: two bit tests, kept inline because most characters
