@@ -30,7 +30,8 @@ void WriteBatch::start()
 
 bool WriteBatch::usesSavepoints() const
 {
-    // Servers abort the whole transaction on a refusal; SQLite undoes the refused statement alone.
+    // Some servers abort the whole transaction on a refusal; SQLite, and psqlODBC by default, undo the refused
+    // statement alone.
     return inGroup_ && store_.abortsTransactionOnError();
 }
 
@@ -116,7 +117,7 @@ void WriteBatch::flush()
         if (savepoint)
             store_.releaseSavepoint();
     } catch (const data::DatabaseError& error) {
-        const bool groupLost = savepoint && !undoToSavepoint();
+        const bool groupLost = !undone(savepoint, error);
         if (error.isStoreFault())
             throw;
         if (groupLost) {
@@ -142,7 +143,7 @@ bool WriteBatch::writeAlone(const Pending& row)
         const data::BoundValue* values = row.values.data();
         insert_->insert(&values, 1);
     } catch (const data::DatabaseError& error) {
-        const bool groupLost = savepoint && !undoToSavepoint();
+        const bool groupLost = !undone(savepoint, error);
         if (error.isStoreFault())
             throw;
         if (groupLost) {
@@ -156,6 +157,16 @@ bool WriteBatch::writeAlone(const Pending& row)
         store_.releaseSavepoint();
     stored(1);
     return true;
+}
+
+// After a refusal: whether the group still holds what it did before (false when the driver or the store has
+// ended the whole transaction). Under a savepoint, going back to it says so; without, the store is asked after a
+// row's refusal (after a store fault the run ends anyway).
+bool WriteBatch::undone(bool savepoint, const data::DatabaseError& refusal)
+{
+    if (savepoint)
+        return undoToSavepoint();
+    return !inGroup_ || refusal.isStoreFault() || store_.transactionSurvivedRefusal();
 }
 
 // False when the savepoint is gone: the driver or the store has ended the whole transaction after the refusal.

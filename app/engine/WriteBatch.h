@@ -6,9 +6,10 @@
 //
 // - The first group is opened, and the code letters locked, before the run probes for its letter; it holds them
 //   until a group that stored a row commits, so that two runs never take the same letter.
-// - A batch carries up to a hundred rows in one statement. SQLite undoes a refused statement by itself; through
-//   ODBC each batch goes under a savepoint. When a row of a batch is refused, the batch is written again row by
-//   row, so that exactly the refused rows fail.
+// - A batch carries up to a hundred rows in one statement. SQLite, and psqlODBC as it comes, undo a refused
+//   statement by themselves; where a refusal would take the whole transaction with it (SQL Server, a driver set
+//   so, which the first refusal shows), each batch goes under a savepoint. When a row of a batch is refused, the
+//   batch is written again row by row, so that exactly the refused rows fail.
 // - A row fault (a constraint, a value the column cannot take) fails that row; a store fault (locked beyond the
 //   busy time-out, read-only, full, gone, a table that does not fit) escapes as data::DatabaseError after the
 //   batch has kept what the store took.
@@ -93,6 +94,7 @@ private:
 
     void flush();
     bool writeAlone(const Pending& row);
+    bool undone(bool savepoint, const data::DatabaseError& refusal);
     bool undoToSavepoint();
     void ensureGroup();
     bool groupDue() const;

@@ -130,6 +130,11 @@ bool Connection::abortsTransactionOnError() const
     return backend().abortsTransactionOnError();
 }
 
+bool Connection::transactionSurvivedRefusal()
+{
+    return !inTransaction_ || backend().transactionSurvivedRefusal();
+}
+
 void Connection::savepoint()
 {
     backend().savepoint(kSavepointName);

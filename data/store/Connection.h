@@ -39,13 +39,16 @@ public:
     // The name the store gives its own product ("SQLite", "PostgreSQL", "Microsoft SQL Server").
     QString dbmsName() const;
 
-    // Grouped writes. Servers that abort a whole transaction on an error (PostgreSQL) need a savepoint per
-    // statement so that a refused row never undoes another; abortsTransactionOnError() says so.
+    // Grouped writes. Where a refused statement takes the whole transaction with it (SQL Server on some errors,
+    // PostgreSQL through a driver that does not undo the statement alone) each statement needs a savepoint so that
+    // a refused row never undoes another; abortsTransactionOnError() says so.
     void beginTransaction();
     void commit();
     void rollback();
     bool inTransaction() const;
     bool abortsTransactionOnError() const;
+    // After a refused statement that no savepoint guarded, inside a transaction: whether it still stands.
+    bool transactionSurvivedRefusal();
     // One savepoint at a time, inside a transaction: SAVEPOINT/RELEASE/ROLLBACK TO, or SQL Server's SAVE TRANSACTION.
     void savepoint(); // marks the point a refused statement goes back to
     void releaseSavepoint();

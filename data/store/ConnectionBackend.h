@@ -67,6 +67,10 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool abortsTransactionOnError() const = 0;
+    // After a refused statement inside a transaction that no savepoint guarded: whether the transaction still
+    // stands with everything done in it before. When it does not, the backend guards with savepoints from then on
+    // (abortsTransactionOnError() turns true).
+    virtual bool transactionSurvivedRefusal() = 0;
     virtual void savepoint(const QString& name) = 0;
     virtual void releaseSavepoint(const QString& name) = 0;
     virtual void rollbackToSavepoint(const QString& name) = 0;

@@ -271,6 +271,7 @@ OdbcBackend::OdbcBackend(const QString& connectionString, int busyTimeoutMs)
     if (SQL_SUCCEEDED(SQLGetInfoW(connectionHandle(), SQL_DBMS_NAME, name, sizeof(name), &length)))
         dbmsName_ = QString::fromUtf16(reinterpret_cast<const char16_t*>(name), length / qsizetype(sizeof(SQLWCHAR)));
     setBusyTimeout(busyTimeoutMs);
+    driverUndoesRefusals_ = isPostgreSql();
 }
 
 OdbcBackend::~OdbcBackend()
@@ -376,14 +377,39 @@ void OdbcBackend::beginTransaction()
     if (!db_.transaction())
         throwConnectionError(db_.lastError());
     // psqlODBC undoes a refused statement by itself under a savepoint of its own, but not the first statement of
-    // a transaction: a refused first row would take the whole transaction with it. One plain statement first.
+    // a transaction: a refused first row would take the whole transaction with it. One plain statement first,
+    // which also tells the transaction's id.
     if (isPostgreSql())
-        executeDirect(QStringLiteral("select 1"));
+        transactionId_ = currentTransactionId();
     // SQL Server's driver runs without autocommit in implicit transactions, which SAVE TRANSACTION and EXEC do not
     // open: open it now, so that the first savepoint and the code letter lock find it. The driver's commit or
     // rollback ends it.
     else if (isSqlServer())
         executeDirect(QStringLiteral("IF @@TRANCOUNT = 0 BEGIN TRANSACTION"));
+}
+
+QString OdbcBackend::currentTransactionId()
+{
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("select txid_current()")))
+        throwQueryError(query);
+    return query.next() ? query.value(0).toString() : QString();
+}
+
+bool OdbcBackend::transactionSurvivedRefusal()
+{
+    if (!isPostgreSql() || !driverUndoesRefusals_)
+        return true;
+    bool same = false;
+    try {
+        same = !transactionId_.isEmpty() && currentTransactionId() == transactionId_;
+    } catch (const DatabaseError&) {
+        // Aborted: nothing more runs in it.
+    }
+    if (!same)
+        driverUndoesRefusals_ = false;
+    return same;
 }
 
 void OdbcBackend::commit()

@@ -28,7 +28,8 @@ public:
     void beginTransaction() override;
     void commit() override;
     void rollback() override;
-    bool abortsTransactionOnError() const override { return true; }
+    bool abortsTransactionOnError() const override { return !driverUndoesRefusals_; }
+    bool transactionSurvivedRefusal() override;
     void savepoint(const QString& name) override;
     void releaseSavepoint(const QString& name) override;
     void rollbackToSavepoint(const QString& name) override;
@@ -47,12 +48,17 @@ private:
     void* connectionHandle() const; // the SQLHDBC under QtSql's connection
     bool isSqlServer() const;
     bool isPostgreSql() const;
+    QString currentTransactionId();
     void sendPendingRelease();
 
     QString name_;
     QSqlDatabase db_;
     QString dbmsName_;
     int busyTimeoutMs_ = 0;
+    // psqlODBC by default undoes a refused statement alone under a savepoint of its own, so ours are not needed;
+    // until a refusal shows otherwise (a driver set to undo the whole transaction, or nothing).
+    bool driverUndoesRefusals_ = false;
+    QString transactionId_;  // PostgreSQL: the id of the open transaction, to see whether it is still the same
     QString pendingRelease_; // a savepoint released by the caller, not yet by the server
 };
 

@@ -309,6 +309,13 @@ void SqliteBackend::rollback()
     executeDirect("ROLLBACK");
 }
 
+// SQLite undoes a refused statement alone, unless the table asks for more (ON CONFLICT ROLLBACK): then the
+// transaction is gone.
+bool SqliteBackend::transactionSurvivedRefusal()
+{
+    return !sqlite3_get_autocommit(db_);
+}
+
 void SqliteBackend::savepoint(const QString& name)
 {
     executeDirect(savepointStatement("SAVEPOINT", name).constData());

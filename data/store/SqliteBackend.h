@@ -28,6 +28,7 @@ public:
     void commit() override;
     void rollback() override;
     bool abortsTransactionOnError() const override { return false; }
+    bool transactionSurvivedRefusal() override;
     void savepoint(const QString& name) override;
     void releaseSavepoint(const QString& name) override;
     void rollbackToSavepoint(const QString& name) override;

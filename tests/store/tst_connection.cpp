@@ -55,7 +55,6 @@ private slots:
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
         connectDemo(backend, connection);
-        QCOMPARE(connection.abortsTransactionOnError(), backend == Backend::Server);
         connection.beginTransaction();
         QVERIFY(connection.inTransaction());
         int failed = 0;
@@ -154,6 +153,49 @@ private slots:
         data::Connection connection;
         connectDemo(backend, connection);
         QCOMPARE(connection.dbmsName(), backend == Backend::Server ? QString("PostgreSQL") : QString("SQLite"));
+    }
+
+    // A refused statement inside a transaction: SQLite and psqlODBC (by default) undo it alone and the transaction
+    // goes on; a driver set to undo the whole transaction, or nothing, is seen as such at the first refusal, and
+    // from then on the connection guards with savepoints.
+    void refusalInsideTransaction_data()
+    {
+        addBackendColumn();
+        QTest::addColumn<QString>("driverOption"); // added to the test server's connection string
+        QTest::addColumn<bool>("survives");
+        QTest::newRow("sqlite") << Backend::Sqlite << QString() << true;
+        QTest::newRow("postgresql, the statement undone") << Backend::Server << QString() << true;
+        QTest::newRow("postgresql, the transaction undone") << Backend::Server << "Protocol=7.4-1;" << false;
+        QTest::newRow("postgresql, nothing undone") << Backend::Server << "Protocol=7.4-0;" << false;
+    }
+
+    void refusalInsideTransaction()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(QString, driverOption);
+        QFETCH(bool, survives);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        if (!driverOption.isEmpty())
+            connection.connect(connection.connectionString() + driverOption);
+        QVERIFY(!connection.abortsTransactionOnError());
+        connection.beginTransaction();
+        storetest::insertProducts(connection, {{"K1", "名", "", "", 1, 1, 1}});
+        QVERIFY_THROWS_EXCEPTION(data::DatabaseError,
+                                 storetest::insertProducts(connection, {{"A0001", "重复", "", "", 1, 1, 1}}));
+        QCOMPARE(connection.transactionSurvivedRefusal(), survives);
+        QCOMPARE(connection.abortsTransactionOnError(), !survives);
+        connection.rollback();
+        if (survives) {
+            connection.beginTransaction();
+            storetest::insertProducts(connection, {{"K2", "名", "", "", 1, 1, 1}});
+            QVERIFY_THROWS_EXCEPTION(data::DatabaseError,
+                                     storetest::insertProducts(connection, {{"A0001", "重复", "", "", 1, 1, 1}}));
+            QVERIFY(connection.transactionSurvivedRefusal());
+            connection.commit();
+            QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm = 'K2'"), QString("1"));
+        }
     }
 
     // --- connecting ---------------------------------------------------------------------------------------
