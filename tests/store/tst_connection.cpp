@@ -19,17 +19,7 @@ using storetest::Backend;
 using storetest::execute;
 using storetest::scalar;
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
+using storetest::writeFile;
 
 class TestConnection : public QObject
 {
@@ -37,13 +27,6 @@ class TestConnection : public QObject
 
 private:
     storetest::CaseFolders folders_;
-
-    QString freshFolder() { return folders_.fresh(); }
-
-    void connectDemo(Backend backend, data::Connection& connection)
-    {
-        storetest::connectDemoStore(backend, connection, freshFolder());
-    }
 
 private slots:
     void initTestCase() { QVERIFY(folders_.isValid()); }
@@ -54,7 +37,7 @@ private slots:
         QFETCH(Backend, backend);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         connection.beginTransaction();
         QVERIFY(connection.inTransaction());
         int failed = 0;
@@ -88,7 +71,7 @@ private slots:
         QFETCH(Backend, backend);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection holder;
-        connectDemo(backend, holder);
+        folders_.connectDemo(backend, holder);
         data::Connection writer;
         writer.setBusyTimeout(std::chrono::milliseconds(300));
         QCOMPARE(writer.busyTimeout(), std::chrono::milliseconds(300));
@@ -123,7 +106,7 @@ private slots:
         QFETCH(Backend, backend);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection first;
-        connectDemo(backend, first);
+        folders_.connectDemo(backend, first);
         data::Connection second;
         second.setBusyTimeout(std::chrono::milliseconds(300));
         second.connect(first.connectionString());
@@ -151,7 +134,7 @@ private slots:
         QFETCH(Backend, backend);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         QCOMPARE(connection.dbmsName(), backend == Backend::Server ? QString("PostgreSQL") : QString("SQLite"));
     }
 
@@ -176,7 +159,7 @@ private slots:
         QFETCH(bool, survives);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         if (!driverOption.isEmpty())
             connection.connect(connection.connectionString() + driverOption);
         QVERIFY(!connection.abortsTransactionOnError());
@@ -218,7 +201,7 @@ private slots:
         QFETCH(QByteArray, fileContent);
         QFETCH(QString, odbc);
         QFETCH(QString, detail);
-        const QString path = freshFolder() + "/Member.dat";
+        const QString path = folders_.fresh() + "/Member.dat";
         if (!fileContent.isEmpty())
             writeFile(path, fileContent);
         const QString connectionString = odbc.isEmpty() ? data::Connection::sqliteConnectionString(path) : odbc;

@@ -29,19 +29,12 @@ class TestDemoStore : public QObject
 private:
     storetest::CaseFolders folders_;
 
-    QString freshFolder() { return folders_.fresh(); }
-
-    void connectDemo(Backend backend, data::Connection& connection)
-    {
-        storetest::connectDemoStore(backend, connection, freshFolder());
-    }
-
 private slots:
     void initTestCase() { QVERIFY(folders_.isValid()); }
 
     void demoStoreIsNeverReplaced()
     {
-        const QString path = freshFolder() + "/database/Member.dat";
+        const QString path = folders_.fresh() + "/database/Member.dat";
         data::createDemoStore(path); // creates the folder too
         data::Connection connection;
         connection.connect(data::Connection::sqliteConnectionString(path));

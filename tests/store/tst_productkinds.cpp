@@ -69,13 +69,6 @@ class TestProductKinds : public QObject
 private:
     storetest::CaseFolders folders_;
 
-    QString freshFolder() { return folders_.fresh(); }
-
-    void connectDemo(Backend backend, data::Connection& connection)
-    {
-        storetest::connectDemoStore(backend, connection, freshFolder());
-    }
-
 private slots:
     void initTestCase() { QVERIFY(folders_.isValid()); }
 
@@ -87,7 +80,7 @@ private slots:
         QFETCH(Backend, backend);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         data::Query query(connection);
         const data::ProductKindList types = data::loadProductTypes(query);
         QCOMPARE(typeEntries(types),
@@ -120,7 +113,7 @@ private slots:
         QFETCH(QStringList, entries);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         data::Query query(connection);
         const data::ProductKindList categories = data::loadCategories(query, type);
         QCOMPARE(categoryEntries(categories), entries);
@@ -134,7 +127,7 @@ private slots:
         QFETCH(Backend, backend);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         for (const QString kinid : {"CF", "XCF01", "ACFB"})
             insertKind(connection, kinid, 1, "01", "R" + kinid, "01");
         // 0104 is offered under 01 by its SRemark, but it is the Parent of 010401.
@@ -169,7 +162,7 @@ private slots:
         QFETCH(QString, change);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         execute(connection, change);
         data::Query query(connection);
         QVERIFY(data::loadProductTypes(query).isEmpty());
@@ -205,7 +198,7 @@ private slots:
         QFETCH(int, types);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         for (const QString& change : changes)
             execute(connection, change);
         data::Query query(connection);
@@ -238,7 +231,7 @@ private slots:
         QFETCH(int, exitStatus);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        const QString folder = freshFolder();
+        const QString folder = folders_.fresh();
         const QString store = folder + "/demo-store.sqlite";
         data::createDemoStore(store);
         for (QString& argument : arguments)

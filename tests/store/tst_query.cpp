@@ -32,13 +32,6 @@ class TestQuery : public QObject
 private:
     storetest::CaseFolders folders_;
 
-    QString freshFolder() { return folders_.fresh(); }
-
-    void connectDemo(Backend backend, data::Connection& connection)
-    {
-        storetest::connectDemoStore(backend, connection, freshFolder());
-    }
-
 private slots:
     void initTestCase() { QVERIFY(folders_.isValid()); }
 
@@ -135,7 +128,7 @@ private slots:
     void valuesKeepTheirTypes()
     {
         data::Connection connection;
-        connectDemo(Backend::Sqlite, connection);
+        folders_.connectDemo(Backend::Sqlite, connection);
         execute(connection, "create table Untyped(t, e, i, r, c)");
         data::Query query(connection);
         query.setSqlText("insert into Untyped(t, e, i, r, c) values(:t, :e, :i, :r, :c)");
@@ -181,7 +174,7 @@ private slots:
         QFETCH(QString, driverWord);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         data::Query query(connection);
         query.setSqlText(sql);
         try {
@@ -203,7 +196,7 @@ private slots:
         QFETCH(Backend, backend);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         data::Query insert(connection);
         for (const QString code : {"Z1", "Z2", "Z3"})
             storetest::insertProducts(connection, {{code, "名", "", "", 1, 1, 1}});
@@ -245,7 +238,7 @@ private slots:
         QFETCH(Backend, backend);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        connectDemo(backend, connection);
+        folders_.connectDemo(backend, connection);
         const QString text = QStringLiteral("insert into Cpxm(Cpxm_bm, Cpxm_mc, Cpxm_dw) values(:bm, :mc, :dw)");
         data::Query first(connection);
         data::Query second(connection);
@@ -272,7 +265,7 @@ private slots:
     // Opening a query on a connection that is down connects it first, once.
     void openConnectsFirst()
     {
-        const QString path = freshFolder() + "/Member.dat";
+        const QString path = folders_.fresh() + "/Member.dat";
         storetest::createDemoStoreFile(path);
         data::Connection connection;
         connection.connect(data::Connection::sqliteConnectionString(path));

@@ -21,17 +21,7 @@ using storetest::Backend;
 using storetest::execute;
 using storetest::scalar;
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
+using storetest::writeFile;
 
 class TestStoreConnection : public QObject
 {
@@ -39,13 +29,6 @@ class TestStoreConnection : public QObject
 
 private:
     storetest::CaseFolders folders_;
-
-    QString freshFolder() { return folders_.fresh(); }
-
-    void connectDemo(Backend backend, data::Connection& connection)
-    {
-        storetest::connectDemoStore(backend, connection, freshFolder());
-    }
 
 private slots:
     void initTestCase() { QVERIFY(folders_.isValid()); }
@@ -79,7 +62,7 @@ private slots:
         QFETCH(QByteArray, fileContent);
         QFETCH(QString, computer);
         QFETCH(QString, expected);
-        const QString folder = freshFolder() + "/";
+        const QString folder = folders_.fresh() + "/";
         QDir().mkpath(folder);
         const QString file = data::storeFilePath(folder);
         QCOMPARE(file, folder + "database/Member.dat");
@@ -106,7 +89,7 @@ private slots:
 #ifndef Q_OS_WIN
     void accessFileSaysWhyItFails()
     {
-        const QString folder = freshFolder() + "/";
+        const QString folder = folders_.fresh() + "/";
         writeFile(data::storeFilePath(folder),
                   QByteArray("\x00\x01\x00\x00", 4) + "Standard Jet DB" + QByteArray(200, '\0'));
         data::Connection connection;
@@ -128,7 +111,7 @@ private slots:
             data::Connection reset;
             storetest::connectServerWithDemo(reset);
         }
-        const QString folder = freshFolder() + "/";
+        const QString folder = folders_.fresh() + "/";
         QDir().mkpath(folder);
         data::Connection connection;
         data::connectStore(connection, folder, data::computerName());

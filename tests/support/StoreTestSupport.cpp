@@ -5,6 +5,8 @@
 #include "Query.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 namespace storetest {
@@ -41,6 +43,19 @@ QString CaseFolders::fresh()
     const QString folder = dir_.filePath(QStringLiteral("case%1").arg(++count_));
     QDir().mkpath(folder);
     return folder;
+}
+
+void CaseFolders::connectDemo(Backend backend, data::Connection& connection)
+{
+    connectDemoStore(backend, connection, fresh());
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 data::CpxmRow productValues(const Product& product)

@@ -23,12 +23,17 @@ QString scalar(data::Connection& connection, const QString& sql, const QString& 
 void addBackendColumn();
 void addBackendRows();
 
+// Writes bytes to a file, making its folder first.
+void writeFile(const QString& path, const QByteArray& bytes);
+
 // Folders that live as long as the test object: one fresh folder per case.
 class CaseFolders
 {
 public:
     bool isValid() const { return dir_.isValid(); }
     QString fresh(); // created, without a trailing '/'
+    // A demo store in a fresh folder (or the reset test server), connected.
+    void connectDemo(Backend backend, data::Connection& connection);
 
 private:
     QTemporaryDir dir_;
