@@ -109,54 +109,60 @@ void WriteBatch::flush()
     batchRows_.clear();
     for (const Pending& row : sending_)
         batchRows_.push_back(row.values.data());
-    const bool savepoint = usesSavepoints();
-    try {
-        if (savepoint)
-            store_.savepoint();
-        insert_->insert(batchRows_.data(), rows);
-        if (savepoint)
-            store_.releaseSavepoint();
-    } catch (const data::DatabaseError& error) {
-        const bool groupLost = !undone(savepoint, error);
-        if (error.isStoreFault())
-            throw;
-        if (groupLost) {
-            writeGroupAgain(error);
-            return;
-        }
+    switch (send(batchRows_.data(), rows)) {
+    case Sent::Stored:
+        stored(rows);
+        break;
+    case Sent::RowRefused:
         // A row of the batch was refused: each row again by itself, so that only the refused ones fail.
         for (const Pending& row : sending_) {
             if (!writeAlone(row))
                 return; // the group went, and these rows are written again with it
         }
-        return;
+        break;
+    case Sent::GroupLost:
+        break;
     }
-    stored(rows);
 }
 
 bool WriteBatch::writeAlone(const Pending& row)
 {
+    const data::BoundValue* values = row.values.data();
+    switch (send(&values, 1)) {
+    case Sent::Stored:
+        stored(1);
+        return true;
+    case Sent::RowRefused:
+        failed(row.name);
+        return true;
+    case Sent::GroupLost:
+        break;
+    }
+    return false;
+}
+
+// Sends rows, under a savepoint where the store needs one. A store fault escapes; a group that a refusal took
+// with it is written again before this returns.
+WriteBatch::Sent WriteBatch::send(const data::BoundValue* const* rows, int count)
+{
     const bool savepoint = usesSavepoints();
-    if (savepoint)
-        store_.savepoint();
     try {
-        const data::BoundValue* values = row.values.data();
-        insert_->insert(&values, 1);
+        if (savepoint)
+            store_.savepoint();
+        insert_->insert(rows, count);
+        if (savepoint)
+            store_.releaseSavepoint();
+        return Sent::Stored;
     } catch (const data::DatabaseError& error) {
         const bool groupLost = !undone(savepoint, error);
         if (error.isStoreFault())
             throw;
         if (groupLost) {
             writeGroupAgain(error);
-            return false;
+            return Sent::GroupLost;
         }
-        failed(row.name);
-        return true;
+        return Sent::RowRefused;
     }
-    if (savepoint)
-        store_.releaseSavepoint();
-    stored(1);
-    return true;
 }
 
 // After a refusal: whether the group still holds what it did before (false when the driver or the store has

@@ -93,7 +93,9 @@ private:
     };
 
     void flush();
+    enum class Sent { Stored, RowRefused, GroupLost };
     bool writeAlone(const Pending& row);
+    Sent send(const data::BoundValue* const* rows, int count);
     bool undone(bool savepoint, const data::DatabaseError& refusal);
     bool undoToSavepoint();
     void ensureGroup();
