@@ -11,6 +11,7 @@ enum MnemonicOption : int {
     moFullPinyin = 1,  // whole syllable instead of the first letter
     moMarkMissing = 2, // "?" for a double-byte character without a reading
     moKeepSymbols = 4, // keep single bytes and full-width forms that are neither digits nor letters
+    moPhrases = 8,     // read words as words: 人参 ren shen, not ren can as its characters alone
 };
 
 // The conversion proper, on GBK bytes. Pure; never fails.

@@ -23,7 +23,8 @@ QString trimControls(const QString& text)
     return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
 }
 
-ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics)
+ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics,
+                          bool phraseMnemonics)
 {
     const auto trimmed = [&](ProductColumn column) { return trimControls(sheet.cellText(dataRow, column)); };
     const auto orDefault = [](QString text, const char* fallback) {
@@ -35,8 +36,8 @@ ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::Mnem
     row.Name = trimmed(ProductColumn::Name);
     row.Mnemonic = trimmed(ProductColumn::Mnemonic);
     if (row.Mnemonic.isEmpty()) {
-        row.Mnemonic =
-            mnemonics.build(sheet.cellText(dataRow, ProductColumn::Name), mnemonic::moMarkMissing, kMnemonicLimit);
+        const int options = mnemonic::moMarkMissing | (phraseMnemonics ? mnemonic::moPhrases : 0);
+        row.Mnemonic = mnemonics.build(sheet.cellText(dataRow, ProductColumn::Name), options, kMnemonicLimit);
     }
     row.Unit = trimmed(ProductColumn::Unit);
     row.CostPrice = orDefault(trimmed(ProductColumn::CostPrice), "0");

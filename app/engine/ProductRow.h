@@ -28,8 +28,10 @@ struct ProductRow
 // Removes every character at or below U+0020 at both ends (the full-width blank stays).
 QString trimControls(const QString& text);
 
-// Trims, defaults "0"/"1", and builds the mnemonic from the name when the sheet has none. The caller's encoder
-// serves row after row: making the GBK converter costs more than using it.
-ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics);
+// Trims, defaults "0"/"1", and builds the mnemonic from the name when the sheet has none, by whole words where
+// phraseMnemonics asks for it. The caller's encoder serves row after row: making the GBK converter costs more than
+// using it.
+ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics,
+                          bool phraseMnemonics = false);
 
 } // namespace importer

@@ -42,8 +42,8 @@ constexpr QSize kClientSize{413, 237};
 TFmain::TFmain(QWidget* parent) : TFmain(std::make_unique<DesktopDialogs>(), data::programFolder(), parent) {}
 
 TFmain::TFmain(std::unique_ptr<WindowDialogs> dialogs, const QString& programFolder, QWidget* parent)
-    : QWidget(parent), dialogs_(std::move(dialogs)),
-      programFolder_(programFolder), session_{ADOCon, ADOQuery2, importer::errorLogPath(programFolder), {}, {}}
+    : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(programFolder),
+      settings_(programFolder), session_{ADOCon, ADOQuery2, importer::errorLogPath(programFolder), {}, {}}
 {
     setObjectName(QStringLiteral("Fmain"));
     setWindowTitle(QStringLiteral("商品资料批量导入"));
@@ -127,6 +127,10 @@ void TFmain::createControls()
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     QAction* N2 = PopupMenu1->addAction(QStringLiteral("模板事例"));
     N2->setObjectName(QStringLiteral("N2"));
+    N3 = PopupMenu1->addAction(QStringLiteral("按词组生成助记码"));
+    N3->setObjectName(QStringLiteral("N3"));
+    N3->setCheckable(true);
+    N3->setChecked(settings_.phraseMnemonics());
     RzMenuButton1 = new MenuDropButton(QStringLiteral("Excel模板"), PopupMenu1, RzPanel1);
     RzMenuButton1->setObjectName(QStringLiteral("RzMenuButton1"));
     RzMenuButton1->setGeometry(312, 118, 78, 25);
@@ -147,6 +151,7 @@ void TFmain::createControls()
     connect(RzBitBtn2, &QPushButton::clicked, this, &TFmain::RzBitBtn2Click);
     connect(RzBitBtn3, &QPushButton::clicked, this, &TFmain::RzBitBtn3Click);
     connect(N2, &QAction::triggered, this, &TFmain::N2Click);
+    connect(N3, &QAction::triggered, this, &TFmain::N3Click);
     connect(RzComboBox1, &KindComboBox::picked, this, &TFmain::RzComboBox1Select);
     connect(RzURLLabel1, &StatusLinkLabel::clicked, this, &TFmain::RzURLLabel1Click);
 
@@ -210,7 +215,10 @@ std::optional<data::ProductKind> TFmain::chosenCategory() const
 void TFmain::RzBitBtn1Click()
 {
     guarded([this] {
-        const importer::ImportRequest request{excel->text(), RzEdit2->text(), chosenCategory()};
+        const importer::ImportRequest request{.workbookPath = excel->text(),
+                                              .sheetName = RzEdit2->text(),
+                                              .category = chosenCategory(),
+                                              .phraseMnemonics = N3->isChecked()};
         WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com});
         const InputBlocker noInputWhileRunning(this);
         lastOutcome_ = importer::runImport(session_, request, reporter);
@@ -240,6 +248,12 @@ void TFmain::N2Click()
         // Whatever the desktop makes of it is its own business: a missing file shows nothing from us.
         dialogs_->openWithDesktop(QUrl::fromLocalFile(programFolder_ + kExampleWorkbook));
     });
+}
+
+void TFmain::N3Click(bool checked)
+{
+    // A folder that cannot be written keeps the choice for this run of the program only; the import needs no file.
+    settings_.setPhraseMnemonics(checked);
 }
 
 void TFmain::RzURLLabel1Click()

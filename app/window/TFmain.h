@@ -6,6 +6,7 @@
 #include "Connection.h"
 #include "ImportRun.h"
 #include "ProductKinds.h"
+#include "ProgramSettings.h"
 #include "Query.h"
 
 #include <QString>
@@ -17,6 +18,7 @@
 
 class DockingPanel;
 class KindComboBox;
+class QAction;
 class MenuDropButton;
 class QLabel;
 class QLineEdit;
@@ -48,6 +50,7 @@ public slots:
     void RzBitBtn2Click();             // Close
     void RzBitBtn3Click();             // browse for the workbook
     void N2Click();                    // PopupMenu1 "模板事例": open the example workbook
+    void N3Click(bool checked);        // PopupMenu1 "按词组生成助记码": remember whole-word mnemonic codes
     void RzComboBox1Select(int index); // a product type chosen: load its categories
     void RzURLLabel1Click();           // the status line: open log.txt
 
@@ -65,6 +68,7 @@ private:
     std::unique_ptr<WindowDialogs> dialogs_;
     QString programFolder_;
     QString lastConfirmedWorkbook_; // where the workbook picker starts: its last confirmed file in this run
+    ProgramSettings settings_;
 
     data::Connection ADOCon;
     data::Query ADOQuery2{ADOCon};
@@ -91,6 +95,7 @@ private:
     DockingPanel* RzPanel2 = nullptr;
     StatusLinkLabel* RzURLLabel1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
+    QAction* N3 = nullptr; // checkable: a blank 助记码 by whole words, kept in product-import.ini
     MenuDropButton* RzMenuButton1 = nullptr;
     KindComboBox* RzComboBox1 = nullptr;
 };

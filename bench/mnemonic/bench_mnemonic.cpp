@@ -1,22 +1,27 @@
 // Throughput of BuildMnemonicCode over 100,000 generated product names like those of a pharmacy's list: Chinese
-// names with dosage forms, specifications in ASCII and full-width forms, brand letters and the odd Greek letter.
+// names with dosage forms, specifications in ASCII and full-width forms, brand letters and the odd Greek letter;
+// each with and without phrase readings (moPhrases), and what the phrase readings cost. Then how many names of a list
+// of common drug and herb names (common-names.txt) get another code with phrase readings.
 
 #include "MnemonicCode.h"
+#include "MnemonicEncoder.h"
 
-#include <QElapsedTimer>
+#include <QFile>
 #include <QStringEncoder>
 #include <QStringList>
 #include <QTextStream>
 
 #include <algorithm>
 #include <array>
+#include <ctime>
+#include <functional>
 #include <random>
 #include <vector>
 
 namespace {
 
 constexpr int kNameCount = 100000;
-constexpr int kRounds = 5;
+constexpr int kRounds = 9;
 
 QStringList productNames()
 {
@@ -55,19 +60,63 @@ QStringList productNames()
     return names;
 }
 
-template <typename Convert> double bestNamesPerSecond(qsizetype count, Convert convert)
+// Best names per second of two conversions over the same names, their rounds taken in turn so that a busy machine
+// slows both alike. Seconds of this process's processor time, not of the clock on the wall: other programs on a busy
+// machine then count little.
+template <typename Convert> std::pair<double, double> bestNamesPerSecond(qsizetype count, Convert first, Convert second)
 {
-    double best = 0;
+    double best[2]{0, 0};
     for (int round = 0; round < kRounds; ++round) {
-        QElapsedTimer timer;
-        timer.start();
-        qsizetype produced = convert();
-        const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-        if (produced == 0)
-            return 0; // keeps the work from being optimised away
-        best = std::max(best, static_cast<double>(count) / seconds);
+        for (int which = 0; which < 2; ++which) {
+            const std::clock_t start = std::clock();
+            const qsizetype produced = which == 0 ? first() : second();
+            const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+            if (produced == 0)
+                return {0, 0}; // keeps the work from being optimised away
+            best[which] = std::max(best[which], static_cast<double>(count) / seconds);
+        }
     }
-    return best;
+    return {best[0], best[1]};
+}
+
+// Names of common-names.txt whose code changes with the phrase readings, under the given options.
+void compareCommonNames(QTextStream& out, int options, const char* label)
+{
+    QFile file(QStringLiteral(PI_COMMON_NAMES_FILE));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        out << "common-names.txt not found\n";
+        return;
+    }
+    const QStringList names = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList changed;
+    for (const QString& name : names) {
+        const QString without = mnemonic::BuildMnemonicCode(name, options, 255);
+        const QString with = mnemonic::BuildMnemonicCode(name, options | mnemonic::moPhrases, 255);
+        if (with != without)
+            changed.append(name + QLatin1Char(' ') + without + QStringLiteral("->") + with);
+    }
+    out << "common drug and herb names whose code changes with phrase readings, " << label << ": " << changed.size()
+        << " of " << names.size() << " (" << QString::number(100.0 * changed.size() / names.size(), 'f', 1) << "%)\n";
+    for (const QString& line : changed)
+        out << "  " << line << '\n';
+
+    // The same names, repeated to the benchmark's count, as GBK bytes: what the phrase readings cost on real names.
+    QStringEncoder toGbk("GBK");
+    std::vector<QByteArray> gbkNames;
+    for (qsizetype i = 0; i < kNameCount; ++i)
+        gbkNames.push_back(toGbk(names.at(i % names.size())));
+    auto conversion = [&gbkNames](int withOptions) {
+        return std::function<qsizetype()>([&gbkNames, withOptions] {
+            qsizetype total = 0;
+            for (const QByteArray& name : gbkNames)
+                total += mnemonic::BuildMnemonicCode(QByteArrayView(name), withOptions, 255).size();
+            return total;
+        });
+    };
+    const auto rates = bestNamesPerSecond(kNameCount, conversion(options), conversion(options | mnemonic::moPhrases));
+    out << "  GBK bytes in, bytes out:    " << qRound64(rates.first) << " names/s, with phrase readings "
+        << qRound64(rates.second) << " names/s (" << QString::number(100.0 * (rates.first / rates.second - 1.0), 'f', 1)
+        << "% more time a name)\n";
 }
 
 } // namespace
@@ -94,23 +143,54 @@ int main()
         const char* label;
         int options;
     };
-    for (const Case& c : {Case{"initials, marked (the import's call)", mnemonic::moMarkMissing},
-                          Case{"whole syllables, marked", mnemonic::moFullPinyin | mnemonic::moMarkMissing}}) {
-        const double bytesRate = bestNamesPerSecond(names.size(), [&] {
+    auto bytesConversion = [&](int options) {
+        return std::function<qsizetype()>([&gbkNames, options] {
             qsizetype total = 0;
             for (const QByteArray& name : gbkNames)
-                total += mnemonic::BuildMnemonicCode(QByteArrayView(name), c.options, 255).size();
+                total += mnemonic::BuildMnemonicCode(QByteArrayView(name), options, 255).size();
             return total;
         });
-        const double stringRate = bestNamesPerSecond(names.size(), [&] {
+    };
+    auto stringConversion = [&](int options) {
+        return std::function<qsizetype()>([&names, options] {
             qsizetype total = 0;
             for (const QString& name : names)
-                total += mnemonic::BuildMnemonicCode(name, c.options, 255).size();
+                total += mnemonic::BuildMnemonicCode(name, options, 255).size();
             return total;
         });
+    };
+    // As the import builds them: one encoder for the whole run.
+    mnemonic::MnemonicEncoder encoder;
+    auto encoderConversion = [&](int options) {
+        return std::function<qsizetype()>([&names, &encoder, options] {
+            qsizetype total = 0;
+            for (const QString& name : names)
+                total += encoder.build(name, options, 255).size();
+            return total;
+        });
+    };
+    // How much longer a name takes with the phrase readings.
+    auto cost = [](std::pair<double, double> rates) {
+        return QString::number(100.0 * (rates.first / rates.second - 1.0), 'f', 1) + QLatin1Char('%');
+    };
+    for (const Case& c : {Case{"initials, marked (the import's call)", mnemonic::moMarkMissing},
+                          Case{"whole syllables, marked", mnemonic::moFullPinyin | mnemonic::moMarkMissing}}) {
+        const int withPhrases = c.options | mnemonic::moPhrases;
+        const auto bytes = bestNamesPerSecond(names.size(), bytesConversion(c.options), bytesConversion(withPhrases));
+        const auto strings =
+            bestNamesPerSecond(names.size(), stringConversion(c.options), stringConversion(withPhrases));
+        const auto encoded =
+            bestNamesPerSecond(names.size(), encoderConversion(c.options), encoderConversion(withPhrases));
         out << c.label << ":\n"
-            << "  GBK bytes in, bytes out:    " << qRound64(bytesRate) << " names/s\n"
-            << "  QString in, QString out:    " << qRound64(stringRate) << " names/s\n";
+            << "  GBK bytes in, bytes out:    " << qRound64(bytes.first) << " names/s, with phrase readings "
+            << qRound64(bytes.second) << " names/s (" << cost(bytes) << " more time a name)\n"
+            << "  QString in, QString out:    " << qRound64(strings.first) << " names/s, with phrase readings "
+            << qRound64(strings.second) << " names/s (" << cost(strings) << " more time a name)\n"
+            << "  QString, one encoder (the import's way): " << qRound64(encoded.first)
+            << " names/s, with phrase readings " << qRound64(encoded.second) << " names/s (" << cost(encoded)
+            << " more time a name)\n";
     }
+    compareCommonNames(out, mnemonic::moMarkMissing, "initials");
+    compareCommonNames(out, mnemonic::moFullPinyin | mnemonic::moMarkMissing, "whole syllables");
     return 0;
 }

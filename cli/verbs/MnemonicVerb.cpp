@@ -29,7 +29,8 @@ int cli::runMnemonic(const QStringList& arguments, Console& console)
     VerbParser parser(console, QStringLiteral("mnemonic"), QStringLiteral("mnemonic [--options N] [--max N] TEXT|-"));
     parser.addOption(QCommandLineOption(kOptions,
                                         QStringLiteral("sum of 1 (whole syllables), 2 (\"?\" for characters without a "
-                                                       "reading) and 4 (keep symbols); default 2"),
+                                                       "reading), 4 (keep symbols) and 8 (read whole words: 人参 RS, "
+                                                       "not RC); default 2"),
                                         QStringLiteral("N")));
     parser.addOption(
         QCommandLineOption(kMax, QStringLiteral("longest code in bytes; default 255"), QStringLiteral("N")));

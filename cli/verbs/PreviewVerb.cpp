@@ -1,5 +1,6 @@
-// product-import-cli preview WORKBOOK [--sheet NAME] [--raw]: the rows as the import reads them (the nine
-// fields, trimmed and defaulted), or with --raw every cell of the sheet as the reader gives it.
+// product-import-cli preview WORKBOOK [--sheet NAME] [--raw] [--phrase-mnemonics]: the rows as the import reads them
+// (the nine fields, trimmed and defaulted; a blank 助记码 by whole words with --phrase-mnemonics, as the import's
+// option), or with --raw every cell of the sheet as the reader gives it.
 #include "../VerbParser.h"
 #include "../Verbs.h"
 #include "TsvText.h"
@@ -13,6 +14,7 @@ namespace {
 
 const QString kSheet = QStringLiteral("sheet");
 const QString kRaw = QStringLiteral("raw");
+const QString kPhraseMnemonics = QStringLiteral("phrase-mnemonics");
 
 void printRaw(const data::Worksheet& sheet, QTextStream& out)
 {
@@ -26,12 +28,12 @@ void printRaw(const data::Worksheet& sheet, QTextStream& out)
     }
 }
 
-void printProducts(const data::Worksheet& sheet, QTextStream& out)
+void printProducts(const data::Worksheet& sheet, QTextStream& out, bool phraseMnemonics)
 {
     const importer::ProductSheet products(sheet);
     mnemonic::MnemonicEncoder mnemonics;
     for (int row = 0; row < products.rowCount(); ++row) {
-        const importer::ProductRow p = importer::fillProductRow(products, row, mnemonics);
+        const importer::ProductRow p = importer::fillProductRow(products, row, mnemonics, phraseMnemonics);
         const QString fields[] = {p.Code,      p.Name,        p.Mnemonic, p.Unit,        p.CostPrice,
                                   p.SalePrice, p.MinDiscount, p.Stock,    p.ItemDiscount};
         for (int i = 0; i < 9; ++i) {
@@ -47,10 +49,13 @@ void printProducts(const data::Worksheet& sheet, QTextStream& out)
 
 int cli::runPreview(const QStringList& arguments, Console& console)
 {
-    VerbParser parser(console, QStringLiteral("preview"), QStringLiteral("preview WORKBOOK [--sheet NAME] [--raw]"));
+    VerbParser parser(console, QStringLiteral("preview"),
+                      QStringLiteral("preview WORKBOOK [--sheet NAME] [--raw] [--phrase-mnemonics]"));
     parser.addOption(
         QCommandLineOption(kSheet, QStringLiteral("the worksheet; default Sheet1"), QStringLiteral("NAME"), "Sheet1"));
     parser.addOption(QCommandLineOption(kRaw, QStringLiteral("every cell as the reader gives it")));
+    parser.addOption(QCommandLineOption(
+        kPhraseMnemonics, QStringLiteral("a blank 助记码 read by whole words, as import --phrase-mnemonics does")));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
     const QStringList workbooks = parser.positional();
@@ -68,7 +73,7 @@ int cli::runPreview(const QStringList& arguments, Console& console)
             if (parser.isSet(kRaw))
                 printRaw(sheet, out);
             else
-                printProducts(sheet, out);
+                printProducts(sheet, out, parser.isSet(kPhraseMnemonics));
         }
         console.out << text;
         return 0;

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -109,6 +110,21 @@ QStringList storedCodes(const ProgramFolder& folder, const QString& pattern)
     return rows;
 }
 
+// Code and 助记码 of every product whose code is like the pattern.
+QStringList storedMnemonics(const ProgramFolder& folder, const QString& pattern)
+{
+    data::Connection store;
+    store.connect(data::Connection::sqliteConnectionString(data::storeFilePath(folder.path())));
+    data::Query query(store);
+    query.setSqlText(QStringLiteral("select Cpxm_bm, Cpxm_jp from Cpxm where Cpxm_bm like :aa order by Cpxm_bm"));
+    query.bindText(QStringLiteral("aa"), pattern);
+    query.open();
+    QStringList rows;
+    for (query.first(); !query.eof(); query.next())
+        rows << query.fieldText(QStringLiteral("Cpxm_bm")) + u' ' + query.fieldText(QStringLiteral("Cpxm_jp"));
+    return rows;
+}
+
 QStringList logLines(const QString& path)
 {
     QFile file(path);
@@ -161,6 +177,9 @@ private slots:
     void browseConfirmedAndCancelled();
     void templateExampleOpensBesideTheProgram();
     void templateMenuDropsBelowItsButton();
+    void phraseMnemonicsEntryIsRemembered();
+    void phraseMnemonicsEntryChoosesTheCodes_data();
+    void phraseMnemonicsEntryChoosesTheCodes();
     void statusLineOpensTheLog();
     void closeEndsTheWindow();
 
@@ -743,6 +762,74 @@ void ImportWindowTest::templateMenuDropsBelowItsButton()
     QTRY_VERIFY(menu->isVisible());
     QCOMPARE(menu->pos(), button->mapToGlobal(QPoint(0, button->height())));
     menu->close();
+}
+
+void ImportWindowTest::phraseMnemonicsEntryIsRemembered()
+{
+    folder_->addDemoStore();
+    const QString iniPath = folder_->file(QStringLiteral("product-import.ini"));
+    const auto entryOf = [](const Window& w) { return w->findChild<QAction*>(QStringLiteral("N3")); };
+    {
+        const Window w = openWindow(*folder_);
+        QAction* entry = entryOf(w);
+        QVERIFY(entry);
+        QCOMPARE(entry->text(), QStringLiteral("按词组生成助记码"));
+        QVERIFY(entry->isCheckable());
+        QVERIFY(!entry->isChecked()); // no file yet: off
+        // Right below "模板事例".
+        const QList<QAction*> entries = w.child<QMenu>("PopupMenu1")->actions();
+        QCOMPARE(entries.indexOf(entry), entries.indexOf(w->findChild<QAction*>(QStringLiteral("N2"))) + 1);
+        QVERIFY(!QFile::exists(iniPath)); // opening the window writes nothing
+
+        entry->trigger();
+        QVERIFY(entry->isChecked());
+        QCOMPARE(QSettings(iniPath, QSettings::IniFormat).value(QStringLiteral("mnemonic/phrases")).toString(),
+                 QStringLiteral("true"));
+    }
+    {
+        const Window w = openWindow(*folder_);
+        QVERIFY(entryOf(w)->isChecked()); // remembered by the next start of the program
+        entryOf(w)->trigger();
+        QVERIFY(!entryOf(w)->isChecked());
+    }
+    QVERIFY(!entryOf(openWindow(*folder_))->isChecked());
+
+    // The file as a clerk or an installer writes it by hand.
+    QFile ini(iniPath);
+    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write("[mnemonic]\r\nphrases=true\r\n");
+    ini.close();
+    QVERIFY(entryOf(openWindow(*folder_))->isChecked());
+}
+
+void ImportWindowTest::phraseMnemonicsEntryChoosesTheCodes_data()
+{
+    QTest::addColumn<bool>("phrases");
+    QTest::addColumn<QStringList>("expected");
+    // 人参, 复方丹参片 with a blank of spaces, and 白术, whose 助记码 the sheet gives.
+    QTest::newRow("off: characters alone") << false << QStringList({"B6001 RC", "B6002 FFDCP", "B6003 BAIZHU"});
+    QTest::newRow("on: whole words") << true << QStringList({"B6001 RS", "B6002 FFDSP", "B6003 BAIZHU"});
+}
+
+void ImportWindowTest::phraseMnemonicsEntryChoosesTheCodes()
+{
+    QFETCH(bool, phrases);
+    QFETCH(QStringList, expected);
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    if (phrases)
+        w->findChild<QAction*>(QStringLiteral("N3"))->trigger();
+    w.child<QLineEdit>("excel")->setText(testsupport::testData(QStringLiteral("engine/phrase-names.xls")));
+    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(w.child<QComboBox>("splb_com"), 0);
+
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+
+    QVERIFY2(w.dialogs->errors.isEmpty(), qPrintable(w.dialogs->errors.value(0).text));
+    QCOMPARE(w->lastOutcome().importedCount, 5);
+    QCOMPARE(storedMnemonics(*folder_, QStringLiteral("B600_")).mid(0, 3), expected);
 }
 
 void ImportWindowTest::statusLineOpensTheLog()

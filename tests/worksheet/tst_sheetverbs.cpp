@@ -88,7 +88,8 @@ private slots:
         QTest::newRow("unknown verb") << QStringList{"export"} << 2 << QStringList{""} << "unknown verb \"export\"";
         QTest::newRow("preview --help")
             << QStringList{"preview", "--help"} << 0
-            << QStringList{"usage: product-import-cli preview WORKBOOK [--sheet NAME] [--raw]"} << "";
+            << QStringList{"usage: product-import-cli preview WORKBOOK [--sheet NAME] [--raw] [--phrase-mnemonics]"}
+            << "";
         QTest::newRow("preview: unknown option")
             << QStringList{"preview", xls("products-xlwt.xls"), "--bogus"} << 2 << QStringList{""} << "--bogus";
         QTest::newRow("preview: --sheet without a name")

@@ -74,3 +74,12 @@ write("values.xls", [("商品资料", VALUE_HEADERS, [
 write("no-mnemonic-column.xls", [("Sheet1", HEADERS[:8], [
     [4001, "阿司匹林肠溶片", "盒", 8, 12.5, 0.8, 100, 1],
 ])])
+
+# Names whose characters have several readings: a blank 助记码 differs with phrase readings, the sheet's own stays.
+write("phrase-names.xls", [("Sheet1", HEADERS, [
+    [6001, "人参", "克", 5, 8, 0.9, 100, 1, None],
+    [6002, "复方丹参片", "盒", 6, 9.5, 0.9, 20, 1, "  "],
+    [6003, "白术", "克", 1, 2, 0.9, 500, 1, "BAIZHU"],
+    [6004, "重楼解毒酊", "瓶", 12, 18, 0.9, 10, 1, None],
+    [6005, "阿司匹林肠溶片", "盒", 8, 12.5, 0.8, 100, 1, None],
+])])

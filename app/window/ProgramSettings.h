@@ -1,0 +1,23 @@
+#pragma once
+// What the window remembers between runs of the program: product-import.ini in the program folder, an INI file that
+// QSettings reads and writes. A missing file or key means the default.
+
+#include <QString>
+
+class ProgramSettings
+{
+public:
+    // programFolder ends with '/'.
+    explicit ProgramSettings(const QString& programFolder);
+
+    QString filePath() const { return filePath_; }
+
+    // [mnemonic] phrases: a blank 助记码 read by whole words (人参 RS, not RC). Off by default.
+    bool phraseMnemonics() const;
+    // Written at once. False when the file could not be written (a read-only folder): the choice then holds only
+    // until the program ends.
+    bool setPhraseMnemonics(bool on);
+
+private:
+    QString filePath_;
+};

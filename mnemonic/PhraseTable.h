@@ -1,0 +1,126 @@
+#pragma once
+// Phrase readings for the mnemonic codes under moPhrases: the longest phrase starting at a place in a GBK text, and
+// the syllables that differ there from the characters read alone (人参 ren shen, where 参 alone reads can). The
+// lookup reads the generated tables of PhraseIndex.h: a pair filter, then the first character's phrases.
+
+#include "PhraseIndex.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+
+namespace mnemonic {
+
+class PhraseMatch
+{
+public:
+    PhraseMatch() = default;
+    PhraseMatch(int characters, const unsigned char* changes, int changeCount)
+        : characters_(characters), changes_(changes), changeCount_(changeCount)
+    {
+    }
+
+    // Double-byte characters of the phrase; 0 when no phrase starts at the place.
+    int characters() const { return characters_; }
+
+    // The phrase's changes, in the order of their places.
+    int changeCount() const { return changeCount_; }
+    int changePlace(int change) const { return changes_[2 * change] >> 1; }
+    int changeSyllable(int change) const { return (changes_[2 * change] & 1) << 8 | changes_[2 * change + 1]; }
+
+private:
+    int characters_ = 0;
+    const unsigned char* changes_ = nullptr;
+    int changeCount_ = 0;
+};
+
+// Whether some phrase may begin with the four bytes at text: two bit tests, kept inline because most characters
+// begin no phrase. The bytes need not form two characters; findPhraseBeginning checks the rest.
+inline bool mayBeginPhrase(const unsigned char* text)
+{
+    const std::uint32_t fourBytes = std::uint32_t{text[0]} << 24 | std::uint32_t{text[1]} << 16 |
+                                    std::uint32_t{text[2]} << 8 | std::uint32_t{text[3]};
+    const auto [bit1, bit2] = pairFilterBits(fourBytes);
+    return (PhrasePairFilter[bit1 / 64] >> (bit1 % 64) & PhrasePairFilter[bit2 / 64] >> (bit2 % 64) & 1) != 0;
+}
+
+// All of the lookup is inline: a call to it from the conversion's loop made the loop keep its state in memory rather
+// than in registers, some 5% more time a name.
+
+namespace phrasedetail {
+
+inline bool isIndexed(unsigned lead, unsigned trail)
+{
+    return lead >= kIndexFirstLead && lead <= kIndexLastLead && trail >= kIndexFirstTrail && trail <= kIndexLastTrail;
+}
+
+inline unsigned indexPosition(unsigned lead, unsigned trail)
+{
+    return (lead - kIndexFirstLead) * kIndexColumns + (trail - kIndexFirstTrail);
+}
+
+// Bits set in a word. std::popcount becomes a library call where the target lacks the instruction (plain x86-64).
+inline int bitsSet(std::uint64_t word)
+{
+    word -= (word >> 1) & 0x5555555555555555u;
+    word = (word & 0x3333333333333333u) + ((word >> 2) & 0x3333333333333333u);
+    word = (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((word * 0x0101010101010101u) >> 56);
+}
+
+inline bool sameBytes(const unsigned char* a, const unsigned char* b, qsizetype count)
+{
+    for (qsizetype i = 0; i < count; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace phrasedetail
+
+// The rest of findPhrase, once mayBeginPhrase holds: the first character's group of pairs, the pair of the second
+// character in it, and the first (longest) of the pair's phrases that the text goes on with.
+inline PhraseMatch findPhraseBeginning(const unsigned char* text, qsizetype size)
+{
+    using namespace phrasedetail;
+    if (!isIndexed(text[0], text[1]) || !isIndexed(text[2], text[3]))
+        return {};
+    const unsigned first = indexPosition(text[0], text[1]);
+    const std::uint64_t word = PhraseStarts[first / 64];
+    const std::uint64_t bit = std::uint64_t{1} << (first % 64);
+    if ((word & bit) == 0)
+        return {};
+    const int group = PhraseStartRanks[first / 64] + bitsSet(word & (bit - 1));
+    const std::uint16_t* const secondsEnd = PhraseSeconds.data() + PhraseGroupOffsets[group + 1];
+    const unsigned secondPosition = indexPosition(text[2], text[3]);
+    const std::uint16_t* const second =
+        std::lower_bound(PhraseSeconds.data() + PhraseGroupOffsets[group], secondsEnd, secondPosition);
+    if (second == secondsEnd || *second != secondPosition)
+        return {};
+
+    const auto pair = second - PhraseSeconds.data();
+    const unsigned char* record = PhraseRecords.data() + PhrasePairOffsets[pair];
+    const unsigned char* const end = PhraseRecords.data() + PhrasePairOffsets[pair + 1];
+    while (record < end) {
+        const int characters = record[0] >> 4;
+        const int changeCount = record[0] & 0x0F;
+        const qsizetype restBytes = 2 * (characters - 2);
+        const unsigned char* const changes = record + 1 + restBytes;
+        if (restBytes <= size - 4 && sameBytes(record + 1, text + 4, restBytes))
+            return {characters, changes, changeCount};
+        record = changes + 2 * changeCount;
+    }
+    return {};
+}
+
+// The longest phrase that the size bytes at text begin with. The first two bytes are a double-byte character (lead
+// 0x81 up, trail 0x40 up); the match points into the constant table, nothing is allocated.
+inline PhraseMatch findPhrase(const unsigned char* text, qsizetype size)
+{
+    if (size < 4 || text[2] < kIndexFirstLead || !mayBeginPhrase(text))
+        return {};
+    return findPhraseBeginning(text, size);
+}
+
+} // namespace mnemonic
