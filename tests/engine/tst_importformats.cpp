@@ -4,10 +4,9 @@
 #include "ProductKinds.h"
 #include "RecordingReporter.h"
 #include "StoreFixture.h"
-#include "StoreStatements.h"
+#include "CpxmColumns.h"
 #include "TestPaths.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,11 +19,13 @@ struct Imported
     QStringList log;
 };
 
-// The columns the insert names, read from its statement.
+// The columns the import writes, from their table.
 QStringList productColumns()
 {
-    const auto match = QRegularExpression(QStringLiteral("\\(([^)]*)\\)")).match(data::statements::kInsertClause);
-    return match.captured(1).split(u',');
+    QStringList names;
+    for (const data::CpxmColumn& column : data::cpxmColumns())
+        names << column.name;
+    return names;
 }
 
 Imported importInto(const QString& folder, const QString& workbookPath)
