@@ -1,5 +1,6 @@
 #include "PackageFile.h"
 
+#include "InflatingReader.h"
 #include "ReadableFormats.h"
 #include "Workbook.h"
 
@@ -27,6 +28,8 @@ constexpr qint64 kMaxPartSize = (qint64(1) << 31) - 1;
 constexpr int kMaxZipEntries = 100000;
 constexpr int kMaxFolderDepth = 64;
 constexpr std::size_t kChunk = 1 << 16;
+// Parts at least this large (a sheet of some thousand rows) are inflated on a thread of their own.
+constexpr qint64 kInflateAheadSize = qint64(1) << 20;
 
 constexpr const char* kOfficeDocument =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
@@ -286,6 +289,17 @@ void PackageFile::parse(GsfInput* part, XmlHandler& handler) const
     if (remaining < 0 || remaining > kMaxPartSize)
         throw PackageError(partName + ": a part too large");
     XmlPartParser parser(handler, partName);
+    if (remaining >= kInflateAheadSize) {
+        InflatingReader reader(part, static_cast<std::size_t>(remaining));
+        try {
+            for (std::vector<char> chunk = reader.next(); !chunk.empty(); chunk = reader.next())
+                parser.parse(chunk.data(), chunk.size());
+        } catch (const PackageError& error) {
+            throw PackageError(partName + ": " + error.what());
+        }
+        parser.finish();
+        return;
+    }
     while (remaining > 0) {
         const std::size_t chunk = static_cast<std::size_t>(std::min<qint64>(remaining, kChunk));
         char* buffer = parser.buffer(chunk);

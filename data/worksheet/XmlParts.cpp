@@ -170,6 +170,11 @@ void XmlPartParser::parse(std::size_t filled)
     check(*state_, XML_ParseBuffer(state_->parser.get(), static_cast<int>(filled), XML_FALSE));
 }
 
+void XmlPartParser::parse(const char* bytes, std::size_t size)
+{
+    check(*state_, XML_Parse(state_->parser.get(), bytes, static_cast<int>(size), XML_FALSE));
+}
+
 void XmlPartParser::finish()
 {
     check(*state_, XML_ParseBuffer(state_->parser.get(), 0, XML_TRUE));

@@ -76,6 +76,8 @@ public:
     // A buffer of at least size bytes to fill, then parse(filled).
     char* buffer(std::size_t size);
     void parse(std::size_t filled);
+    // Or parses bytes that lie elsewhere.
+    void parse(const char* bytes, std::size_t size);
     void finish();
 
     struct State;
