@@ -252,6 +252,11 @@ private slots:
             << QByteArray("<row r=\"2\"><c r=\"A2\"><v>2</v></c></row><row r=\"1\"><c r=\"A1\"><v>1</v></c>"
                           "<c r=\"A1\"><v>9</v></c></row>")
             << none << none << none << 0 << 0 << "9";
+        QByteArray manyRows; // some megabytes, inflated ahead of the parser
+        for (int row = 1; row <= 40000; ++row)
+            manyRows += "<row r=\"" + QByteArray::number(row) + "\"><c r=\"A" + QByteArray::number(row) + "\"><v>" +
+                        QByteArray::number(row) + "</v></c></row>";
+        QTest::newRow("a large sheet, to its last row") << manyRows << none << none << none << 39999 << 0 << "40000";
         QTest::newRow("rows out of order") << QByteArray("<row r=\"2\"><c r=\"A2\"><v>2</v></c></row><row r=\"1\">"
                                                          "<c r=\"A1\"><v>1</v></c></row>")
                                            << none << none << none << 1 << 0 << "2";
