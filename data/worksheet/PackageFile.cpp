@@ -233,8 +233,9 @@ void PackageFile::findWorkbookPart()
             workbook_.reset(gsf_open_pkg_open_rel(root, relation, &rawError));
         const gsf::ErrorPtr error(rawError);
         if (!workbook_) {
-            throw WorkbookError(QStringLiteral("“%1”已损坏：找不到工作簿部分（%2），无法读取。")
-                                    .arg(fileName_, gsf::describe(error.get())));
+            const QString why = gsf::describe(error.get());
+            throw WorkbookError(QStringLiteral("“%1”已损坏：找不到工作簿部分%2，无法读取。")
+                                    .arg(fileName_, why.isEmpty() ? QString() : QStringLiteral("（%1）").arg(why)));
         }
         return;
     }
