@@ -39,19 +39,22 @@ private:
     ImportReporter& reporter_;
 };
 
-// The row loop: every row of the sheet read, counted, and written through grouped transactions.
+// The row loop: every row of the sheet read, counted, and handed to the run's writes.
 class RowLoop
 {
 public:
-    RowLoop(ImportSession& session, const ProductSheet& sheet, const BatchValues& batch, const ImportRequest& request,
-            ImportReporter& reporter)
-        : session_(session), sheet_(sheet), batchValues_(batch), reporter_(reporter),
-          writes_(session.store, WritePolicy{.commitEveryRow = request.commitEveryRow}), rowTotal_(sheet.rowCount()),
-          phraseMnemonics_(request.phraseMnemonics)
+    RowLoop(const ProductSheet& sheet, const BatchValues& batch, bool phraseMnemonics, WriteBatch& writes,
+            ImportCounts& counts, ImportReporter& reporter)
+        : sheet_(sheet), batchValues_(batch), writes_(writes), counts_(counts), reporter_(reporter),
+          rowTotal_(sheet.rowCount()), phraseMnemonics_(phraseMnemonics)
     {
+        // A group the store lost is written again from the sheet itself.
+        writes_.setRewrite(
+            [this](int row) { writeRow(row, fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_)); });
     }
-
-    const ImportCounts& counts() const { return counts_; }
+    ~RowLoop() { writes_.setRewrite({}); }
+    RowLoop(const RowLoop&) = delete;
+    RowLoop& operator=(const RowLoop&) = delete;
 
     void run()
     {
@@ -62,12 +65,10 @@ public:
             }
             finishWrites();
         } catch (...) {
-            // The rows handled so far stay in the store, and are counted as what became of them.
-            try {
-                finishWrites();
-            } catch (...) {
-                // The first error is the one to report.
-            }
+            // The rows the store took so far stay there, and are counted as what became of them.
+            const ImportCounts before = counts_;
+            writes_.close();
+            reportChange(before);
             throw;
         }
     }
@@ -81,52 +82,38 @@ private:
             return;
         }
         writeRow(row, product);
-        writeLostRowsAgain();
     }
 
-    void writeRow(int row, const ProductRow& product)
-    {
-        writes_.beginRow();
-        const InsertResult result =
-            InsertProductRecord(session_.storeQuery, product, batchValues_, counts_, session_.errorLog);
-        writes_.endRow(row, result == InsertResult::Stored, result == InsertResult::StoreRefused);
-        if (writes_.groupDue())
-            writes_.commitGroup();
-    }
+    void writeRow(int row, const ProductRow& product) { InsertProductRecord(writes_, product, batchValues_, row); }
 
-    // The last group committed; rows it lost are written again, and the counts reported once more if that changed
-    // them.
+    // The rows still waiting are sent and the last group committed; the counts are reported once more if that
+    // changed them.
     void finishWrites()
     {
         const ImportCounts before = counts_;
-        writes_.commitGroup();
-        writeLostRowsAgain();
-        const int rowsDone = counts_.imported + counts_.failed + counts_.empty;
-        if (rowsDone > 0 && (before.imported != counts_.imported || before.failed != counts_.failed))
-            reporter_.rowHandled(rowsDone, counts_);
+        writes_.finish();
+        reportChange(before);
     }
 
-    // A group that never reached the store took rows with it that were counted as stored: each is written again
-    // and counted by what becomes of it now. The batch has changed its way of writing by then, so this ends.
-    void writeLostRowsAgain()
+    void reportChange(const ImportCounts& before)
     {
-        while (writes_.hasLostRows()) {
-            for (const int row : writes_.takeLostRows()) {
-                --counts_.imported;
-                writeRow(row, fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_));
+        const int rowsDone = counts_.imported + counts_.failed + counts_.empty;
+        if (rowsDone > 0 && (before.imported != counts_.imported || before.failed != counts_.failed)) {
+            try {
+                reporter_.rowHandled(rowsDone, counts_);
+            } catch (...) {
+                // The run's own outcome or error is what counts.
             }
-            writes_.commitGroup();
         }
     }
 
-    ImportSession& session_;
     const ProductSheet& sheet_;
     const BatchValues& batchValues_;
+    WriteBatch& writes_;
+    ImportCounts& counts_;
     ImportReporter& reporter_;
-    WriteBatch writes_;
     const int rowTotal_;
     const bool phraseMnemonics_;
-    ImportCounts counts_;
     mnemonic::MnemonicEncoder mnemonics_; // one GBK converter for the whole run
 };
 
@@ -156,6 +143,16 @@ QString logFailure(const QString& reason)
         .arg(reason);
 }
 
+QString storeFault(const data::DatabaseError& error, bool rowsHandled)
+{
+    const QString rows = rowsHandled ? QStringLiteral("此前导入的记录已保存在数据库中，状态栏显示了它们的数目，"
+                                                      "导入失败的记录已写入 log.txt")
+                                     : QStringLiteral("没有导入任何记录");
+    return QStringLiteral("数据库拒绝继续写入，导入在中途停止：%1\n%2。请排除数据库的问题（是否被其他程序占用、"
+                          "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后再导入其余的记录")
+        .arg(error.message(), rows);
+}
+
 QString rowLoopFailure(const QString& reason)
 {
     return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目").arg(reason);
@@ -181,7 +178,20 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
 
     const RunEnd runEnd(reporter);
 
+    // The writes take the code letters' lock before the probe and keep it until the run's letter is in the
+    // store, so that two runs started together never take the same letter.
+    ImportCounts counts;
+    WritePolicy policy;
+    policy.dryRun = request.dryRun;
+    if (request.commitEveryRow)
+        policy.groupRows = 1;
+    WriteBatch writes(session.store, policy, counts, session.errorLog);
     BatchValues batch;
+    try {
+        writes.start();
+    } catch (const data::DatabaseError& error) {
+        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, false));
+    }
     try {
         batch.batchPrefix = probeCodeLetter(session.storeQuery);
     } catch (const data::DatabaseError& error) {
@@ -216,17 +226,29 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     outcome.rowTotal = rowTotal;
     reporter.rowsCounted(rowTotal);
 
-    RowLoop rows(session, *sheet, batch, request, reporter);
+    RowLoop rows(*sheet, batch, request.phraseMnemonics, writes, counts, reporter);
     try {
         rows.run();
     } catch (const ImportError&) {
         throw;
+    } catch (const data::DatabaseError& error) {
+        if (!error.isStoreFault())
+            throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(error.message()));
+        // The log of the rows that failed so far is saved as at the end of a run.
+        try {
+            saveErrorLog(session.errorLog, session.logFilePath);
+        } catch (const LogFileError& logError) {
+            throw ImportError(ImportError::Kind::StoreFault,
+                              storeFault(error, true) +
+                                  QStringLiteral("\n错误信息无法保存到 log.txt：%1").arg(logError.message()));
+        }
+        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, true));
     } catch (const std::exception& error) {
         throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(QString::fromUtf8(error.what())));
     }
-    outcome.importedCount = rows.counts().imported;
-    outcome.failedCount = rows.counts().failed;
-    outcome.emptyCount = rows.counts().empty;
+    outcome.importedCount = counts.imported;
+    outcome.failedCount = counts.failed;
+    outcome.emptyCount = counts.empty;
 
     try {
         saveErrorLog(session.errorLog, session.logFilePath);

@@ -26,6 +26,7 @@ struct ImportRequest
     std::optional<data::ProductKind> category; // its kinid and Remark are stored; none when no category is chosen
     bool phraseMnemonics = false; // a blank 助记码 read by whole words (人参 RS, not RC); the sheet's own stays
     bool commitEveryRow = false;  // one transaction per row instead of groups: only for measuring the difference
+    bool dryRun = false;          // the whole run in one transaction, rolled back at the end: the store unchanged
 };
 
 struct ImportOutcome
@@ -57,6 +58,7 @@ public:
     enum class Kind {
         SheetUnreadable,  // no worksheet of that name, a damaged sheet, a column header missing
         StoreUnreachable, // the code letter probe failed
+        StoreFault,       // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
         LogNotSaved,      // every row was handled, but log.txt could not be written
         Unexpected,       // anything else that stopped the row loop
     };

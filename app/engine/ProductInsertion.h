@@ -1,19 +1,19 @@
 #pragma once
 // InsertProductRecord: one product row of the sheet becomes one new Cpxm row, or one counted and logged failure.
 
+#include "CpxmColumns.h"
 #include "ImportReporter.h"
 
 #include <QLocale>
 #include <QString>
 #include <QStringList>
 
-namespace data {
-class Query;
-} // namespace data
+#include <vector>
 
 namespace importer {
 
 struct ProductRow;
+class WriteBatch;
 
 // The values that are the same for every row of a run.
 struct BatchValues
@@ -25,20 +25,18 @@ struct BatchValues
     QString decimalSeparator = QLocale::system().decimalPoint();
 };
 
-// What became of a row.
-enum class InsertResult {
-    Stored,       // the store took it
-    BadNumber,    // a number text did not convert; nothing was sent
-    StoreRefused, // the store (or the statement) refused it
-};
-
 // "编号---<Code>；名称---<Name>": the log line of a row the store did not take.
 QString errorLine(const ProductRow& row);
+QString errorLine(const QString& code, const QString& name);
 
-// Builds the two-line insert on storeQuery, binds the twenty parameters by name with their own types (numbers
-// converted strictly as they are bound) and executes it. Raises counts.imported when the store took the row;
-// otherwise raises counts.failed and appends the row's error line to errorLog. Lets nothing escape.
-InsertResult InsertProductRecord(data::Query& storeQuery, const ProductRow& row, const BatchValues& batch,
-                                 ImportCounts& counts, QStringList& errorLog) noexcept;
+// The twenty values of a row, in the order and with the types of the column table; the numbers converted
+// strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError.
+data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
+
+// Hands the row (sheetRow of the sheet) to the run's writes, which count it (ImportedCount or FailedCount) and log
+// its error line when the store has taken or refused it. A row with a number that does not convert sends nothing:
+// it is counted as failed and logged at once, after the rows before it. Throws data::DatabaseError on a store
+// fault only.
+void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow);
 
 } // namespace importer

@@ -1,133 +1,296 @@
 #include "WriteBatch.h"
 
 #include "Connection.h"
+#include "CpxmColumns.h"
+#include "DatabaseError.h"
+#include "ProductInsert.h"
+#include "ProductInsertion.h"
 
-#include <algorithm>
+#include <QScopeGuard>
+
+#include <utility>
 
 namespace importer {
 
-WriteBatch::WriteBatch(data::Connection& store, WritePolicy policy) : store_(store), policy_(policy)
+WriteBatch::WriteBatch(data::Connection& store, WritePolicy policy, ImportCounts& counts, QStringList& errorLog)
+    : store_(store), policy_(policy), counts_(counts), errorLog_(errorLog)
 {
-    if (policy_.commitEveryRow) {
-        mode_ = Mode::RowByRow;
-        return;
-    }
-    try {
-        abortsOnError_ = store_.abortsTransactionOnError();
-    } catch (...) {
-        // Not connected: every insert fails by itself and no group is ever opened.
-        mode_ = Mode::RowByRow;
-    }
 }
 
 WriteBatch::~WriteBatch()
 {
-    if (!inGroup_)
+    close();
+}
+
+void WriteBatch::start()
+{
+    ensureGroup();
+    store_.lockCodeLetters();
+}
+
+bool WriteBatch::usesSavepoints() const
+{
+    // Some servers abort the whole transaction on a refusal; SQLite, and psqlODBC by default, undo the refused
+    // statement alone.
+    return inGroup_ && store_.abortsTransactionOnError();
+}
+
+void WriteBatch::ensureGroup()
+{
+    if (inGroup_ || mode_ == Mode::RowByRow)
         return;
+    store_.beginTransaction();
+    inGroup_ = true;
+    groupTimer_.start();
+}
+
+// Rows handed to a group are remembered by their place in the sheet, so that a lost group can be read again.
+bool WriteBatch::keepsGroupRows() const
+{
+    return mode_ == Mode::Grouped && !policy_.dryRun;
+}
+
+void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name)
+{
+    if (!insert_) {
+        insert_ = data::prepareProductInsert(store_);
+        pending_.reserve(size_t(insert_->maxRows()));
+    }
+    pending_.push_back(Pending{sheetRow, std::move(values), name});
+    if (int(pending_.size()) >= insert_->maxRows())
+        flush();
+    if (groupDue())
+        commitGroup();
+}
+
+void WriteBatch::addFailed(int sheetRow, const RowName& name)
+{
+    flush();
+    if (inGroup_ && keepsGroupRows())
+        groupSheetRows_.push_back(sheetRow);
+    failed(name);
+}
+
+void WriteBatch::stored(int rows)
+{
+    counts_.imported += rows;
+    if (inGroup_) {
+        groupStored_ += rows;
+        groupRows_ += rows;
+    }
+}
+
+void WriteBatch::failed(const RowName& name)
+{
+    ++counts_.failed;
+    errorLog_.append(errorLine(name.code, name.name));
+    if (inGroup_) {
+        ++groupFailed_;
+        ++groupRows_;
+    }
+}
+
+void WriteBatch::flush()
+{
+    if (pending_.empty())
+        return;
+    sending_.swap(pending_); // pending_ keeps the storage of the last batch sent
+    const auto done = qScopeGuard([this] { sending_.clear(); });
+    ensureGroup();
+    if (inGroup_ && keepsGroupRows()) {
+        for (const Pending& row : sending_)
+            groupSheetRows_.push_back(row.sheetRow);
+    }
+    const int rows = int(sending_.size());
+    if (rows == 1) {
+        writeAlone(sending_.front());
+        return;
+    }
+    batchRows_.clear();
+    for (const Pending& row : sending_)
+        batchRows_.push_back(row.values.data());
+    switch (send(batchRows_.data(), rows)) {
+    case Sent::Stored:
+        stored(rows);
+        break;
+    case Sent::RowRefused:
+        // A row of the batch was refused: each row again by itself, so that only the refused ones fail.
+        for (const Pending& row : sending_) {
+            if (!writeAlone(row))
+                return; // the group went, and these rows are written again with it
+        }
+        break;
+    case Sent::GroupLost:
+        break;
+    }
+}
+
+bool WriteBatch::writeAlone(const Pending& row)
+{
+    const data::BoundValue* values = row.values.data();
+    switch (send(&values, 1)) {
+    case Sent::Stored:
+        stored(1);
+        return true;
+    case Sent::RowRefused:
+        failed(row.name);
+        return true;
+    case Sent::GroupLost:
+        break;
+    }
+    return false;
+}
+
+// Sends rows, under a savepoint where the store needs one. A store fault escapes; a group that a refusal took
+// with it is written again before this returns.
+WriteBatch::Sent WriteBatch::send(const data::BoundValue* const* rows, int count)
+{
+    const bool savepoint = usesSavepoints();
     try {
-        store_.commit();
-    } catch (...) {
-        try {
-            store_.rollback();
-        } catch (...) {
-        }
-    }
-}
-
-void WriteBatch::beginRow()
-{
-    rowHasSavepoint_ = false;
-    if (mode_ == Mode::RowByRow)
-        return;
-    if (!inGroup_) {
-        try {
-            store_.beginTransaction();
-        } catch (...) {
-            // The store is locked beyond its waiting time, or gone: this row goes alone and meets the same error.
-            return;
-        }
-        inGroup_ = true;
-        groupRows_.clear();
-        groupRowCount_ = 0;
-        groupTimer_.start();
-    }
-    if (mode_ == Mode::GroupedWithSavepoints) {
-        try {
+        if (savepoint)
             store_.savepoint();
-            rowHasSavepoint_ = true;
-        } catch (...) {
-            loseGroup(Loss::Machinery);
+        insert_->insert(rows, count);
+        if (savepoint)
+            store_.releaseSavepoint();
+        return Sent::Stored;
+    } catch (const data::DatabaseError& error) {
+        const bool groupLost = !undone(savepoint, error);
+        if (error.isStoreFault())
+            throw;
+        if (groupLost) {
+            writeGroupAgain(error);
+            return Sent::GroupLost;
         }
+        return Sent::RowRefused;
     }
 }
 
-void WriteBatch::endRow(int rowIndex, bool stored, bool storeRefused)
+// After a refusal: whether the group still holds what it did before (false when the driver or the store has
+// ended the whole transaction). Under a savepoint, going back to it says so; without, the store is asked after a
+// row's refusal (after a store fault the run ends anyway).
+bool WriteBatch::undone(bool savepoint, const data::DatabaseError& refusal)
 {
-    if (!inGroup_)
-        return;
-    ++groupRowCount_;
-    if (stored)
-        groupRows_.push_back(rowIndex);
-    if (rowHasSavepoint_) {
-        rowHasSavepoint_ = false;
-        try {
-            if (stored) {
-                store_.releaseSavepoint();
-            } else {
-                store_.rollbackToSavepoint();
-                store_.releaseSavepoint();
-            }
-        } catch (...) {
-            loseGroup(Loss::Machinery);
-        }
-    } else if (storeRefused) {
-        if (abortsOnError_)
-            loseGroup(Loss::Refusal); // the server has aborted the whole group
-        else
-            commitGroup();
+    if (savepoint)
+        return undoToSavepoint();
+    return !inGroup_ || refusal.isStoreFault() || store_.transactionSurvivedRefusal();
+}
+
+// False when the savepoint is gone: the driver or the store has ended the whole transaction after the refusal.
+bool WriteBatch::undoToSavepoint()
+{
+    try {
+        store_.rollbackToSavepoint();
+        store_.releaseSavepoint();
+        return true;
+    } catch (const data::DatabaseError&) {
+        return false;
     }
 }
 
 bool WriteBatch::groupDue() const
 {
-    return inGroup_ && (groupRowCount_ >= policy_.groupRows || groupTimer_.elapsed() >= policy_.groupTime.count());
+    if (!inGroup_ || policy_.dryRun)
+        return false;
+    const int rows = groupRows_ + int(pending_.size());
+    return rows >= policy_.groupRows || groupTimer_.elapsed() >= policy_.groupTime.count();
 }
 
 void WriteBatch::commitGroup()
 {
-    if (!inGroup_)
+    flush();
+    // The first group keeps the code letters locked until it has stored a row under the run's letter.
+    if (!inGroup_ || (!letterClaimed_ && groupStored_ == 0))
         return;
     try {
         store_.commit();
-        inGroup_ = false;
-        groupRows_.clear();
-        groupRowCount_ = 0;
-    } catch (...) {
-        loseGroup(Loss::Machinery);
-    }
-}
-
-void WriteBatch::loseGroup(Loss cause)
-{
-    try {
-        store_.rollback();
-    } catch (...) {
-        // Gone already; the rows below are what matters.
+    } catch (const data::DatabaseError& error) {
+        inGroup_ = store_.inTransaction();
+        if (error.isStoreFault()) {
+            commitRefused_ = true;
+            throw;
+        }
+        writeGroupAgain(error);
+        return;
     }
     inGroup_ = false;
-    rowHasSavepoint_ = false;
-    lost_.insert(lost_.end(), groupRows_.begin(), groupRows_.end());
-    std::sort(lost_.begin(), lost_.end());
-    groupRows_.clear();
-    groupRowCount_ = 0;
-    mode_ = cause == Loss::Refusal ? Mode::GroupedWithSavepoints : Mode::RowByRow;
+    letterClaimed_ = letterClaimed_ || groupStored_ > 0;
+    forgetGroup();
 }
 
-std::vector<int> WriteBatch::takeLostRows()
+// The store refused the group at its commit for a row's sake, or a refusal took the whole transaction with it:
+// nothing of the group was stored. Its rows are counted no longer and handed to the writes once more, read anew
+// from the sheet, each committing by itself from now on. A dry run, or writes without a rewrite, end with the
+// cause instead.
+void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
 {
-    std::vector<int> rows;
-    rows.swap(lost_);
-    return rows;
+    if (policy_.dryRun || !rewrite_)
+        throw cause;
+    try {
+        if (store_.inTransaction())
+            store_.rollback();
+    } catch (const data::DatabaseError&) {
+        // Ended already; the rows below are what matters.
+    }
+    inGroup_ = false;
+    counts_.imported -= groupStored_;
+    counts_.failed -= groupFailed_;
+    errorLog_.resize(errorLog_.size() - groupFailed_);
+    const std::vector<int> rows = std::exchange(groupSheetRows_, {});
+    sending_.clear(); // its rows are among them
+    forgetGroup();
+    mode_ = Mode::RowByRow;
+    for (const int row : rows)
+        rewrite_(row);
+    flush();
+}
+
+void WriteBatch::forgetGroup()
+{
+    groupRows_ = 0;
+    groupStored_ = 0;
+    groupFailed_ = 0;
+    groupSheetRows_.clear();
+}
+
+void WriteBatch::finish()
+{
+    flush();
+    if (!inGroup_)
+        return;
+    if (policy_.dryRun) {
+        inGroup_ = false;
+        store_.rollback();
+        return;
+    }
+    letterClaimed_ = true; // the run's last group: nothing is left to claim the letter for
+    commitGroup();
+}
+
+void WriteBatch::close() noexcept
+{
+    pending_.clear();
+    sending_.clear();
+    if (!inGroup_)
+        return;
+    bool kept = false;
+    if (!policy_.dryRun && !commitRefused_) {
+        try {
+            store_.commit();
+            kept = true;
+        } catch (...) {
+        }
+    }
+    if (!kept) {
+        try {
+            if (store_.inTransaction())
+                store_.rollback();
+        } catch (...) {
+        }
+        if (!policy_.dryRun)
+            counts_.imported -= groupStored_; // those rows never reached the store
+    }
+    inGroup_ = false;
+    forgetGroup();
 }
 
 } // namespace importer

@@ -1,76 +1,131 @@
 #pragma once
-// Groups the inserts of an import into transactions, so that the store waits for its disk once per group instead
-// of once per row, while every row still stands by itself: a refused row never undoes another.
+// The writes of an import run: rows sent to the store in batches through the one prepared insert, batches
+// grouped into transactions so that the store waits for its disk once per group instead of once per row, and
+// every row still standing by itself: a refused row never undoes another. The batch counts and logs each row
+// when the store has taken or refused it, so the log names the failed rows in sheet order.
 //
-// A group is committed after a few hundred milliseconds of work, so a kill loses at most that much and another
-// program waiting for the store's write lock waits no longer. Rows counted as stored whose group did not reach
-// the store are handed back to the caller, who writes them again through the batch and counts them anew.
-//
-// How a refused row is kept from undoing the others depends on the store:
-// - SQLite undoes just the refused statement. After a few errors (a full disk, say) it ends the transaction by
-//   itself, so a group is committed at once after a refusal: a group the store had dropped shows there.
-// - Servers such as PostgreSQL abort the whole transaction on any error. Groups start without savepoints (one
-//   round trip per row); the first refusal loses the group's rows, which are written again, and from then on
-//   every row gets a savepoint of its own.
-// - When the transaction machinery itself fails (a commit, a savepoint), the rest of the run commits every row
-//   by itself, which can lose nothing.
+// - The first group is opened, and the code letters locked, before the run probes for its letter; it holds them
+//   until a group that stored a row commits, so that two runs never take the same letter.
+// - A batch carries up to a hundred rows in one statement. SQLite, and psqlODBC as it comes, undo a refused
+//   statement by themselves; where a refusal would take the whole transaction with it (SQL Server, a driver set
+//   so, which the first refusal shows), each batch goes under a savepoint. When a row of a batch is refused, the
+//   batch is written again row by row, so that exactly the refused rows fail.
+// - A row fault (a constraint, a value the column cannot take) fails that row; a store fault (locked beyond the
+//   busy time-out, read-only, full, gone, a table that does not fit) escapes as data::DatabaseError after the
+//   batch has kept what the store took.
+// - A group the store refuses at its commit for a row's sake (a constraint checked at commit), or that a refusal
+//   took with it, stored nothing: its rows are counted no longer and written again, read anew from the sheet
+//   through the caller's rewrite, each committing by itself from then on.
+// - A dry run keeps the whole run in its first transaction and rolls it back at the end.
+
+#include "CpxmColumns.h"
+#include "DatabaseError.h"
 
 #include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace data {
 class Connection;
-}
+class PreparedInsert;
+} // namespace data
 
 namespace importer {
+
+struct ImportCounts;
+
+// What the log line of a failed row names: the sheet's code (without the letter) and the name. The line itself is
+// made only for a row that fails.
+struct RowName
+{
+    QString code;
+    QString name;
+};
 
 struct WritePolicy
 {
     std::chrono::milliseconds groupTime{250}; // work per group before it is committed
     int groupRows = 20000;                    // and at most this many rows
-    bool commitEveryRow = false;              // no groups: every insert commits by itself (for measurements)
+    bool dryRun = false;                      // one transaction for the whole run, rolled back at the end
 };
 
 class WriteBatch
 {
 public:
-    enum class Mode { RowByRow, Grouped, GroupedWithSavepoints };
+    // Hands the row of the sheet (a row index as given to add) to the writes once more.
+    using Rewrite = std::function<void(int sheetRow)>;
 
-    WriteBatch(data::Connection& store, WritePolicy policy);
-    ~WriteBatch(); // commits a group still open, quietly
+    WriteBatch(data::Connection& store, WritePolicy policy, ImportCounts& counts, QStringList& errorLog);
+    ~WriteBatch(); // close()
     WriteBatch(const WriteBatch&) = delete;
     WriteBatch& operator=(const WriteBatch&) = delete;
 
-    // Before a row's insert: opens a group when none is open, and marks the row's savepoint where one is needed.
-    // When the store will not open a group, the row is written by itself.
-    void beginRow();
-    // After the insert. storeRefused: the store itself refused the statement (not a bad number found before it).
-    void endRow(int rowIndex, bool stored, bool storeRefused);
-    // Whether the open group has done its share of work.
-    bool groupDue() const;
-    // Commits the open group, if any.
-    void commitGroup();
+    // How rows of a lost group are written again. Without it, a lost group ends the writes with its cause.
+    void setRewrite(Rewrite rewrite) { rewrite_ = std::move(rewrite); }
 
-    // Rows counted as stored whose group never reached the store, in sheet order; empties the list.
-    std::vector<int> takeLostRows();
-    bool hasLostRows() const { return !lost_.empty(); }
+    // Opens the first group and locks the code letters: before the letter probe. Throws data::DatabaseError.
+    void start();
+    // A row for the store: its values in the column table's order, and what its log line names should the store
+    // refuse it.
+    // Throws data::DatabaseError on a store fault.
+    void add(int sheetRow, data::CpxmRow&& values, const RowName& name);
+    // A row that failed before it reached the store (a number that does not convert): counted and logged after
+    // the rows before it. Throws data::DatabaseError on a store fault while those are sent.
+    void addFailed(int sheetRow, const RowName& name);
+    // Sends what waits and commits (a dry run rolls everything back). Throws data::DatabaseError.
+    void finish();
+    // Ends the writes whatever the state, quietly: keeps what the store took (a dry run rolls back); rows whose
+    // group did not reach the store are no longer counted as stored.
+    void close() noexcept;
 
 private:
-    enum class Loss { Refusal, Machinery };
-    void loseGroup(Loss cause);
+    enum class Mode { Grouped, RowByRow };
+    struct Pending // a row waiting for its batch
+    {
+        int sheetRow;
+        data::CpxmRow values;
+        RowName name;
+    };
+
+    void flush();
+    enum class Sent { Stored, RowRefused, GroupLost };
+    bool writeAlone(const Pending& row);
+    Sent send(const data::BoundValue* const* rows, int count);
+    bool undone(bool savepoint, const data::DatabaseError& refusal);
+    bool undoToSavepoint();
+    void ensureGroup();
+    bool groupDue() const;
+    void commitGroup();
+    void writeGroupAgain(const data::DatabaseError& cause);
+    void forgetGroup();
+    void stored(int rows);
+    void failed(const RowName& name);
+    bool usesSavepoints() const;
+    bool keepsGroupRows() const;
 
     data::Connection& store_;
     WritePolicy policy_;
+    ImportCounts& counts_;
+    QStringList& errorLog_;
+    Rewrite rewrite_;
+    std::unique_ptr<data::PreparedInsert> insert_;
     Mode mode_ = Mode::Grouped;
-    bool abortsOnError_ = false;
     bool inGroup_ = false;
-    bool rowHasSavepoint_ = false;
+    bool letterClaimed_ = false; // a group that stored a row has committed: the lock may go
+    bool commitRefused_ = false; // the store refused the last commit: close() must not try again
     QElapsedTimer groupTimer_;
-    std::vector<int> groupRows_; // stored rows of the open group
-    int groupRowCount_ = 0;      // every row of the open group, stored or not
-    std::vector<int> lost_;
+    std::vector<int> groupSheetRows_; // every row handed to the open group, in sheet order
+    int groupRows_ = 0;               // rows sent in the open group
+    int groupStored_ = 0;             // of them stored
+    int groupFailed_ = 0;             // of them failed and logged
+    std::vector<Pending> pending_;    // rows waiting for the next batch
+    std::vector<Pending> sending_;    // the batch being sent
+    std::vector<const data::BoundValue*> batchRows_;
 };
 
 } // namespace importer

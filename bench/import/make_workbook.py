@@ -23,21 +23,16 @@ UNITS = ["盒", "瓶", "袋", "支", "板", "盒", "盒", "瓶"]
 SPECS = ["", "", "0.25g*24粒", "10ml*10支", "100片", "0.1g*12片", "5g*10袋"]
 
 
-def main():
-    output = sys.argv[1]
-    rows = int(sys.argv[2]) if len(sys.argv) > 2 else 65535
+def product_rows(rows):
+    """The products, one list of nine cells (None for a blank cell) each; the same seed gives the same rows."""
     rng = random.Random(20261210)
-    book = xlwt.Workbook(encoding="utf-8")
-    sheet = book.add_sheet("Sheet1")
-    for column, header in enumerate(HEADERS):
-        sheet.write(0, column, header)
     for r in range(1, rows + 1):
         stem, stem_code = rng.choice(STEMS)
         form, form_code = rng.choice(FORMS)
         name = rng.choice(PREFIXES) + stem + form + rng.choice(SPECS)
         cost = round(rng.uniform(0.5, 300), 2)
         code = 100000 + r
-        cells = [
+        yield [
             code if r % 3 else str(code),     # number cells and text cells, as clerks mix them
             name,
             rng.choice(UNITS),
@@ -48,6 +43,16 @@ def main():
             rng.choice([1, 1, 1, 0.95, 0.9]),
             stem_code + form_code if rng.random() < 0.3 else None,
         ]
+
+
+def main():
+    output = sys.argv[1]
+    rows = int(sys.argv[2]) if len(sys.argv) > 2 else 65535
+    book = xlwt.Workbook(encoding="utf-8")
+    sheet = book.add_sheet("Sheet1")
+    for column, header in enumerate(HEADERS):
+        sheet.write(0, column, header)
+    for r, cells in enumerate(product_rows(rows), start=1):
         for column, cell in enumerate(cells):
             if cell is not None:
                 sheet.write(r, column, cell)

@@ -1,78 +1,220 @@
-// bench_store [ROWS]: prepared 20-column product inserts through Query, row by row exactly as the import sends
-// them (text set, read back and extended, twenty values bound by name), on a fresh SQLite demo store and, when
-// PI_TEST_ODBC names a server (scripts/test-server), through ODBC. Prints rows per second.
+// bench_store [ROWS]: the store write path alone, rows built from the column table as the import builds them.
+//   - SQLite: the import's insert (a hundred rows a statement, one transaction), one row a statement, and the C
+//     insert floor: SQLite's own API with one prepared single-row statement and texts already in UTF-8;
+//   - the server through ODBC, when PI_TEST_ODBC names one (scripts/test-server): the import's batches of up to
+//     a hundred rows, the same with a savepoint around each (as for a driver that undoes the whole transaction on
+//     a refusal), one row per statement, and `psql \copy` of the same rows from a CSV file (the server's own bulk
+//     load), when psql is on PATH.
+// Prints seconds and rows per second for each.
 
 #include "Connection.h"
+#include "ConnectionBackend.h"
 #include "DatabaseError.h"
 #include "DemoStore.h"
+#include "CpxmColumns.h"
+#include "ProductInsert.h"
 #include "Query.h"
-#include "StoreStatements.h"
+#include "StoreConnection.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <ctime>
+#include <sqlite3.h>
+
+#include <vector>
 
 namespace {
 
-void insertRow(data::Query& query, int row)
+QTextStream out(stdout);
+
+// The values of one row, column by column from the table, as a sheet row gives them.
+std::vector<data::BoundValue> rowValues(int row)
 {
-    query.close();
-    query.clearSql();
-    query.setSqlText(data::statements::kInsertClause);
-    query.setSqlText(query.sqlText() + data::statements::kValuesClause);
-    query.bindText(QStringLiteral("Cpxm_bm"), QStringLiteral("B") + QString::number(row));
-    query.bindText(QStringLiteral("Cpxm_mc"), QStringLiteral("阿司匹林肠溶片"));
-    query.bindText(QStringLiteral("Cpxm_jp"), QStringLiteral("ASPLCRP"));
-    query.bindText(QStringLiteral("Cpxm_dw"), QStringLiteral("盒"));
-    query.bindDouble(QStringLiteral("Cpxm_ysdj"), 12.5);
-    query.bindDouble(QStringLiteral("Cpxm_cbdj"), 8);
-    query.bindDouble(QStringLiteral("CPxm_sl"), 20);
-    query.bindDouble(QStringLiteral("Cpxm_zdzk"), 0.9);
-    query.bindText(QStringLiteral("Cpxm_Bkind"), QStringLiteral("XY2"));
-    query.bindText(QStringLiteral("Cpxm_ckbm"), QStringLiteral("CK000"));
-    query.bindText(QStringLiteral("Cpxm_fdbh"), QStringLiteral("FD000"));
-    query.bindText(QStringLiteral("Cpxm_kybm"), QStringLiteral("1"));
-    query.bindText(QStringLiteral("Cpxm_kymc"), QStringLiteral("可供"));
-    query.bindText(QStringLiteral("Cpxm_Skind"), QStringLiteral("0102"));
-    query.bindText(QStringLiteral("Cpxm_tcms"), QStringLiteral("不提成"));
-    query.bindInteger16(QStringLiteral("Cpxm_tcbl"), 0);
-    query.bindText(QStringLiteral("Cpxm_tcfs"), QStringLiteral("无"));
-    query.bindDouble(QStringLiteral("Cpxm_jhdj"), 8);
-    query.bindText(QStringLiteral("Cpxm_fw"), QStringLiteral("0"));
-    query.bindDouble(QStringLiteral("Cpzk"), 1);
-    query.execSql();
+    std::vector<data::BoundValue> values;
+    for (const data::CpxmColumn& column : data::cpxmColumns()) {
+        data::BoundValue value;
+        switch (column.type) {
+        case data::ColumnType::Text:
+            value.type = data::BoundValue::Type::Text;
+            switch (column.source) {
+            case data::ColumnSource::LetterAndCode:
+                value.text = QStringLiteral("B") + QString::number(100000 + row);
+                break;
+            case data::ColumnSource::Name:
+                value.text = QStringLiteral("阿司匹林肠溶片") + QString::number(row % 97);
+                break;
+            case data::ColumnSource::Mnemonic:
+                value.text = QStringLiteral("ASPLCRP");
+                break;
+            case data::ColumnSource::Unit:
+                value.text = QStringLiteral("盒");
+                break;
+            case data::ColumnSource::BigKindCode:
+                value.text = QStringLiteral("XY2");
+                break;
+            case data::ColumnSource::CategoryKindId:
+                value.text = QStringLiteral("0102");
+                break;
+            default:
+                value.text = column.fixedText;
+                break;
+            }
+            break;
+        case data::ColumnType::Double:
+            value.type = data::BoundValue::Type::Double;
+            value.number = 8.5 + row % 13;
+            break;
+        case data::ColumnType::Integer16:
+            value.type = data::BoundValue::Type::Integer;
+            value.integer = column.fixedInteger;
+            break;
+        }
+        values.push_back(value);
+    }
+    return values;
 }
 
-enum class Grouping { OneTransaction, SavepointPerRow, Autocommit };
-
-void measure(QTextStream& out, const QString& label, data::Connection& connection, int rows, Grouping grouping)
+std::vector<data::BoundValue> allRows(int rows)
 {
-    data::Query query(connection);
+    std::vector<data::BoundValue> values;
+    values.reserve(size_t(rows) * data::kCpxmColumnCount);
+    for (int row = 0; row < rows; ++row) {
+        const std::vector<data::BoundValue> one = rowValues(row);
+        values.insert(values.end(), one.begin(), one.end());
+    }
+    return values;
+}
+
+void report(const QString& label, int rows, double seconds)
+{
+    out << label << ": " << rows << " rows in " << QString::number(seconds, 'f', 3)
+        << " s = " << QString::number(rows / seconds, 'f', 0) << " rows/s\n";
+    out.flush();
+}
+
+// The import's way: the prepared insert in batches of what it takes, savepoints where the store needs them.
+double importInsert(data::Connection& connection, const std::vector<data::BoundValue>& values, int rows, int batchRows,
+                    bool alwaysSavepoints = false)
+{
+    std::vector<const data::BoundValue*> pointers;
+    for (int row = 0; row < rows; ++row)
+        pointers.push_back(values.data() + size_t(row) * data::kCpxmColumnCount);
     QElapsedTimer timer;
     timer.start();
-    const std::clock_t cpuStart = std::clock();
-    if (grouping != Grouping::Autocommit)
-        connection.beginTransaction();
-    for (int row = 0; row < rows; ++row) {
-        if (grouping == Grouping::SavepointPerRow)
+    const std::unique_ptr<data::PreparedInsert> insert = data::prepareProductInsert(connection);
+    const int perBatch = qMin(batchRows, insert->maxRows());
+    // Savepoints where the store needs them (SQLite and psqlODBC as it comes do not), or around every statement.
+    const bool savepoints = alwaysSavepoints || connection.abortsTransactionOnError();
+    connection.beginTransaction();
+    for (int row = 0; row < rows; row += perBatch) {
+        const int count = qMin(perBatch, rows - row);
+        if (savepoints)
             connection.savepoint();
-        insertRow(query, row);
-        if (grouping == Grouping::SavepointPerRow)
+        insert->insert(pointers.data() + row, count);
+        if (savepoints)
             connection.releaseSavepoint();
     }
-    if (grouping != Grouping::Autocommit)
-        connection.commit();
+    connection.commit();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// SQLite's own API with nothing in between: one statement, texts in UTF-8 before the clock starts.
+double sqliteFloor(const QString& path, const std::vector<data::BoundValue>& values, int rows)
+{
+    std::vector<QByteArray> utf8;
+    utf8.reserve(values.size());
+    for (const data::BoundValue& value : values)
+        utf8.push_back(value.text.toUtf8());
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const QByteArray sql = data::productInsertTexts().singleRow.driverText(true).toUtf8();
+    QElapsedTimer timer;
+    timer.start();
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr);
+    sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < data::kCpxmColumnCount; ++column) {
+            const size_t i = size_t(row) * data::kCpxmColumnCount + size_t(column);
+            switch (values[i].type) {
+            case data::BoundValue::Type::Text:
+                sqlite3_bind_text(statement, column + 1, utf8[i].constData(), int(utf8[i].size()), SQLITE_STATIC);
+                break;
+            case data::BoundValue::Type::Double:
+                sqlite3_bind_double(statement, column + 1, values[i].number);
+                break;
+            default:
+                sqlite3_bind_int64(statement, column + 1, values[i].integer);
+                break;
+            }
+        }
+        if (sqlite3_step(statement) != SQLITE_DONE)
+            throw data::DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_reset(statement);
+    }
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    // This program's own processor time: on a busy machine the wall clock also counts the disk, the server and
-    // the other programs.
-    const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-    out << label << ": " << rows << " rows in " << QString::number(seconds, 'f', 3)
-        << " s = " << QString::number(rows / seconds, 'f', 0) << " rows/s (processor time "
-        << QString::number(cpuSeconds, 'f', 3) << " s)\n";
-    out.flush();
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return seconds;
+}
+
+QString csvField(const data::BoundValue& value)
+{
+    switch (value.type) {
+    case data::BoundValue::Type::Text:
+        return u'"' + QString(value.text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    case data::BoundValue::Type::Double:
+        return data::numberText(value.number);
+    default:
+        return QString::number(value.integer);
+    }
+}
+
+// psql's \copy of the same rows from a CSV file into the reset server; negative when psql is not there.
+double psqlCopy(const QString& folder, const std::vector<data::BoundValue>& values, int rows)
+{
+    const QString psql = QStandardPaths::findExecutable(QStringLiteral("psql"));
+    if (psql.isEmpty())
+        return -1;
+    const QString csvPath = folder + QStringLiteral("/rows.csv");
+    {
+        QFile csv(csvPath);
+        if (!csv.open(QIODevice::WriteOnly))
+            return -1;
+        QString text;
+        for (int row = 0; row < rows; ++row) {
+            for (int column = 0; column < data::kCpxmColumnCount; ++column) {
+                if (column > 0)
+                    text += u',';
+                text += csvField(values[size_t(row) * data::kCpxmColumnCount + size_t(column)]);
+            }
+            text += u'\n';
+        }
+        csv.write(text.toUtf8());
+    }
+    QStringList names;
+    for (const data::CpxmColumn& column : data::cpxmColumns())
+        names.append(column.name);
+    QProcess process;
+    QElapsedTimer timer;
+    timer.start();
+    // The test server: this computer by its name, the catalog Member, the user sa (scripts/test-server).
+    process.start(psql, {QStringLiteral("-h"), data::computerName(), QStringLiteral("-U"), QStringLiteral("sa"),
+                         QStringLiteral("-d"), QStringLiteral("Member"), QStringLiteral("-q"), QStringLiteral("-c"),
+                         QStringLiteral("\\copy Cpxm(%1) from '%2' with (format csv)").arg(names.join(u','), csvPath)});
+    process.waitForFinished(-1);
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (process.exitCode() != 0) {
+        QTextStream(stderr) << "bench_store: psql failed: " << process.readAllStandardError() << '\n';
+        return -1;
+    }
+    return seconds;
 }
 
 } // namespace
@@ -82,30 +224,22 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     const int rows = arguments.size() > 1 ? arguments.at(1).toInt() : 65535;
-    QTextStream out(stdout);
     QTemporaryDir dir;
+    const std::vector<data::BoundValue> values = allRows(rows);
     try {
-        const auto freshSqlite = [&](data::Connection& connection, const QString& name) {
-            const QString path = dir.filePath(name);
+        for (const int batchRows : {100, 1}) {
+            const QString path = dir.filePath(QStringLiteral("import-%1.sqlite").arg(batchRows));
             data::createDemoStore(path);
+            data::Connection connection;
             connection.connect(data::Connection::sqliteConnectionString(path));
-        };
-        {
-            data::Connection connection;
-            freshSqlite(connection, QStringLiteral("one-transaction.sqlite"));
-            measure(out, QStringLiteral("sqlite, one transaction"), connection, rows, Grouping::OneTransaction);
+            report(batchRows == 1 ? QStringLiteral("sqlite, one row per statement")
+                                  : QStringLiteral("sqlite, the import's insert (100 rows a statement)"),
+                   rows, importInsert(connection, values, rows, batchRows));
         }
         {
-            data::Connection connection;
-            freshSqlite(connection, QStringLiteral("savepoints.sqlite"));
-            measure(out, QStringLiteral("sqlite, one transaction, savepoint per row"), connection, rows,
-                    Grouping::SavepointPerRow);
-        }
-        {
-            data::Connection connection;
-            freshSqlite(connection, QStringLiteral("autocommit.sqlite"));
-            measure(out, QStringLiteral("sqlite, each row by itself"), connection, qMin(rows, 2000),
-                    Grouping::Autocommit);
+            const QString path = dir.filePath(QStringLiteral("floor.sqlite"));
+            data::createDemoStore(path);
+            report(QStringLiteral("sqlite, C insert floor"), rows, sqliteFloor(path, values, rows));
         }
         const QString server = qEnvironmentVariable("PI_TEST_ODBC");
         if (server.isEmpty()) {
@@ -115,12 +249,21 @@ int main(int argc, char* argv[])
         data::Connection connection;
         connection.connect(server);
         data::resetToDemoContents(connection);
-        measure(out, QStringLiteral("odbc, one transaction, savepoint per row"), connection, rows,
-                Grouping::SavepointPerRow);
+        report(QStringLiteral("odbc, the import's insert (100 rows a statement)"), rows,
+               importInsert(connection, values, rows, 100));
         data::resetToDemoContents(connection);
-        measure(out, QStringLiteral("odbc, one transaction"), connection, rows, Grouping::OneTransaction);
+        report(QStringLiteral("odbc, the same with a savepoint per statement"), rows,
+               importInsert(connection, values, rows, 100, true));
         data::resetToDemoContents(connection);
-        measure(out, QStringLiteral("odbc, each row by itself"), connection, qMin(rows, 5000), Grouping::Autocommit);
+        const int single = qMin(rows, 5000);
+        report(QStringLiteral("odbc, one row per statement"), single, importInsert(connection, values, single, 1));
+        data::resetToDemoContents(connection);
+        const double copy = psqlCopy(dir.path(), values, rows);
+        if (copy >= 0)
+            report(QStringLiteral("psql \\copy of the same rows"), rows, copy);
+        else
+            out << "psql \\copy: skipped (no psql, or it failed)\n";
+        data::resetToDemoContents(connection);
     } catch (const data::DatabaseError& error) {
         QTextStream(stderr) << "bench_store: " << error.message() << '\n';
         return 1;

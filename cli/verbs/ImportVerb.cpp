@@ -1,8 +1,8 @@
 // import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE]
-// [--phrase-mnemonics]: one import run, as the window's OK button does it. Standard output gets the final status line;
-// standard error the messages of an early end and, on a terminal, a progress bar. Exit status: 0 every row handled and
-// none failed, 3 every row handled with failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2
-// usage error.
+// [--phrase-mnemonics] [--dry-run]: one import run, as the window's OK button does it; --dry-run rolls the whole
+// run back at its end. Standard output gets the final status line; standard error the messages of an early end
+// and, on a terminal, a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with
+// failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage error.
 #include "../StoreChoice.h"
 #include "../VerbParser.h"
 #include "../Verbs.h"
@@ -25,6 +25,7 @@ namespace {
 const QString kCategory = QStringLiteral("category");
 const QString kSheet = QStringLiteral("sheet");
 const QString kLog = QStringLiteral("log");
+const QString kDryRun = QStringLiteral("dry-run");
 const QString kPhraseMnemonics = QStringLiteral("phrase-mnemonics");
 
 // Only for measuring what the grouped writes gain: every insert commits by itself.
@@ -49,7 +50,12 @@ class CliReporter final : public importer::ImportReporter
 public:
     explicit CliReporter(cli::Console& console) : console_(console) {}
 
-    const QString& statusText() const { return statusText_; }
+    // The summary is made when it is shown, not for every row.
+    QString statusText() const
+    {
+        return counts_ ? importer::texts::rowSummary(rowTotal_, counts_->imported, counts_->failed, counts_->empty)
+                       : statusText_;
+    }
 
     void notice(importer::ImportNotice, const QString& text, const QString& detail) override
     {
@@ -69,7 +75,7 @@ public:
     void rowHandled(int rowsDone, const importer::ImportCounts& counts) override
     {
         rowsDone_ = rowsDone;
-        statusText_ = importer::texts::rowSummary(rowTotal_, counts.imported, counts.failed, counts.empty);
+        counts_ = counts;
         if (!sinceDrawn_.isValid() || sinceDrawn_.elapsed() >= kDrawIntervalMs)
             drawBar();
     }
@@ -85,7 +91,7 @@ private:
         constexpr int kWidth = 30;
         const int filled = rowTotal_ > 0 ? int(qint64(rowsDone_) * kWidth / rowTotal_) : 0;
         QTextStream& err = console_.err;
-        err << "\r[" << QString(filled, u'#') << QString(kWidth - filled, u' ') << "] " << statusText_ << "\x1b[K";
+        err << "\r[" << QString(filled, u'#') << QString(kWidth - filled, u' ') << "] " << statusText() << "\x1b[K";
         err.flush();
         barShown_ = true;
         sinceDrawn_.start();
@@ -103,6 +109,7 @@ private:
     int rowTotal_ = 0;
     int rowsDone_ = 0;
     QString statusText_;
+    std::optional<importer::ImportCounts> counts_; // once a row is done
     QElapsedTimer sinceDrawn_;
 };
 
@@ -112,7 +119,7 @@ int cli::runImport(const QStringList& arguments, Console& console)
 {
     VerbParser parser(console, QStringLiteral("import"),
                       QStringLiteral("import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] "
-                                     "[--log FILE] [--phrase-mnemonics]"));
+                                     "[--log FILE] [--phrase-mnemonics] [--dry-run]"));
     parser.addOption(QCommandLineOption(
         kCategory, QStringLiteral("kinid of the products' category (product-import-cli kinds lists them)"),
         QStringLiteral("KINID")));
@@ -124,6 +131,9 @@ int cli::runImport(const QStringList& arguments, Console& console)
                            QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(kPhraseMnemonics, QStringLiteral("a blank 助记码 read by whole words: 人参 RS, "
                                                                          "not RC; a 助记码 in the sheet stays")));
+    parser.addOption(QCommandLineOption(
+        kDryRun, QStringLiteral("check the sheet against the store: the same status line, exit status and log as the "
+                                "real run, and the store left as it was")));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
 
@@ -169,6 +179,7 @@ int cli::runImport(const QStringList& arguments, Console& console)
     request.category = category;
     request.phraseMnemonics = parser.isSet(kPhraseMnemonics);
     request.commitEveryRow = qEnvironmentVariableIntValue(kCommitEveryRowVariable) == 1;
+    request.dryRun = parser.isSet(kDryRun);
 
     CliReporter reporter(console);
     int status = 1;

@@ -13,13 +13,14 @@ const QString kSqlitePrefix = QStringLiteral("sqlite:");
 // One savepoint at a time is all a row-by-row writer needs.
 const QString kSavepointName = QStringLiteral("store_row");
 
-std::unique_ptr<ConnectionBackend> openBackend(const QString& connectionString)
+std::unique_ptr<ConnectionBackend> openBackend(const QString& connectionString, std::chrono::milliseconds busyTimeout)
 {
+    const int busyTimeoutMs = int(busyTimeout.count());
     if (connectionString.startsWith(kSqlitePrefix))
-        return std::make_unique<SqliteBackend>(connectionString.mid(kSqlitePrefix.size()));
+        return std::make_unique<SqliteBackend>(connectionString.mid(kSqlitePrefix.size()), busyTimeoutMs);
     if (connectionString.trimmed().isEmpty())
-        throw DatabaseError(QStringLiteral("No connection string was given"));
-    return std::make_unique<OdbcBackend>(connectionString);
+        throw DatabaseError(QStringLiteral("No connection string was given"), Fault::Store);
+    return std::make_unique<OdbcBackend>(connectionString, busyTimeoutMs);
 }
 
 } // namespace
@@ -36,7 +37,7 @@ void Connection::connect(const QString& connectionString)
 {
     disconnect();
     connectionString_ = connectionString;
-    backend_ = openBackend(connectionString);
+    backend_ = openBackend(connectionString, busyTimeout_);
 }
 
 void Connection::disconnect()
@@ -60,14 +61,38 @@ void Connection::ensureConnected()
     if (backend_)
         return;
     if (connectionString_.isEmpty())
-        throw DatabaseError(QStringLiteral("The store is not connected"));
-    backend_ = openBackend(connectionString_);
+        throw DatabaseError(QStringLiteral("The store is not connected"), Fault::Store);
+    backend_ = openBackend(connectionString_, busyTimeout_);
+}
+
+void Connection::setBusyTimeout(std::chrono::milliseconds timeout)
+{
+    busyTimeout_ = timeout;
+    if (backend_)
+        backend_->setBusyTimeout(int(timeout.count()));
+}
+
+QString Connection::dbmsName() const
+{
+    return backend().dbmsName();
+}
+
+void Connection::lockCodeLetters()
+{
+    if (!inTransaction_)
+        throw DatabaseError(QStringLiteral("The code letters are locked only inside a transaction"), Fault::Store);
+    backend().lockCodeLetters();
+}
+
+std::unique_ptr<PreparedInsert> Connection::prepareInsert(const InsertTexts& texts)
+{
+    return backend().prepareInsert(texts);
 }
 
 ConnectionBackend& Connection::backend() const
 {
     if (!backend_)
-        throw DatabaseError(QStringLiteral("The store is not connected"));
+        throw DatabaseError(QStringLiteral("The store is not connected"), Fault::Store);
     return *backend_;
 }
 
@@ -103,6 +128,11 @@ bool Connection::inTransaction() const
 bool Connection::abortsTransactionOnError() const
 {
     return backend().abortsTransactionOnError();
+}
+
+bool Connection::transactionSurvivedRefusal()
+{
+    return !inTransaction_ || backend().transactionSurvivedRefusal();
 }
 
 void Connection::savepoint()

@@ -3,11 +3,14 @@
 
 #include <QString>
 
+#include <chrono>
 #include <memory>
 
 namespace data {
 
 class ConnectionBackend;
+class PreparedInsert;
+struct InsertTexts;
 
 class Connection
 {
@@ -28,23 +31,43 @@ public:
     // One attempt to connect again with the same string when the connection is down (used before opening a query).
     void ensureConnected();
 
-    // Grouped writes. Servers that abort a whole transaction on an error (PostgreSQL) need a savepoint per
-    // statement so that a refused row never undoes another; abortsTransactionOnError() says so.
+    // How long a statement waits for a lock held by another connection before it fails with a store fault: once
+    // per wait, never more. Holds for this connection and the ones it makes later.
+    static constexpr std::chrono::milliseconds kDefaultBusyTimeout{10000};
+    void setBusyTimeout(std::chrono::milliseconds timeout);
+    std::chrono::milliseconds busyTimeout() const { return busyTimeout_; }
+    // The name the store gives its own product ("SQLite", "PostgreSQL", "Microsoft SQL Server").
+    QString dbmsName() const;
+
+    // Grouped writes. Where a refused statement takes the whole transaction with it (SQL Server on some errors,
+    // PostgreSQL through a driver that does not undo the statement alone) each statement needs a savepoint so that
+    // a refused row never undoes another; abortsTransactionOnError() says so.
     void beginTransaction();
     void commit();
     void rollback();
     bool inTransaction() const;
     bool abortsTransactionOnError() const;
+    // After a refused statement that no savepoint guarded, inside a transaction: whether it still stands.
+    bool transactionSurvivedRefusal();
     // One savepoint at a time, inside a transaction: SAVEPOINT/RELEASE/ROLLBACK TO, or SQL Server's SAVE TRANSACTION.
     void savepoint(); // marks the point a refused statement goes back to
     void releaseSavepoint();
     void rollbackToSavepoint();
+
+    // Inside a transaction: keeps every other import from probing for a code letter or writing its first rows
+    // until this transaction ends (SQLite: the write lock its transactions take at once; servers: a lock the
+    // transaction holds). Waits at most the busy time-out; throws DatabaseError, a store fault, after that.
+    void lockCodeLetters();
+
+    // An insert prepared once, for row after row. Throws DatabaseError.
+    std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts);
 
     ConnectionBackend& backend() const; // for Query; throws DatabaseError when not connected
 
 private:
     std::unique_ptr<ConnectionBackend> backend_;
     QString connectionString_;
+    std::chrono::milliseconds busyTimeout_ = kDefaultBusyTimeout;
     bool inTransaction_ = false;
 };
 

@@ -1,12 +1,14 @@
 #pragma once
-// What a driver behind Connection provides. Each backend keeps its prepared statements by their text, since the
-// same text always has the same parameters.
+// What a driver behind Connection provides: statements run once from their text, a prepared insert of many rows
+// for the import, transactions and savepoints, the waiting time for locks and the lock that keeps two imports
+// from taking the same code letter.
 
 #include "StatementText.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 namespace data {
@@ -26,6 +28,29 @@ struct ResultSet
     }
 };
 
+// The texts of an insert: the one-row statement as it stands, and the pieces of a statement of several rows,
+// head + tuple + "," + tuple ... + tail, each tuple holding one "?" per column.
+struct InsertTexts
+{
+    ParsedStatement singleRow;
+    QString head;
+    QString tuple;
+    QString tail;
+    int columns = 0;
+};
+
+// An insert prepared once and run for row after row.
+class PreparedInsert
+{
+public:
+    virtual ~PreparedInsert() = default;
+    // How many rows one insert() may carry.
+    virtual int maxRows() const = 0;
+    // rows points at count rows, each of columns values, every one set. All rows go in one statement: either all
+    // are stored or, on a refusal, none. Throws DatabaseError with the store's code and its fault.
+    virtual void insert(const BoundValue* const* rows, int count) = 0;
+};
+
 class ConnectionBackend
 {
 public:
@@ -36,14 +61,27 @@ public:
     virtual void execute(const ParsedStatement& statement, const std::vector<BoundValue>& values) = 0;
     virtual void select(const ParsedStatement& statement, const std::vector<BoundValue>& values, int maxRows,
                         ResultSet& result) = 0;
+    virtual std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts) = 0;
 
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool abortsTransactionOnError() const = 0;
+    // After a refused statement inside a transaction that no savepoint guarded: whether the transaction still
+    // stands with everything done in it before. When it does not, the backend guards with savepoints from then on
+    // (abortsTransactionOnError() turns true).
+    virtual bool transactionSurvivedRefusal() = 0;
     virtual void savepoint(const QString& name) = 0;
     virtual void releaseSavepoint(const QString& name) = 0;
     virtual void rollbackToSavepoint(const QString& name) = 0;
+
+    // How long a statement waits for a lock another connection holds before it gives up.
+    virtual void setBusyTimeout(int milliseconds) = 0;
+    // Inside a transaction: waits (at most the busy time-out) until no other connection's transaction holds the
+    // code letters of Cpxm, and holds them until this transaction ends.
+    virtual void lockCodeLetters() = 0;
+    // The store's product as it names itself ("SQLite", "PostgreSQL", "Microsoft SQL Server", ...).
+    virtual QString dbmsName() const = 0;
 };
 
 } // namespace data

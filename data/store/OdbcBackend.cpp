@@ -1,15 +1,20 @@
 #include "OdbcBackend.h"
 
 #include "DatabaseError.h"
+#include "StoreFaults.h"
 
-#include <QHashFunctions>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QVariant>
 
+#include <sql.h>
+#include <sqlext.h>
+
 #include <climits>
+#include <map>
 #include <utility>
 
 namespace data {
@@ -18,12 +23,71 @@ namespace {
 
 // A server that accepts the TCP connection but never answers would otherwise hold the open for ever.
 constexpr auto kConnectOptions = "SQL_ATTR_LOGIN_TIMEOUT=15";
-constexpr size_t kMaxCachedStatements = 64;
+// SQL Server takes at most 2,100 parameters in one statement and 1,000 rows in one VALUES list; 100 rows of
+// twenty columns stay well inside both and already make the round trips a small part of the time.
+constexpr int kMaxRowsPerInsert = 100;
+constexpr int kMaxParameters = 2100;
+// Texts longer than this are long texts to SQL Server (nvarchar(max)).
+constexpr SQLULEN kMaxShortText = 4000;
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16 code units");
 
 QString errorText(const QSqlError& error)
 {
     const QString text = error.text().trimmed();
     return text.isEmpty() ? QStringLiteral("The ODBC driver reported an error without a message") : text;
+}
+
+// The first diagnostic record of a handle: what the driver itself said, with its SQLSTATE and native number.
+struct Diagnostic
+{
+    QString sqlState;
+    int nativeError = 0;
+    QString message;
+};
+
+Diagnostic diagnosticOf(SQLSMALLINT handleType, SQLHANDLE handle)
+{
+    Diagnostic diagnostic;
+    if (!handle)
+        return diagnostic;
+    SQLWCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
+    SQLINTEGER native = 0;
+    SQLWCHAR message[SQL_MAX_MESSAGE_LENGTH] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc =
+        SQLGetDiagRecW(handleType, handle, 1, state, &native, message, SQL_MAX_MESSAGE_LENGTH, &length);
+    if (!SQL_SUCCEEDED(rc))
+        return diagnostic;
+    diagnostic.sqlState = QString::fromUtf16(reinterpret_cast<const char16_t*>(state), SQL_SQLSTATE_SIZE);
+    diagnostic.nativeError = int(native);
+    diagnostic.message = QString::fromUtf16(reinterpret_cast<const char16_t*>(message),
+                                            qMin<qsizetype>(length, SQL_MAX_MESSAGE_LENGTH - 1))
+                             .trimmed();
+    return diagnostic;
+}
+
+// Some drivers (psqlODBC among them) report a connection the server has ended as a general error (HY000, or
+// S1000 of ODBC 2): the connection's own state tells.
+bool connectionDead(SQLHDBC connection)
+{
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return connection &&
+           SQL_SUCCEEDED(SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
+           dead == SQL_CD_TRUE;
+}
+
+DatabaseError errorOf(const Diagnostic& diagnostic, const QString& fallbackMessage, SQLHDBC connection)
+{
+    const QString message = diagnostic.message.isEmpty() ? fallbackMessage : diagnostic.message;
+    if (diagnostic.sqlState.isEmpty())
+        return DatabaseError(message, Fault::Store);
+    Fault fault = sqlStateFault(diagnostic.sqlState, diagnostic.nativeError);
+    const bool dataOrConstraint =
+        diagnostic.sqlState.startsWith(QLatin1String("22")) || diagnostic.sqlState.startsWith(QLatin1String("23"));
+    if (fault == Fault::Row && !dataOrConstraint && connectionDead(connection))
+        fault = Fault::Store;
+    return DatabaseError(message, fault, diagnostic.sqlState);
 }
 
 // QtSql binds a null QString as NULL; an empty text must reach the store as an empty text.
@@ -66,21 +130,124 @@ QString cellText(const QVariant& value)
     }
 }
 
+struct StatementHandleFree
+{
+    void operator()(SQLHSTMT statement) const { SQLFreeHandle(SQL_HANDLE_STMT, statement); }
+};
+using StatementHandle = std::unique_ptr<void, StatementHandleFree>;
+
 } // namespace
 
-struct OdbcBackend::Prepared
+// Statements of 1 to maxRows() rows, each prepared the first time a batch of its size comes.
+class OdbcBackend::Insert final : public PreparedInsert
 {
-    explicit Prepared(const QSqlDatabase& db) : query(db) {}
-    QSqlQuery query;
-    std::vector<int> parameterOfPlaceholder; // one entry per "?", in order
+public:
+    Insert(SQLHDBC connection, const InsertTexts& texts)
+        : connection_(connection), texts_(texts),
+          maxRows_(qMax(1, qMin(kMaxRowsPerInsert, kMaxParameters / qMax(1, texts.columns))))
+    {
+    }
+
+    int maxRows() const override { return maxRows_; }
+
+    void insert(const BoundValue* const* rows, int count) override
+    {
+        SQLHSTMT statement = statementFor(count);
+        const auto columns = size_t(texts_.columns);
+        indicators_.assign(size_t(count) * columns, 0);
+        for (size_t row = 0; row < size_t(count); ++row) {
+            for (size_t column = 0; column < columns; ++column) {
+                const size_t i = row * columns + column;
+                bind(statement, SQLUSMALLINT(i + 1), rows[row][column], indicators_[i]);
+            }
+        }
+        const SQLRETURN rc = SQLExecute(statement);
+        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+            const DatabaseError error =
+                errorOf(diagnosticOf(SQL_HANDLE_STMT, statement),
+                        QStringLiteral("The insert was refused without a message"), connection_);
+            SQLFreeStmt(statement, SQL_CLOSE);
+            throw error;
+        }
+        SQLFreeStmt(statement, SQL_CLOSE);
+    }
+
+private:
+    SQLHSTMT statementFor(int rows)
+    {
+        auto found = statements_.find(rows);
+        if (found != statements_.end())
+            return found->second.get();
+        SQLHSTMT raw = nullptr;
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &raw)))
+            throw errorOf(diagnosticOf(SQL_HANDLE_DBC, connection_), QStringLiteral("Cannot make a statement"),
+                          connection_);
+        StatementHandle statement(raw);
+        // One row: the statement text exactly as it was built; several: the same columns, one tuple per row.
+        QString text;
+        if (rows == 1) {
+            text = texts_.singleRow.driverText(false);
+        } else {
+            text = texts_.head;
+            for (int row = 0; row < rows; ++row) {
+                if (row > 0)
+                    text += u',';
+                text += texts_.tuple;
+            }
+            text += texts_.tail;
+        }
+        auto* sql = reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(text.utf16()));
+        if (!SQL_SUCCEEDED(SQLPrepareW(raw, sql, SQLINTEGER(text.size()))))
+            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, raw), QStringLiteral("Cannot prepare the insert"), connection_);
+        // Asking for the result's shape makes a driver that prepares lazily (psqlODBC) prepare now: a table that
+        // does not fit shows here, and the first execution is a plain one, which such a driver undoes by itself
+        // alone when the store refuses it, instead of the whole transaction.
+        SQLSMALLINT resultColumns = 0;
+        if (!SQL_SUCCEEDED(SQLNumResultCols(raw, &resultColumns)))
+            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, raw), QStringLiteral("Cannot prepare the insert"), connection_);
+        return statements_.emplace(rows, std::move(statement)).first->second.get();
+    }
+
+    void bind(SQLHSTMT statement, SQLUSMALLINT position, const BoundValue& value, SQLLEN& indicator)
+    {
+        SQLRETURN rc = SQL_SUCCESS;
+        switch (value.type) {
+        case BoundValue::Type::Text: {
+            // A QString is UTF-16 already, and its storage lives until the statement has run.
+            const auto length = SQLULEN(value.text.size());
+            indicator = SQLLEN(length * sizeof(SQLWCHAR));
+            auto* data = reinterpret_cast<SQLPOINTER>(const_cast<ushort*>(value.text.utf16()));
+            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                  length > kMaxShortText ? SQL_WLONGVARCHAR : SQL_WVARCHAR, qMax<SQLULEN>(1, length), 0,
+                                  data, indicator, &indicator);
+            break;
+        }
+        case BoundValue::Type::Double:
+            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0,
+                                  const_cast<double*>(&value.number), 0, nullptr);
+            break;
+        case BoundValue::Type::Integer:
+            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_INTEGER, 10, 0,
+                                  const_cast<qint64*>(&value.integer), 0, nullptr);
+            break;
+        case BoundValue::Type::Unset:
+            indicator = SQL_NULL_DATA;
+            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr, 0,
+                                  &indicator);
+            break;
+        }
+        if (!SQL_SUCCEEDED(rc))
+            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, statement), QStringLiteral("Cannot bind a value"), connection_);
+    }
+
+    SQLHDBC connection_;
+    InsertTexts texts_;
+    int maxRows_;
+    std::map<int, StatementHandle> statements_; // by row count
+    std::vector<SQLLEN> indicators_;            // by parameter: the byte length of a text
 };
 
-size_t OdbcBackend::TextHash::operator()(const QString& text) const noexcept
-{
-    return qHash(text);
-}
-
-OdbcBackend::OdbcBackend(const QString& connectionString)
+OdbcBackend::OdbcBackend(const QString& connectionString, int busyTimeoutMs)
     : name_(QStringLiteral("store-odbc-%1").arg(quintptr(this), 0, 16))
 {
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
@@ -88,7 +255,8 @@ OdbcBackend::OdbcBackend(const QString& connectionString)
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
         throw DatabaseError(QStringLiteral("Qt's ODBC driver (QODBC) is not installed; it comes with the package "
-                                           "libqt6sql6-odbc"));
+                                           "libqt6sql6-odbc"),
+                            Fault::Store);
     }
     db_.setDatabaseName(connectionString);
     db_.setConnectOptions(QString::fromLatin1(kConnectOptions));
@@ -96,64 +264,86 @@ OdbcBackend::OdbcBackend(const QString& connectionString)
         const QString detail = errorText(db_.lastError());
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
-        throw DatabaseError(detail);
+        throw DatabaseError(detail, Fault::Store);
     }
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    if (SQL_SUCCEEDED(SQLGetInfoW(connectionHandle(), SQL_DBMS_NAME, name, sizeof(name), &length)))
+        dbmsName_ = QString::fromUtf16(reinterpret_cast<const char16_t*>(name), length / qsizetype(sizeof(SQLWCHAR)));
+    setBusyTimeout(busyTimeoutMs);
+    driverUndoesRefusals_ = isPostgreSql();
 }
 
 OdbcBackend::~OdbcBackend()
 {
-    statements_.clear();
     db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(name_);
 }
 
-bool OdbcBackend::isSqlServer() const
+void* OdbcBackend::connectionHandle() const
 {
-    return db_.driver() && db_.driver()->dbmsType() == QSqlDriver::MSSqlServer;
+    const QVariant handle = db_.driver() ? db_.driver()->handle() : QVariant();
+    return handle.isValid() ? *static_cast<SQLHANDLE const*>(handle.constData()) : nullptr;
 }
 
-OdbcBackend::Prepared& OdbcBackend::prepared(const ParsedStatement& statement, const std::vector<BoundValue>& values)
+// The driver tells which server it talks to; QtSql's own guess rests on the same name.
+bool OdbcBackend::isSqlServer() const
 {
-    auto found = statements_.find(statement.text);
-    if (found == statements_.end()) {
-        if (statements_.size() >= kMaxCachedStatements)
-            statements_.clear();
-        auto fresh = std::make_unique<Prepared>(db_);
-        // Forward only: the whole result is read at once anyway, and QODBC is forward-only after an exec.
-        fresh->query.setForwardOnly(true);
-        if (!fresh->query.prepare(statement.driverText(false)))
-            throw DatabaseError(errorText(fresh->query.lastError()));
-        for (const ParameterOccurrence& occurrence : statement.occurrences)
-            fresh->parameterOfPlaceholder.push_back(occurrence.parameter);
-        found = statements_.emplace(statement.text, std::move(fresh)).first;
-    }
-    Prepared& entry = *found->second;
-    for (size_t placeholder = 0; placeholder < entry.parameterOfPlaceholder.size(); ++placeholder)
-        entry.query.bindValue(int(placeholder), variantOf(values[size_t(entry.parameterOfPlaceholder[placeholder])]));
-    return entry;
+    return dbmsName_.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive) ||
+           (db_.driver() && db_.driver()->dbmsType() == QSqlDriver::MSSqlServer);
+}
+
+bool OdbcBackend::isPostgreSql() const
+{
+    return dbmsName_.contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive);
+}
+
+void OdbcBackend::throwQueryError(const QSqlQuery& query) const
+{
+    const QSqlResult* result = query.result();
+    const QVariant handle = result ? result->handle() : QVariant();
+    const SQLHANDLE statement = handle.isValid() ? *static_cast<SQLHANDLE const*>(handle.constData()) : nullptr;
+    Diagnostic diagnostic = diagnosticOf(SQL_HANDLE_STMT, statement);
+    diagnostic.message = errorText(query.lastError()); // QtSql's text names the step that failed
+    throw errorOf(diagnostic, diagnostic.message, connectionHandle());
+}
+
+void OdbcBackend::throwConnectionError(const QSqlError& error) const
+{
+    Diagnostic diagnostic = diagnosticOf(SQL_HANDLE_DBC, connectionHandle());
+    diagnostic.message = errorText(error);
+    throw errorOf(diagnostic, diagnostic.message, connectionHandle());
+}
+
+void OdbcBackend::prepareAndBind(QSqlQuery& query, const ParsedStatement& statement,
+                                 const std::vector<BoundValue>& values)
+{
+    // Forward only: the whole result is read at once anyway, and QODBC is forward-only after an exec.
+    query.setForwardOnly(true);
+    if (!query.prepare(statement.driverText(false)))
+        throwQueryError(query);
+    int placeholder = 0;
+    for (const ParameterOccurrence& occurrence : statement.occurrences)
+        query.bindValue(placeholder++, variantOf(values[size_t(occurrence.parameter)]));
 }
 
 void OdbcBackend::execute(const ParsedStatement& statement, const std::vector<BoundValue>& values)
 {
-    QSqlQuery& query = prepared(statement, values).query;
-    const bool ok = query.exec();
-    const QSqlError error = query.lastError();
-    query.finish();
-    if (!ok)
-        throw DatabaseError(errorText(error));
+    QSqlQuery query(db_);
+    prepareAndBind(query, statement, values);
+    if (!query.exec())
+        throwQueryError(query);
 }
 
 void OdbcBackend::select(const ParsedStatement& statement, const std::vector<BoundValue>& values, int maxRows,
                          ResultSet& result)
 {
     result.clear();
-    QSqlQuery& query = prepared(statement, values).query;
-    if (!query.exec()) {
-        const QSqlError error = query.lastError();
-        query.finish();
-        throw DatabaseError(errorText(error));
-    }
+    QSqlQuery query(db_);
+    prepareAndBind(query, statement, values);
+    if (!query.exec())
+        throwQueryError(query);
     // QSqlQuery::size() is -1 for ODBC: the row count is what was fetched.
     const QSqlRecord record = query.record();
     const int columnCount = record.count();
@@ -164,44 +354,81 @@ void OdbcBackend::select(const ParsedStatement& statement, const std::vector<Bou
             result.cells.push_back(cellText(query.value(column)));
         ++result.rowCount;
     }
-    const QSqlError error = query.lastError();
-    query.finish();
-    if (error.isValid()) {
+    if (query.lastError().isValid()) {
         result.clear();
-        throw DatabaseError(errorText(error));
+        throwQueryError(query);
     }
+}
+
+std::unique_ptr<PreparedInsert> OdbcBackend::prepareInsert(const InsertTexts& texts)
+{
+    return std::make_unique<Insert>(connectionHandle(), texts);
 }
 
 void OdbcBackend::executeDirect(const QString& sql)
 {
     QSqlQuery query(db_);
     if (!query.exec(sql))
-        throw DatabaseError(errorText(query.lastError()));
+        throwQueryError(query);
 }
 
 void OdbcBackend::beginTransaction()
 {
     if (!db_.transaction())
-        throw DatabaseError(errorText(db_.lastError()));
+        throwConnectionError(db_.lastError());
+    // psqlODBC undoes a refused statement by itself under a savepoint of its own, but not the first statement of
+    // a transaction: a refused first row would take the whole transaction with it. One plain statement first,
+    // which also tells the transaction's id.
+    if (isPostgreSql())
+        transactionId_ = currentTransactionId();
+    // SQL Server's driver runs without autocommit in implicit transactions, which SAVE TRANSACTION and EXEC do not
+    // open: open it now, so that the first savepoint and the code letter lock find it. The driver's commit or
+    // rollback ends it.
+    else if (isSqlServer())
+        executeDirect(QStringLiteral("IF @@TRANCOUNT = 0 BEGIN TRANSACTION"));
+}
+
+QString OdbcBackend::currentTransactionId()
+{
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("select txid_current()")))
+        throwQueryError(query);
+    return query.next() ? query.value(0).toString() : QString();
+}
+
+bool OdbcBackend::transactionSurvivedRefusal()
+{
+    if (!isPostgreSql() || !driverUndoesRefusals_)
+        return true;
+    bool same = false;
+    try {
+        same = !transactionId_.isEmpty() && currentTransactionId() == transactionId_;
+    } catch (const DatabaseError&) {
+        // Aborted: nothing more runs in it.
+    }
+    if (!same)
+        driverUndoesRefusals_ = false;
+    return same;
 }
 
 void OdbcBackend::commit()
 {
     pendingRelease_.clear(); // the end of the transaction releases every savepoint
     if (!db_.commit())
-        throw DatabaseError(errorText(db_.lastError()));
+        throwConnectionError(db_.lastError());
 }
 
 void OdbcBackend::rollback()
 {
     pendingRelease_.clear(); // the end of the transaction releases every savepoint
     if (!db_.rollback())
-        throw DatabaseError(errorText(db_.lastError()));
+        throwConnectionError(db_.lastError());
 }
 
 // SQL Server names its savepoints with SAVE TRANSACTION and has no release; the others speak standard SQL.
 // A release waits to go out with the next savepoint (or to be made needless by the end of the transaction):
-// a row written under a savepoint then costs two round trips to the server instead of three.
+// a batch written under a savepoint then costs two round trips to the server instead of three.
 void OdbcBackend::savepoint(const QString& name)
 {
     if (isSqlServer()) {
@@ -239,6 +466,39 @@ void OdbcBackend::sendPendingRelease()
         return;
     const QString name = std::exchange(pendingRelease_, QString());
     executeDirect(QStringLiteral("RELEASE SAVEPOINT ") + name);
+}
+
+// A statement waiting for a lock gives up after this long, with the server's lock time-out error (PostgreSQL
+// 55P03, SQL Server 1222), instead of waiting for ever.
+void OdbcBackend::setBusyTimeout(int milliseconds)
+{
+    busyTimeoutMs_ = milliseconds;
+    if (isPostgreSql())
+        executeDirect(QStringLiteral("SET lock_timeout = %1").arg(milliseconds));
+    else if (isSqlServer())
+        executeDirect(QStringLiteral("SET LOCK_TIMEOUT %1").arg(milliseconds));
+}
+
+// A lock held by the transaction, so that it ends with the transaction whatever way that ends.
+// PostgreSQL: an advisory lock on a key of its own; it waits under lock_timeout.
+// SQL Server: an application lock (sp_getapplock with the owner Transaction, in the transaction that
+// beginTransaction opened; @LockTimeout in milliseconds). It returns a negative status (-1 time-out, -2 cancelled,
+// -3 deadlock victim, -999 error) instead of failing; that becomes an error of severity 16, which reaches us as
+// SQLSTATE 42000, a store fault.
+void OdbcBackend::lockCodeLetters()
+{
+    if (isPostgreSql()) {
+        executeDirect(QStringLiteral("select pg_advisory_xact_lock(hashtext('product-import: Cpxm code letters'))"));
+    } else if (isSqlServer()) {
+        executeDirect(
+            QStringLiteral("SET NOCOUNT ON; DECLARE @granted int; "
+                           "EXEC @granted = sp_getapplock @Resource = N'product-import: Cpxm code letters', "
+                           "@LockMode = N'Exclusive', @LockOwner = N'Transaction', @LockTimeout = %1; "
+                           "IF @granted < 0 RAISERROR(N'Another import holds the code letters of Cpxm (%d)', 16, 1, "
+                           "@granted);")
+                .arg(busyTimeoutMs_));
+    }
+    // Other servers: the probe and the first group run in one transaction without a lock of their own.
 }
 
 } // namespace data

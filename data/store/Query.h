@@ -35,9 +35,6 @@ public:
     void bindInteger16(const QString& name, qint16 value);
     void bindDouble(const QString& name, double value);
 
-    // Kept for callers that set it: statements are prepared once per text on every connection anyway.
-    void setPrepared(bool prepared);
-
     // A select: the whole result is fetched (up to the limit below); right after opening, the row count is exact
     // and the current row is the first. A connection that is down is connected first (one attempt).
     void open();

@@ -31,10 +31,6 @@ int ParsedStatement::indexOf(const QString& name) const
 {
     if (name.startsWith(u':'))
         return indexOf(name.mid(1));
-    // Callers nearly always spell a name as the text does: look for that first, it is far cheaper.
-    const auto exact = exactNames.constFind(name);
-    if (exact != exactNames.constEnd())
-        return exact.value();
     for (int i = 0; i < names.size(); ++i) {
         if (names.at(i).compare(name, Qt::CaseInsensitive) == 0)
             return i;
@@ -92,7 +88,6 @@ ParsedStatement parseStatement(const QString& text)
             index = int(parsed.names.size());
             parsed.names.append(name);
         }
-        parsed.exactNames.insert(name, index);
         parsed.occurrences.push_back({i, end - i, index});
         i = end - 1;
     }

@@ -1,7 +1,6 @@
 #pragma once
 // A statement text taken apart for binding: its named parameters (:name) and where each one stands.
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -19,8 +18,7 @@ struct ParameterOccurrence
 struct ParsedStatement
 {
     QString text;
-    QStringList names;              // each name once, in order of first appearance (compared case-insensitively)
-    QHash<QString, int> exactNames; // position of each name as the text spells it: the usual lookup
+    QStringList names; // each name once, in order of first appearance (compared case-insensitively)
     std::vector<ParameterOccurrence> occurrences;
 
     // -1 when the text has no parameter of that name; a leading colon is ignored.

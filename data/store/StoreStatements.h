@@ -1,6 +1,7 @@
 #pragma once
 // The statements the importer sends to the store, as the store's own system expects them. Inline, so that they
-// are ready before any other static object that uses them.
+// are ready before any other static object that uses them. The product insert is built from the column table
+// (ProductColumns.h).
 
 #include <QString>
 
@@ -15,12 +16,5 @@ inline const QString kCategories = QStringLiteral(
     "not null) and SRemark=:ab");
 // Code letter probe: aa is a letter followed by "%".
 inline const QString kCodeLetterProbe = QStringLiteral("select Cpxm_bm from Cpxm where Cpxm_bm like :aa");
-// The product insert, sent as these two lines.
-inline const QString kInsertClause = QStringLiteral(
-    "insert into Cpxm(Cpxm_bm,Cpxm_mc,Cpxm_jp,Cpxm_dw,Cpxm_ysdj,Cpxm_cbdj,CPxm_sl,Cpxm_zdzk,Cpxm_Bkind,Cpxm_ckbm,"
-    "Cpxm_fdbh,Cpxm_kybm,Cpxm_kymc,Cpxm_Skind,Cpxm_tcms,Cpxm_tcbl,Cpxm_tcfs,Cpxm_jhdj,Cpxm_fw,Cpzk)");
-inline const QString kValuesClause = QStringLiteral(
-    " values(:Cpxm_bm,:Cpxm_mc,:Cpxm_jp,:Cpxm_dw,:Cpxm_ysdj,:Cpxm_cbdj,:CPxm_sl,:Cpxm_zdzk,:Cpxm_Bkind,:Cpxm_ckbm,"
-    ":Cpxm_fdbh,:Cpxm_kybm,:Cpxm_kymc,:Cpxm_Skind,:Cpxm_tcms,:Cpxm_tcbl,:Cpxm_tcfs,:Cpxm_jhdj,:Cpxm_fw,:Cpzk)");
 
 } // namespace data::statements

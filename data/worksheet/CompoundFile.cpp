@@ -1,14 +1,14 @@
 #include "CompoundFile.h"
 
+#include "GsfSupport.h"
+#include "ReadableFormats.h"
 #include "Workbook.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
 #include <gsf/gsf-utils.h>
 
@@ -17,60 +17,12 @@
 
 namespace data::biff {
 
+using gsf::describe;
+using gsf::ErrorPtr;
+using gsf::InfilePtr;
+using gsf::InputPtr;
+
 namespace {
-
-struct GObjectUnref
-{
-    void operator()(gpointer object) const
-    {
-        if (object)
-            g_object_unref(object);
-    }
-};
-using InputPtr = std::unique_ptr<GsfInput, GObjectUnref>;
-using InfilePtr = std::unique_ptr<GsfInfile, GObjectUnref>;
-
-struct ErrorFree
-{
-    void operator()(GError* error) const
-    {
-        if (error)
-            g_error_free(error);
-    }
-};
-
-// libgsf reports what it finds odd in a damaged container on stderr as well as in its error; the error is what
-// the caller gets, so the messages are dropped.
-void silenceLibgsf()
-{
-    static const bool once = [] {
-        g_log_set_handler(
-            "libgsf:msole", GLogLevelFlags(G_LOG_LEVEL_MASK),
-            [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
-        g_log_set_handler(
-            "libgsf", GLogLevelFlags(G_LOG_LEVEL_MASK), [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {},
-            nullptr);
-        return true;
-    }();
-    (void)once;
-}
-
-// Some of libgsf's warnings go to the unnamed log domain; they are dropped while it reads the container.
-class QuietUnnamedLogDomain
-{
-public:
-    QuietUnnamedLogDomain()
-        : id_(g_log_set_handler(nullptr, GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE), drop, nullptr))
-    {
-    }
-    ~QuietUnnamedLogDomain() { g_log_remove_handler(nullptr, id_); }
-    QuietUnnamedLogDomain(const QuietUnnamedLogDomain&) = delete;
-    QuietUnnamedLogDomain& operator=(const QuietUnnamedLogDomain&) = delete;
-
-private:
-    static void drop(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
-    guint id_;
-};
 
 // Excel 2.x to 4.x wrote a bare BIFF stream, not a compound file; it starts with its BOF record.
 bool isBareBiffStream(GsfInput* input)
@@ -93,32 +45,26 @@ bool hasCompoundFileSignature(GsfInput* input)
     return std::equal(signature, signature + 8, kSignature);
 }
 
-QString describe(GError* error)
-{
-    return error && error->message ? QString::fromUtf8(error->message) : QString();
-}
-
 WorkbookStream readFromContainer(InputPtr input, const QString& what)
 {
-    silenceLibgsf();
-    const QuietUnnamedLogDomain quiet;
+    gsf::silenceLibgsf();
+    const gsf::QuietUnnamedLogDomain quiet;
     const bool signature = hasCompoundFileSignature(input.get());
     if (!signature && isBareBiffStream(input.get())) {
-        throw WorkbookError(QStringLiteral("“%1”是 Excel 2.x-4.x 的工作表，不支持。请在 Excel 中把它另存为"
-                                           "“Excel 97-2003 工作簿(*.xls)”再导入。")
-                                .arg(what));
+        throw WorkbookError(QStringLiteral("“%1”是 Excel 2.x-4.x 的工作表，不支持。").arg(what) +
+                            saveAsReadableFormat());
     }
     GError* rawError = nullptr;
     InfilePtr container(gsf_infile_msole_new(input.get(), &rawError));
-    std::unique_ptr<GError, ErrorFree> error(rawError);
+    const ErrorPtr error(rawError);
     if (!container && signature) {
         throw WorkbookError(QStringLiteral("“%1”已损坏：文件结构（OLE2 复合文档）不完整或有错（%2），无法读取。")
                                 .arg(what, describe(error.get())));
     }
     if (!container) {
-        throw WorkbookError(QStringLiteral("“%1”不是 Excel 97-2003 工作簿（不是 OLE2 复合文档：%2）。"
-                                           "请在 Excel 中把它另存为“Excel 97-2003 工作簿(*.xls)”再导入。")
-                                .arg(what, describe(error.get())));
+        throw WorkbookError(QStringLiteral("“%1”不是 Excel 工作簿（既不是 OLE2 复合文档，也不是 ZIP 包：%2）。")
+                                .arg(what, describe(error.get())) +
+                            saveAsReadableFormat());
     }
 
     // Excel 97 and later write "Workbook", Excel 5/95 "Book"; some writers change the case.
@@ -136,9 +82,18 @@ WorkbookStream readFromContainer(InputPtr input, const QString& what)
             bookIndex = i;
     }
     if (workbookIndex < 0 && bookIndex < 0) {
+        // Excel 2007 and later keep a workbook with an opening password as an encrypted package in a compound file.
+        const InputPtr encryptedPackage(gsf_infile_child_by_name(container.get(), "EncryptedPackage"));
+        const InputPtr encryptionInfo(gsf_infile_child_by_name(container.get(), "EncryptionInfo"));
+        if (encryptedPackage || encryptionInfo) {
+            throw WorkbookError(QStringLiteral("“%1”设有打开密码（已加密），无法读取。请在 Excel 中取消密码后另存，"
+                                               "再导入。")
+                                    .arg(what));
+        }
         throw WorkbookError(QStringLiteral("“%1”是复合文档，但其中没有 Excel 工作簿数据（可能是 Word 等其他 Office "
-                                           "文件）。请选择 Excel 97-2003 工作簿(*.xls)。")
-                                .arg(what));
+                                           "文件）。")
+                                .arg(what) +
+                            saveAsReadableFormat());
     }
 
     WorkbookStream result;
@@ -168,16 +123,10 @@ WorkbookStream readWorkbookStream(const QString& path)
     if (!info.isFile())
         throw WorkbookError(QStringLiteral("“%1”不是文件。").arg(path));
 
-#ifdef Q_OS_WIN
-    const QByteArray fileName = path.toUtf8(); // GLib takes UTF-8 file names on Windows
-#else
-    const QByteArray fileName = QFile::encodeName(path);
-#endif
-    GError* rawError = nullptr;
-    InputPtr input(gsf_input_stdio_new(fileName.constData(), &rawError));
-    std::unique_ptr<GError, ErrorFree> error(rawError);
+    QString reason;
+    InputPtr input = gsf::openFile(path, reason);
     if (!input)
-        throw WorkbookError(QStringLiteral("文件“%1”无法打开：%2").arg(path, describe(error.get())));
+        throw WorkbookError(QStringLiteral("文件“%1”无法打开：%2").arg(path, reason));
     return readFromContainer(std::move(input), info.fileName());
 }
 

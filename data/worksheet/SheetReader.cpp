@@ -59,7 +59,7 @@ private:
         if (column >= kMaxColumns)
             throw FormatError("cell beyond column IV");
         cell.row = row;
-        cell.column = static_cast<std::uint8_t>(column);
+        cell.column = column;
         std::vector<Cell>& cells = sheet_.cells;
         if (!cells.empty() &&
             (row < cells.back().row || (row == cells.back().row && cell.column <= cells.back().column)))
@@ -229,30 +229,7 @@ void SheetBuilder::readCell(const Record& record, RecordWalker& walker)
 
 void SheetBuilder::finish()
 {
-    std::vector<Cell>& cells = sheet_.cells;
-    if (!inOrder_) {
-        // Sort by row and column; of two records for the same cell the later one counts.
-        std::stable_sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) {
-            return a.row != b.row ? a.row < b.row : a.column < b.column;
-        });
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            if (kept > 0 && cells[kept - 1].row == cells[i].row && cells[kept - 1].column == cells[i].column)
-                cells[kept - 1] = cells[i];
-            else
-                cells[kept++] = cells[i];
-        }
-        cells.resize(kept);
-    }
-    sheet_.rows = cells.empty() ? 0 : cells.back().row + 1;
-    sheet_.rowStart.assign(static_cast<std::size_t>(sheet_.rows) + 1, 0);
-    int columns = 0;
-    for (const Cell& cell : cells) {
-        ++sheet_.rowStart[cell.row + 1];
-        columns = std::max(columns, cell.column + 1);
-    }
-    std::partial_sum(sheet_.rowStart.begin(), sheet_.rowStart.end(), sheet_.rowStart.begin());
-    sheet_.columns = columns;
+    indexCells(sheet_, inOrder_);
     sheet_.texts.squeeze();
 }
 
@@ -294,6 +271,34 @@ std::size_t countCells(const QByteArray& stream, std::uint32_t offset)
 }
 
 } // namespace
+
+void indexCells(WorksheetData& sheet, bool inOrder)
+{
+    std::vector<Cell>& cells = sheet.cells;
+    if (!inOrder) {
+        // Sort by row and column; of two records for the same cell the later one counts.
+        std::stable_sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) {
+            return a.row != b.row ? a.row < b.row : a.column < b.column;
+        });
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (kept > 0 && cells[kept - 1].row == cells[i].row && cells[kept - 1].column == cells[i].column)
+                cells[kept - 1] = cells[i];
+            else
+                cells[kept++] = cells[i];
+        }
+        cells.resize(kept);
+    }
+    sheet.rows = cells.empty() ? 0 : static_cast<int>(cells.back().row) + 1;
+    sheet.rowStart.assign(static_cast<std::size_t>(sheet.rows) + 1, 0);
+    int columns = 0;
+    for (const Cell& cell : cells) {
+        ++sheet.rowStart[cell.row + 1];
+        columns = std::max(columns, cell.column + 1);
+    }
+    std::partial_sum(sheet.rowStart.begin(), sheet.rowStart.end(), sheet.rowStart.begin());
+    sheet.columns = columns;
+}
 
 std::shared_ptr<const WorksheetData> readWorksheet(const std::shared_ptr<const WorkbookData>& book,
                                                    const SheetEntry& entry)

@@ -2,13 +2,32 @@
 
 #include "BiffRecords.h"
 #include "CompoundFile.h"
+#include "GsfSupport.h"
+#include "PackageFile.h"
+#include "PackageReader.h"
 #include "WorkbookData.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <gsf/gsf-input-memory.h>
 
 namespace data {
 
 namespace {
+
+// The format is told by the content, not by the file's name: a zip is a package, anything else goes to the
+// compound-file reader, which tells the other kinds apart.
+bool startsLikeZip(const QByteArray& firstBytes)
+{
+    return xlsx::PackageFile::hasZipSignature(firstBytes.constData(), firstBytes.size());
+}
+
+std::shared_ptr<const WorkbookData> readPackage(gsf::InputPtr input, const QString& fileName,
+                                                const QByteArray& fileBytes = {})
+{
+    return xlsx::readPackageWorkbook(xlsx::PackageFile::open(std::move(input), fileName, fileBytes));
+}
 
 QString quotedList(const QStringList& names)
 {
@@ -53,12 +72,28 @@ Workbook Workbook::fromStream(QByteArray stream, bool excel5Name, const QString&
 
 Workbook Workbook::open(const QString& path)
 {
+    QFile file(path);
+    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) && startsLikeZip(file.read(4))) {
+        file.close();
+        QString reason;
+        gsf::InputPtr input = gsf::openFile(path, reason);
+        if (!input)
+            throw WorkbookError(QStringLiteral("文件“%1”无法打开：%2").arg(path, reason));
+        return Workbook(readPackage(std::move(input), QFileInfo(path).fileName()));
+    }
+    file.close();
     biff::WorkbookStream stream = biff::readWorkbookStream(path);
     return fromStream(std::move(stream.bytes), stream.excel5Name, QFileInfo(path).fileName());
 }
 
 Workbook Workbook::openBytes(const QByteArray& fileBytes)
 {
+    if (startsLikeZip(fileBytes.left(4))) {
+        // The memory input reads the bytes in place; the package keeps them for as long as it reads sheets.
+        gsf::InputPtr input(
+            gsf_input_memory_new(reinterpret_cast<const guint8*>(fileBytes.constData()), fileBytes.size(), FALSE));
+        return Workbook(readPackage(std::move(input), QStringLiteral("(内存)"), fileBytes));
+    }
     biff::WorkbookStream stream = biff::readWorkbookStream(fileBytes);
     return fromStream(std::move(stream.bytes), stream.excel5Name, QStringLiteral("(内存)"));
 }
@@ -75,7 +110,7 @@ Worksheet Workbook::sheet(const QString& name) const
 {
     for (const SheetEntry& entry : data_->sheets) {
         if (entry.name == name)
-            return Worksheet(readWorksheet(data_, entry));
+            return Worksheet(readSheet(entry));
     }
     const QStringList names = sheetNames();
     if (names.isEmpty())
@@ -85,7 +120,12 @@ Worksheet Workbook::sheet(const QString& name) const
 
 Worksheet Workbook::sheet(int index) const
 {
-    return Worksheet(readWorksheet(data_, data_->sheets.at(static_cast<std::size_t>(index))));
+    return Worksheet(readSheet(data_->sheets.at(static_cast<std::size_t>(index))));
+}
+
+std::shared_ptr<const WorksheetData> Workbook::readSheet(const SheetEntry& entry) const
+{
+    return data_->package ? xlsx::readPackageWorksheet(data_, entry) : readWorksheet(data_, entry);
 }
 
 } // namespace data

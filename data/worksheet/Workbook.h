@@ -1,5 +1,6 @@
 #pragma once
-// An Excel 97-2003 (BIFF8) workbook, or an Excel 5/95 one, read-only: its worksheets and every cell as text.
+// A workbook read-only, its worksheets and every cell as text: Excel 2007 and later (.xlsx, .xlsm: Office Open
+// XML), Excel 97-2003 (.xls: BIFF8) or Excel 5/95. The format is told by the file's content.
 
 #include <QByteArray>
 #include <QString>
@@ -10,7 +11,8 @@
 
 namespace data {
 
-// The workbook cannot be opened: missing, not a compound file, encrypted, no BIFF8 Workbook stream, damaged.
+// The workbook cannot be opened: missing, neither a compound file nor a workbook package, encrypted, a binary or
+// strict-namespace package, no workbook inside, damaged.
 class WorkbookError : public std::runtime_error
 {
 public:
@@ -50,6 +52,7 @@ private:
 };
 
 class WorkbookData;
+struct SheetEntry;
 
 class Workbook
 {
@@ -67,6 +70,7 @@ public:
 private:
     explicit Workbook(std::shared_ptr<const WorkbookData> data);
     static Workbook fromStream(QByteArray stream, bool excel5Name, const QString& fileName);
+    std::shared_ptr<const WorksheetData> readSheet(const SheetEntry& entry) const;
     std::shared_ptr<const WorkbookData> data_;
 };
 

@@ -1,6 +1,7 @@
 // The workbook globals: code page, date system, number formats, cell formats, shared strings and the sheet list.
 
 #include "BiffRecords.h"
+#include "ReadableFormats.h"
 #include "Workbook.h"
 #include "WorkbookData.h"
 
@@ -100,13 +101,12 @@ std::shared_ptr<WorkbookData> readWorkbookGlobals(QByteArray stream, bool excel5
         throw WorkbookError(QStringLiteral("工作簿数据不以 BOF 记录开始，文件已损坏或不是 Excel 工作簿。"));
     book->biffVersion = biffVersionOf(record);
     if (book->biffVersion == 4)
-        throw WorkbookError(QStringLiteral("这是 Excel 2.x-4.x 的工作表，不支持。请在 Excel 中另存为"
-                                           "“Excel 97-2003 工作簿(*.xls)”再导入。"));
+        throw WorkbookError(QStringLiteral("这是 Excel 2.x-4.x 的工作表，不支持。") + saveAsReadableFormat());
     if (book->biffVersion == 0) {
-        throw WorkbookError(QStringLiteral("工作簿的版本（BOF %1）无法识别%2。请在 Excel 中另存为"
-                                           "“Excel 97-2003 工作簿(*.xls)”再导入。")
+        throw WorkbookError(QStringLiteral("工作簿的版本（BOF %1）无法识别%2。")
                                 .arg(record.size >= 2 ? u16(record.data) : 0, 4, 16, QLatin1Char('0'))
-                                .arg(excel5Name ? QStringLiteral("（Excel 5/95 格式）") : QString()));
+                                .arg(excel5Name ? QStringLiteral("（Excel 5/95 格式）") : QString()) +
+                            saveAsReadableFormat());
     }
     if (record.size >= 4 && u16(record.data + 2) != 0x0005)
         throw WorkbookError(QStringLiteral("工作簿数据的第一部分不是工作簿全局信息，文件已损坏。"));

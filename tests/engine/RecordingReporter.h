@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace enginetest {
 
 class RecordingReporter final : public importer::ImportReporter
@@ -31,6 +33,7 @@ public:
     bool statusVisible = false;
     bool progressVisible = false;
     bool progressWasShown = false;
+    std::function<void(int)> onRowHandled; // a test's way into the middle of a run: called with rowsDone
 
     QString statusText() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
     // How many times the bar moved on by one.
@@ -70,6 +73,8 @@ public:
         events << QStringLiteral("row %1").arg(rowsDone);
         positions << rowsDone;
         statusTexts << importer::texts::rowSummary(rangeMaximum, counts.imported, counts.failed, counts.empty);
+        if (onRowHandled)
+            onRowHandled(rowsDone);
     }
     void runEnded() override
     {

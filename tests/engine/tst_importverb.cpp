@@ -17,7 +17,35 @@ class TestImportVerb : public QObject
 private slots:
     void runs_data();
     void runs();
+    void dryRunMatchesTheRealRun_data();
+    void dryRunMatchesTheRealRun();
+    void storeFaultEndsWithTheStoresWords_data();
+    void storeFaultEndsWithTheStoresWords();
 };
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
+QStringList importArguments(Backend backend, const QString& folder, const QString& log)
+{
+    const QString store = backend == Backend::Server ? storetest::serverConnectionString()
+                                                     : folder + QStringLiteral("/demo-store.sqlite");
+    return {QStringLiteral("import"),
+            testsupport::testData(QStringLiteral("engine/duplicate-codes.xls")),
+            QStringLiteral("--category"),
+            QStringLiteral("010101"),
+            backend == Backend::Server ? QStringLiteral("--odbc") : QStringLiteral("--store"),
+            store,
+            QStringLiteral("--log"),
+            log};
+}
+
+} // namespace
 
 void TestImportVerb::runs_data()
 {
@@ -151,6 +179,77 @@ void TestImportVerb::runs()
         QVERIFY(QFile::exists(log));
     if (exitStatus != 0 && exitStatus != 3)
         QVERIFY(!QFile::exists(log));
+}
+
+void TestImportVerb::dryRunMatchesTheRealRun_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::newRow("sqlite") << Backend::Sqlite;
+    QTest::newRow("postgresql") << Backend::Server;
+}
+
+// --dry-run checks a sheet: the status line, the exit status and the log of the real run, and the store as it was,
+// byte for byte.
+void TestImportVerb::dryRunMatchesTheRealRun()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    data::Connection store;
+    storetest::connectDemoStore(backend, store, folder.path());
+    const QString storeFile = folder.filePath(QStringLiteral("demo-store.sqlite"));
+    const QStringList codesBefore = enginetest::productCodes(store);
+    store.disconnect();
+    const QByteArray storeBefore = fileBytes(storeFile);
+
+    const QString dryLog = folder.filePath(QStringLiteral("dry-log.txt"));
+    const testsupport::CliRun dry = testsupport::runCliInProcess(importArguments(backend, folder.path(), dryLog) +
+                                                                 QStringList{QStringLiteral("--dry-run")});
+    QCOMPARE(fileBytes(storeFile), storeBefore);
+    store.connect(backend == Backend::Server ? storetest::serverConnectionString()
+                                             : data::Connection::sqliteConnectionString(storeFile));
+    QCOMPARE(enginetest::productCodes(store), codesBefore);
+
+    const QString realLog = folder.filePath(QStringLiteral("log.txt"));
+    const testsupport::CliRun real = testsupport::runCliInProcess(importArguments(backend, folder.path(), realLog));
+    QCOMPARE(dry.exitCode, real.exitCode);
+    QCOMPARE(dry.out, real.out);
+    QCOMPARE(dry.err, real.err);
+    QCOMPARE(fileBytes(dryLog), fileBytes(realLog));
+    QCOMPARE(real.exitCode, 3);
+    QCOMPARE(QString::fromUtf8(real.out), QStringLiteral("共3条,正确导入2条,错误1条,空纪录0条,点此查看错误的信息！\n"));
+    QCOMPARE(enginetest::productCount(store), codesBefore.size() + 2);
+}
+
+void TestImportVerb::storeFaultEndsWithTheStoresWords_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::newRow("sqlite") << Backend::Sqlite;
+    QTest::newRow("postgresql") << Backend::Server;
+}
+
+// The store cannot take any row (a column of the insert is missing): exit status 1 at once, the store's own words
+// on standard error, the status line on standard output, the log of the rows handled saved.
+void TestImportVerb::storeFaultEndsWithTheStoresWords()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    data::Connection store;
+    storetest::connectDemoStore(backend, store, folder.path());
+    enginetest::execute(store, QStringLiteral("alter table Cpxm drop column Cpzk"));
+    const QString log = folder.filePath(QStringLiteral("log.txt"));
+    const testsupport::CliRun run = testsupport::runCliInProcess(importArguments(backend, folder.path(), log));
+    QCOMPARE(run.exitCode, 1);
+    const QString err = QString::fromUtf8(run.err);
+    QVERIFY2(err.contains(QStringLiteral("数据库拒绝继续写入")) &&
+                 err.contains(QStringLiteral("cpzk"), Qt::CaseInsensitive),
+             qPrintable(err));
+    QVERIFY(!run.out.isEmpty());
+    QVERIFY(QFile::exists(log));
+    QCOMPARE(enginetest::productCount(store), 2);
 }
 
 QTEST_GUILESS_MAIN(TestImportVerb)

@@ -1,10 +1,12 @@
-// InsertProductRecord and the code letter probe, on a SQLite file and on the PostgreSQL test server.
+// InsertProductRecord through the run's writes, and the code letter probe, on a SQLite file and on the PostgreSQL
+// test server.
 #include "CodeLetterProbe.h"
 #include "DatabaseError.h"
 #include "EngineTestSupport.h"
 #include "ProductInsertion.h"
 #include "ProductRow.h"
 #include "StoreFixture.h"
+#include "WriteBatch.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +35,15 @@ importer::BatchValues batchD()
     return importer::BatchValues{QStringLiteral("D"), QStringLiteral("XY11"), QStringLiteral("010101")};
 }
 
+// The writes of one run, with the counts and the log they keep.
+struct Writes
+{
+    explicit Writes(data::Connection& store, importer::WritePolicy policy = {}) : batch(store, policy, counts, log) {}
+    importer::ImportCounts counts;
+    QStringList log;
+    importer::WriteBatch batch;
+};
+
 void addBackends()
 {
     QTest::addColumn<Backend>("backend");
@@ -57,8 +68,10 @@ private slots:
     void badNumberFailsTheRow();
     void duplicateCodeFailsOnlyTheSecond_data() { addBackends(); }
     void duplicateCodeFailsOnlyTheSecond();
-    void missingColumnFailsEveryRow_data() { addBackends(); }
-    void missingColumnFailsEveryRow();
+    void missingColumnIsAStoreFault_data() { addBackends(); }
+    void missingColumnIsAStoreFault();
+    void refusedRowsFailAloneInSheetOrder_data();
+    void refusedRowsFailAloneInSheetOrder();
 
     void probeTakesFirstFreeLetter_data();
     void probeTakesFirstFreeLetter();
@@ -90,15 +103,14 @@ void TestProductInsertion::storesEveryColumn()
     STORETEST_REQUIRE_BACKEND(backend);
     connect(backend);
 
-    data::Query query(*store_);
-    importer::ImportCounts counts;
-    QStringList log;
+    Writes writes(*store_);
     importer::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("阿莫西林胶囊"));
     row.Unit.clear();
-    QCOMPARE(importer::InsertProductRecord(query, row, batchD(), counts, log), importer::InsertResult::Stored);
-    QCOMPARE(counts.imported, 1);
-    QCOMPARE(counts.failed, 0);
-    QVERIFY(log.isEmpty());
+    importer::InsertProductRecord(writes.batch, row, batchD(), 0);
+    writes.batch.finish();
+    QCOMPARE(writes.counts.imported, 1);
+    QCOMPARE(writes.counts.failed, 0);
+    QVERIFY(writes.log.isEmpty());
 
     const QString code = QStringLiteral("D1001");
     QCOMPARE(enginetest::productValue(*store_, code, "Cpxm_mc"), QStringLiteral("阿莫西林胶囊"));
@@ -120,12 +132,6 @@ void TestProductInsertion::storesEveryColumn()
     QCOMPARE(enginetest::productValue(*store_, code, "Cpxm_tcms"), QStringLiteral("不提成"));
     QCOMPARE(enginetest::productValue(*store_, code, "Cpxm_tcfs"), QStringLiteral("无"));
     QCOMPARE(enginetest::productValue(*store_, code, "Cpxm_fw"), QStringLiteral("0"));
-
-    // Statement text as the store query holds it afterwards: the two clauses, each ending its line.
-    QVERIFY(query.sqlText().startsWith(QStringLiteral("insert into Cpxm(Cpxm_bm,")));
-    QVERIFY(query.sqlText().contains(QStringLiteral(",Cpzk)\r\n values(:Cpxm_bm,")));
-    QVERIFY(query.sqlText().endsWith(QStringLiteral(",:Cpzk)\r\n")));
-    QCOMPARE(query.parameterNames().size(), 20);
 }
 
 void TestProductInsertion::noLetterLeavesTheCodeAlone()
@@ -134,14 +140,13 @@ void TestProductInsertion::noLetterLeavesTheCodeAlone()
     STORETEST_REQUIRE_BACKEND(backend);
     connect(backend);
 
-    data::Query query(*store_);
-    importer::ImportCounts counts;
-    QStringList log;
+    Writes writes(*store_);
     importer::BatchValues batch = batchD();
     batch.batchPrefix.clear();
     batch.bigKindCode.clear();
-    QCOMPARE(importer::InsertProductRecord(query, goodRow("1001", "甘草片"), batch, counts, log),
-             importer::InsertResult::Stored);
+    importer::InsertProductRecord(writes.batch, goodRow("1001", "甘草片"), batch, 0);
+    writes.batch.finish();
+    QCOMPARE(writes.counts.imported, 1);
     QCOMPARE(enginetest::productValue(*store_, "1001", "Cpxm_mc"), QStringLiteral("甘草片"));
     QCOMPARE(enginetest::productValue(*store_, "1001", "Cpxm_Bkind"), QString());
 }
@@ -173,14 +178,14 @@ void TestProductInsertion::badNumberFailsTheRow()
     QString* fields[] = {&row.CostPrice, &row.SalePrice, &row.MinDiscount, &row.Stock, &row.ItemDiscount};
     *fields[field] = text;
 
-    data::Query query(*store_);
-    importer::ImportCounts counts;
-    QStringList log;
+    Writes writes(*store_);
     const int before = enginetest::productCount(*store_);
-    QCOMPARE(importer::InsertProductRecord(query, row, batchD(), counts, log), importer::InsertResult::BadNumber);
-    QCOMPARE(counts.imported, 0);
-    QCOMPARE(counts.failed, 1);
-    QCOMPARE(log, QStringList{QStringLiteral("编号---1001；名称---维生素C片")});
+    importer::InsertProductRecord(writes.batch, row, batchD(), 0);
+    // Counted and logged at once: nothing was sent.
+    QCOMPARE(writes.counts.imported, 0);
+    QCOMPARE(writes.counts.failed, 1);
+    QCOMPARE(writes.log, QStringList{QStringLiteral("编号---1001；名称---维生素C片")});
+    writes.batch.finish();
     QCOMPARE(enginetest::productCount(*store_), before);
 }
 
@@ -190,36 +195,88 @@ void TestProductInsertion::duplicateCodeFailsOnlyTheSecond()
     STORETEST_REQUIRE_BACKEND(backend);
     connect(backend);
 
-    data::Query query(*store_);
-    importer::ImportCounts counts;
-    QStringList log;
-    QCOMPARE(importer::InsertProductRecord(query, goodRow("3001", "复方甘草片"), batchD(), counts, log),
-             importer::InsertResult::Stored);
-    QCOMPARE(importer::InsertProductRecord(query, goodRow("3001", "复方甘草片二"), batchD(), counts, log),
-             importer::InsertResult::StoreRefused);
-    QCOMPARE(counts.imported, 1);
-    QCOMPARE(counts.failed, 1);
-    QCOMPARE(log, QStringList{QStringLiteral("编号---3001；名称---复方甘草片二")});
+    Writes writes(*store_);
+    importer::InsertProductRecord(writes.batch, goodRow("3001", "复方甘草片"), batchD(), 0);
+    importer::InsertProductRecord(writes.batch, goodRow("3001", "复方甘草片二"), batchD(), 1);
+    writes.batch.finish();
+    QCOMPARE(writes.counts.imported, 1);
+    QCOMPARE(writes.counts.failed, 1);
+    QCOMPARE(writes.log, QStringList{QStringLiteral("编号---3001；名称---复方甘草片二")});
     QCOMPARE(enginetest::productValue(*store_, "D3001", "Cpxm_mc"), QStringLiteral("复方甘草片"));
 }
 
-void TestProductInsertion::missingColumnFailsEveryRow()
+// A column the insert names is missing: no row can be stored, and the store's refusal escapes as a store fault
+// instead of failing every row one by one.
+void TestProductInsertion::missingColumnIsAStoreFault()
 {
     QFETCH(Backend, backend);
     STORETEST_REQUIRE_BACKEND(backend);
     connect(backend);
     enginetest::execute(*store_, QStringLiteral("alter table Cpxm drop column Cpzk"));
 
-    data::Query query(*store_);
-    importer::ImportCounts counts;
-    QStringList log;
-    for (const char* code : {"1", "2", "3"}) {
-        QCOMPARE(importer::InsertProductRecord(query, goodRow(code, "商品"), batchD(), counts, log),
-                 importer::InsertResult::StoreRefused);
+    Writes writes(*store_);
+    try {
+        int sheetRow = 0;
+        for (const char* code : {"1", "2", "3"})
+            importer::InsertProductRecord(writes.batch, goodRow(code, "商品"), batchD(), sheetRow++);
+        writes.batch.finish();
+        QFAIL("the store's refusal must escape");
+    } catch (const data::DatabaseError& error) {
+        QVERIFY2(error.isStoreFault(), qPrintable(error.code() + ": " + error.message()));
+        QVERIFY2(error.message().contains(QStringLiteral("cpzk"), Qt::CaseInsensitive), qPrintable(error.message()));
     }
-    QCOMPARE(counts.failed, 3);
-    QCOMPARE(log.size(), 3);
+    writes.batch.close();
+    QCOMPARE(writes.counts.imported, 0);
+    QCOMPARE(writes.counts.failed, 0);
+    QVERIFY(writes.log.isEmpty());
     QCOMPARE(enginetest::productCount(*store_), 2); // the demo's own two
+}
+
+// Rows sent together (a hundred to a statement through ODBC): a refused row fails alone, a bad number fails
+// before anything is sent, and the log names the failed rows in the sheet's order.
+void TestProductInsertion::refusedRowsFailAloneInSheetOrder_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::addColumn<int>("groupRows");
+    for (Backend backend : {Backend::Sqlite, Backend::Server}) {
+        QTest::addRow("%s, one group", qPrintable(storetest::backendName(backend))) << backend << 20000;
+        QTest::addRow("%s, a commit after every statement", qPrintable(storetest::backendName(backend)))
+            << backend << 1;
+    }
+}
+
+void TestProductInsertion::refusedRowsFailAloneInSheetOrder()
+{
+    QFETCH(Backend, backend);
+    QFETCH(int, groupRows);
+    STORETEST_REQUIRE_BACKEND(backend);
+    connect(backend);
+
+    Writes writes(*store_, importer::WritePolicy{.groupRows = groupRows});
+    importer::BatchValues batch = batchD();
+    batch.batchPrefix.clear(); // the codes as they stand: A0001 is the demo's own
+    QStringList expectedLog;
+    for (int i = 1; i <= 250; ++i) {
+        importer::ProductRow row = goodRow(QStringLiteral("X%1").arg(i), QStringLiteral("商品%1").arg(i));
+        if (i % 50 == 7) {
+            row.Code = QStringLiteral("A0001");
+            expectedLog.append(importer::errorLine(row));
+        } else if (i % 60 == 11) {
+            row.Stock = QStringLiteral("十");
+            expectedLog.append(importer::errorLine(row));
+        } else if (i == 200) {
+            row.Code = QStringLiteral("X199"); // the row before it, in the same statement
+            expectedLog.append(importer::errorLine(row));
+        }
+        importer::InsertProductRecord(writes.batch, row, batch, i);
+    }
+    writes.batch.finish();
+    QCOMPARE(writes.log, expectedLog);
+    QCOMPARE(writes.counts.failed, expectedLog.size());
+    QCOMPARE(writes.counts.imported, 250 - expectedLog.size());
+    QCOMPARE(enginetest::productCount(*store_), 2 + writes.counts.imported);
+    QCOMPARE(enginetest::productValue(*store_, "X199", "Cpxm_mc"), QStringLiteral("商品199"));
+    QCOMPARE(enginetest::productValue(*store_, "X250", "Cpxm_mc"), QStringLiteral("商品250"));
 }
 
 void TestProductInsertion::probeTakesFirstFreeLetter_data()

@@ -23,6 +23,10 @@ inline QString xlsCorpusDir()
 {
     return QDir::cleanPath(QStringLiteral(PI_XLS_CORPUS_DIR));
 }
+inline QString xlsxCorpusDir()
+{
+    return QDir::cleanPath(QStringLiteral(PI_XLSX_CORPUS_DIR));
+}
 inline QString programFolder()
 {
     return QStringLiteral(PI_PROGRAM_FOLDER) + QLatin1Char('/');

@@ -94,8 +94,12 @@ void WindowPartsTest::workbookDialogSettings()
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const auto dialog = makeWorkbookFileDialog(nullptr, folder.filePath(QStringLiteral("上次的选择.xls")));
-    // Qt drops the blank the filter's description begins with; the description and the pattern stay.
-    QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("microsoft excel 文件(*.xls)")});
+    // Every workbook the import reads first, as the default; Qt drops the blank the .xls filter's description
+    // begins with, the description and the pattern stay.
+    QCOMPARE(dialog->nameFilters(), QStringList({QStringLiteral("Excel 工作簿(*.xls *.xlsx *.xlsm)"),
+                                                 QStringLiteral("microsoft excel 文件(*.xls)"),
+                                                 QStringLiteral("Excel 2007 及以上 工作簿(*.xlsx *.xlsm)")}));
+    QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Excel 工作簿(*.xls *.xlsx *.xlsm)"));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("xls"));
     QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
     QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);

@@ -10,6 +10,11 @@ QString xls(const QString& name)
     return testsupport::testData(QStringLiteral("xls/") + name);
 }
 
+QString xlsx(const QString& name)
+{
+    return testsupport::testData(QStringLiteral("xlsx/") + name);
+}
+
 struct Run
 {
     int exitCode = -1;
@@ -60,6 +65,18 @@ private slots:
         QTest::newRow("preview --sheet=NAME")
             << QStringList{"preview", "--sheet=数据类型", "--raw", xls("dates1904-xlwt.xls")} << 0
             << QStringList{"文本\t整数\t小数\t大数\t负数\t日期\t日期时间\t时间\t逻辑\t错误"} << "";
+        QTest::newRow("sheets: .xlsx") << QStringList{"sheets", xlsx("common-openpyxl.xlsx")} << 0
+                                       << QStringList{"Sheet1\t6\t10", "数据类型\t6\t10", "长文本\t3\t2", ""} << "";
+        QTest::newRow("sheets: .xlsx without chartsheets") << QStringList{"sheets", xlsx("sheetkinds-openpyxl.xlsx")}
+                                                           << 0 << QStringList{"数据\t2\t3", "隐藏\t1\t1", ""} << "";
+        QTest::newRow("preview: .xlsx reads as .xls")
+            << QStringList{"preview", xlsx("products-openpyxl.xlsx")} << 0
+            << QStringList{"A01\t阿莫西林胶囊\tAMXLJN\t盒\t0\t18\t0\t0\t1", "\t空编号\tKBH\t个\t1\t2\t0\t0\t1"} << "";
+        QTest::newRow("preview --raw: .xlsx")
+            << QStringList{"preview", "--raw", xlsx("products-openpyxl.xlsx")} << 0
+            << QStringList{"商品编号\t商品名称\t计量单位\t成本价\t销售价\t最低折扣\t当前库存\t单品折扣\t助记码",
+                           "  A01  \t 阿莫西林胶囊\\t\t盒\t\t18\t\t\t\t", "\\t\\r\\n\t空编号\t个\t1\t2\t0\t0\t1\t"}
+            << "";
         QTest::newRow("preview: missing column")
             << QStringList{"preview", xls("products-xlwt.xls"), "--sheet", "缺少助记码"} << 1 << QStringList{""}
             << "助记码";

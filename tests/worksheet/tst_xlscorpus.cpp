@@ -23,7 +23,7 @@ QHash<QString, QString> expectations(const QString& corpus)
     QFile sources(corpus + QStringLiteral("/SOURCES.md"));
     if (!sources.open(QIODevice::ReadOnly | QIODevice::Text))
         return expected;
-    const QRegularExpression folderLine(QStringLiteral("^Folder `([^`]+)/`"));
+    const QRegularExpression folderLine(QStringLiteral("Folder `([^`]+)/`"));
     const QRegularExpression row(QStringLiteral("^\\| ([^|]+?) \\| \\d+ \\| [^|]* \\| ([^|]+?) \\|"));
     QString folder;
     while (!sources.atEnd()) {
@@ -89,6 +89,7 @@ private slots:
         } catch (const SheetError& error) {
             refusal = error.reason();
         }
+        QVERIFY2(!expected.isEmpty(), "the file has no verdict in the corpus's SOURCES.md");
         if (expected == u"must read")
             QVERIFY2(refusal.isEmpty(), qPrintable(refusal));
         else if (expected == u"must refuse")

@@ -1,0 +1,59 @@
+#include "CpxmColumns.h"
+
+namespace data {
+
+const std::array<CpxmColumn, kCpxmColumnCount>& cpxmColumns()
+{
+    using enum ColumnType;
+    using enum ColumnSource;
+    // "CPxm_sl" is spelt with a capital P and "Cpzk" without the prefix: so the store names them.
+    static const std::array<CpxmColumn, kCpxmColumnCount> columns{{
+        {QStringLiteral("Cpxm_bm"), Text, LetterAndCode, {}, 0},
+        {QStringLiteral("Cpxm_mc"), Text, Name, {}, 0},
+        {QStringLiteral("Cpxm_jp"), Text, Mnemonic, {}, 0},
+        {QStringLiteral("Cpxm_dw"), Text, Unit, {}, 0},
+        {QStringLiteral("Cpxm_ysdj"), Double, SalePrice, {}, 0},
+        {QStringLiteral("Cpxm_cbdj"), Double, CostPrice, {}, 0},
+        {QStringLiteral("CPxm_sl"), Double, Stock, {}, 0},
+        {QStringLiteral("Cpxm_zdzk"), Double, MinDiscount, {}, 0},
+        {QStringLiteral("Cpxm_Bkind"), Text, BigKindCode, {}, 0},
+        {QStringLiteral("Cpxm_ckbm"), Text, Fixed, QStringLiteral("CK000"), 0},
+        {QStringLiteral("Cpxm_fdbh"), Text, Fixed, QStringLiteral("FD000"), 0},
+        {QStringLiteral("Cpxm_kybm"), Text, Fixed, QStringLiteral("1"), 0},
+        {QStringLiteral("Cpxm_kymc"), Text, Fixed, QStringLiteral("可供"), 0},
+        {QStringLiteral("Cpxm_Skind"), Text, CategoryKindId, {}, 0},
+        {QStringLiteral("Cpxm_tcms"), Text, Fixed, QStringLiteral("不提成"), 0},
+        {QStringLiteral("Cpxm_tcbl"), Integer16, Fixed, {}, 0},
+        {QStringLiteral("Cpxm_tcfs"), Text, Fixed, QStringLiteral("无"), 0},
+        {QStringLiteral("Cpxm_jhdj"), Double, CostPrice, {}, 0}, // the cost price a second time
+        {QStringLiteral("Cpxm_fw"), Text, Fixed, QStringLiteral("0"), 0},
+        {QStringLiteral("Cpzk"), Double, ItemDiscount, {}, 0},
+    }};
+    return columns;
+}
+
+QString productInsertClause()
+{
+    QString clause = QStringLiteral("insert into Cpxm(");
+    for (const CpxmColumn& column : cpxmColumns())
+        clause += column.name + u',';
+    clause.back() = u')';
+    return clause;
+}
+
+QString productValuesClause()
+{
+    QString clause = QStringLiteral(" values(");
+    for (const CpxmColumn& column : cpxmColumns())
+        clause += u':' + column.name + u',';
+    clause.back() = u')';
+    return clause;
+}
+
+QString productInsertText()
+{
+    const QString lineEnd = QStringLiteral("\r\n");
+    return productInsertClause() + lineEnd + productValuesClause() + lineEnd;
+}
+
+} // namespace data

@@ -1,0 +1,59 @@
+#pragma once
+// The twenty columns of Cpxm that an import writes, each with its name, the type its value is bound with and
+// where the value comes from: the one place that lists them. The insert statement, the engine's binding, the
+// tests and the benchmarks all read this table.
+
+#include "StatementText.h"
+
+#include <QString>
+
+#include <array>
+
+namespace data {
+
+enum class ColumnType {
+    Text,      // an empty text stays a text, never NULL
+    Double,    // double precision
+    Integer16, // a 16-bit integer
+};
+
+enum class ColumnSource {
+    LetterAndCode, // the run's code letter followed by the sheet's product code
+    Name,          // the sheet's columns, by the names of the product row
+    Mnemonic,
+    Unit,
+    SalePrice,
+    CostPrice,
+    Stock,
+    MinDiscount,
+    ItemDiscount,
+    BigKindCode,    // the chosen category's Remark
+    CategoryKindId, // the chosen category's kinid
+    Fixed,          // the same value in every product the store's own system creates by hand
+};
+
+struct CpxmColumn
+{
+    QString name; // also the name of its parameter
+    ColumnType type;
+    ColumnSource source;
+    QString fixedText;   // the value of a Fixed text column
+    qint16 fixedInteger; // the value of a Fixed integer column
+};
+
+inline constexpr int kCpxmColumnCount = 20;
+
+// In the order of the insert statement.
+const std::array<CpxmColumn, kCpxmColumnCount>& cpxmColumns();
+
+// The values of one product row, column by column in the table's order.
+using CpxmRow = std::array<BoundValue, kCpxmColumnCount>;
+
+// "insert into Cpxm(<the twenty names>)"
+QString productInsertClause();
+// " values(:<name>,...)": one named parameter per column, named like it.
+QString productValuesClause();
+// The statement as the store query holds it: the two clauses, each line followed by CR LF.
+QString productInsertText();
+
+} // namespace data

@@ -1,0 +1,25 @@
+#include "ProductInsert.h"
+
+#include "Connection.h"
+#include "CpxmColumns.h"
+
+namespace data {
+
+InsertTexts productInsertTexts()
+{
+    InsertTexts texts;
+    texts.singleRow = parseStatement(productInsertText());
+    texts.head = productInsertClause() + QStringLiteral("\r\n values");
+    texts.tuple = u'(' + QStringLiteral("?,").repeated(kCpxmColumnCount);
+    texts.tuple.back() = u')';
+    texts.tail = QStringLiteral("\r\n");
+    texts.columns = kCpxmColumnCount;
+    return texts;
+}
+
+std::unique_ptr<PreparedInsert> prepareProductInsert(Connection& connection)
+{
+    return connection.prepareInsert(productInsertTexts());
+}
+
+} // namespace data

@@ -1,0 +1,43 @@
+#include "StoreFaults.h"
+
+#include <sqlite3.h>
+
+namespace data {
+
+Fault sqliteFault(int resultCode)
+{
+    switch (resultCode & 0xff) {
+    case SQLITE_CONSTRAINT:
+    case SQLITE_TOOBIG:
+    case SQLITE_MISMATCH:
+    case SQLITE_RANGE:
+        return Fault::Row;
+    default:
+        // SQLITE_ERROR too: for the fixed product insert it means a table or column that is not there.
+        return Fault::Store;
+    }
+}
+
+QString sqliteCodeName(int resultCode)
+{
+    // sqlite3_errstr gives the text of a code; the tests and the log want something stable to look for.
+    return QStringLiteral("SQLITE %1 (%2)").arg(resultCode).arg(QString::fromUtf8(sqlite3_errstr(resultCode)));
+}
+
+Fault sqlStateFault(const QString& sqlState, int nativeError)
+{
+    constexpr int kSqlServerLockTimeout = 1222;
+    if (nativeError == kSqlServerLockTimeout)
+        return Fault::Store;
+    const QString state = sqlState.toUpper();
+    if (state == QLatin1String("HYT00") || state == QLatin1String("HYT01") || state == QLatin1String("55P03"))
+        return Fault::Store;
+    static const char* const kStoreClasses[] = {"08", "25", "28", "40", "42", "53", "54", "57", "58", "XX"};
+    for (const char* storeClass : kStoreClasses) {
+        if (state.startsWith(QLatin1String(storeClass)))
+            return Fault::Store;
+    }
+    return Fault::Row;
+}
+
+} // namespace data

@@ -1,0 +1,315 @@
+#include "PackageFile.h"
+
+#include "InflatingReader.h"
+#include "ReadableFormats.h"
+#include "Workbook.h"
+
+#include <gsf/gsf-infile-zip.h>
+#include <gsf/gsf-open-pkg-utils.h>
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+namespace data::xlsx {
+
+using gsf::InfilePtr;
+using gsf::InputPtr;
+
+namespace {
+
+// What a package may inflate to: every part together at most this multiple of the file's size (beyond a
+// allowance that any real small workbook stays under), one part at most kMaxPartSize. Deflate reaches about
+// 1000:1 on crafted data; real sheets stay far below the ratio.
+constexpr qint64 kMaxInflationRatio = 500;
+constexpr qint64 kInflationAllowance = qint64(16) << 20;
+constexpr qint64 kMaxPartSize = (qint64(1) << 31) - 1;
+constexpr int kMaxZipEntries = 100000;
+constexpr int kMaxFolderDepth = 64;
+constexpr std::size_t kChunk = 1 << 16;
+// Parts at least this large (a sheet of some thousand rows) are inflated on a thread of their own.
+constexpr qint64 kInflateAheadSize = qint64(1) << 20;
+
+constexpr const char* kOfficeDocument =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
+constexpr const char* kStrictOfficeDocument = "http://purl.oclc.org/ooxml/officeDocument/relationships/officeDocument";
+
+// The part names of [Content_Types].xml, lower case without the leading "/", and the default type by extension.
+class ContentTypes : public XmlHandler
+{
+public:
+    std::unordered_map<std::string, std::string> overrides;
+    std::unordered_map<std::string, std::string> defaults;
+
+    void startElement(const XmlName& name, const XmlAttributes& attributes) override
+    {
+        if (name.local == "Override") {
+            const char* part = attributes.value("PartName");
+            const char* type = attributes.value("ContentType");
+            if (part && type && overrides.size() < kMaxZipEntries)
+                overrides.emplace(normalized(part), type);
+        } else if (name.local == "Default") {
+            const char* extension = attributes.value("Extension");
+            const char* type = attributes.value("ContentType");
+            if (extension && type && defaults.size() < kMaxZipEntries)
+                defaults.emplace(lower(extension), type);
+        }
+    }
+    void endElement(const XmlName&) override {}
+    void characters(std::string_view) override {}
+
+    std::string typeOf(const std::string& target) const
+    {
+        const std::string part = normalized(target);
+        if (const auto found = overrides.find(part); found != overrides.end())
+            return found->second;
+        const std::size_t dot = part.rfind('.');
+        if (dot != std::string::npos) {
+            if (const auto found = defaults.find(part.substr(dot + 1)); found != defaults.end())
+                return found->second;
+        }
+        return {};
+    }
+
+private:
+    static std::string lower(std::string text)
+    {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : char(c); });
+        return text;
+    }
+    static std::string normalized(std::string_view name)
+    {
+        while (!name.empty() && name.front() == '/')
+            name.remove_prefix(1);
+        return lower(std::string(name));
+    }
+};
+
+// Whether every folder on the way to a relationship's target exists, resolved as libgsf resolves it (from the
+// source part's folder, or from the root for an absolute target). libgsf's own walk gives up on a missing folder
+// without freeing its copy of the path.
+bool targetFoldersExist(GsfInput* from, const GsfOpenPkgRel* relation)
+{
+    const char* target = gsf_open_pkg_rel_get_target(relation);
+    if (!target)
+        return false;
+    GsfInfile* folder = gsf_input_name(from) ? gsf_input_container(from) : GSF_INFILE(from);
+    if (target[0] == '/') {
+        while (folder && gsf_input_container(GSF_INPUT(folder)))
+            folder = gsf_input_container(GSF_INPUT(folder));
+    }
+    std::vector<InputPtr> held; // the folders walked through stay alive while the walk goes on
+    std::string_view rest(target);
+    for (std::size_t slash = rest.find('/'); slash != std::string_view::npos && folder; slash = rest.find('/')) {
+        const std::string element(rest.substr(0, slash));
+        rest.remove_prefix(slash + 1);
+        if (element.empty() || element == ".")
+            continue;
+        if (element == "..") {
+            folder = gsf_input_container(GSF_INPUT(folder));
+            continue;
+        }
+        InputPtr child(gsf_infile_child_by_name(folder, element.c_str()));
+        if (!child || !GSF_IS_INFILE(child.get()) || gsf_infile_num_children(GSF_INFILE(child.get())) < 0)
+            return false;
+        folder = GSF_INFILE(child.get());
+        held.push_back(std::move(child));
+    }
+    return folder != nullptr;
+}
+
+bool endsWith(const std::string& text, std::string_view suffix)
+{
+    return std::string_view(text).ends_with(suffix);
+}
+
+} // namespace
+
+bool PackageFile::hasZipSignature(const char* firstBytes, qint64 size)
+{
+    // A local file header, or the end record of an empty zip.
+    return size >= 4 && firstBytes[0] == 'P' && firstBytes[1] == 'K' &&
+           ((firstBytes[2] == 3 && firstBytes[3] == 4) || (firstBytes[2] == 5 && firstBytes[3] == 6));
+}
+
+PackageFile::PackageFile(InputPtr source, InfilePtr zip, const QString& fileName, const QByteArray& fileBytes)
+    : fileBytes_(fileBytes), source_(std::move(source)), zip_(std::move(zip)), fileName_(fileName)
+{
+}
+
+std::shared_ptr<const PackageFile> PackageFile::open(InputPtr source, const QString& fileName,
+                                                     const QByteArray& fileBytes)
+{
+    gsf::silenceLibgsf();
+    const gsf::QuietUnnamedLogDomain quiet;
+    GError* rawError = nullptr;
+    InfilePtr zip(gsf_infile_zip_new(source.get(), &rawError));
+    const gsf::ErrorPtr error(rawError);
+    if (!zip) {
+        throw WorkbookError(QStringLiteral("“%1”已损坏：ZIP 包不完整或有错（%2），无法读取。")
+                                .arg(fileName, gsf::describe(error.get())) +
+                            saveAsReadableFormat());
+    }
+    std::shared_ptr<PackageFile> package(new PackageFile(std::move(source), std::move(zip), fileName, fileBytes));
+    package->checkInflatedSizes();
+    package->findWorkbookPart();
+    return package;
+}
+
+void PackageFile::checkInflatedSizes() const
+{
+    qint64 total = 0;
+    int entries = 0;
+    const qint64 fileSize = gsf_input_size(source_.get());
+    const qint64 cap = kInflationAllowance + kMaxInflationRatio * std::max<qint64>(fileSize, 0);
+    const auto damaged = [this](const QString& why) {
+        return WorkbookError(QStringLiteral("“%1”已损坏或是恶意构造的文件（%2），无法读取。").arg(fileName_, why));
+    };
+    const auto walk = [&](auto& self, GsfInfile* folder, int depth) -> void {
+        if (depth > kMaxFolderDepth)
+            throw damaged(QStringLiteral("folders nested too deep"));
+        const int children = gsf_infile_num_children(folder);
+        for (int i = 0; i < children; ++i) {
+            if (++entries > kMaxZipEntries)
+                throw damaged(QStringLiteral("too many zip entries"));
+            const InputPtr child(gsf_infile_child_by_index(folder, i));
+            if (!child)
+                continue;
+            if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
+                self(self, GSF_INFILE(child.get()), depth + 1);
+                continue;
+            }
+            const qint64 size = gsf_input_size(child.get());
+            if (size > kMaxPartSize)
+                throw damaged(QStringLiteral("a part of %1 bytes").arg(size));
+            total += std::max<qint64>(size, 0);
+            if (total > cap)
+                throw damaged(QStringLiteral("inflates to more than %1 times its size").arg(kMaxInflationRatio));
+        }
+    };
+    walk(walk, zip_.get(), 0);
+}
+
+void PackageFile::findWorkbookPart()
+{
+    const auto notAWorkbook = [this](const QString& what) {
+        return WorkbookError(QStringLiteral("“%1”是 ZIP 压缩包，但不是 Excel 工作簿（%2）。").arg(fileName_, what) +
+                             saveAsReadableFormat());
+    };
+    const InputPtr contentTypesPart(gsf_infile_child_by_name(zip_.get(), "[Content_Types].xml"));
+    if (!contentTypesPart)
+        throw notAWorkbook(QStringLiteral("没有 [Content_Types].xml"));
+    ContentTypes types;
+    try {
+        parse(contentTypesPart.get(), types);
+    } catch (const PackageError& error) {
+        throw WorkbookError(
+            QStringLiteral("“%1”已损坏，无法读取（%2）。").arg(fileName_, QString::fromUtf8(error.what())));
+    }
+
+    GsfInput* root = GSF_INPUT(zip_.get());
+    const GsfOpenPkgRel* relation = gsf_open_pkg_lookup_rel_by_type(root, kOfficeDocument);
+    if (!relation && gsf_open_pkg_lookup_rel_by_type(root, kStrictOfficeDocument)) {
+        throw WorkbookError(QStringLiteral("“%1”是“Strict Open XML 电子表格”格式，不支持。请在 Excel 中把它另存为"
+                                           "“Excel 工作簿(*.xlsx)”再导入。")
+                                .arg(fileName_));
+    }
+    if (relation) {
+        const char* target = gsf_open_pkg_rel_get_target(relation);
+        const std::string type = types.typeOf(target ? target : "");
+        if (type == "application/vnd.ms-excel.sheet.binary.macroEnabled.main" ||
+            endsWith(target ? target : "", ".bin")) {
+            throw WorkbookError(QStringLiteral("“%1”是 Excel 二进制工作簿(*.xlsb)，不支持。请在 Excel 中把它另存为"
+                                               "“Excel 工作簿(*.xlsx)”或“Excel 97-2003 工作簿(*.xls)”再导入。")
+                                    .arg(fileName_));
+        }
+        if (!type.empty() && type.find("spreadsheetml") == std::string::npos &&
+            type.find("ms-excel") == std::string::npos)
+            throw notAWorkbook(QStringLiteral("其中是 %1").arg(QString::fromStdString(type)));
+        GError* rawError = nullptr;
+        if (targetFoldersExist(root, relation))
+            workbook_.reset(gsf_open_pkg_open_rel(root, relation, &rawError));
+        const gsf::ErrorPtr error(rawError);
+        if (!workbook_) {
+            const QString why = gsf::describe(error.get());
+            throw WorkbookError(QStringLiteral("“%1”已损坏：找不到工作簿部分%2，无法读取。")
+                                    .arg(fileName_, why.isEmpty() ? QString() : QStringLiteral("（%1）").arg(why)));
+        }
+        return;
+    }
+    // Without the package's relationship, the workbook part where every writer puts it.
+    workbook_.reset(gsf_infile_child_by_vname(zip_.get(), "xl", "workbook.xml", nullptr));
+    if (!workbook_)
+        throw notAWorkbook(QStringLiteral("没有工作簿部分"));
+}
+
+InputPtr PackageFile::relatedPart(GsfInput* from, const char* relationType) const
+{
+    const GsfOpenPkgRel* relation = gsf_open_pkg_lookup_rel_by_type(from, relationType);
+    if (!relation || gsf_open_pkg_rel_is_extern(relation) || !targetFoldersExist(from, relation))
+        return nullptr;
+    GError* rawError = nullptr;
+    InputPtr part(gsf_open_pkg_open_rel(from, relation, &rawError));
+    const gsf::ErrorPtr error(rawError);
+    return part;
+}
+
+QByteArray PackageFile::relationType(GsfInput* from, const QByteArray& id) const
+{
+    const GsfOpenPkgRel* relation = gsf_open_pkg_lookup_rel_by_id(from, id.constData());
+    if (!relation || gsf_open_pkg_rel_is_extern(relation))
+        return {};
+    const char* type = gsf_open_pkg_rel_get_type(relation);
+    return type ? QByteArray(type) : QByteArray();
+}
+
+InputPtr PackageFile::partById(GsfInput* from, const QByteArray& id) const
+{
+    const GsfOpenPkgRel* relation = gsf_open_pkg_lookup_rel_by_id(from, id.constData());
+    if (!relation || gsf_open_pkg_rel_is_extern(relation) || !targetFoldersExist(from, relation))
+        return nullptr;
+    GError* rawError = nullptr;
+    InputPtr part(gsf_open_pkg_open_rel(from, relation, &rawError));
+    const gsf::ErrorPtr error(rawError);
+    return part;
+}
+
+qint64 PackageFile::partSize(GsfInput* part)
+{
+    return gsf_input_size(part);
+}
+
+void PackageFile::parse(GsfInput* part, XmlHandler& handler) const
+{
+    const char* name = gsf_input_name(part);
+    const std::string partName = name ? name : "a part";
+    gsf_input_seek(part, 0, G_SEEK_SET);
+    qint64 remaining = gsf_input_size(part);
+    if (remaining < 0 || remaining > kMaxPartSize)
+        throw PackageError(partName + ": a part too large");
+    XmlPartParser parser(handler, partName);
+    if (remaining >= kInflateAheadSize) {
+        InflatingReader reader(part, static_cast<std::size_t>(remaining));
+        try {
+            for (std::vector<char> chunk = reader.next(); !chunk.empty(); chunk = reader.next())
+                parser.parse(chunk.data(), chunk.size());
+        } catch (const PackageError& error) {
+            throw PackageError(partName + ": " + error.what());
+        }
+        parser.finish();
+        return;
+    }
+    while (remaining > 0) {
+        const std::size_t chunk = static_cast<std::size_t>(std::min<qint64>(remaining, kChunk));
+        char* buffer = parser.buffer(chunk);
+        if (!gsf_input_read(part, chunk, reinterpret_cast<guint8*>(buffer)))
+            throw PackageError(partName + ": cannot be inflated (the zip entry is damaged)");
+        parser.parse(chunk);
+        remaining -= static_cast<qint64>(chunk);
+    }
+    parser.finish();
+}
+
+} // namespace data::xlsx

@@ -1,0 +1,51 @@
+#pragma once
+// An Office Open XML workbook package (.xlsx, .xlsm) opened through libgsf's zip reader: the workbook part found
+// through the package's relationships, the parts related to it, and every XML part streamed through expat within
+// caps on its inflated size, so that a crafted zip costs no more than a bounded multiple of its own size.
+
+#include "GsfSupport.h"
+#include "XmlParts.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+namespace data::xlsx {
+
+class PackageFile
+{
+public:
+    // A zip whose first bytes say so. Throws WorkbookError with the clerk's message for a damaged zip, a zip that
+    // is no workbook, a binary (.xlsb) or a strict-namespace workbook.
+    // fileBytes: the bytes a memory input reads in place, kept as long as the package.
+    static std::shared_ptr<const PackageFile> open(gsf::InputPtr source, const QString& fileName,
+                                                   const QByteArray& fileBytes = {});
+
+    const QString& fileName() const { return fileName_; }
+    GsfInput* workbookPart() const { return workbook_.get(); }
+    // The first part that `from` relates to with this relationship type; nullptr when there is none.
+    gsf::InputPtr relatedPart(GsfInput* from, const char* relationType) const;
+    // The relationship's type and its part; an empty type and nullptr when `from` has no such relationship.
+    QByteArray relationType(GsfInput* from, const QByteArray& id) const;
+    gsf::InputPtr partById(GsfInput* from, const QByteArray& id) const;
+    // The part's inflated size as its zip entry gives it (what parse() reads at most).
+    static qint64 partSize(GsfInput* part);
+    // Streams the part's XML to the handler. Throws PackageError for damage; the handler's own exceptions pass.
+    void parse(GsfInput* part, XmlHandler& handler) const;
+
+    static bool hasZipSignature(const char* firstBytes, qint64 size);
+
+private:
+    PackageFile(gsf::InputPtr source, gsf::InfilePtr zip, const QString& fileName, const QByteArray& fileBytes);
+    void checkInflatedSizes() const;
+    void findWorkbookPart();
+
+    QByteArray fileBytes_;
+    gsf::InputPtr source_;
+    gsf::InfilePtr zip_;
+    gsf::InputPtr workbook_;
+    QString fileName_;
+};
+
+} // namespace data::xlsx

@@ -1,0 +1,180 @@
+#include "PackageText.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace data::xlsx {
+
+namespace {
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool allDigits(std::string_view text)
+{
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+template <typename T> std::optional<T> number(std::string_view text)
+{
+    T value{};
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// Days from 1970-01-01 to a proleptic Gregorian date (H. Hinnant's days_from_civil).
+long long daysFromCivil(long long y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+bool leapYear(long long y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+} // namespace
+
+QString decodedText(std::string_view utf8)
+{
+    if (utf8.find("_x") == std::string_view::npos)
+        return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    QString decoded;
+    decoded.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
+            int code = 0;
+            bool hex = true;
+            for (qsizetype k = i + 2; k < i + 6 && hex; ++k) {
+                const char16_t c = text[k].unicode();
+                const int digit = c < 128 ? hexDigit(char(c)) : -1;
+                hex = digit >= 0;
+                code = code * 16 + digit;
+            }
+            if (hex) {
+                decoded += QChar(char16_t(code));
+                i += 7;
+                continue;
+            }
+        }
+        decoded += text[i++];
+    }
+    return decoded;
+}
+
+std::optional<CellReference> parseCellReference(std::string_view text)
+{
+    std::size_t i = 0;
+    std::uint32_t column = 0;
+    while (i < text.size() && i < 4) {
+        const char c = text[i];
+        int letter;
+        if (c >= 'A' && c <= 'Z')
+            letter = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            letter = c - 'a';
+        else
+            break;
+        column = column * 26 + static_cast<std::uint32_t>(letter) + 1;
+        ++i;
+    }
+    if (i == 0 || column > kMaxColumns)
+        return std::nullopt;
+    const std::optional<std::uint32_t> row = parseRowNumber(text.substr(i));
+    if (!row)
+        return std::nullopt;
+    return CellReference{*row, column - 1};
+}
+
+std::optional<std::uint32_t> parseRowNumber(std::string_view text)
+{
+    if (!allDigits(text) || text.size() > 7)
+        return std::nullopt;
+    const std::optional<std::uint32_t> row = number<std::uint32_t>(text);
+    if (!row || *row == 0 || *row > kMaxRows)
+        return std::nullopt;
+    return *row - 1;
+}
+
+std::optional<double> isoDateSerial(std::string_view text, biff::DateSystem system)
+{
+    double days = 0;
+    double seconds = 0;
+    const std::size_t t = text.find('T');
+    std::string_view date = t == std::string_view::npos ? text : text.substr(0, t);
+    std::string_view time = t == std::string_view::npos ? std::string_view() : text.substr(t + 1);
+    if (t == std::string_view::npos && text.size() >= 3 && text[2] == ':') {
+        date = {};
+        time = text;
+    }
+    if (!date.empty()) {
+        if (date.size() != 10 || date[4] != '-' || date[7] != '-')
+            return std::nullopt;
+        const auto year = number<int>(date.substr(0, 4));
+        const auto month = number<unsigned>(date.substr(5, 2));
+        const auto day = number<unsigned>(date.substr(8, 2));
+        if (!year || !month || !day || !allDigits(date.substr(0, 4)) || *month < 1 || *month > 12 || *day < 1)
+            return std::nullopt;
+        static constexpr unsigned kMonthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        if (*day > kMonthDays[*month - 1] || (*month == 2 && *day == 29 && !leapYear(*year)))
+            return std::nullopt;
+        const long long civil = daysFromCivil(*year, *month, *day);
+        if (system == biff::DateSystem::From1904) {
+            days = static_cast<double>(civil - daysFromCivil(1904, 1, 1));
+        } else {
+            days = static_cast<double>(civil - daysFromCivil(1899, 12, 30));
+            if (days < 61) // before 1900-03-01 the system counts the 29th of February 1900 that never was
+                days -= 1;
+        }
+        if (days < 0)
+            return std::nullopt;
+    }
+    if (!time.empty()) {
+        if (time.back() == 'Z')
+            time.remove_suffix(1);
+        if (time.size() < 8 || time[2] != ':' || time[5] != ':')
+            return std::nullopt;
+        const auto hours = number<unsigned>(time.substr(0, 2));
+        const auto minutes = number<unsigned>(time.substr(3, 2));
+        std::string_view secondsText = time.substr(6);
+        const auto wholeSeconds = number<double>(secondsText);
+        if (!hours || !minutes || !wholeSeconds || *hours > 23 || *minutes > 59 || *wholeSeconds < 0 ||
+            *wholeSeconds >= 60 || !allDigits(secondsText.substr(0, 2)))
+            return std::nullopt;
+        seconds = *hours * 3600.0 + *minutes * 60.0 + *wholeSeconds;
+    }
+    return days + seconds / 86400.0;
+}
+
+std::optional<std::uint8_t> errorCode(std::string_view text)
+{
+    static constexpr struct
+    {
+        std::string_view text;
+        std::uint8_t code;
+    } kErrors[] = {{"#NULL!", 0x00}, {"#DIV/0!", 0x07}, {"#VALUE!", 0x0F}, {"#REF!", 0x17},
+                   {"#NAME?", 0x1D}, {"#NUM!", 0x24},   {"#N/A", 0x2A},    {"#GETTING_DATA", 0x2B}};
+    for (const auto& error : kErrors) {
+        if (error.text == text)
+            return error.code;
+    }
+    return std::nullopt;
+}
+
+} // namespace data::xlsx

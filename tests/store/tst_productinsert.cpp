@@ -1,0 +1,215 @@
+// The Cpxm column table and the product insert prepared from it, on a real SQLite file and on the test
+// PostgreSQL server through ODBC: the statement's exact text, every value stored with its own type, batches of
+// many rows that are stored whole or not at all.
+
+#include "Connection.h"
+#include "CpxmColumns.h"
+#include "DatabaseError.h"
+#include "ProductInsert.h"
+#include "Query.h"
+#include "StatementText.h"
+#include "StoreTestSupport.h"
+
+#include <QSet>
+#include <QTest>
+
+using storetest::addBackendColumn;
+using storetest::addBackendRows;
+using storetest::Backend;
+using storetest::Product;
+using storetest::scalar;
+
+Q_DECLARE_METATYPE(data::ColumnType)
+Q_DECLARE_METATYPE(data::ColumnSource)
+
+class TestProductInsert : public QObject
+{
+    Q_OBJECT
+
+private:
+    storetest::CaseFolders folders_;
+
+    void connectDemo(Backend backend, data::Connection& connection)
+    {
+        storetest::connectDemoStore(backend, connection, folders_.fresh());
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(folders_.isValid()); }
+
+    // The store's own system knows the insert as these two lines, to the character.
+    void insertTextIsTheTwoClauses()
+    {
+        const QString insertClause =
+            "insert into Cpxm(Cpxm_bm,Cpxm_mc,Cpxm_jp,Cpxm_dw,Cpxm_ysdj,Cpxm_cbdj,CPxm_sl,Cpxm_zdzk,Cpxm_Bkind,"
+            "Cpxm_ckbm,Cpxm_fdbh,Cpxm_kybm,Cpxm_kymc,Cpxm_Skind,Cpxm_tcms,Cpxm_tcbl,Cpxm_tcfs,Cpxm_jhdj,Cpxm_fw,Cpzk)";
+        const QString valuesClause =
+            " values(:Cpxm_bm,:Cpxm_mc,:Cpxm_jp,:Cpxm_dw,:Cpxm_ysdj,:Cpxm_cbdj,:CPxm_sl,:Cpxm_zdzk,:Cpxm_Bkind,"
+            ":Cpxm_ckbm,:Cpxm_fdbh,:Cpxm_kybm,:Cpxm_kymc,:Cpxm_Skind,:Cpxm_tcms,:Cpxm_tcbl,:Cpxm_tcfs,:Cpxm_jhdj,"
+            ":Cpxm_fw,:Cpzk)";
+        QCOMPARE(insertClause.size(), 202);
+        QCOMPARE(valuesClause.size(), 213);
+        QCOMPARE(data::productInsertClause(), insertClause);
+        QCOMPARE(data::productValuesClause(), valuesClause);
+        QCOMPARE(data::productInsertText(), insertClause + "\r\n" + valuesClause + "\r\n");
+
+        // Its parameters are the columns, in the table's order.
+        const data::ParsedStatement parsed = data::parseStatement(data::productInsertText());
+        QStringList columns;
+        for (const data::CpxmColumn& column : data::cpxmColumns())
+            columns.append(column.name);
+        QCOMPARE(parsed.names, columns);
+        QCOMPARE(QSet<QString>(columns.begin(), columns.end()).size(), 20);
+
+        // Several rows: the same columns, one tuple of twenty placeholders per row.
+        const data::InsertTexts texts = data::productInsertTexts();
+        QCOMPARE(texts.head, insertClause + "\r\n values");
+        QCOMPARE(texts.tuple.count(u'?'), 20);
+        QCOMPARE(texts.columns, 20);
+    }
+
+    void columnTable_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<data::ColumnType>("type");
+        QTest::addColumn<data::ColumnSource>("source");
+        QTest::addColumn<QString>("fixed");
+        using enum data::ColumnType;
+        using enum data::ColumnSource;
+        QTest::newRow("code, letter first") << 0 << "Cpxm_bm" << Text << LetterAndCode << QString();
+        QTest::newRow("sale price") << 4 << "Cpxm_ysdj" << Double << SalePrice << QString();
+        QTest::newRow("stock with a capital P") << 6 << "CPxm_sl" << Double << Stock << QString();
+        QTest::newRow("big kind") << 8 << "Cpxm_Bkind" << Text << BigKindCode << QString();
+        QTest::newRow("available, a one-character text") << 11 << "Cpxm_kybm" << Text << Fixed << QString("1");
+        QTest::newRow("available name") << 12 << "Cpxm_kymc" << Text << Fixed << QString("可供");
+        QTest::newRow("category") << 13 << "Cpxm_Skind" << Text << CategoryKindId << QString();
+        QTest::newRow("commission share, the integer 0") << 15 << "Cpxm_tcbl" << Integer16 << Fixed << QString();
+        QTest::newRow("cost price a second time") << 17 << "Cpxm_jhdj" << Double << CostPrice << QString();
+        QTest::newRow("service flag, a one-character text") << 18 << "Cpxm_fw" << Text << Fixed << QString("0");
+        QTest::newRow("item discount, no prefix") << 19 << "Cpzk" << Double << ItemDiscount << QString();
+    }
+
+    void columnTable()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, name);
+        QFETCH(data::ColumnType, type);
+        QFETCH(data::ColumnSource, source);
+        QFETCH(QString, fixed);
+        const data::CpxmColumn& column = data::cpxmColumns().at(size_t(index));
+        QCOMPARE(column.name, name);
+        QCOMPARE(column.type, type);
+        QCOMPARE(column.source, source);
+        QCOMPARE(column.fixedText, fixed);
+        if (type == data::ColumnType::Integer16)
+            QCOMPARE(column.fixedInteger, qint16(0));
+    }
+
+    void insertRoundTrip_data()
+    {
+        addBackendColumn();
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("mnemonic");
+        QTest::addColumn<double>("salePrice");
+        QTest::addColumn<QString>("salePriceText");
+        for (Backend backend : {Backend::Sqlite, Backend::Server}) {
+            const QString prefix = storetest::backendName(backend) + ": ";
+            QTest::newRow(qPrintable(prefix + "chinese texts"))
+                << backend << QString("阿司匹林肠溶片") << QString("盒") << QString("ASPLCRP") << 12.5 << "12.5";
+            QTest::newRow(qPrintable(prefix + "empty texts stay empty"))
+                << backend << QString("") << QString() << QString("") << 100.0 << "100";
+            QTest::newRow(qPrintable(prefix + "colons and quotes in values"))
+                << backend << QString("it's :aa \"x\"") << QString(":ab") << QString("`") << -3.0 << "-3";
+        }
+    }
+
+    void insertRoundTrip()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(QString, name);
+        QFETCH(QString, unit);
+        QFETCH(QString, mnemonic);
+        QFETCH(double, salePrice);
+        QFETCH(QString, salePriceText);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        storetest::insertProducts(connection, {{"D1001", name, mnemonic, unit, salePrice, 8, 20}});
+
+        data::Query query(connection);
+        query.addSqlLine("select * from Cpxm where Cpxm_bm=:bm");
+        query.bindText("bm", "D1001");
+        query.open();
+        QCOMPARE(query.rowCount(), 1);
+        QCOMPARE(query.fieldText("Cpxm_mc"), name);
+        QCOMPARE(query.fieldText("Cpxm_dw"), unit.isNull() ? QString("") : unit);
+        QCOMPARE(query.fieldText("Cpxm_jp"), mnemonic);
+        QCOMPARE(query.fieldText("Cpxm_ysdj"), salePriceText);
+        QCOMPARE(query.fieldText("Cpxm_cbdj"), QString("8"));
+        QCOMPARE(query.fieldText("Cpxm_jhdj"), QString("8"));
+        QCOMPARE(query.fieldText("CPxm_sl"), QString("20"));
+        QCOMPARE(query.fieldText("Cpxm_zdzk"), QString("0.9"));
+        QCOMPARE(query.fieldText("Cpxm_tcbl"), QString("0"));
+        QCOMPARE(query.fieldText("Cpxm_kybm"), QString("1"));
+        QCOMPARE(query.fieldText("Cpxm_kymc"), QString("可供"));
+        QCOMPARE(query.fieldText("Cpxm_tcms"), QString("不提成"));
+        QCOMPARE(query.fieldText("Cpxm_fw"), QString("0"));
+        QCOMPARE(query.fieldText("Cpxm_gg"), QString()); // not written: NULL reads as ""
+
+        // Empty texts are stored as texts, never as NULL.
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm='D1001' and Cpxm_mc is not null "
+                                    "and Cpxm_dw is not null and Cpxm_jp is not null"),
+                 QString("1"));
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm"), QString("3"));
+    }
+
+    // A hundred rows per statement, as SQL Server's 2,100 parameters allow: 250 rows go in three statements of 100,
+    // 100 and 50, every value where it belongs.
+    void manyRowsPerStatement_data() { addBackendRows(); }
+    void manyRowsPerStatement()
+    {
+        QFETCH(Backend, backend);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        QCOMPARE(data::prepareProductInsert(connection)->maxRows(), 100);
+        std::vector<Product> products;
+        for (int i = 0; i < 250; ++i)
+            products.push_back(
+                {QString("M%1").arg(i), QString("名%1").arg(i), "", QString("单%1").arg(i), double(i), 1, double(-i)});
+        storetest::insertProducts(connection, products);
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'M%'"), QString("250"));
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'M%' and Cpxm_mc = '名' || "
+                                    "substr(Cpxm_bm, 2) and Cpxm_dw = '单' || substr(Cpxm_bm, 2) and "
+                                    "CPxm_sl = -Cpxm_ysdj"),
+                 QString("250"));
+    }
+
+    // A statement of several rows with one refused row stores none of them: the writer then sends that batch
+    // again row by row.
+    void refusedBatchStoresNothing_data() { addBackendRows(); }
+    void refusedBatchStoresNothing()
+    {
+        QFETCH(Backend, backend);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        try {
+            storetest::insertProducts(
+                connection,
+                {{"R1", "名", "", "", 1, 1, 1}, {"A0001", "重复", "", "", 1, 1, 1}, {"R2", "名", "", "", 1, 1, 1}});
+            QFAIL("the duplicate code must be refused");
+        } catch (const data::DatabaseError& error) {
+            QCOMPARE(error.fault(), data::Fault::Row);
+            QVERIFY2(error.code() == "23505" || error.code().contains("SQLITE_CONSTRAINT") ||
+                         error.code().contains(QString::number(2067)),
+                     qPrintable(error.code()));
+        }
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm in ('R1', 'R2')"), QString("0"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProductInsert)
+#include "tst_productinsert.moc"

@@ -1,0 +1,128 @@
+#include "StoreTestSupport.h"
+
+#include "CpxmColumns.h"
+#include "ProductInsert.h"
+#include "Query.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+namespace storetest {
+
+void execute(data::Connection& connection, const QString& sql)
+{
+    data::Query query(connection);
+    query.setSqlText(sql);
+    query.execSql();
+}
+
+QString scalar(data::Connection& connection, const QString& sql, const QString& column)
+{
+    data::Query query(connection);
+    query.setSqlText(sql);
+    query.open();
+    return query.fieldText(column);
+}
+
+void addBackendColumn()
+{
+    QTest::addColumn<Backend>("backend");
+}
+
+void addBackendRows()
+{
+    addBackendColumn();
+    for (Backend backend : {Backend::Sqlite, Backend::Server})
+        QTest::newRow(qPrintable(backendName(backend))) << backend;
+}
+
+QString CaseFolders::fresh()
+{
+    const QString folder = dir_.filePath(QStringLiteral("case%1").arg(++count_));
+    QDir().mkpath(folder);
+    return folder;
+}
+
+void CaseFolders::connectDemo(Backend backend, data::Connection& connection)
+{
+    connectDemoStore(backend, connection, fresh());
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+data::CpxmRow productValues(const Product& product)
+{
+    data::CpxmRow values;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const data::CpxmColumn& column = data::cpxmColumns()[i];
+        data::BoundValue& value = values[i];
+        value.type = column.type == data::ColumnType::Text     ? data::BoundValue::Type::Text
+                     : column.type == data::ColumnType::Double ? data::BoundValue::Type::Double
+                                                               : data::BoundValue::Type::Integer;
+        switch (column.source) {
+        case data::ColumnSource::LetterAndCode:
+            value.text = product.code;
+            break;
+        case data::ColumnSource::Name:
+            value.text = product.name;
+            break;
+        case data::ColumnSource::Mnemonic:
+            value.text = product.mnemonic;
+            break;
+        case data::ColumnSource::Unit:
+            value.text = product.unit;
+            break;
+        case data::ColumnSource::SalePrice:
+            value.number = product.salePrice;
+            break;
+        case data::ColumnSource::CostPrice:
+            value.number = product.costPrice;
+            break;
+        case data::ColumnSource::Stock:
+            value.number = product.stock;
+            break;
+        case data::ColumnSource::MinDiscount:
+            value.number = 0.9;
+            break;
+        case data::ColumnSource::ItemDiscount:
+            value.number = 1;
+            break;
+        case data::ColumnSource::BigKindCode:
+            value.text = QStringLiteral("XY2");
+            break;
+        case data::ColumnSource::CategoryKindId:
+            value.text = QStringLiteral("0102");
+            break;
+        case data::ColumnSource::Fixed:
+            value.text = column.fixedText;
+            value.integer = column.fixedInteger;
+            break;
+        }
+    }
+    return values;
+}
+
+void insertProducts(data::Connection& connection, const std::vector<Product>& products)
+{
+    const std::unique_ptr<data::PreparedInsert> insert = data::prepareProductInsert(connection);
+    std::vector<data::CpxmRow> rows;
+    for (const Product& product : products)
+        rows.push_back(productValues(product));
+    std::vector<const data::BoundValue*> pointers;
+    for (const data::CpxmRow& row : rows)
+        pointers.push_back(row.data());
+    for (size_t row = 0; row < products.size(); row += size_t(insert->maxRows())) {
+        const int count = int(qMin(products.size() - row, size_t(insert->maxRows())));
+        insert->insert(pointers.data() + row, count);
+    }
+}
+
+} // namespace storetest

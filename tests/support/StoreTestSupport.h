@@ -1,0 +1,62 @@
+#pragma once
+// What the store tests share: statements run straight on a connection, a fresh folder per case, the backend
+// rows of a data table, and products written the way the import writes them, from the Cpxm column table.
+
+#include "Connection.h"
+#include "CpxmColumns.h"
+#include "StatementText.h"
+#include "StoreFixture.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <vector>
+
+namespace storetest {
+
+// Runs one statement that returns no rows.
+void execute(data::Connection& connection, const QString& sql);
+// The named column of the first row of a select, as text.
+QString scalar(data::Connection& connection, const QString& sql, const QString& column = QStringLiteral("n"));
+
+// A column "backend"; and one row per backend, named after it.
+void addBackendColumn();
+void addBackendRows();
+
+// Writes bytes to a file, making its folder first.
+void writeFile(const QString& path, const QByteArray& bytes);
+
+// Folders that live as long as the test object: one fresh folder per case.
+class CaseFolders
+{
+public:
+    bool isValid() const { return dir_.isValid(); }
+    QString fresh(); // created, without a trailing '/'
+    // A demo store in a fresh folder (or the reset test server), connected.
+    void connectDemo(Backend backend, data::Connection& connection);
+
+private:
+    QTemporaryDir dir_;
+    int count_ = 0;
+};
+
+// What a product row of a test sets; every other column takes the value the table gives it (a fixed value, or
+// a sample kind).
+struct Product
+{
+    QString code; // the whole code, letter included
+    QString name;
+    QString mnemonic;
+    QString unit;
+    double salePrice = 0;
+    double costPrice = 0;
+    double stock = 0;
+};
+
+// The twenty values of a product, in the column table's order and with its types.
+data::CpxmRow productValues(const Product& product);
+// Writes the products through the import's prepared insert, as many per statement as the store takes.
+// Throws data::DatabaseError.
+void insertProducts(data::Connection& connection, const std::vector<Product>& products);
+
+} // namespace storetest

@@ -1,0 +1,106 @@
+// The small texts inside a package's XML: escapes, cell references, row numbers and ISO dates.
+#include "PackageText.h"
+
+#include <QTest>
+
+using namespace data::xlsx;
+using data::biff::DateSystem;
+
+class TestPackageText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decodedText_data()
+    {
+        QTest::addColumn<QByteArray>("utf8");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << QByteArray("阿莫西林") << u"阿莫西林"_qs;
+        QTest::newRow("carriage return") << QByteArray("a_x000D_b") << u"a\rb"_qs;
+        QTest::newRow("upper and lower hex digits") << QByteArray("_x4e2D_") << u"中"_qs;
+        QTest::newRow("escaped underscore keeps the next escape") << QByteArray("_x005F_x000D_") << u"_x000D_"_qs;
+        QTest::newRow("not hex") << QByteArray("_x00G0_") << u"_x00G0_"_qs;
+        QTest::newRow("cut short") << QByteArray("ab_x000") << u"ab_x000"_qs;
+        QTest::newRow("one after the other") << QByteArray("_x0041__x0042_") << u"AB"_qs;
+    }
+    void decodedText()
+    {
+        QFETCH(QByteArray, utf8);
+        QFETCH(QString, text);
+        QCOMPARE(data::xlsx::decodedText(std::string_view(utf8.constData(), size_t(utf8.size()))), text);
+    }
+
+    void cellReferences_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::newRow("A1") << QByteArray("A1") << true << 0 << 0;
+        QTest::newRow("lower case") << QByteArray("ab12") << true << 11 << 27;
+        QTest::newRow("last cell") << QByteArray("XFD1048576") << true << 1048575 << 16383;
+        QTest::newRow("past the last column") << QByteArray("XFE1") << false << 0 << 0;
+        QTest::newRow("past the last row") << QByteArray("A1048577") << false << 0 << 0;
+        QTest::newRow("row 0") << QByteArray("A0") << false << 0 << 0;
+        QTest::newRow("no row") << QByteArray("B") << false << 0 << 0;
+        QTest::newRow("no column") << QByteArray("12") << false << 0 << 0;
+        QTest::newRow("absolute") << QByteArray("$A$1") << false << 0 << 0;
+        QTest::newRow("too many letters") << QByteArray("AAAAA1") << false << 0 << 0;
+        QTest::newRow("sign") << QByteArray("A+1") << false << 0 << 0;
+    }
+    void cellReferences()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, valid);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        const auto reference = parseCellReference(std::string_view(text.constData(), size_t(text.size())));
+        QCOMPARE(reference.has_value(), valid);
+        if (valid) {
+            QCOMPARE(int(reference->row), row);
+            QCOMPARE(int(reference->column), column);
+        }
+    }
+
+    void isoDates_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("from1904");
+        QTest::addColumn<QString>("shown"); // through the same date text as every date cell; "" when no date
+        QTest::newRow("date") << QByteArray("2024-03-05") << false << u"2024-03-05"_qs;
+        QTest::newRow("date and time, UTC mark")
+            << QByteArray("2024-03-05T14:15:16Z") << false << u"2024-03-05 14:15:16"_qs;
+        QTest::newRow("fractions of a second")
+            << QByteArray("2024-03-05T14:15:16.400") << false << u"2024-03-05 14:15:16"_qs;
+        QTest::newRow("first day") << QByteArray("1900-01-01") << false << u"1900-01-01"_qs;
+        QTest::newRow("before the counted leap day") << QByteArray("1900-02-28") << false << u"1900-02-28"_qs;
+        QTest::newRow("after the counted leap day") << QByteArray("1900-03-01") << false << u"1900-03-01"_qs;
+        QTest::newRow("1904 system") << QByteArray("2024-03-05") << true << u"2024-03-05"_qs;
+        QTest::newRow("before 1904 in the 1904 system") << QByteArray("1903-12-31") << true << QString();
+        QTest::newRow("time alone") << QByteArray("08:30:00") << false << u"08:30:00"_qs;
+        QTest::newRow("no such day") << QByteArray("2023-02-29") << false << QString();
+        QTest::newRow("no such month") << QByteArray("2023-13-01") << false << QString();
+        QTest::newRow("not a date") << QByteArray("yesterday") << false << QString();
+    }
+    void isoDates()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, from1904);
+        QFETCH(QString, shown);
+        const DateSystem system = from1904 ? DateSystem::From1904 : DateSystem::From1900;
+        const auto serial = isoDateSerial(std::string_view(text.constData(), size_t(text.size())), system);
+        QCOMPARE(serial ? data::biff::dateText(*serial, system) : QString(), shown);
+    }
+
+    void errorCodes()
+    {
+        for (const char* text : {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"}) {
+            const auto code = errorCode(text);
+            QVERIFY2(code && data::biff::errorText(*code) == QLatin1String(text), text);
+        }
+        QVERIFY(!errorCode("#SPILL!"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackageText)
+#include "tst_packagetext.moc"
