@@ -40,6 +40,7 @@ public:
     }
 
     qsizetype written(const char* start) const { return out_ - start; }
+    bool before(const char* stop) const { return out_ < stop; }
 
     void singleByte(unsigned byte)
     {
@@ -142,28 +143,52 @@ private:
     const bool keepSymbols_;
 };
 
-// The walk over the text, into the buffer at start; returns the bytes written. Without phrases it is the same loop
-// as ever: the lookup is compiled out of it, so that the default codes cost what they always did.
-template <bool kPhrases>
-qsizetype walk(const unsigned char* text, qsizetype size, int options, char* start, qsizetype limit)
+// The walk over the text, into the buffer at start; returns the bytes written. Out of line, like the walk with phrases:
+// each has the registers to itself. Over pointers, with the limit as a place in the buffer: with an index and a count
+// the loop ran out of registers and read the text's address from memory twice a character.
+Q_NEVER_INLINE qsizetype walk(const unsigned char* text, qsizetype size, int options, char* start, qsizetype limit)
 {
     CodeWriter writer(start, options);
-    for (qsizetype i = 0; i < size && writer.written(start) < limit;) {
-        const unsigned c = text[i];
-        const unsigned n = i + 1 < size ? text[i + 1] : kNoByteAfter;
+    const unsigned char* const end = text + size;
+    const char* const stop = start + limit;
+    for (const unsigned char* at = text; at < end && writer.before(stop);) {
+        const unsigned c = at[0];
+        const unsigned n = at + 1 < end ? at[1] : kNoByteAfter;
         if (c < kFirstLead || n < kFirstTrail) {
             writer.singleByte(c);
-            i += 1;
+            at += 1;
             continue;
         }
-        if constexpr (kPhrases) {
-            if (const PhraseMatch phrase = findPhrase(text + i, size - i); phrase.characters() > 0) {
-                i += writer.phrase(phrase, text + i, start, limit);
+        writer.doubleByte(c, n);
+        at += 2;
+    }
+    return writer.written(start);
+}
+
+// The same under moPhrases, findPhrase spelled out.
+Q_NEVER_INLINE qsizetype walkWithPhrases(const unsigned char* text, qsizetype size, int options, char* start,
+                                         qsizetype limit)
+{
+    CodeWriter writer(start, options);
+    const unsigned char* const end = text + size;
+    const unsigned char* const lastPairStart = end - 4;
+    const char* const stop = start + limit;
+    for (const unsigned char* at = text; at < end && writer.before(stop);) {
+        const unsigned c = at[0];
+        const unsigned n = at + 1 < end ? at[1] : kNoByteAfter;
+        if (c < kFirstLead || n < kFirstTrail) {
+            writer.singleByte(c);
+            at += 1;
+            continue;
+        }
+        if (at <= lastPairStart && mayBeginPhrase(at)) {
+            if (const PhraseMatch phrase = findPhraseBeginning(at, end - at); phrase.characters() > 0) {
+                at += writer.phrase(phrase, at, start, limit);
                 continue;
             }
         }
         writer.doubleByte(c, n);
-        i += 2;
+        at += 2;
     }
     return writer.written(start);
 }
@@ -181,8 +206,11 @@ QByteArray BuildMnemonicCode(QByteArrayView gbkText, int options, int maxLength)
                       Qt::Uninitialized);
     char* const start = result.data();
     const auto* text = reinterpret_cast<const unsigned char*>(gbkText.data());
-    const qsizetype written = (options & moPhrases) ? walk<true>(text, gbkText.size(), options, start, limit)
-                                                    : walk<false>(text, gbkText.size(), options, start, limit);
+    // The walks stop at start + stopAt, a place inside the buffer: a longer limit is never reached before the text
+    // ends.
+    const qsizetype stopAt = std::min(limit, result.size());
+    const qsizetype written = (options & moPhrases) ? walkWithPhrases(text, gbkText.size(), options, start, stopAt)
+                                                    : walk(text, gbkText.size(), options, start, stopAt);
     result.truncate(std::min(written, limit));
     return result;
 }

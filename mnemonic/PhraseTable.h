@@ -7,8 +7,6 @@
 
 #include <QtGlobal>
 
-#include <algorithm>
-
 namespace mnemonic {
 
 class PhraseMatch
@@ -16,7 +14,7 @@ class PhraseMatch
 public:
     PhraseMatch() = default;
     PhraseMatch(int characters, const unsigned char* changes, int changeCount)
-        : characters_(characters), changes_(changes), changeCount_(changeCount)
+        : changes_(changes), characters_(characters), changeCount_(changeCount)
     {
     }
 
@@ -29,8 +27,9 @@ public:
     int changeSyllable(int change) const { return (changes_[2 * change] & 1) << 8 | changes_[2 * change + 1]; }
 
 private:
-    int characters_ = 0;
+    // In this order the match takes 16 bytes and comes back from findPhraseBeginning in two registers.
     const unsigned char* changes_ = nullptr;
+    int characters_ = 0;
     int changeCount_ = 0;
 };
 
@@ -68,6 +67,18 @@ inline int bitsSet(std::uint64_t word)
     return static_cast<int>((word * 0x0101010101010101u) >> 56);
 }
 
+// The entry equal to position among the count (at least one) ascending ones at seconds, or else another of them.
+// Halving without branches: which half holds it cannot be foretold, and a wrong guess costs more than the steps.
+inline const std::uint16_t* findSecond(const std::uint16_t* seconds, qsizetype count, unsigned position)
+{
+    while (count > 1) {
+        const qsizetype half = count / 2;
+        seconds = seconds[half] <= position ? seconds + half : seconds;
+        count -= half;
+    }
+    return seconds;
+}
+
 inline bool sameBytes(const unsigned char* a, const unsigned char* b, qsizetype count)
 {
     for (qsizetype i = 0; i < count; ++i) {
@@ -92,11 +103,11 @@ inline PhraseMatch findPhraseBeginning(const unsigned char* text, qsizetype size
     if ((word & bit) == 0)
         return {};
     const int group = PhraseStartRanks[first / 64] + bitsSet(word & (bit - 1));
-    const std::uint16_t* const secondsEnd = PhraseSeconds.data() + PhraseGroupOffsets[group + 1];
     const unsigned secondPosition = indexPosition(text[2], text[3]);
     const std::uint16_t* const second =
-        std::lower_bound(PhraseSeconds.data() + PhraseGroupOffsets[group], secondsEnd, secondPosition);
-    if (second == secondsEnd || *second != secondPosition)
+        findSecond(PhraseSeconds.data() + PhraseGroupOffsets[group],
+                   PhraseGroupOffsets[group + 1] - PhraseGroupOffsets[group], secondPosition);
+    if (*second != secondPosition)
         return {};
 
     const auto pair = second - PhraseSeconds.data();
@@ -118,7 +129,9 @@ inline PhraseMatch findPhraseBeginning(const unsigned char* text, qsizetype size
 // 0x81 up, trail 0x40 up); the match points into the constant table, nothing is allocated.
 inline PhraseMatch findPhrase(const unsigned char* text, qsizetype size)
 {
-    if (size < 4 || text[2] < kIndexFirstLead || !mayBeginPhrase(text))
+    // No test of the next lead byte first: the filter turns away nearly all that are not one, and the test cost more
+    // than it saved.
+    if (size < 4 || !mayBeginPhrase(text))
         return {};
     return findPhraseBeginning(text, size);
 }
