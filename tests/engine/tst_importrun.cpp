@@ -7,6 +7,7 @@
 #include "ProductKinds.h"
 #include "RecordingReporter.h"
 #include "StoreFixture.h"
+#include "StoreTestSupport.h"
 #include "TestPaths.h"
 
 #include <QElapsedTimer>
@@ -386,9 +387,7 @@ void TestImportRun::storesValuesAsTheSheetHasThem()
 
 void TestImportRun::everyRowRefused_data()
 {
-    QTest::addColumn<Backend>("backend");
-    QTest::newRow("sqlite") << Backend::Sqlite;
-    QTest::newRow("postgresql") << Backend::Server;
+    storetest::addBackendRows();
 }
 
 // The store refuses every row for the row's own sake (here a trigger refusing each insert): each fails, is
@@ -534,9 +533,7 @@ void TestImportRun::lostServerKeepsTheRowsStoredSoFar()
 
 void TestImportRun::twoImportsAtOnceTakeTwoLetters_data()
 {
-    QTest::addColumn<Backend>("backend");
-    QTest::newRow("sqlite") << Backend::Sqlite;
-    QTest::newRow("postgresql") << Backend::Server;
+    storetest::addBackendRows();
 }
 
 // Two clerks press OK at the same moment on two computers: each run takes its own letter and stores every row.
@@ -576,9 +573,7 @@ void TestImportRun::twoImportsAtOnceTakeTwoLetters()
 
 void TestImportRun::dryRunLeavesTheStoreUnchanged_data()
 {
-    QTest::addColumn<Backend>("backend");
-    QTest::newRow("sqlite") << Backend::Sqlite;
-    QTest::newRow("postgresql") << Backend::Server;
+    storetest::addBackendRows();
 }
 
 // A dry run says what the real run will say, and the store is as it was, byte for byte.

@@ -3,6 +3,7 @@
 #include "CliRun.h"
 #include "EngineTestSupport.h"
 #include "StoreFixture.h"
+#include "StoreTestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -183,9 +184,7 @@ void TestImportVerb::runs()
 
 void TestImportVerb::dryRunMatchesTheRealRun_data()
 {
-    QTest::addColumn<Backend>("backend");
-    QTest::newRow("sqlite") << Backend::Sqlite;
-    QTest::newRow("postgresql") << Backend::Server;
+    storetest::addBackendRows();
 }
 
 // --dry-run checks a sheet: the status line, the exit status and the log of the real run, and the store as it was,
@@ -224,9 +223,7 @@ void TestImportVerb::dryRunMatchesTheRealRun()
 
 void TestImportVerb::storeFaultEndsWithTheStoresWords_data()
 {
-    QTest::addColumn<Backend>("backend");
-    QTest::newRow("sqlite") << Backend::Sqlite;
-    QTest::newRow("postgresql") << Backend::Server;
+    storetest::addBackendRows();
 }
 
 // The store cannot take any row (a column of the insert is missing): exit status 1 at once, the store's own words

@@ -6,6 +6,7 @@
 #include "ProductInsertion.h"
 #include "ProductRow.h"
 #include "StoreFixture.h"
+#include "StoreTestSupport.h"
 #include "WriteBatch.h"
 
 #include <QTemporaryDir>
@@ -44,13 +45,6 @@ struct Writes
     importer::WriteBatch batch;
 };
 
-void addBackends()
-{
-    QTest::addColumn<Backend>("backend");
-    QTest::newRow("sqlite") << Backend::Sqlite;
-    QTest::newRow("postgresql") << Backend::Server;
-}
-
 } // namespace
 
 class TestProductInsertion : public QObject
@@ -60,22 +54,22 @@ class TestProductInsertion : public QObject
 private slots:
     void init();
 
-    void storesEveryColumn_data() { addBackends(); }
+    void storesEveryColumn_data() { storetest::addBackendRows(); }
     void storesEveryColumn();
-    void noLetterLeavesTheCodeAlone_data() { addBackends(); }
+    void noLetterLeavesTheCodeAlone_data() { storetest::addBackendRows(); }
     void noLetterLeavesTheCodeAlone();
     void badNumberFailsTheRow_data();
     void badNumberFailsTheRow();
-    void duplicateCodeFailsOnlyTheSecond_data() { addBackends(); }
+    void duplicateCodeFailsOnlyTheSecond_data() { storetest::addBackendRows(); }
     void duplicateCodeFailsOnlyTheSecond();
-    void missingColumnIsAStoreFault_data() { addBackends(); }
+    void missingColumnIsAStoreFault_data() { storetest::addBackendRows(); }
     void missingColumnIsAStoreFault();
     void refusedRowsFailAloneInSheetOrder_data();
     void refusedRowsFailAloneInSheetOrder();
 
     void probeTakesFirstFreeLetter_data();
     void probeTakesFirstFreeLetter();
-    void probeFailsWithoutTheTable_data() { addBackends(); }
+    void probeFailsWithoutTheTable_data() { storetest::addBackendRows(); }
     void probeFailsWithoutTheTable();
 
 private:
