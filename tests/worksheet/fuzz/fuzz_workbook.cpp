@@ -5,16 +5,13 @@
 // so that the fuzzer spends its time in the record parsing. FUZZ_PACKAGE_PARTS=1 makes them the XML parts of a
 // workbook package (workbook, shared strings, styles, one sheet, split at lines "--part--"), zipped without
 // compression around them, so that the fuzzer spends its time in the XML handlers rather than in inflation.
+#include "../PackageBuilder.h"
 #include "BiffRecords.h"
 #include "Workbook.h"
 #include "WorkbookData.h"
 
 #include <QByteArray>
 #include <QList>
-
-#include <gsf/gsf-output-memory.h>
-#include <gsf/gsf-outfile-zip.h>
-#include <gsf/gsf-outfile.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -35,24 +32,6 @@ void readEverything(const data::Worksheet& sheet)
 }
 
 #if FUZZ_PACKAGE_PARTS
-QByteArray zipped(const QList<QPair<const char*, QByteArray>>& parts)
-{
-    GsfOutput* sink = gsf_output_memory_new();
-    GsfOutfile* zip = gsf_outfile_zip_new(sink, nullptr);
-    for (const auto& [name, bytes] : parts) {
-        GsfOutput* child = gsf_outfile_new_child_full(zip, name, FALSE, "compression-level", GSF_ZIP_STORED, nullptr);
-        gsf_output_write(child, size_t(bytes.size()), reinterpret_cast<const guint8*>(bytes.constData()));
-        gsf_output_close(child);
-        g_object_unref(child);
-    }
-    gsf_output_close(GSF_OUTPUT(zip));
-    g_object_unref(zip);
-    const QByteArray file(reinterpret_cast<const char*>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink))),
-                          qsizetype(gsf_output_size(sink)));
-    g_object_unref(sink);
-    return file;
-}
-
 QByteArray package(const QByteArray& input)
 {
     QList<QByteArray> parts;
@@ -88,13 +67,14 @@ QByteArray package(const QByteArray& input)
         "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"http://schemas."
         "openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet name=\"S\" sheetId=\"1\" "
         "r:id=\"rId1\"/></sheets></workbook>";
-    return zipped({{"[Content_Types].xml", kContentTypes},
-                   {"_rels/.rels", kRootRels},
-                   {"xl/_rels/workbook.xml.rels", kWorkbookRels},
-                   {"xl/workbook.xml", parts[0].isEmpty() ? kWorkbook : parts[0]},
-                   {"xl/sharedStrings.xml", parts[1].isEmpty() ? QByteArray("<sst/>") : parts[1]},
-                   {"xl/styles.xml", parts[2].isEmpty() ? QByteArray("<styleSheet/>") : parts[2]},
-                   {"xl/worksheets/sheet1.xml", parts[3]}});
+    return packagebuilder::zip({{"[Content_Types].xml", kContentTypes},
+                                {"_rels/.rels", kRootRels},
+                                {"xl/_rels/workbook.xml.rels", kWorkbookRels},
+                                {"xl/workbook.xml", parts[0].isEmpty() ? kWorkbook : parts[0]},
+                                {"xl/sharedStrings.xml", parts[1].isEmpty() ? QByteArray("<sst/>") : parts[1]},
+                                {"xl/styles.xml", parts[2].isEmpty() ? QByteArray("<styleSheet/>") : parts[2]},
+                                {"xl/worksheets/sheet1.xml", parts[3]}},
+                               false);
 }
 #endif
 
