@@ -3,6 +3,7 @@
 #include "BiffBuilder.h"
 #include "TestPaths.h"
 #include "Workbook.h"
+#include "WorkbookDump.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -22,22 +23,7 @@ QString xls(const QString& name)
     return testsupport::testData(QStringLiteral("xls/") + name);
 }
 
-// Every cell of every sheet, one line per row, for comparing whole workbooks.
-QStringList dump(const Workbook& book)
-{
-    QStringList lines;
-    for (const QString& name : book.sheetNames()) {
-        const Worksheet sheet = book.sheet(name);
-        lines << QStringLiteral("== %1 %2x%3").arg(name).arg(sheet.rowCount()).arg(sheet.columnCount());
-        for (int row = 0; row < sheet.rowCount(); ++row) {
-            QStringList cells;
-            for (int column = 0; column < sheet.columnCount(); ++column)
-                cells << sheet.cellText(row, column);
-            lines << cells.join(u'\t');
-        }
-    }
-    return lines;
-}
+using workbookdump::dump;
 
 Workbook fromStream(const QByteArray& stream, const char* streamName = "Workbook")
 {
