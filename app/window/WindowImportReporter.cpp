@@ -65,12 +65,15 @@ void WindowImportReporter::rowsCounted(int rowTotal)
     targets_.progressBar->setRange(0, rowTotal > 0 ? rowTotal : 1);
     notedPosition_ = 0;
     notedText_ = importer::texts::rowCountStatus(rowTotal);
+    notedCounts_.reset();
     repaintNow();
 }
 
 void WindowImportReporter::rowHandled(int rowsDone, const importer::ImportCounts& counts)
 {
-    notedText_ = importer::texts::rowSummary(rowTotal_, counts.imported, counts.failed, counts.empty);
+    // The summary text is made only when it is shown: making it for every row would cost more than the row.
+    notedCounts_ = counts;
+    notedText_.reset();
     notedPosition_ = rowsDone;
     if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs)
         repaintNow();
@@ -94,6 +97,11 @@ void WindowImportReporter::repaintNow()
 
 void WindowImportReporter::applyNoted()
 {
+    if (notedCounts_) {
+        const importer::ImportCounts& counts = *notedCounts_;
+        notedText_ = importer::texts::rowSummary(rowTotal_, counts.imported, counts.failed, counts.empty);
+        notedCounts_.reset();
+    }
     if (notedText_) {
         targets_.statusLine->setText(*notedText_);
         notedText_.reset();

@@ -48,6 +48,7 @@ private:
     std::optional<BusyCursor> busy_;
     int rowTotal_ = 0;
     std::optional<QString> notedText_;
+    std::optional<importer::ImportCounts> notedCounts_; // the summary to show, made into text when it is shown
     std::optional<int> notedPosition_;
     QElapsedTimer sinceRepaint_;
 };
