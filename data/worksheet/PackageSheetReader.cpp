@@ -306,12 +306,7 @@ private:
 std::shared_ptr<const WorksheetData> readPackageWorksheet(const std::shared_ptr<const WorkbookData>& book,
                                                           const SheetEntry& entry)
 {
-    auto sheet = std::make_shared<WorksheetData>();
-    sheet->name = entry.name;
-    sheet->book = book;
-    const QString decimalPoint = QLocale::system().decimalPoint();
-    if (!decimalPoint.isEmpty())
-        sheet->decimalPoint = decimalPoint.front();
+    const auto sheet = emptyWorksheet(book, entry.name);
     const PackageFile& package = *book->package;
     const gsf::QuietUnnamedLogDomain quiet; // libgsf warns there of damaged zip entries it is asked for
     try {

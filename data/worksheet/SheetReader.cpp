@@ -300,15 +300,21 @@ void indexCells(WorksheetData& sheet, bool inOrder)
     sheet.columns = columns;
 }
 
-std::shared_ptr<const WorksheetData> readWorksheet(const std::shared_ptr<const WorkbookData>& book,
-                                                   const SheetEntry& entry)
+std::shared_ptr<WorksheetData> emptyWorksheet(const std::shared_ptr<const WorkbookData>& book, const QString& name)
 {
     auto sheet = std::make_shared<WorksheetData>();
-    sheet->name = entry.name;
+    sheet->name = name;
     sheet->book = book;
     const QString decimalPoint = QLocale::system().decimalPoint();
     if (!decimalPoint.isEmpty())
         sheet->decimalPoint = decimalPoint.front();
+    return sheet;
+}
+
+std::shared_ptr<const WorksheetData> readWorksheet(const std::shared_ptr<const WorkbookData>& book,
+                                                   const SheetEntry& entry)
+{
+    const auto sheet = emptyWorksheet(book, entry.name);
     try {
         if (entry.offset >= static_cast<std::uint32_t>(book->stream.size()))
             throw FormatError("the sheet lies past the end of the workbook");

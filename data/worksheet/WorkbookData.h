@@ -87,6 +87,9 @@ public:
 // counts), then sets the extents and the row index.
 void indexCells(WorksheetData& sheet, bool inOrder);
 
+// A worksheet of that name with no cells yet, its numbers written with the clerk's decimal separator.
+std::shared_ptr<WorksheetData> emptyWorksheet(const std::shared_ptr<const WorkbookData>& book, const QString& name);
+
 // Reads the sheet substream at the entry's offset. Throws SheetError for a damaged sheet.
 std::shared_ptr<const WorksheetData> readWorksheet(const std::shared_ptr<const WorkbookData>& book,
                                                    const SheetEntry& entry);
