@@ -79,6 +79,14 @@ template <typename Convert> std::pair<double, double> bestNamesPerSecond(qsizety
     return {best[0], best[1]};
 }
 
+// What the phrase readings cost: the share of the names per second lost, and how much longer a name takes.
+QString cost(std::pair<double, double> rates)
+{
+    return QStringLiteral("%1% of the speed lost, %2% more time a name")
+        .arg(QString::number(100.0 * (1.0 - rates.second / rates.first), 'f', 1),
+             QString::number(100.0 * (rates.first / rates.second - 1.0), 'f', 1));
+}
+
 // Names of common-names.txt whose code changes with the phrase readings, under the given options.
 void compareCommonNames(QTextStream& out, int options, const char* label)
 {
@@ -115,8 +123,7 @@ void compareCommonNames(QTextStream& out, int options, const char* label)
     };
     const auto rates = bestNamesPerSecond(kNameCount, conversion(options), conversion(options | mnemonic::moPhrases));
     out << "  GBK bytes in, bytes out:    " << qRound64(rates.first) << " names/s, with phrase readings "
-        << qRound64(rates.second) << " names/s (" << QString::number(100.0 * (rates.first / rates.second - 1.0), 'f', 1)
-        << "% more time a name)\n";
+        << qRound64(rates.second) << " names/s (" << cost(rates) << ")\n";
 }
 
 } // namespace
@@ -169,10 +176,6 @@ int main()
             return total;
         });
     };
-    // How much longer a name takes with the phrase readings.
-    auto cost = [](std::pair<double, double> rates) {
-        return QString::number(100.0 * (rates.first / rates.second - 1.0), 'f', 1) + QLatin1Char('%');
-    };
     for (const Case& c : {Case{"initials, marked (the import's call)", mnemonic::moMarkMissing},
                           Case{"whole syllables, marked", mnemonic::moFullPinyin | mnemonic::moMarkMissing}}) {
         const int withPhrases = c.options | mnemonic::moPhrases;
@@ -183,12 +186,11 @@ int main()
             bestNamesPerSecond(names.size(), encoderConversion(c.options), encoderConversion(withPhrases));
         out << c.label << ":\n"
             << "  GBK bytes in, bytes out:    " << qRound64(bytes.first) << " names/s, with phrase readings "
-            << qRound64(bytes.second) << " names/s (" << cost(bytes) << " more time a name)\n"
+            << qRound64(bytes.second) << " names/s (" << cost(bytes) << ")\n"
             << "  QString in, QString out:    " << qRound64(strings.first) << " names/s, with phrase readings "
-            << qRound64(strings.second) << " names/s (" << cost(strings) << " more time a name)\n"
+            << qRound64(strings.second) << " names/s (" << cost(strings) << ")\n"
             << "  QString, one encoder (the import's way): " << qRound64(encoded.first)
-            << " names/s, with phrase readings " << qRound64(encoded.second) << " names/s (" << cost(encoded)
-            << " more time a name)\n";
+            << " names/s, with phrase readings " << qRound64(encoded.second) << " names/s (" << cost(encoded) << ")\n";
     }
     compareCommonNames(out, mnemonic::moMarkMissing, "initials");
     compareCommonNames(out, mnemonic::moFullPinyin | mnemonic::moMarkMissing, "whole syllables");
