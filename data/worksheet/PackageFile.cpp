@@ -29,7 +29,7 @@ constexpr int kMaxZipEntries = 100000;
 constexpr int kMaxFolderDepth = 64;
 constexpr std::size_t kChunk = 1 << 16;
 // Parts at least this large (a sheet of some thousand rows) are inflated on a thread of their own.
-constexpr qint64 kInflateAheadSize = qint64(1) << 20;
+constexpr std::size_t kInflateAheadSize = std::size_t(1) << 20;
 
 constexpr const char* kOfficeDocument =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
@@ -281,17 +281,40 @@ qint64 PackageFile::partSize(GsfInput* part)
     return gsf_input_size(part);
 }
 
-void PackageFile::parse(GsfInput* part, XmlHandler& handler) const
+namespace {
+
+std::string nameOf(GsfInput* part)
 {
     const char* name = gsf_input_name(part);
-    const std::string partName = name ? name : "a part";
+    return name ? name : "a part";
+}
+
+// The part's size, once it is known to be within the cap; the part is rewound to its start.
+std::size_t rewound(GsfInput* part, const std::string& partName)
+{
     gsf_input_seek(part, 0, G_SEEK_SET);
-    qint64 remaining = gsf_input_size(part);
-    if (remaining < 0 || remaining > kMaxPartSize)
+    const qint64 size = gsf_input_size(part);
+    if (size < 0 || size > kMaxPartSize)
         throw PackageError(partName + ": a part too large");
+    return static_cast<std::size_t>(size);
+}
+
+} // namespace
+
+PartStream PackageFile::stream(GsfInput* part)
+{
+    PartStream stream{nameOf(part), nullptr};
+    stream.chunks = std::make_unique<InflatingReader>(part, rewound(part, stream.name));
+    return stream;
+}
+
+void PackageFile::parse(GsfInput* part, XmlHandler& handler) const
+{
+    const std::string partName = nameOf(part);
+    std::size_t remaining = rewound(part, partName);
     XmlPartParser parser(handler, partName);
     if (remaining >= kInflateAheadSize) {
-        InflatingReader reader(part, static_cast<std::size_t>(remaining));
+        InflatingReader reader(part, remaining);
         try {
             for (std::vector<char> chunk = reader.next(); !chunk.empty(); chunk = reader.next())
                 parser.parse(chunk.data(), chunk.size());
@@ -302,12 +325,12 @@ void PackageFile::parse(GsfInput* part, XmlHandler& handler) const
         return;
     }
     while (remaining > 0) {
-        const std::size_t chunk = static_cast<std::size_t>(std::min<qint64>(remaining, kChunk));
+        const std::size_t chunk = std::min(remaining, kChunk);
         char* buffer = parser.buffer(chunk);
         if (!gsf_input_read(part, chunk, reinterpret_cast<guint8*>(buffer)))
             throw PackageError(partName + ": cannot be inflated (the zip entry is damaged)");
         parser.parse(chunk);
-        remaining -= static_cast<qint64>(chunk);
+        remaining -= chunk;
     }
     parser.finish();
 }

@@ -10,8 +10,18 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 namespace data::xlsx {
+
+class InflatingReader;
+
+// A part's bytes as they are inflated, on a thread of their own, for a reader that takes them in chunks.
+struct PartStream
+{
+    std::string name; // for messages
+    std::unique_ptr<InflatingReader> chunks;
+};
 
 class PackageFile
 {
@@ -33,6 +43,8 @@ public:
     static qint64 partSize(GsfInput* part);
     // Streams the part's XML to the handler. Throws PackageError for damage; the handler's own exceptions pass.
     void parse(GsfInput* part, XmlHandler& handler) const;
+    // The part's bytes from its start. Throws PackageError for a part too large.
+    static PartStream stream(GsfInput* part);
 
     static bool hasZipSignature(const char* firstBytes, qint64 size);
 

@@ -28,6 +28,16 @@ public:
         offsets_.push_back(static_cast<std::uint32_t>(chars_.size()));
         return count() - 1;
     }
+    // Appends every text of other; other's text i is then text (returned value + i) here.
+    std::uint32_t append(const StringTable& other)
+    {
+        const std::uint32_t first = count();
+        const auto base = static_cast<std::uint32_t>(chars_.size());
+        chars_ += other.chars_;
+        for (std::size_t i = 1; i < other.offsets_.size(); ++i)
+            offsets_.push_back(base + other.offsets_[i]);
+        return first;
+    }
     void reserve(std::size_t texts, qsizetype chars)
     {
         offsets_.reserve(texts + 1);

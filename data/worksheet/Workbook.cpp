@@ -123,9 +123,14 @@ Worksheet Workbook::sheet(int index) const
     return Worksheet(readSheet(data_->sheets.at(static_cast<std::size_t>(index))));
 }
 
-std::shared_ptr<const WorksheetData> Workbook::readSheet(const SheetEntry& entry) const
+Worksheet Workbook::sheet(int index, const SheetReading& reading) const
 {
-    return data_->package ? xlsx::readPackageWorksheet(data_, entry) : readWorksheet(data_, entry);
+    return Worksheet(readSheet(data_->sheets.at(static_cast<std::size_t>(index)), reading));
+}
+
+std::shared_ptr<const WorksheetData> Workbook::readSheet(const SheetEntry& entry, const SheetReading& reading) const
+{
+    return data_->package ? xlsx::readPackageWorksheet(data_, entry, reading) : readWorksheet(data_, entry);
 }
 
 } // namespace data

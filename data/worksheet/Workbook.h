@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <memory>
 #include <stdexcept>
 
@@ -32,6 +33,15 @@ public:
 
 private:
     QString reason_;
+};
+
+// How a large .xlsx sheet is read: its XML cut into pieces of whole rows that are parsed on several threads at once,
+// read to the same cells as in one pass. The defaults suit every caller; tests cut ordinary sheets small.
+struct SheetReading
+{
+    std::size_t piecesFrom = std::size_t(4) << 20; // parts of at least this many bytes (inflated) are cut
+    std::size_t pieceBytes = std::size_t(1) << 20; // a piece holds the rows of at least this many bytes
+    int threads = 0;                               // parsing threads; 0: as many as the machine runs at once
 };
 
 class WorksheetData;
@@ -66,11 +76,12 @@ public:
     // sheet, says so.
     Worksheet sheet(const QString& name) const;
     Worksheet sheet(int index) const; // 0 <= index < sheetNames().size()
+    Worksheet sheet(int index, const SheetReading& reading) const;
 
 private:
     explicit Workbook(std::shared_ptr<const WorkbookData> data);
     static Workbook fromStream(QByteArray stream, bool excel5Name, const QString& fileName);
-    std::shared_ptr<const WorksheetData> readSheet(const SheetEntry& entry) const;
+    std::shared_ptr<const WorksheetData> readSheet(const SheetEntry& entry, const SheetReading& reading = {}) const;
     std::shared_ptr<const WorkbookData> data_;
 };
 

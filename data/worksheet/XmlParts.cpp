@@ -122,10 +122,21 @@ bool XmlAttributes::declares(std::string_view ns) const
     return false;
 }
 
+// A whole part declares its own encoding; pieces are cut only from a part in UTF-8.
 XmlPartParser::XmlPartParser(XmlHandler& handler, std::string partName)
-    : state_(std::make_unique<State>(State{handler, std::move(partName), nullptr, 0, nullptr}))
+    : XmlPartParser(handler, std::move(partName), 0, nullptr)
 {
-    state_->parser.reset(XML_ParserCreate(nullptr));
+}
+
+XmlPartParser::XmlPartParser(XmlHandler& handler, std::string partName, int depth)
+    : XmlPartParser(handler, std::move(partName), depth, "UTF-8")
+{
+}
+
+XmlPartParser::XmlPartParser(XmlHandler& handler, std::string partName, int depth, const char* encoding)
+    : state_(std::make_unique<State>(State{handler, std::move(partName), nullptr, depth, nullptr}))
+{
+    state_->parser.reset(XML_ParserCreate(encoding));
     if (!state_->parser)
         throw std::bad_alloc();
     XML_Parser parser = state_->parser.get();
@@ -173,6 +184,11 @@ void XmlPartParser::parse(std::size_t filled)
 void XmlPartParser::parse(const char* bytes, std::size_t size)
 {
     check(*state_, XML_Parse(state_->parser.get(), bytes, static_cast<int>(size), XML_FALSE));
+}
+
+int XmlPartParser::depth() const
+{
+    return state_->depth;
 }
 
 void XmlPartParser::finish()

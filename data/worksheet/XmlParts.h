@@ -69,6 +69,9 @@ class XmlPartParser
 {
 public:
     XmlPartParser(XmlHandler& handler, std::string partName);
+    // A piece of a part read on its own: its bytes are UTF-8 whatever they declare, and its elements count as nested
+    // `depth` deep already, as they are in the whole part.
+    XmlPartParser(XmlHandler& handler, std::string partName, int depth);
     ~XmlPartParser();
     XmlPartParser(const XmlPartParser&) = delete;
     XmlPartParser& operator=(const XmlPartParser&) = delete;
@@ -80,9 +83,13 @@ public:
     void parse(const char* bytes, std::size_t size);
     void finish();
 
+    // Elements open at the point parsed to.
+    int depth() const;
+
     struct State;
 
 private:
+    XmlPartParser(XmlHandler& handler, std::string partName, int depth, const char* encoding);
     std::unique_ptr<State> state_; // expat's user data points at it
 };
 

@@ -4,6 +4,37 @@
 #include "CorpusCheck.h"
 #include "TestPaths.h"
 
+#include <limits>
+
+namespace {
+
+// Every sheet's extents and cells, sheet after sheet, read as reading says; the refusal's reason where it is refused.
+QStringList sheets(const QString& path, const data::SheetReading& reading)
+{
+    QStringList lines;
+    try {
+        const data::Workbook book = data::Workbook::open(path);
+        for (int i = 0; i < book.sheetNames().size(); ++i) {
+            const data::Worksheet sheet = book.sheet(i, reading);
+            lines << QStringLiteral("== %1x%2").arg(sheet.rowCount()).arg(sheet.columnCount());
+            const int rows = std::min(sheet.rowCount(), 200000);
+            for (int row = 0; row < rows; ++row) {
+                QStringList cells;
+                for (int column = 0; column < std::min(sheet.columnCount(), 256); ++column)
+                    cells << sheet.cellText(row, column);
+                lines << cells.join(u'\t');
+            }
+        }
+    } catch (const data::WorkbookError& error) {
+        lines << error.reason();
+    } catch (const data::SheetError& error) {
+        lines << error.reason();
+    }
+    return lines;
+}
+
+} // namespace
+
 class TestXlsxCorpus : public QObject
 {
     Q_OBJECT
@@ -17,6 +48,17 @@ private slots:
         CORPUSCHECK_SKIP_WITHOUT_CORPUS(path, testsupport::xlsxCorpusDir(), "PI_XLSX_CORPUS_DIR");
         const QString refusal = corpuscheck::readOrRefuse(path, 1048576, 16384);
         CORPUSCHECK_JUDGE(expected, refusal);
+    }
+
+    // Sheets cut into small pieces of rows, parsed on three threads, read to the same cells as in one pass.
+    void piecesReadAsOnePass_data() { corpuscheck::addRows(testsupport::xlsxCorpusDir(), {}); }
+    void piecesReadAsOnePass()
+    {
+        QFETCH(QString, path);
+        CORPUSCHECK_SKIP_WITHOUT_CORPUS(path, testsupport::xlsxCorpusDir(), "PI_XLSX_CORPUS_DIR");
+        const data::SheetReading onePass{std::numeric_limits<std::size_t>::max(), 1, 1};
+        const data::SheetReading smallPieces{0, 4096, 3};
+        QCOMPARE(sheets(path, smallPieces), sheets(path, onePass));
     }
 };
 

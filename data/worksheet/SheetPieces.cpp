@@ -1,0 +1,235 @@
+#include "SheetPieces.h"
+
+#include "InflatingReader.h"
+#include "PackageFile.h"
+#include "RowCuts.h"
+#include "SheetPart.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace data::xlsx {
+
+namespace {
+
+struct PieceResult
+{
+    bool parsed = false; // false: the piece did not parse on its own, and the part is read in one pass
+    WorksheetData sheet; // its cells and texts
+    bool inOrder = true;
+    std::optional<std::uint32_t> lastRow;
+    std::exception_ptr failure; // what no pass can get past (memory), for the caller
+};
+
+// Parsing threads for the pieces handed to them; the results are taken in the order the pieces were given.
+class PieceParsers
+{
+public:
+    PieceParsers(int threads, const WorkbookData& book, std::string partName, int depth)
+        : book_(book), partName_(std::move(partName)), depth_(depth)
+    {
+        for (int i = 0; i < threads; ++i)
+            threads_.emplace_back([this] { run(); });
+    }
+
+    ~PieceParsers()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& thread : threads_)
+            thread.join();
+    }
+
+    PieceParsers(const PieceParsers&) = delete;
+    PieceParsers& operator=(const PieceParsers&) = delete;
+
+    void add(std::string bytes)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            queue_.emplace_back(added_++, std::move(bytes));
+        }
+        changed_.notify_all();
+    }
+
+    // Pieces given and not yet taken.
+    std::size_t outstanding() const { return added_ - taken_; }
+
+    // The result of the oldest piece not yet taken, once it is parsed.
+    PieceResult takeNext()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return done_.contains(taken_); });
+        PieceResult result = std::move(done_.extract(taken_++).mapped());
+        if (result.failure)
+            std::rethrow_exception(result.failure);
+        return result;
+    }
+
+private:
+    void run()
+    {
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_)
+                return;
+            auto [index, bytes] = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            PieceResult result = parse(bytes);
+            lock.lock();
+            done_.emplace(index, std::move(result));
+            changed_.notify_all();
+        }
+    }
+
+    PieceResult parse(std::string& bytes) const
+    {
+        PieceResult result;
+        try {
+            // The shortest cell, <c><v>1</v></c>, takes 15 bytes.
+            result.sheet.cells.reserve(bytes.size() / 15 + 16);
+            SheetPart handler(result.sheet, book_, SheetPart::Scope::Piece);
+            // The rows stand inside an element of their own, one level up, so they nest as deep as in the part.
+            static constexpr std::string_view open = "<piece>";
+            static constexpr std::string_view close = "</piece>";
+            XmlPartParser parser(handler, partName_, depth_ - 1);
+            parser.parse(open.data(), open.size());
+            parser.parse(bytes.data(), bytes.size());
+            parser.parse(close.data(), close.size());
+            parser.finish();
+            result.parsed = true;
+            result.inOrder = handler.inOrder();
+            result.lastRow = handler.lastRow();
+        } catch (const PackageError&) {
+            result.sheet.cells = {}; // one pass finds what is wrong and says where
+        } catch (const RowNumberUnknown&) {
+            result.sheet.cells = {};
+        } catch (...) {
+            result.failure = std::current_exception();
+        }
+        bytes = std::string();
+        return result;
+    }
+
+    const WorkbookData& book_;
+    const std::string partName_;
+    const int depth_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::pair<std::size_t, std::string>> queue_;
+    std::map<std::size_t, PieceResult> done_;
+    std::size_t added_ = 0; // changed and read by the caller's thread only
+    std::size_t taken_ = 0;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_; // last: they start once everything above is in place
+};
+
+bool comesBefore(const Cell& a, const Cell& b)
+{
+    return a.row < b.row || (a.row == b.row && a.column < b.column);
+}
+
+// The next chunk of the part, empty at its end; nothing when it cannot be inflated, which one pass then reports.
+std::optional<std::vector<char>> nextChunk(InflatingReader& chunks)
+{
+    try {
+        return chunks.next();
+    } catch (const PackageError&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+bool readInPieces(GsfInput* part, WorksheetData& sheet, const WorkbookData& book, const SheetReading& reading,
+                  int threads, bool& inOrder)
+{
+    PartStream stream = PackageFile::stream(part);
+    SheetPart whole(sheet, book);
+    XmlPartParser parser(whole, stream.name);
+    std::string pending;
+    bool complete = false;
+
+    // The head, up to the first row, goes to the parser of the whole part.
+    SheetHead head;
+    while (head.verdict == SheetHead::Verdict::NeedMore) {
+        const auto chunk = nextChunk(*stream.chunks);
+        if (!chunk)
+            return false;
+        complete = chunk->empty();
+        pending.append(chunk->data(), chunk->size());
+        head = findSheetHead(pending, complete);
+    }
+    if (head.verdict == SheetHead::Verdict::NotCuttable)
+        return false;
+    parser.parse(pending.data(), head.firstRow);
+    pending.erase(0, head.firstRow);
+
+    PieceParsers parsers(threads, book, stream.name, parser.depth());
+    bool ordered = true;
+    std::optional<std::uint32_t> lastRow;
+    auto takeNext = [&] {
+        PieceResult piece = parsers.takeNext();
+        const std::vector<Cell>& cells = piece.sheet.cells;
+        if (!piece.parsed || sheet.cells.size() + cells.size() > kMaxSheetCells)
+            return false;
+        const std::uint32_t firstText = sheet.texts.append(piece.sheet.texts);
+        ordered = ordered && piece.inOrder &&
+                  (sheet.cells.empty() || cells.empty() || comesBefore(sheet.cells.back(), cells.front()));
+        for (Cell cell : cells) {
+            if (cell.kind == CellKind::Text)
+                cell.low += firstText;
+            sheet.cells.push_back(cell);
+        }
+        lastRow = piece.lastRow;
+        return true;
+    };
+
+    // Whole rows to the parsing threads, a piece at a time, taken back in order while the next ones are parsed.
+    while (!complete) {
+        const auto chunk = nextChunk(*stream.chunks);
+        if (!chunk)
+            return false;
+        complete = chunk->empty();
+        pending.append(chunk->data(), chunk->size());
+        // Each piece ends where the first row after pieceBytes of it begins.
+        const std::size_t pieceBytes = std::max<std::size_t>(reading.pieceBytes, 1);
+        std::size_t start = 0;
+        for (std::size_t cut = nextRowStart(pending, pieceBytes, head.rowTag); cut != std::string::npos;
+             cut = nextRowStart(pending, start + pieceBytes, head.rowTag)) {
+            parsers.add(pending.substr(start, cut - start));
+            start = cut;
+            while (parsers.outstanding() > static_cast<std::size_t>(threads) + 1) {
+                if (!takeNext())
+                    return false;
+            }
+        }
+        pending.erase(0, start);
+    }
+    while (parsers.outstanding() > 0) {
+        if (!takeNext())
+            return false;
+    }
+
+    // The last rows and the rest of the part.
+    if (lastRow)
+        whole.continueAfter(*lastRow);
+    parser.parse(pending.data(), pending.size());
+    parser.finish();
+    inOrder = ordered && whole.inOrder();
+    return true;
+}
+
+} // namespace data::xlsx
