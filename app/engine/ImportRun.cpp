@@ -9,6 +9,7 @@
 #include "ProductKinds.h"
 #include "ProductRow.h"
 #include "ProductSheet.h"
+#include "RowsAhead.h"
 #include "WriteBatch.h"
 
 #include <optional>
@@ -59,8 +60,9 @@ public:
     void run()
     {
         try {
+            RowsAhead rows(sheet_, rowTotal_, phraseMnemonics_, batchValues_);
             for (int row = 0; row < rowTotal_; ++row) {
-                handleRow(row);
+                handleRow(row, rows.next());
                 reporter_.rowHandled(row + 1, counts_);
             }
             finishWrites();
@@ -74,14 +76,13 @@ public:
     }
 
 private:
-    void handleRow(int row)
+    void handleRow(int row, MadeRow&& made)
     {
-        const ProductRow product = fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_);
-        if (product.Code.isEmpty()) {
+        if (made.product.Code.isEmpty()) {
             ++counts_.empty;
             return;
         }
-        writeRow(row, product);
+        InsertProductRecord(writes_, made.product, std::move(made.values), row);
     }
 
     void writeRow(int row, const ProductRow& product) { InsertProductRecord(writes_, product, batchValues_, row); }
@@ -114,7 +115,7 @@ private:
     ImportReporter& reporter_;
     const int rowTotal_;
     const bool phraseMnemonics_;
-    mnemonic::MnemonicEncoder mnemonics_; // one GBK converter for the whole run
+    mnemonic::MnemonicEncoder mnemonics_; // for rows written again; RowsAhead makes the others
 };
 
 QString probeFailure(const data::DatabaseError& error)

@@ -85,14 +85,21 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow)
 {
-    data::CpxmRow values;
+    std::optional<data::CpxmRow> values;
     try {
         values = productValues(row, batch);
     } catch (const NumberTextError&) {
+    }
+    InsertProductRecord(writes, row, std::move(values), sheetRow);
+}
+
+void InsertProductRecord(WriteBatch& writes, const ProductRow& row, std::optional<data::CpxmRow> values, int sheetRow)
+{
+    if (!values) {
         writes.addFailed(sheetRow, RowName{row.Code, row.Name});
         return;
     }
-    writes.add(sheetRow, std::move(values), RowName{row.Code, row.Name});
+    writes.add(sheetRow, std::move(*values), RowName{row.Code, row.Name});
 }
 
 } // namespace importer

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace importer {
@@ -38,5 +39,7 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 // it is counted as failed and logged at once, after the rows before it. Throws data::DatabaseError on a store
 // fault only.
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow);
+// The same with the row's values made already by productValues: nothing where a number did not convert.
+void InsertProductRecord(WriteBatch& writes, const ProductRow& row, std::optional<data::CpxmRow> values, int sheetRow);
 
 } // namespace importer

@@ -1,0 +1,61 @@
+#pragma once
+// The product rows of a sheet made on a thread of their own, a few blocks ahead of the writes that take them in
+// sheet order: reading the cells, trimming them, building the mnemonic codes and converting the numbers then costs
+// the writes no time where a second core is free.
+
+#include "CpxmColumns.h"
+#include "ProductInsertion.h"
+#include "ProductRow.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace importer {
+
+// A row of the sheet and its values for the store: nothing where a number did not convert, or the row has no code.
+struct MadeRow
+{
+    ProductRow product;
+    std::optional<data::CpxmRow> values;
+};
+
+class RowsAhead
+{
+public:
+    // The sheet and the batch's values are only read, and outlive this.
+    RowsAhead(const ProductSheet& sheet, int rowCount, bool phraseMnemonics, const BatchValues& batch);
+    ~RowsAhead(); // stops making rows nobody will take
+    RowsAhead(const RowsAhead&) = delete;
+    RowsAhead& operator=(const RowsAhead&) = delete;
+
+    // The next row of the sheet; rethrows what making it threw.
+    MadeRow next();
+
+private:
+    struct Block
+    {
+        std::vector<MadeRow> rows;
+        std::exception_ptr failure; // making the row after these threw
+    };
+
+    void run();
+
+    const ProductSheet& sheet_;
+    const int rowCount_;
+    const bool phraseMnemonics_;
+    const BatchValues& batch_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Block> ready_;
+    bool stopping_ = false;
+    Block taking_; // the block the writes take rows from
+    std::size_t taken_ = 0;
+    std::thread thread_; // last: it starts once everything above is in place
+};
+
+} // namespace importer
