@@ -5,10 +5,12 @@
 #include "ErrorLogFile.h"
 #include "ImportRun.h"
 #include "ProductKinds.h"
+#include "ProductSheet.h"
 #include "RecordingReporter.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 #include "TestPaths.h"
+#include "../worksheet/PackageBuilder.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -57,6 +59,26 @@ void refuseEveryInsert(data::Connection& store, Backend backend)
                                               "errcode = '23514'; end $$"));
     enginetest::execute(store, QStringLiteral("create trigger refuse_all before insert on Cpxm for each row execute "
                                               "function refuse_row()"));
+}
+
+// A product sheet of rowCount rows as an .xlsx file at path: every badEvery-th row with a cost price that is no
+// number, every blankEvery-th without a code, the others plain.
+void writeLongSheet(const QString& path, int rowCount, int badEvery, int blankEvery)
+{
+    auto text = [](const QString& value) { return "<c t=\"inlineStr\"><is><t>" + value.toUtf8() + "</t></is></c>"; };
+    QByteArray rows = "<row r=\"1\">";
+    for (const QString& header : importer::productColumnHeaders())
+        rows += text(header);
+    rows += "</row>";
+    for (int n = 1; n <= rowCount; ++n) {
+        const QString code = n % blankEvery == 0 ? QString() : QString::number(100000 + n);
+        const QString cost = n % badEvery == 0 ? QStringLiteral("x%1").arg(n) : QString::number(n);
+        rows += "<row r=\"" + QByteArray::number(n + 1) + "\">" + text(code) + text(QStringLiteral("药品%1").arg(n)) +
+                text(QStringLiteral("盒")) + text(cost) + "</row>";
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(packagebuilder::zip(packagebuilder::oneSheetParts(rows)));
 }
 
 // The store file may grow no more, and its pages are full: as a full disk.
@@ -112,6 +134,8 @@ private slots:
     void sheetUnreadable_data();
     void sheetUnreadable();
     void probeFailureEscapes();
+    void longSheetKeepsSheetOrder();
+    void longSheetEndsEarlyOnAStoreFault();
     void unwritableLogEscapesAfterTheRows();
     void waitsForAnotherWriter();
     void failedCommitWritesTheGroupAgain();
@@ -784,6 +808,36 @@ void TestImportRun::failedCommitWritesTheGroupAgain()
     QCOMPARE(session_->errorLog, (QStringList{kHeader, QStringLiteral("编号---3001；名称---复方甘草片（重复）")}));
     QCOMPARE(enginetest::productCodes(*store_), (QStringList{"A0001", "A0002", "B3001", "B3002"}));
     QCOMPARE(reporter_.statusText(), QStringLiteral("共3条,正确导入2条,错误1条,空纪录0条,点此查看错误的信息！"));
+}
+
+// Rows are made ahead of the writes, block after block: the counts and the log still follow the sheet's order
+// across the blocks.
+void TestImportRun::longSheetKeepsSheetOrder()
+{
+    const QString path = folder_->filePath(QStringLiteral("long.xlsx"));
+    writeLongSheet(path, 5000, 377, 601);
+    const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
+    const int bad = 5000 / 377 - 5000 / (377 * 601);
+    const int blank = 5000 / 601;
+    QCOMPARE(outcome.failedCount, bad);
+    QCOMPARE(outcome.importedCount, 5000 - bad - blank);
+    QCOMPARE(enginetest::productCount(*store_), 2 + 5000 - bad - blank);
+    QStringList expected{kHeader};
+    for (int n = 377; n <= 5000; n += 377) {
+        if (n % 601 != 0)
+            expected << QStringLiteral("编号---%1；名称---药品%2").arg(100000 + n).arg(n);
+    }
+    QCOMPARE(session_->errorLog, expected);
+    QCOMPARE(reporter_.positions.back(), 5000);
+}
+
+// A store fault while the rows ahead wait: the run ends at once, the rows made for nothing are dropped.
+void TestImportRun::longSheetEndsEarlyOnAStoreFault()
+{
+    const QString path = folder_->filePath(QStringLiteral("long.xlsx"));
+    writeLongSheet(path, 20000, 1000000, 1000000);
+    fillTheStore(*store_);
+    QVERIFY_THROWS_EXCEPTION(importer::ImportError, run(path, 0, QStringLiteral("S")));
 }
 
 QTEST_GUILESS_MAIN(TestImportRun)
