@@ -5,22 +5,29 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace workbookdump {
 
-// Every cell of every sheet, one line per row, after a line naming the sheet and its extents.
+// The sheet's cells, one line per row (at most maxRows rows and maxColumns columns), after a line with its extents.
+inline QStringList sheetLines(const data::Worksheet& sheet, int maxRows = 1 << 30, int maxColumns = 1 << 14)
+{
+    QStringList lines{QStringLiteral("%1x%2").arg(sheet.rowCount()).arg(sheet.columnCount())};
+    for (int row = 0; row < std::min(sheet.rowCount(), maxRows); ++row) {
+        QStringList cells;
+        for (int column = 0; column < std::min(sheet.columnCount(), maxColumns); ++column)
+            cells << sheet.cellText(row, column);
+        lines << cells.join(u'\t');
+    }
+    return lines;
+}
+
+// Every cell of every sheet, each sheet's lines after a line naming it.
 inline QStringList dump(const data::Workbook& book)
 {
     QStringList lines;
-    for (const QString& name : book.sheetNames()) {
-        const data::Worksheet sheet = book.sheet(name);
-        lines << QStringLiteral("== %1 %2x%3").arg(name).arg(sheet.rowCount()).arg(sheet.columnCount());
-        for (int row = 0; row < sheet.rowCount(); ++row) {
-            QStringList cells;
-            for (int column = 0; column < sheet.columnCount(); ++column)
-                cells << sheet.cellText(row, column);
-            lines << cells.join(u'\t');
-        }
-    }
+    for (const QString& name : book.sheetNames())
+        lines << QStringLiteral("== ") + name << sheetLines(book.sheet(name));
     return lines;
 }
 

@@ -8,6 +8,7 @@
 #include "SheetPieces.h"
 #include "Workbook.h"
 #include "WorkbookData.h"
+#include "WorkbookDump.h"
 
 #include <gsf/gsf-input-memory.h>
 
@@ -26,23 +27,11 @@ namespace {
 const SheetReading kSmallPieces{0, 1, 3};
 const SheetReading kOnePass{std::numeric_limits<std::size_t>::max(), 1, 1};
 
-QStringList lines(const Worksheet& sheet)
-{
-    QStringList lines{QStringLiteral("%1x%2").arg(sheet.rowCount()).arg(sheet.columnCount())};
-    for (int row = 0; row < sheet.rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < sheet.columnCount(); ++column)
-            cells << sheet.cellText(row, column);
-        lines << cells.join(u'\t');
-    }
-    return lines;
-}
-
 // The sheet's lines, or its refusal's reason.
 QStringList read(const QByteArray& file, const SheetReading& reading)
 {
     try {
-        return lines(Workbook::openBytes(file).sheet(0, reading));
+        return workbookdump::sheetLines(Workbook::openBytes(file).sheet(0, reading));
     } catch (const data::SheetError& error) {
         return {QStringLiteral("refused: ") + error.reason()};
     }
@@ -65,7 +54,7 @@ std::pair<bool, QStringList> readInPiecesOnly(const QByteArray& file)
         return {true, {QStringLiteral("damaged: ") + QString::fromUtf8(error.what())}};
     }
     data::indexCells(*sheet, inOrder);
-    return {true, lines(Worksheet(sheet))};
+    return {true, workbookdump::sheetLines(Worksheet(sheet))};
 }
 
 QByteArray withSheet(const QByteArray& sheetXml)

@@ -3,6 +3,7 @@
 // files must read and which must be refused.
 #include "CorpusCheck.h"
 #include "TestPaths.h"
+#include "WorkbookDump.h"
 
 #include <limits>
 
@@ -15,15 +16,7 @@ QStringList sheets(const QString& path, const data::SheetReading& reading)
     try {
         const data::Workbook book = data::Workbook::open(path);
         for (int i = 0; i < book.sheetNames().size(); ++i) {
-            const data::Worksheet sheet = book.sheet(i, reading);
-            lines << QStringLiteral("== %1x%2").arg(sheet.rowCount()).arg(sheet.columnCount());
-            const int rows = std::min(sheet.rowCount(), 200000);
-            for (int row = 0; row < rows; ++row) {
-                QStringList cells;
-                for (int column = 0; column < std::min(sheet.columnCount(), 256); ++column)
-                    cells << sheet.cellText(row, column);
-                lines << cells.join(u'\t');
-            }
+            lines << workbookdump::sheetLines(book.sheet(i, reading), 200000, 256);
         }
     } catch (const data::WorkbookError& error) {
         lines << error.reason();
