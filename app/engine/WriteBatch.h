@@ -6,10 +6,11 @@
 //
 // - The first group is opened, and the code letters locked, before the run probes for its letter; it holds them
 //   until a group that stored a row commits, so that two runs never take the same letter.
-// - A batch carries up to a hundred rows in one statement. SQLite, and psqlODBC as it comes, undo a refused
-//   statement by themselves; where a refusal would take the whole transaction with it (SQL Server, a driver set
-//   so, which the first refusal shows), each batch goes under a savepoint. When a row of a batch is refused, the
-//   batch is written again row by row, so that exactly the refused rows fail.
+// - A batch carries as many rows as one statement of the insert takes (a hundred; on PostgreSQL five hundred,
+//   as one array per column). SQLite, and psqlODBC as it comes, undo a refused statement by themselves; where a
+//   refusal would take the whole transaction with it (SQL Server, a driver set so, which the first refusal
+//   shows), each batch goes under a savepoint. When a row of a batch is refused, the batch is written again row
+//   by row, so that exactly the refused rows fail.
 // - A row fault (a constraint, a value the column cannot take) fails that row; a store fault (locked beyond the
 //   busy time-out, read-only, full, gone, a table that does not fit) escapes as data::DatabaseError after the
 //   batch has kept what the store took.

@@ -1,8 +1,9 @@
 // bench_store [ROWS]: the store write path alone, rows built from the column table as the import builds them.
 //   - SQLite: the import's insert (a hundred rows a statement, one transaction), one row a statement, and the C
 //     insert floor: SQLite's own API with one prepared single-row statement and texts already in UTF-8;
-//   - the server through ODBC, when PI_TEST_ODBC names one (scripts/test-server): the import's batches of up to
-//     a hundred rows, the same with a savepoint around each (as for a driver that undoes the whole transaction on
+//   - the server through ODBC, when PI_TEST_ODBC names one (scripts/test-server): the import's batches (on
+//     PostgreSQL five hundred rows as one array per column), the batches of a hundred rows as tuples that other
+//     servers take, the same with a savepoint around each (as for a driver that undoes the whole transaction on
 //     a refusal), one row per statement, and `psql \copy` of the same rows from a CSV file (the server's own bulk
 //     load), when psql is on PATH.
 // Prints seconds and rows per second for each.
@@ -98,15 +99,20 @@ void report(const QString& label, int rows, double seconds)
 }
 
 // The import's way: the prepared insert in batches of what it takes, savepoints where the store needs them.
+enum class Form { Best, Tuples };
+
 double importInsert(data::Connection& connection, const std::vector<data::BoundValue>& values, int rows, int batchRows,
-                    bool alwaysSavepoints = false)
+                    Form form = Form::Best, bool alwaysSavepoints = false)
 {
     std::vector<const data::BoundValue*> pointers;
     for (int row = 0; row < rows; ++row)
         pointers.push_back(values.data() + size_t(row) * data::kCpxmColumnCount);
     QElapsedTimer timer;
     timer.start();
-    const std::unique_ptr<data::PreparedInsert> insert = data::prepareProductInsert(connection);
+    data::InsertTexts texts = data::productInsertTexts();
+    if (form == Form::Tuples)
+        texts.into.clear(); // no arrays on offer
+    const std::unique_ptr<data::PreparedInsert> insert = connection.prepareInsert(texts);
     const int perBatch = qMin(batchRows, insert->maxRows());
     // Savepoints where the store needs them (SQLite and psqlODBC as it comes do not), or around every statement.
     const bool savepoints = alwaysSavepoints || connection.abortsTransactionOnError();
@@ -249,11 +255,14 @@ int main(int argc, char* argv[])
         data::Connection connection;
         connection.connect(server);
         data::resetToDemoContents(connection);
-        report(QStringLiteral("odbc, the import's insert (100 rows a statement)"), rows,
-               importInsert(connection, values, rows, 100));
+        report(QStringLiteral("odbc, the import's insert (arrays on PostgreSQL)"), rows,
+               importInsert(connection, values, rows, 1000));
         data::resetToDemoContents(connection);
-        report(QStringLiteral("odbc, the same with a savepoint per statement"), rows,
-               importInsert(connection, values, rows, 100, true));
+        report(QStringLiteral("odbc, tuples (100 rows a statement)"), rows,
+               importInsert(connection, values, rows, 100, Form::Tuples));
+        data::resetToDemoContents(connection);
+        report(QStringLiteral("odbc, tuples with a savepoint per statement"), rows,
+               importInsert(connection, values, rows, 100, Form::Tuples, true));
         data::resetToDemoContents(connection);
         const int single = qMin(rows, 5000);
         report(QStringLiteral("odbc, one row per statement"), single, importInsert(connection, values, single, 1));

@@ -29,7 +29,9 @@ struct ResultSet
 };
 
 // The texts of an insert: the one-row statement as it stands, and the pieces of a statement of several rows,
-// head + tuple + "," + tuple ... + tail, each tuple holding one "?" per column.
+// head + tuple + "," + tuple ... + tail, each tuple holding one "?" per column. A server that can take a batch as
+// one array per column (PostgreSQL) builds that statement from into, "insert into T(c1,...)", and the type of
+// each column's values.
 struct InsertTexts
 {
     ParsedStatement singleRow;
@@ -37,6 +39,10 @@ struct InsertTexts
     QString tuple;
     QString tail;
     int columns = 0;
+    QString into;
+    std::vector<BoundValue::Type> columnTypes;
+
+    bool offersArrays() const { return !into.isEmpty() && int(columnTypes.size()) == columns; }
 };
 
 // An insert prepared once and run for row after row.

@@ -32,6 +32,19 @@ const std::array<CpxmColumn, kCpxmColumnCount>& cpxmColumns()
     return columns;
 }
 
+BoundValue::Type boundValueType(ColumnType type)
+{
+    switch (type) {
+    case ColumnType::Double:
+        return BoundValue::Type::Double;
+    case ColumnType::Integer16:
+        return BoundValue::Type::Integer;
+    case ColumnType::Text:
+        break;
+    }
+    return BoundValue::Type::Text;
+}
+
 QString productInsertClause()
 {
     QString clause = QStringLiteral("insert into Cpxm(");

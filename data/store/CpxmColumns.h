@@ -32,6 +32,9 @@ enum class ColumnSource {
     Fixed,          // the same value in every product the store's own system creates by hand
 };
 
+// The type a value of the column is bound with.
+BoundValue::Type boundValueType(ColumnType type);
+
 struct CpxmColumn
 {
     QString name; // also the name of its parameter

@@ -1,7 +1,8 @@
 #include "OdbcBackend.h"
 
 #include "DatabaseError.h"
-#include "StoreFaults.h"
+#include "OdbcDiagnostics.h"
+#include "OdbcInserts.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -14,7 +15,6 @@
 #include <sqlext.h>
 
 #include <climits>
-#include <map>
 #include <utility>
 
 namespace data {
@@ -23,71 +23,11 @@ namespace {
 
 // A server that accepts the TCP connection but never answers would otherwise hold the open for ever.
 constexpr auto kConnectOptions = "SQL_ATTR_LOGIN_TIMEOUT=15";
-// SQL Server takes at most 2,100 parameters in one statement and 1,000 rows in one VALUES list; 100 rows of
-// twenty columns stay well inside both and already make the round trips a small part of the time.
-constexpr int kMaxRowsPerInsert = 100;
-constexpr int kMaxParameters = 2100;
-// Texts longer than this are long texts to SQL Server (nvarchar(max)).
-constexpr SQLULEN kMaxShortText = 4000;
-
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16 code units");
 
 QString errorText(const QSqlError& error)
 {
     const QString text = error.text().trimmed();
     return text.isEmpty() ? QStringLiteral("The ODBC driver reported an error without a message") : text;
-}
-
-// The first diagnostic record of a handle: what the driver itself said, with its SQLSTATE and native number.
-struct Diagnostic
-{
-    QString sqlState;
-    int nativeError = 0;
-    QString message;
-};
-
-Diagnostic diagnosticOf(SQLSMALLINT handleType, SQLHANDLE handle)
-{
-    Diagnostic diagnostic;
-    if (!handle)
-        return diagnostic;
-    SQLWCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
-    SQLINTEGER native = 0;
-    SQLWCHAR message[SQL_MAX_MESSAGE_LENGTH] = {};
-    SQLSMALLINT length = 0;
-    const SQLRETURN rc =
-        SQLGetDiagRecW(handleType, handle, 1, state, &native, message, SQL_MAX_MESSAGE_LENGTH, &length);
-    if (!SQL_SUCCEEDED(rc))
-        return diagnostic;
-    diagnostic.sqlState = QString::fromUtf16(reinterpret_cast<const char16_t*>(state), SQL_SQLSTATE_SIZE);
-    diagnostic.nativeError = int(native);
-    diagnostic.message = QString::fromUtf16(reinterpret_cast<const char16_t*>(message),
-                                            qMin<qsizetype>(length, SQL_MAX_MESSAGE_LENGTH - 1))
-                             .trimmed();
-    return diagnostic;
-}
-
-// Some drivers (psqlODBC among them) report a connection the server has ended as a general error (HY000, or
-// S1000 of ODBC 2): the connection's own state tells.
-bool connectionDead(SQLHDBC connection)
-{
-    SQLUINTEGER dead = SQL_CD_FALSE;
-    return connection &&
-           SQL_SUCCEEDED(SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
-           dead == SQL_CD_TRUE;
-}
-
-DatabaseError errorOf(const Diagnostic& diagnostic, const QString& fallbackMessage, SQLHDBC connection)
-{
-    const QString message = diagnostic.message.isEmpty() ? fallbackMessage : diagnostic.message;
-    if (diagnostic.sqlState.isEmpty())
-        return DatabaseError(message, Fault::Store);
-    Fault fault = sqlStateFault(diagnostic.sqlState, diagnostic.nativeError);
-    const bool dataOrConstraint =
-        diagnostic.sqlState.startsWith(QLatin1String("22")) || diagnostic.sqlState.startsWith(QLatin1String("23"));
-    if (fault == Fault::Row && !dataOrConstraint && connectionDead(connection))
-        fault = Fault::Store;
-    return DatabaseError(message, fault, diagnostic.sqlState);
 }
 
 // QtSql binds a null QString as NULL; an empty text must reach the store as an empty text.
@@ -130,122 +70,7 @@ QString cellText(const QVariant& value)
     }
 }
 
-struct StatementHandleFree
-{
-    void operator()(SQLHSTMT statement) const { SQLFreeHandle(SQL_HANDLE_STMT, statement); }
-};
-using StatementHandle = std::unique_ptr<void, StatementHandleFree>;
-
 } // namespace
-
-// Statements of 1 to maxRows() rows, each prepared the first time a batch of its size comes.
-class OdbcBackend::Insert final : public PreparedInsert
-{
-public:
-    Insert(SQLHDBC connection, const InsertTexts& texts)
-        : connection_(connection), texts_(texts),
-          maxRows_(qMax(1, qMin(kMaxRowsPerInsert, kMaxParameters / qMax(1, texts.columns))))
-    {
-    }
-
-    int maxRows() const override { return maxRows_; }
-
-    void insert(const BoundValue* const* rows, int count) override
-    {
-        SQLHSTMT statement = statementFor(count);
-        const auto columns = size_t(texts_.columns);
-        indicators_.assign(size_t(count) * columns, 0);
-        for (size_t row = 0; row < size_t(count); ++row) {
-            for (size_t column = 0; column < columns; ++column) {
-                const size_t i = row * columns + column;
-                bind(statement, SQLUSMALLINT(i + 1), rows[row][column], indicators_[i]);
-            }
-        }
-        const SQLRETURN rc = SQLExecute(statement);
-        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-            const DatabaseError error =
-                errorOf(diagnosticOf(SQL_HANDLE_STMT, statement),
-                        QStringLiteral("The insert was refused without a message"), connection_);
-            SQLFreeStmt(statement, SQL_CLOSE);
-            throw error;
-        }
-        SQLFreeStmt(statement, SQL_CLOSE);
-    }
-
-private:
-    SQLHSTMT statementFor(int rows)
-    {
-        auto found = statements_.find(rows);
-        if (found != statements_.end())
-            return found->second.get();
-        SQLHSTMT raw = nullptr;
-        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &raw)))
-            throw errorOf(diagnosticOf(SQL_HANDLE_DBC, connection_), QStringLiteral("Cannot make a statement"),
-                          connection_);
-        StatementHandle statement(raw);
-        // One row: the statement text exactly as it was built; several: the same columns, one tuple per row.
-        QString text;
-        if (rows == 1) {
-            text = texts_.singleRow.driverText(false);
-        } else {
-            text = texts_.head;
-            for (int row = 0; row < rows; ++row) {
-                if (row > 0)
-                    text += u',';
-                text += texts_.tuple;
-            }
-            text += texts_.tail;
-        }
-        auto* sql = reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(text.utf16()));
-        if (!SQL_SUCCEEDED(SQLPrepareW(raw, sql, SQLINTEGER(text.size()))))
-            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, raw), QStringLiteral("Cannot prepare the insert"), connection_);
-        // Asking for the result's shape makes a driver that prepares lazily (psqlODBC) prepare now: a table that
-        // does not fit shows here, and the first execution is a plain one, which such a driver undoes by itself
-        // alone when the store refuses it, instead of the whole transaction.
-        SQLSMALLINT resultColumns = 0;
-        if (!SQL_SUCCEEDED(SQLNumResultCols(raw, &resultColumns)))
-            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, raw), QStringLiteral("Cannot prepare the insert"), connection_);
-        return statements_.emplace(rows, std::move(statement)).first->second.get();
-    }
-
-    void bind(SQLHSTMT statement, SQLUSMALLINT position, const BoundValue& value, SQLLEN& indicator)
-    {
-        SQLRETURN rc = SQL_SUCCESS;
-        switch (value.type) {
-        case BoundValue::Type::Text: {
-            // A QString is UTF-16 already, and its storage lives until the statement has run.
-            const auto length = SQLULEN(value.text.size());
-            indicator = SQLLEN(length * sizeof(SQLWCHAR));
-            auto* data = reinterpret_cast<SQLPOINTER>(const_cast<ushort*>(value.text.utf16()));
-            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                  length > kMaxShortText ? SQL_WLONGVARCHAR : SQL_WVARCHAR, qMax<SQLULEN>(1, length), 0,
-                                  data, indicator, &indicator);
-            break;
-        }
-        case BoundValue::Type::Double:
-            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0,
-                                  const_cast<double*>(&value.number), 0, nullptr);
-            break;
-        case BoundValue::Type::Integer:
-            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_INTEGER, 10, 0,
-                                  const_cast<qint64*>(&value.integer), 0, nullptr);
-            break;
-        case BoundValue::Type::Unset:
-            indicator = SQL_NULL_DATA;
-            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr, 0,
-                                  &indicator);
-            break;
-        }
-        if (!SQL_SUCCEEDED(rc))
-            throw errorOf(diagnosticOf(SQL_HANDLE_STMT, statement), QStringLiteral("Cannot bind a value"), connection_);
-    }
-
-    SQLHDBC connection_;
-    InsertTexts texts_;
-    int maxRows_;
-    std::map<int, StatementHandle> statements_; // by row count
-    std::vector<SQLLEN> indicators_;            // by parameter: the byte length of a text
-};
 
 OdbcBackend::OdbcBackend(const QString& connectionString, int busyTimeoutMs)
     : name_(QStringLiteral("store-odbc-%1").arg(quintptr(this), 0, 16))
@@ -304,16 +129,16 @@ void OdbcBackend::throwQueryError(const QSqlQuery& query) const
     const QSqlResult* result = query.result();
     const QVariant handle = result ? result->handle() : QVariant();
     const SQLHANDLE statement = handle.isValid() ? *static_cast<SQLHANDLE const*>(handle.constData()) : nullptr;
-    Diagnostic diagnostic = diagnosticOf(SQL_HANDLE_STMT, statement);
+    OdbcDiagnostic diagnostic = odbcDiagnostic(SQL_HANDLE_STMT, statement);
     diagnostic.message = errorText(query.lastError()); // QtSql's text names the step that failed
-    throw errorOf(diagnostic, diagnostic.message, connectionHandle());
+    throw odbcError(diagnostic, diagnostic.message, connectionHandle());
 }
 
 void OdbcBackend::throwConnectionError(const QSqlError& error) const
 {
-    Diagnostic diagnostic = diagnosticOf(SQL_HANDLE_DBC, connectionHandle());
+    OdbcDiagnostic diagnostic = odbcDiagnostic(SQL_HANDLE_DBC, connectionHandle());
     diagnostic.message = errorText(error);
-    throw errorOf(diagnostic, diagnostic.message, connectionHandle());
+    throw odbcError(diagnostic, diagnostic.message, connectionHandle());
 }
 
 void OdbcBackend::prepareAndBind(QSqlQuery& query, const ParsedStatement& statement,
@@ -362,7 +187,10 @@ void OdbcBackend::select(const ParsedStatement& statement, const std::vector<Bou
 
 std::unique_ptr<PreparedInsert> OdbcBackend::prepareInsert(const InsertTexts& texts)
 {
-    return std::make_unique<Insert>(connectionHandle(), texts);
+    // PostgreSQL takes a batch as one array per column, far cheaper for it and the driver than a hundred tuples.
+    if (isPostgreSql() && texts.offersArrays())
+        return makeArrayInsert(connectionHandle(), texts);
+    return makeRowsInsert(connectionHandle(), texts);
 }
 
 void OdbcBackend::executeDirect(const QString& sql)

@@ -1,8 +1,8 @@
 #pragma once
 // A server store through QtSql's ODBC driver. The import's insert goes through the ODBC API itself on the same
-// connection: several rows per statement, parameters bound straight from the values, the SQLSTATE of every
-// refusal. QtSql needs a connection name that is unique per connection; it is made from this object's address,
-// so no counter is shared.
+// connection (OdbcInserts.h): several rows per statement, parameters bound straight from the values, the
+// SQLSTATE of every refusal. QtSql needs a connection name that is unique per connection; it is made from this object's
+// address, so no counter is shared.
 
 #include "ConnectionBackend.h"
 
@@ -39,8 +39,6 @@ public:
     QString dbmsName() const override { return dbmsName_; }
 
 private:
-    class Insert;
-
     void prepareAndBind(QSqlQuery& query, const ParsedStatement& statement, const std::vector<BoundValue>& values);
     void executeDirect(const QString& sql);
     [[noreturn]] void throwQueryError(const QSqlQuery& query) const;

@@ -9,11 +9,14 @@ InsertTexts productInsertTexts()
 {
     InsertTexts texts;
     texts.singleRow = parseStatement(productInsertText());
-    texts.head = productInsertClause() + QStringLiteral("\r\n values");
+    texts.into = productInsertClause();
+    texts.head = texts.into + QStringLiteral("\r\n values");
     texts.tuple = u'(' + QStringLiteral("?,").repeated(kCpxmColumnCount);
     texts.tuple.back() = u')';
     texts.tail = QStringLiteral("\r\n");
     texts.columns = kCpxmColumnCount;
+    for (const CpxmColumn& column : cpxmColumns())
+        texts.columnTypes.push_back(boundValueType(column.type));
     return texts;
 }
 

@@ -445,20 +445,20 @@ void TestImportRun::storeFaultEndsTheRunEarly_data()
     QTest::addColumn<QString>("status");    // the status line after the end; empty: refused before the first row
     QTest::addColumn<QString>("word");      // in the message: the store's own
     // The store refuses the first batch (1001, then the blank row, sent when the bad number of row 3 comes), or
-    // the insert itself when the first row comes.
+    // the insert itself when the first row comes (prepared then, as on PostgreSQL the arrays' statement is).
     const QString batchRefused = QStringLiteral("共5条,正确导入0条,错误0条,空纪录1条,点此查看错误的信息！");
     const QString insertRefused = QStringLiteral("有 5条 正在导入......");
     QTest::newRow("sqlite: missing column") << Backend::Sqlite << QStringList{"alter table Cpxm drop column Cpxm_fw"}
                                             << QString() << insertRefused << "cpxm_fw";
     QTest::newRow("postgresql: missing column")
-        << Backend::Server << QStringList{"alter table Cpxm drop column Cpxm_fw"} << QString() << batchRefused
+        << Backend::Server << QStringList{"alter table Cpxm drop column Cpxm_fw"} << QString() << insertRefused
         << "cpxm_fw";
     QTest::newRow("sqlite: another writer holds the store")
         << Backend::Sqlite << QStringList{} << "write" << QString() << "locked";
     QTest::newRow("postgresql: another import holds the code letters")
         << Backend::Server << QStringList{} << "letters" << QString() << "lock";
     QTest::newRow("postgresql: another program holds Cpxm")
-        << Backend::Server << QStringList{} << "lock table Cpxm in exclusive mode" << batchRefused << "lock";
+        << Backend::Server << QStringList{} << "lock table Cpxm in exclusive mode" << insertRefused << "lock";
     QTest::newRow("sqlite: read-only") << Backend::Sqlite << QStringList{"pragma query_only = 1"} << QString()
                                        << QString() << "readonly";
     QTest::newRow("postgresql: read-only")

@@ -226,8 +226,8 @@ void TestProductInsertion::missingColumnIsAStoreFault()
     QCOMPARE(enginetest::productCount(*store_), 2); // the demo's own two
 }
 
-// Rows sent together (a hundred to a statement through ODBC): a refused row fails alone, a bad number fails
-// before anything is sent, and the log names the failed rows in the sheet's order.
+// Rows sent together (a hundred to a statement, or arrays of five hundred): a refused row fails alone, a bad
+// number fails before anything is sent, and the log names the failed rows in the sheet's order.
 void TestProductInsertion::refusedRowsFailAloneInSheetOrder_data()
 {
     QTest::addColumn<Backend>("backend");

@@ -2,6 +2,7 @@
 // PostgreSQL server through ODBC: the statement's exact text, every value stored with its own type, batches of
 // many rows that are stored whole or not at all.
 
+#include "ArrayLiteral.h"
 #include "Connection.h"
 #include "CpxmColumns.h"
 #include "DatabaseError.h"
@@ -16,6 +17,7 @@
 using storetest::addBackendColumn;
 using storetest::addBackendRows;
 using storetest::Backend;
+using storetest::BatchForm;
 using storetest::Product;
 using storetest::scalar;
 
@@ -66,6 +68,58 @@ private slots:
         QCOMPARE(texts.head, insertClause + "\r\n values");
         QCOMPARE(texts.tuple.count(u'?'), 20);
         QCOMPARE(texts.columns, 20);
+    }
+
+    // One column of a batch as the array literal PostgreSQL reads: texts quoted with their quotes and backslashes
+    // escaped, numbers as the shortest decimal that reads back as the same double.
+    void arrayLiteral_data()
+    {
+        QTest::addColumn<QVariantList>("values"); // QString, double, qlonglong, or an invalid QVariant for unset
+        QTest::addColumn<QString>("literal");
+        QTest::newRow("texts") << QVariantList{"a", "阿司匹林", ""} << "{\"a\",\"阿司匹林\",\"\"}";
+        QTest::newRow("quotes and backslashes")
+            << QVariantList{"say \"hi\"", "a\\b", "\\\""} << "{\"say \\\"hi\\\"\",\"a\\\\b\",\"\\\\\\\"\"}";
+        QTest::newRow("characters an unquoted element would give a meaning to")
+            << QVariantList{"{x}", "a,b", "NULL", " pad ", "line\nbreak"}
+            << "{\"{x}\",\"a,b\",\"NULL\",\" pad \",\"line\nbreak\"}";
+        QTest::newRow("doubles to the last bit") << QVariantList{0.1 + 0.2, 1e20, -3.0, 2.5e-7, 4.9e-324, -0.0}
+                                                 << "{0.30000000000000004,1e+20,-3,2.5e-07,5e-324,-0}";
+        QTest::newRow("numbers no number") << QVariantList{qQNaN(), qInf(), -qInf()} << "{NaN,Infinity,-Infinity}";
+        QTest::newRow("integers") << QVariantList{qlonglong(0), qlonglong(-32768), qlonglong(9007199254740993)}
+                                  << "{0,-32768,9007199254740993}";
+        QTest::newRow("unset") << QVariantList{QVariant(), "x"} << "{NULL,\"x\"}";
+        QTest::newRow("one row") << QVariantList{"x"} << "{\"x\"}";
+    }
+    void arrayLiteral()
+    {
+        QFETCH(QVariantList, values);
+        QFETCH(QString, literal);
+        std::vector<std::array<data::BoundValue, 2>> rows(size_t(values.size()));
+        std::vector<const data::BoundValue*> pointers;
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            data::BoundValue& value = rows[size_t(i)][1]; // the second column, to show the column is followed
+            switch (values[i].typeId()) {
+            case QMetaType::QString:
+                value.type = data::BoundValue::Type::Text;
+                value.text = values[i].toString();
+                break;
+            case QMetaType::Double:
+                value.type = data::BoundValue::Type::Double;
+                value.number = values[i].toDouble();
+                break;
+            case QMetaType::LongLong:
+                value.type = data::BoundValue::Type::Integer;
+                value.integer = values[i].toLongLong();
+                break;
+            default:
+                break;
+            }
+            rows[size_t(i)][0] = data::BoundValue{data::BoundValue::Type::Text, "other column", 0, 0};
+            pointers.push_back(rows[size_t(i)].data());
+        }
+        QString out = QStringLiteral("kept:");
+        data::appendArrayLiteral(out, pointers.data(), int(pointers.size()), 1);
+        QCOMPARE(out, "kept:" + literal);
     }
 
     void columnTable_data()
@@ -165,49 +219,112 @@ private slots:
         QCOMPARE(scalar(connection, "select count(*) as n from Cpxm"), QString("3"));
     }
 
-    // A hundred rows per statement, as SQL Server's 2,100 parameters allow: 250 rows go in three statements of 100,
-    // 100 and 50, every value where it belongs.
-    void manyRowsPerStatement_data() { addBackendRows(); }
+    // Rows in statements of a hundred, as SQL Server's 2,100 parameters allow, or in arrays of five hundred on
+    // PostgreSQL: two and a half batches' worth go in three statements, every value where it belongs.
+    void manyRowsPerStatement_data()
+    {
+        addBackendColumn();
+        QTest::addColumn<BatchForm>("form");
+        QTest::addColumn<int>("rowsPerStatement");
+        QTest::newRow("sqlite") << Backend::Sqlite << BatchForm::Best << 100;
+        QTest::newRow("postgresql, arrays") << Backend::Server << BatchForm::Best << 500;
+        QTest::newRow("postgresql, rows") << Backend::Server << BatchForm::Rows << 100;
+    }
     void manyRowsPerStatement()
     {
         QFETCH(Backend, backend);
+        QFETCH(BatchForm, form);
+        QFETCH(int, rowsPerStatement);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
         connectDemo(backend, connection);
-        QCOMPARE(data::prepareProductInsert(connection)->maxRows(), 100);
+        QCOMPARE(storetest::prepareInsert(connection, form)->maxRows(), rowsPerStatement);
+        const int rows = rowsPerStatement * 5 / 2;
         std::vector<Product> products;
-        for (int i = 0; i < 250; ++i)
+        for (int i = 0; i < rows; ++i)
             products.push_back(
                 {QString("M%1").arg(i), QString("名%1").arg(i), "", QString("单%1").arg(i), double(i), 1, double(-i)});
-        storetest::insertProducts(connection, products);
-        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'M%'"), QString("250"));
+        storetest::insertProducts(connection, products, form);
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'M%'"), QString::number(rows));
         QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'M%' and Cpxm_mc = '名' || "
                                     "substr(Cpxm_bm, 2) and Cpxm_dw = '单' || substr(Cpxm_bm, 2) and "
                                     "CPxm_sl = -Cpxm_ysdj"),
-                 QString("250"));
+                 QString::number(rows));
+    }
+
+    // Whatever a text or a number holds comes back as it went in, from a batch of several rows in every form:
+    // the characters an array literal or a statement gives a meaning to, and doubles to their last bit.
+    void batchesKeepEveryValue_data() { storetest::addBatchFormRows(); }
+    void batchesKeepEveryValue()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(BatchForm, form);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        const QStringList texts{"it's", "\"quoted\"", "back\\slash",        "\\\"",     "{braces}", "a,b", "NULL",
+                                "",     " spaces ",   "line\r\nbreak\ttab", "阿司匹林", "💊 药"};
+        const std::vector<double> numbers{0.1 + 0.2, 1e-300, 123456789.123456789,     1e20,     -3,
+                                          0,         2.5e-7, -1.7976931348623157e308, 4.9e-324, 1.0 / 3,
+                                          100,       65535.5};
+        std::vector<Product> products;
+        for (int i = 0; i < int(texts.size()); ++i)
+            products.push_back({QString("V%1").arg(i), texts[i], texts[(i + 1) % texts.size()], texts[i],
+                                numbers[size_t(i)], -numbers[size_t(i)], double(i)});
+        storetest::insertProducts(connection, products, form);
+        for (int i = 0; i < int(products.size()); ++i) {
+            const Product& product = products[size_t(i)];
+            data::Query query(connection);
+            query.addSqlLine("select count(*) as n from Cpxm where Cpxm_bm=:bm and Cpxm_mc=:mc and Cpxm_jp=:jp and "
+                             "Cpxm_dw=:mc and Cpxm_ysdj=:sale and Cpxm_cbdj=:cost and Cpxm_jhdj=:cost");
+            query.bindText("bm", product.code);
+            query.bindText("mc", product.name);
+            query.bindText("jp", product.mnemonic);
+            query.bindDouble("sale", product.salePrice);
+            query.bindDouble("cost", product.costPrice);
+            query.open();
+            QVERIFY2(query.fieldText("n") == "1",
+                     qPrintable(product.name + " / " + QString::number(product.salePrice, 'g', 17)));
+        }
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'V%'"),
+                 QString::number(products.size()));
     }
 
     // A statement of several rows with one refused row stores none of them: the writer then sends that batch
     // again row by row.
-    void refusedBatchStoresNothing_data() { addBackendRows(); }
+    void refusedBatchStoresNothing_data() { storetest::addBatchFormRows(); }
     void refusedBatchStoresNothing()
     {
         QFETCH(Backend, backend);
+        QFETCH(BatchForm, form);
         STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
         connectDemo(backend, connection);
-        try {
-            storetest::insertProducts(
-                connection,
-                {{"R1", "名", "", "", 1, 1, 1}, {"A0001", "重复", "", "", 1, 1, 1}, {"R2", "名", "", "", 1, 1, 1}});
-            QFAIL("the duplicate code must be refused");
-        } catch (const data::DatabaseError& error) {
-            QCOMPARE(error.fault(), data::Fault::Row);
-            QVERIFY2(error.code() == "23505" || error.code().contains("SQLITE_CONSTRAINT") ||
-                         error.code().contains(QString::number(2067)),
-                     qPrintable(error.code()));
+        struct Batch
+        {
+            std::vector<Product> products;
+            QStringList codes; // the store's code for the refusal, by store
+        };
+        const QStringList duplicate{"23505", "SQLITE 2067 (constraint failed)"};
+        std::vector<Batch> batches{
+            {{{"R1", "名", "", "", 1, 1, 1}, {"A0001", "重复", "", "", 1, 1, 1}, {"R2", "名", "", "", 1, 1, 1}},
+             duplicate},
+            {{{"R3", "名", "", "", 1, 1, 1}, {"R4", "名", "", "", 1, 1, 1}, {"R3", "又", "", "", 1, 1, 1}}, duplicate},
+        };
+        // A text too long for its column is refused, never cut (SQLite keeps any length).
+        if (backend == Backend::Server)
+            batches.push_back(
+                {{{"R5", "名", "", "", 1, 1, 1}, {"R6", QString(201, u'长'), "", "", 1, 1, 1}}, {"22001"}});
+        for (const Batch& batch : batches) {
+            try {
+                storetest::insertProducts(connection, batch.products, form);
+                QFAIL("the batch must be refused");
+            } catch (const data::DatabaseError& error) {
+                QCOMPARE(error.fault(), data::Fault::Row);
+                QVERIFY2(batch.codes.contains(error.code()), qPrintable(error.code()));
+            }
         }
-        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm in ('R1', 'R2')"), QString("0"));
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'R%'"), QString("0"));
     }
 };
 

@@ -38,6 +38,15 @@ void addBackendRows()
         QTest::newRow(qPrintable(backendName(backend))) << backend;
 }
 
+void addBatchFormRows()
+{
+    addBackendColumn();
+    QTest::addColumn<BatchForm>("form");
+    QTest::newRow("sqlite") << Backend::Sqlite << BatchForm::Best;
+    QTest::newRow("postgresql, arrays") << Backend::Server << BatchForm::Best;
+    QTest::newRow("postgresql, rows") << Backend::Server << BatchForm::Rows;
+}
+
 QString CaseFolders::fresh()
 {
     const QString folder = dir_.filePath(QStringLiteral("case%1").arg(++count_));
@@ -64,9 +73,7 @@ data::CpxmRow productValues(const Product& product)
     for (size_t i = 0; i < values.size(); ++i) {
         const data::CpxmColumn& column = data::cpxmColumns()[i];
         data::BoundValue& value = values[i];
-        value.type = column.type == data::ColumnType::Text     ? data::BoundValue::Type::Text
-                     : column.type == data::ColumnType::Double ? data::BoundValue::Type::Double
-                                                               : data::BoundValue::Type::Integer;
+        value.type = data::boundValueType(column.type);
         switch (column.source) {
         case data::ColumnSource::LetterAndCode:
             value.text = product.code;
@@ -110,9 +117,17 @@ data::CpxmRow productValues(const Product& product)
     return values;
 }
 
-void insertProducts(data::Connection& connection, const std::vector<Product>& products)
+std::unique_ptr<data::PreparedInsert> prepareInsert(data::Connection& connection, BatchForm form)
 {
-    const std::unique_ptr<data::PreparedInsert> insert = data::prepareProductInsert(connection);
+    data::InsertTexts texts = data::productInsertTexts();
+    if (form == BatchForm::Rows)
+        texts.into.clear(); // no arrays on offer
+    return connection.prepareInsert(texts);
+}
+
+void insertProducts(data::Connection& connection, const std::vector<Product>& products, BatchForm form)
+{
+    const std::unique_ptr<data::PreparedInsert> insert = prepareInsert(connection, form);
     std::vector<data::CpxmRow> rows;
     for (const Product& product : products)
         rows.push_back(productValues(product));

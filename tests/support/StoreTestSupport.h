@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
 #include <vector>
 
 namespace storetest {
@@ -22,6 +23,12 @@ QString scalar(data::Connection& connection, const QString& sql, const QString& 
 // A column "backend"; and one row per backend, named after it.
 void addBackendColumn();
 void addBackendRows();
+
+// How the import's batches reach the store: in the form the store takes best (one array per column on
+// PostgreSQL), or as rows of parameters, the form SQL Server takes, on any store.
+enum class BatchForm { Best, Rows };
+// Columns "backend" and "form": SQLite; the server in each form.
+void addBatchFormRows();
 
 // Writes bytes to a file, making its folder first.
 void writeFile(const QString& path, const QByteArray& bytes);
@@ -55,8 +62,13 @@ struct Product
 
 // The twenty values of a product, in the column table's order and with its types.
 data::CpxmRow productValues(const Product& product);
+// The import's insert prepared in the form. Throws data::DatabaseError.
+std::unique_ptr<data::PreparedInsert> prepareInsert(data::Connection& connection, BatchForm form);
 // Writes the products through the import's prepared insert, as many per statement as the store takes.
 // Throws data::DatabaseError.
-void insertProducts(data::Connection& connection, const std::vector<Product>& products);
+void insertProducts(data::Connection& connection, const std::vector<Product>& products,
+                    BatchForm form = BatchForm::Best);
 
 } // namespace storetest
+
+Q_DECLARE_METATYPE(storetest::BatchForm)

@@ -1,0 +1,205 @@
+#include "OdbcInserts.h"
+
+#include "ArrayLiteral.h"
+#include "DatabaseError.h"
+#include "OdbcDiagnostics.h"
+
+#include <sqlext.h>
+
+#include <map>
+
+namespace data {
+
+namespace {
+
+// SQL Server takes at most 2,100 parameters in one statement and 1,000 rows in one VALUES list; 100 rows of
+// twenty columns stay well inside both and already make the round trips a small part of the time.
+constexpr int kMaxRowsPerInsert = 100;
+constexpr int kMaxParameters = 2100;
+// Past a few hundred rows an array batch is no faster, and a refused batch is written again row by row.
+constexpr int kRowsPerArrayInsert = 500;
+// Texts longer than this are long texts to SQL Server (nvarchar(max)).
+constexpr SQLULEN kMaxShortText = 4000;
+
+// Binds a text that lives, unchanged, until the statement has run: a QString is UTF-16 already.
+SQLRETURN bindText(SQLHSTMT statement, SQLUSMALLINT position, const QString& text, SQLLEN& indicator)
+{
+    const auto length = SQLULEN(text.size());
+    indicator = SQLLEN(length * sizeof(SQLWCHAR));
+    auto* data = reinterpret_cast<SQLPOINTER>(const_cast<ushort*>(text.utf16()));
+    return SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_WCHAR,
+                            length > kMaxShortText ? SQL_WLONGVARCHAR : SQL_WVARCHAR, qMax<SQLULEN>(1, length), 0, data,
+                            indicator, &indicator);
+}
+
+void execute(SQLHSTMT statement, SQLHDBC connection)
+{
+    const SQLRETURN rc = SQLExecute(statement);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+        const DatabaseError error =
+            statementError(statement, QStringLiteral("The insert was refused without a message"), connection);
+        SQLFreeStmt(statement, SQL_CLOSE);
+        throw error;
+    }
+    SQLFreeStmt(statement, SQL_CLOSE);
+}
+
+// Statements of 1 to maxRows() rows, each prepared the first time a batch of its size comes.
+class RowsInsert final : public PreparedInsert
+{
+public:
+    RowsInsert(SQLHDBC connection, const InsertTexts& texts)
+        : connection_(connection), texts_(texts),
+          maxRows_(qMax(1, qMin(kMaxRowsPerInsert, kMaxParameters / qMax(1, texts.columns))))
+    {
+    }
+
+    int maxRows() const override { return maxRows_; }
+
+    void insert(const BoundValue* const* rows, int count) override
+    {
+        SQLHSTMT statement = statementFor(count);
+        const auto columns = size_t(texts_.columns);
+        indicators_.assign(size_t(count) * columns, 0);
+        for (size_t row = 0; row < size_t(count); ++row) {
+            for (size_t column = 0; column < columns; ++column) {
+                const size_t i = row * columns + column;
+                bind(statement, SQLUSMALLINT(i + 1), rows[row][column], indicators_[i]);
+            }
+        }
+        execute(statement, connection_);
+    }
+
+private:
+    SQLHSTMT statementFor(int rows)
+    {
+        auto found = statements_.find(rows);
+        if (found != statements_.end())
+            return found->second.get();
+        // One row: the statement text exactly as it was built; several: the same columns, one tuple per row.
+        QString text;
+        if (rows == 1) {
+            text = texts_.singleRow.driverText(false);
+        } else {
+            text = texts_.head;
+            for (int row = 0; row < rows; ++row) {
+                if (row > 0)
+                    text += u',';
+                text += texts_.tuple;
+            }
+            text += texts_.tail;
+        }
+        return statements_.emplace(rows, prepareStatement(connection_, text)).first->second.get();
+    }
+
+    void bind(SQLHSTMT statement, SQLUSMALLINT position, const BoundValue& value, SQLLEN& indicator)
+    {
+        SQLRETURN rc = SQL_SUCCESS;
+        switch (value.type) {
+        case BoundValue::Type::Text:
+            rc = bindText(statement, position, value.text, indicator);
+            break;
+        case BoundValue::Type::Double:
+            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0,
+                                  const_cast<double*>(&value.number), 0, nullptr);
+            break;
+        case BoundValue::Type::Integer:
+            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_INTEGER, 10, 0,
+                                  const_cast<qint64*>(&value.integer), 0, nullptr);
+            break;
+        case BoundValue::Type::Unset:
+            indicator = SQL_NULL_DATA;
+            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr, 0,
+                                  &indicator);
+            break;
+        }
+        if (!SQL_SUCCEEDED(rc))
+            throw statementError(statement, QStringLiteral("Cannot bind a value"), connection_);
+    }
+
+    SQLHDBC connection_;
+    InsertTexts texts_;
+    int maxRows_;
+    std::map<int, StatementHandle> statements_; // by row count
+    std::vector<SQLLEN> indicators_;            // by parameter: the byte length of a text
+};
+
+// PostgreSQL's name for the array of a column's values.
+QLatin1StringView arrayType(BoundValue::Type type)
+{
+    switch (type) {
+    case BoundValue::Type::Double:
+        return QLatin1StringView("float8[]");
+    case BoundValue::Type::Integer:
+        return QLatin1StringView("int8[]");
+    case BoundValue::Type::Text:
+    case BoundValue::Type::Unset:
+        break;
+    }
+    return QLatin1StringView("text[]");
+}
+
+// "insert into T(c1,...)\r\n select unnest(cast(? as text[])),unnest(cast(? as float8[])),...": the arrays are
+// taken apart side by side, row by row in their order, and each value is assigned to its column as a single
+// parameter would be (a text too long for its column is refused, not cut).
+QString arrayInsertText(const InsertTexts& texts)
+{
+    QString text = texts.into + QStringLiteral("\r\n select ");
+    for (size_t column = 0; column < texts.columnTypes.size(); ++column) {
+        if (column > 0)
+            text += u',';
+        text += QLatin1String("unnest(cast(? as ") + arrayType(texts.columnTypes[column]) + QLatin1String("))");
+    }
+    return text + texts.tail;
+}
+
+class ArrayInsert final : public PreparedInsert
+{
+public:
+    ArrayInsert(SQLHDBC connection, const InsertTexts& texts)
+        : connection_(connection), singleRows_(connection, texts),
+          statement_(prepareStatement(connection, arrayInsertText(texts))), arrays_(texts.columnTypes.size()),
+          indicators_(texts.columnTypes.size())
+    {
+    }
+
+    int maxRows() const override { return kRowsPerArrayInsert; }
+
+    void insert(const BoundValue* const* rows, int count) override
+    {
+        if (count == 1) {
+            singleRows_.insert(rows, 1);
+            return;
+        }
+        SQLHSTMT statement = statement_.get();
+        for (size_t column = 0; column < arrays_.size(); ++column) {
+            QString& array = arrays_[column];
+            array.clear();
+            appendArrayLiteral(array, rows, count, int(column));
+            if (!SQL_SUCCEEDED(bindText(statement, SQLUSMALLINT(column + 1), array, indicators_[column])))
+                throw statementError(statement, QStringLiteral("Cannot bind a value"), connection_);
+        }
+        execute(statement, connection_);
+    }
+
+private:
+    SQLHDBC connection_;
+    RowsInsert singleRows_;
+    StatementHandle statement_;
+    std::vector<QString> arrays_;    // by column, kept from batch to batch for their storage
+    std::vector<SQLLEN> indicators_; // by column
+};
+
+} // namespace
+
+std::unique_ptr<PreparedInsert> makeRowsInsert(SQLHDBC connection, const InsertTexts& texts)
+{
+    return std::make_unique<RowsInsert>(connection, texts);
+}
+
+std::unique_ptr<PreparedInsert> makeArrayInsert(SQLHDBC connection, const InsertTexts& texts)
+{
+    return std::make_unique<ArrayInsert>(connection, texts);
+}
+
+} // namespace data

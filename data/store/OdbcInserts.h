@@ -1,0 +1,22 @@
+#pragma once
+// The import's insert through ODBC, in the two forms a batch can take:
+// - rows: one multi-row "insert ... values (...),(...)" statement of up to a hundred rows, twenty parameters a
+//   row; what every server takes, within SQL Server's 2,100 parameters;
+// - arrays (PostgreSQL): one statement of up to five hundred rows, the whole batch as one array per column,
+//   twenty parameters whatever the row count. The server then sets up twenty expressions a batch instead of
+//   twenty a row, and the driver converts twenty values instead of ten thousand.
+// A single row goes in the one-row statement as the store's own system writes it, in both forms.
+
+#include "ConnectionBackend.h"
+
+#include <sql.h>
+
+#include <memory>
+
+namespace data {
+
+std::unique_ptr<PreparedInsert> makeRowsInsert(SQLHDBC connection, const InsertTexts& texts);
+// texts must offer arrays (InsertTexts::offersArrays).
+std::unique_ptr<PreparedInsert> makeArrayInsert(SQLHDBC connection, const InsertTexts& texts);
+
+} // namespace data
