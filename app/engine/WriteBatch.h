@@ -9,8 +9,9 @@
 // - A batch carries as many rows as one statement of the insert takes (a hundred; on PostgreSQL five hundred,
 //   as one array per column). SQLite, and psqlODBC as it comes, undo a refused statement by themselves; where a
 //   refusal would take the whole transaction with it (SQL Server, a driver set so, which the first refusal
-//   shows), each batch goes under a savepoint. When a row of a batch is refused, the batch is written again row
-//   by row, so that exactly the refused rows fail.
+//   shows), each batch goes under a savepoint. When a row of a batch is refused, the batch is written again in
+//   halves, down to rows alone, so that exactly the refused rows fail. A row that repeats a code of the run goes
+//   alone from the start.
 // - A row fault (a constraint, a value the column cannot take) fails that row; a store fault (locked beyond the
 //   busy time-out, read-only, full, gone, a table that does not fit) escapes as data::DatabaseError after the
 //   batch has kept what the store took.
@@ -23,6 +24,7 @@
 #include "DatabaseError.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -96,6 +98,7 @@ private:
     void flush();
     enum class Sent { Stored, RowRefused, GroupLost };
     bool writeAlone(const Pending& row);
+    bool writeApart(int first, int count);
     Sent send(const data::BoundValue* const* rows, int count);
     bool undone(bool savepoint, const data::DatabaseError& refusal);
     bool undoToSavepoint();
@@ -127,6 +130,7 @@ private:
     std::vector<Pending> pending_;    // rows waiting for the next batch
     std::vector<Pending> sending_;    // the batch being sent
     std::vector<const data::BoundValue*> batchRows_;
+    QSet<size_t> codesSent_; // hashes of the sheet's codes of the rows handed to the store so far
 };
 
 } // namespace importer

@@ -6,7 +6,9 @@
 //     import stored, taken out as CSV) into the reset server; the test server by default (PI_TEST_ODBC);
 //   - two imports of the same sheet started together into one store: both times, and the letters they took;
 //   - with --row-commit, a commit per row as well (slow: minutes, a disk sync a row).
-//   bench_import [--workbook FILE] [--rows N] [--repeat N] [--odbc CONNSTR] [--row-commit]
+// With --repeated-codes N the generated sheet has every Nth product repeat the code of the one before: rows the
+// store refuses, scattered through the batches.
+//   bench_import [--workbook FILE] [--rows N] [--repeated-codes N] [--repeat N] [--odbc CONNSTR] [--row-commit]
 #include "Connection.h"
 #include "CpxmColumns.h"
 #include "DatabaseError.h"
@@ -110,6 +112,7 @@ struct Options
 {
     QString workbook;
     int rows = 65535;
+    int repeatedCodes = 0; // every this many products repeats a code; 0: none
     int repeat = 7;
     QString odbc;
     bool rowCommit = false;
@@ -119,13 +122,17 @@ QString ensureWorkbook(const Options& options, const QString& folder)
 {
     if (!options.workbook.isEmpty())
         return options.workbook;
-    const QString path = folder + QStringLiteral("/bench-import-%1.xls").arg(options.rows);
+    const QString path =
+        options.repeatedCodes > 0
+            ? folder + QStringLiteral("/bench-import-%1-repeats-%2.xls").arg(options.rows).arg(options.repeatedCodes)
+            : folder + QStringLiteral("/bench-import-%1.xls").arg(options.rows);
     if (QFileInfo::exists(path))
         return path;
     err << "bench_import: writing " << path << " with " << PI_BENCH_WORKBOOK_SCRIPT << '\n';
     err.flush();
-    const int status = QProcess::execute(QStringLiteral("/usr/bin/python3"), {QStringLiteral(PI_BENCH_WORKBOOK_SCRIPT),
-                                                                              path, QString::number(options.rows)});
+    const int status = QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                                         {QStringLiteral(PI_BENCH_WORKBOOK_SCRIPT), path, QString::number(options.rows),
+                                          QString::number(options.repeatedCodes)});
     if (status != 0 || !QFileInfo::exists(path)) {
         err << "bench_import: the workbook could not be generated (python3-xlwt missing? scripts/setup --tools)\n";
         return QString();
@@ -357,6 +364,8 @@ int main(int argc, char* argv[])
             options.workbook = value();
         else if (a == QLatin1String("--rows"))
             options.rows = value().toInt();
+        else if (a == QLatin1String("--repeated-codes"))
+            options.repeatedCodes = std::max(0, value().toInt());
         else if (a == QLatin1String("--repeat"))
             options.repeat = std::max(1, value().toInt());
         else if (a == QLatin1String("--odbc"))
@@ -364,7 +373,9 @@ int main(int argc, char* argv[])
         else if (a == QLatin1String("--row-commit"))
             options.rowCommit = true;
         else {
-            err << "usage: bench_import [--workbook FILE] [--rows N] [--repeat N] [--odbc CONNSTR] [--row-commit]\n";
+            err << "usage: bench_import [--workbook FILE] [--rows N] [--repeated-codes N] [--repeat N] [--odbc "
+                   "CONNSTR] "
+                   "[--row-commit]\n";
             return a == QLatin1String("--help") ? 0 : 2;
         }
     }

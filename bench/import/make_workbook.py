@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # Writes the benchmark's product workbook: a full Excel 97-2003 sheet (header + 65,535 products) with the nine
-# columns, realistic Chinese product names and about 70% blank 助记码 cells.
-#   /usr/bin/python3 make_workbook.py OUTPUT.xls [ROWS]
+# columns, realistic Chinese product names and about 70% blank 助记码 cells; with REPEAT_EVERY, every
+# REPEAT_EVERY-th product repeats the code of the one before it, as a duplicate the store refuses.
+#   /usr/bin/python3 make_workbook.py OUTPUT.xls [ROWS [REPEAT_EVERY]]
 # Needs Debian's python3-xlwt. The same seed gives the same workbook.
 import random
 import sys
@@ -23,7 +24,7 @@ UNITS = ["盒", "瓶", "袋", "支", "板", "盒", "盒", "瓶"]
 SPECS = ["", "", "0.25g*24粒", "10ml*10支", "100片", "0.1g*12片", "5g*10袋"]
 
 
-def product_rows(rows):
+def product_rows(rows, repeat_every=0):
     """The products, one list of nine cells (None for a blank cell) each; the same seed gives the same rows."""
     rng = random.Random(20261210)
     for r in range(1, rows + 1):
@@ -31,7 +32,7 @@ def product_rows(rows):
         form, form_code = rng.choice(FORMS)
         name = rng.choice(PREFIXES) + stem + form + rng.choice(SPECS)
         cost = round(rng.uniform(0.5, 300), 2)
-        code = 100000 + r
+        code = 100000 + r - (1 if repeat_every and r % repeat_every == 0 else 0)
         yield [
             code if r % 3 else str(code),     # number cells and text cells, as clerks mix them
             name,
@@ -48,11 +49,12 @@ def product_rows(rows):
 def main():
     output = sys.argv[1]
     rows = int(sys.argv[2]) if len(sys.argv) > 2 else 65535
+    repeat_every = int(sys.argv[3]) if len(sys.argv) > 3 else 0
     book = xlwt.Workbook(encoding="utf-8")
     sheet = book.add_sheet("Sheet1")
     for column, header in enumerate(HEADERS):
         sheet.write(0, column, header)
-    for r, cells in enumerate(product_rows(rows), start=1):
+    for r, cells in enumerate(product_rows(rows, repeat_every), start=1):
         for column, cell in enumerate(cells):
             if cell is not None:
                 sheet.write(r, column, cell)
