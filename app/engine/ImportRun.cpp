@@ -82,7 +82,7 @@ private:
             ++counts_.empty;
             return;
         }
-        InsertProductRecord(writes_, made.product, std::move(made.values), row);
+        InsertProductRecord(writes_, made.product, std::move(made.values), row, made.repeatsCode);
     }
 
     void writeRow(int row, const ProductRow& product) { InsertProductRecord(writes_, product, batchValues_, row); }

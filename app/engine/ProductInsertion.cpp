@@ -93,13 +93,14 @@ void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchV
     InsertProductRecord(writes, row, std::move(values), sheetRow);
 }
 
-void InsertProductRecord(WriteBatch& writes, const ProductRow& row, std::optional<data::CpxmRow> values, int sheetRow)
+void InsertProductRecord(WriteBatch& writes, const ProductRow& row, std::optional<data::CpxmRow> values, int sheetRow,
+                         bool repeatsCode)
 {
     if (!values) {
         writes.addFailed(sheetRow, RowName{row.Code, row.Name});
         return;
     }
-    writes.add(sheetRow, std::move(*values), RowName{row.Code, row.Name});
+    writes.add(sheetRow, std::move(*values), RowName{row.Code, row.Name}, repeatsCode);
 }
 
 } // namespace importer

@@ -40,6 +40,8 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 // fault only.
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow);
 // The same with the row's values made already by productValues: nothing where a number did not convert.
-void InsertProductRecord(WriteBatch& writes, const ProductRow& row, std::optional<data::CpxmRow> values, int sheetRow);
+// repeatsCode: an earlier row of the sheet has the same code, so the store most likely refuses this one.
+void InsertProductRecord(WriteBatch& writes, const ProductRow& row, std::optional<data::CpxmRow> values, int sheetRow,
+                         bool repeatsCode = false);
 
 } // namespace importer

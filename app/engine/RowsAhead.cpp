@@ -3,6 +3,8 @@
 #include "MnemonicEncoder.h"
 #include "NumberText.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace importer {
@@ -32,6 +34,7 @@ RowsAhead::~RowsAhead()
 void RowsAhead::run()
 {
     mnemonic::MnemonicEncoder mnemonics; // this thread's own GBK converter
+    QSet<size_t> codes;                  // hashes of the codes of the rows made so far
     for (int first = 0; first < rowCount_; first += kBlockRows) {
         Block block;
         const int end = std::min(rowCount_, first + kBlockRows);
@@ -42,6 +45,9 @@ void RowsAhead::run()
                 made.product = fillProductRow(sheet_, row, mnemonics, phraseMnemonics_);
                 if (made.product.Code.isEmpty())
                     continue;
+                const qsizetype codesBefore = codes.size();
+                codes.insert(qHash(made.product.Code));
+                made.repeatsCode = codes.size() == codesBefore;
                 try {
                     made.values = productValues(made.product, batch_);
                 } catch (const NumberTextError&) {

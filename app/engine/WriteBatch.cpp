@@ -50,23 +50,18 @@ bool WriteBatch::keepsGroupRows() const
     return mode_ == Mode::Grouped && !policy_.dryRun;
 }
 
-void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name)
+void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name, bool likelyRefused)
 {
     if (!insert_) {
         insert_ = data::prepareProductInsert(store_);
         pending_.reserve(size_t(insert_->maxRows()));
     }
-    // A code the run has sent already is most likely refused (Cpxm_bm is unique in the store's own schema): that
-    // row goes alone, after the rows before it, so that its batch need not be written again apart. The store
-    // still decides; this only keeps the other rows batched, so the codes' hashes are enough (two codes sharing
-    // one only cost a statement).
-    const qsizetype codesBefore = codesSent_.size();
-    codesSent_.insert(qHash(name.code));
-    const bool repeatsCode = codesSent_.size() == codesBefore;
-    if (repeatsCode)
+    // A row the store will most likely refuse goes alone, after the rows before it, so that their batch is not
+    // refused with it and written again apart. The store still decides.
+    if (likelyRefused)
         flush();
     pending_.push_back(Pending{sheetRow, std::move(values), name});
-    if (repeatsCode || int(pending_.size()) >= insert_->maxRows())
+    if (likelyRefused || int(pending_.size()) >= insert_->maxRows())
         flush();
     if (groupDue())
         commitGroup();

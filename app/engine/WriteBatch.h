@@ -10,8 +10,8 @@
 //   as one array per column). SQLite, and psqlODBC as it comes, undo a refused statement by themselves; where a
 //   refusal would take the whole transaction with it (SQL Server, a driver set so, which the first refusal
 //   shows), each batch goes under a savepoint. When a row of a batch is refused, the batch is written again in
-//   halves, down to rows alone, so that exactly the refused rows fail. A row that repeats a code of the run goes
-//   alone from the start.
+//   halves, down to rows alone, so that exactly the refused rows fail. A row the caller expects to be refused
+//   goes alone from the start.
 // - A row fault (a constraint, a value the column cannot take) fails that row; a store fault (locked beyond the
 //   busy time-out, read-only, full, gone, a table that does not fit) escapes as data::DatabaseError after the
 //   batch has kept what the store took.
@@ -24,7 +24,6 @@
 #include "DatabaseError.h"
 
 #include <QElapsedTimer>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -74,9 +73,9 @@ public:
     // Opens the first group and locks the code letters: before the letter probe. Throws data::DatabaseError.
     void start();
     // A row for the store: its values in the column table's order, and what its log line names should the store
-    // refuse it.
-    // Throws data::DatabaseError on a store fault.
-    void add(int sheetRow, data::CpxmRow&& values, const RowName& name);
+    // refuse it. likelyRefused: the caller expects a refusal (the row repeats the code of an earlier one), and the
+    // row goes in a statement of its own. Throws data::DatabaseError on a store fault.
+    void add(int sheetRow, data::CpxmRow&& values, const RowName& name, bool likelyRefused = false);
     // A row that failed before it reached the store (a number that does not convert): counted and logged after
     // the rows before it. Throws data::DatabaseError on a store fault while those are sent.
     void addFailed(int sheetRow, const RowName& name);
@@ -130,7 +129,6 @@ private:
     std::vector<Pending> pending_;    // rows waiting for the next batch
     std::vector<Pending> sending_;    // the batch being sent
     std::vector<const data::BoundValue*> batchRows_;
-    QSet<size_t> codesSent_; // hashes of the sheet's codes of the rows handed to the store so far
 };
 
 } // namespace importer
