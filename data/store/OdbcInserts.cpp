@@ -174,7 +174,7 @@ public:
         SQLHSTMT statement = statement_.get();
         for (size_t column = 0; column < arrays_.size(); ++column) {
             QString& array = arrays_[column];
-            array.clear();
+            array.resize(0); // keeps the storage, where clear() would let it go
             appendArrayLiteral(array, rows, count, int(column));
             if (!SQL_SUCCEEDED(bindText(statement, SQLUSMALLINT(column + 1), array, indicators_[column])))
                 throw statementError(statement, QStringLiteral("Cannot bind a value"), connection_);
