@@ -4,6 +4,7 @@
 #include "EngineTestSupport.h"
 #include "ErrorLogFile.h"
 #include "ImportRun.h"
+#include "ProductInsertion.h"
 #include "ProductKinds.h"
 #include "ProductSheet.h"
 #include "RecordingReporter.h"
@@ -61,24 +62,53 @@ void refuseEveryInsert(data::Connection& store, Backend backend)
                                               "function refuse_row()"));
 }
 
-// A product sheet of rowCount rows as an .xlsx file at path: every badEvery-th row with a cost price that is no
-// number, every blankEvery-th without a code, the others plain.
-void writeLongSheet(const QString& path, int rowCount, int badEvery, int blankEvery)
+// A product sheet "S" as an .xlsx file at path: the header, then one row per product of its code, name, unit and
+// cost price.
+void writeProductSheet(const QString& path, const QList<QStringList>& products)
 {
     auto text = [](const QString& value) { return "<c t=\"inlineStr\"><is><t>" + value.toUtf8() + "</t></is></c>"; };
     QByteArray rows = "<row r=\"1\">";
     for (const QString& header : importer::productColumnHeaders())
         rows += text(header);
     rows += "</row>";
-    for (int n = 1; n <= rowCount; ++n) {
-        const QString code = n % blankEvery == 0 ? QString() : QString::number(100000 + n);
-        const QString cost = n % badEvery == 0 ? QStringLiteral("x%1").arg(n) : QString::number(n);
-        rows += "<row r=\"" + QByteArray::number(n + 1) + "\">" + text(code) + text(QStringLiteral("药品%1").arg(n)) +
-                text(QStringLiteral("盒")) + text(cost) + "</row>";
+    for (qsizetype n = 0; n < products.size(); ++n) {
+        rows += "<row r=\"" + QByteArray::number(n + 2) + "\">";
+        for (const QString& cell : products[n])
+            rows += text(cell);
+        rows += "</row>";
     }
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(packagebuilder::zip(packagebuilder::oneSheetParts(rows)));
+}
+
+// A product sheet of rowCount rows: every badEvery-th row with a cost price that is no number, every blankEvery-th
+// without a code, the others plain.
+void writeLongSheet(const QString& path, int rowCount, int badEvery, int blankEvery)
+{
+    QList<QStringList> products;
+    for (int n = 1; n <= rowCount; ++n) {
+        const QString code = n % blankEvery == 0 ? QString() : QString::number(100000 + n);
+        const QString cost = n % badEvery == 0 ? QStringLiteral("x%1").arg(n) : QString::number(n);
+        products.append({code, QStringLiteral("药品%1").arg(n), QStringLiteral("盒"), cost});
+    }
+    writeProductSheet(path, products);
+}
+
+// The store refuses every product whose name holds 拒, as a rule of its own would: refusals that no repeated code
+// foretells.
+void refuseNamesWithRefusal(data::Connection& store, Backend backend)
+{
+    if (backend == Backend::Sqlite) {
+        enginetest::execute(store, QStringLiteral("create trigger refuse_some before insert on Cpxm when new.Cpxm_mc "
+                                                  "like '%拒%' begin select raise(abort, 'refused'); end"));
+        return;
+    }
+    enginetest::execute(store, QStringLiteral("create or replace function refuse_some() returns trigger language "
+                                              "plpgsql as $$ begin if new.Cpxm_mc like '%拒%' then raise exception "
+                                              "'refused' using errcode = '23514'; end if; return new; end $$"));
+    enginetest::execute(store, QStringLiteral("create trigger refuse_some before insert on Cpxm for each row execute "
+                                              "function refuse_some()"));
 }
 
 // The store file may grow no more, and its pages are full: as a full disk.
@@ -116,6 +146,8 @@ private slots:
     void badNumbersFailTheirRows();
     void duplicateCodes_data();
     void duplicateCodes();
+    void refusalsAmidBatchesFailAlone_data();
+    void refusalsAmidBatchesFailAlone();
     void storesValuesAsTheSheetHasThem_data();
     void storesValuesAsTheSheetHasThem();
     void everyRowRefused_data();
@@ -330,7 +362,7 @@ void TestImportRun::duplicateCodes_data()
     QTest::addColumn<Backend>("backend");
     QTest::addColumn<QString>("driverOption"); // added to the test server's connection string
     QTest::newRow("sqlite") << Backend::Sqlite << QString();
-    // The refusal comes in a statement with the rows before it: those rows must still be stored.
+    // The repeated code goes in a statement of its own, after the rows before it: those must still be stored.
     QTest::newRow("postgresql") << Backend::Server << QString();
     // A driver that undoes the whole transaction on a refusal, or nothing: the group is written again from the
     // sheet, and the counts and the log come out the same.
@@ -354,6 +386,51 @@ void TestImportRun::duplicateCodes()
     QCOMPARE(enginetest::productValue(*store_, "B3001", "Cpxm_mc"), QStringLiteral("复方甘草片"));
     QCOMPARE(enginetest::productValue(*store_, "B3002", "Cpxm_mc"), QStringLiteral("葡萄糖酸钙口服液"));
     QCOMPARE(enginetest::productCount(*store_), 4);
+}
+
+void TestImportRun::refusalsAmidBatchesFailAlone_data()
+{
+    duplicateCodes_data();
+}
+
+// Refusals in the middle of batches (several batches' worth of rows): the rows at the start, the ends and the
+// middle of a batch that the store refuses by its own rule fail alone, as does a repeated code, and every other
+// row is stored; the counts and the log come out in the sheet's order whatever the driver undoes on a refusal.
+void TestImportRun::refusalsAmidBatchesFailAlone()
+{
+    QFETCH(Backend, backend);
+    QFETCH(QString, driverOption);
+    STORETEST_REQUIRE_BACKEND(backend);
+    if (backend == Backend::Server)
+        open(backend);
+    if (!driverOption.isEmpty())
+        store_->connect(store_->connectionString() + driverOption);
+    refuseNamesWithRefusal(*store_, backend);
+    const QList<int> refused{1, 2, 99, 100, 101, 499, 500, 501, 777, 1200};
+    QList<QStringList> products;
+    QStringList expectedLog{kHeader};
+    for (int n = 1; n <= 1200; ++n) {
+        QString code = QString::number(5000 + n);
+        QString name = QStringLiteral("药品%1").arg(n);
+        if (refused.contains(n))
+            name = QStringLiteral("拒收%1").arg(n);
+        if (n == 650)
+            code = QString::number(5000 + 649);
+        if (refused.contains(n) || n == 650)
+            expectedLog.append(importer::errorLine(code, name));
+        products.append({code, name, QStringLiteral("盒"), QString::number(n)});
+    }
+    const QString path = folder_->filePath(QStringLiteral("refusals.xlsx"));
+    writeProductSheet(path, products);
+
+    const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
+    QCOMPARE(outcome.failedCount, expectedLog.size() - 1);
+    QCOMPARE(outcome.importedCount, 1200 - outcome.failedCount);
+    QCOMPARE(session_->errorLog, expectedLog);
+    QCOMPARE(enginetest::productCount(*store_), 2 + outcome.importedCount);
+    QCOMPARE(enginetest::productValue(*store_, "B5649", "Cpxm_mc"), QStringLiteral("药品649"));
+    QCOMPARE(enginetest::productValue(*store_, "B5502", "Cpxm_mc"), QStringLiteral("药品502"));
+    QCOMPARE(enginetest::productValue(*store_, "B6199", "Cpxm_mc"), QStringLiteral("药品1199"));
 }
 
 void TestImportRun::storesValuesAsTheSheetHasThem_data()
