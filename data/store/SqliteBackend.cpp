@@ -5,6 +5,7 @@
 
 #include <QStringEncoder>
 
+#include <cstring>
 #include <map>
 
 #include <sqlite3.h>
@@ -65,8 +66,10 @@ void throwSqliteError(sqlite3* db, int resultCode, const QString& context)
 }
 
 // The import's insert: up to kRowsPerInsert rows per statement, prepared once for each row count that comes. A
-// refused statement is undone by SQLite alone, whatever its row count. Texts are converted to UTF-8 into buffers
-// kept from batch to batch.
+// refused statement is undone by SQLite alone, whatever its row count. A statement keeps its bindings from one
+// run to the next, so a parameter whose value is the same as last time (the fixed columns, the category, a unit
+// that repeats) is neither converted nor bound again; texts are converted to UTF-8 into buffers of the
+// statement's own.
 class SqliteBackend::Insert final : public PreparedInsert
 {
 public:
@@ -76,30 +79,43 @@ public:
 
     void insert(const BoundValue* const* rows, int count) override
     {
-        sqlite3_stmt* const statement = statementFor(count);
-        ResetOnExit reset(statement);
+        Statement& statement = statementFor(count);
+        ResetOnExit reset(statement.handle.get());
         const auto columns = size_t(texts_.columns);
-        if (utf8_.size() < size_t(count) * columns)
-            utf8_.resize(size_t(count) * columns);
         for (size_t row = 0; row < size_t(count); ++row) {
             for (size_t column = 0; column < columns; ++column) {
                 const size_t i = row * columns + column;
-                const int rc = bind(statement, int(i), rows[row][column]);
-                if (rc != SQLITE_OK)
+                const int rc = bind(statement, i, rows[row][column]);
+                if (rc != SQLITE_OK) {
+                    statement.bound[i] = Binding(); // bound again next time, whatever comes
                     throwSqliteError(backend_.db_, rc);
+                }
             }
         }
-        const int rc = sqlite3_step(statement);
+        const int rc = sqlite3_step(statement.handle.get());
         if (rc != SQLITE_DONE)
             throwSqliteError(backend_.db_, rc);
     }
 
 private:
-    sqlite3_stmt* statementFor(int count)
+    // What a parameter is bound to: a copy of the value, which also keeps a text's characters (and so their
+    // address) from going away while they are compared, and the UTF-8 that SQLite reads in place.
+    struct Binding
+    {
+        BoundValue value;
+        std::vector<char> utf8;
+    };
+    struct Statement
+    {
+        StatementHandle handle;
+        std::vector<Binding> bound; // by parameter
+    };
+
+    Statement& statementFor(int count)
     {
         auto found = statements_.find(count);
         if (found != statements_.end())
-            return found->second.get();
+            return found->second;
         QString text;
         if (count == 1) {
             text = texts_.singleRow.driverText(true);
@@ -112,37 +128,59 @@ private:
             }
             text += texts_.tail;
         }
-        return statements_.emplace(count, backend_.prepare(text)).first->second.get();
+        Statement statement{backend_.prepare(text), std::vector<Binding>(size_t(count) * size_t(texts_.columns))};
+        return statements_.emplace(count, std::move(statement)).first->second;
     }
 
-    int bind(sqlite3_stmt* statement, int index, const BoundValue& value)
+    static bool sameValue(const BoundValue& a, const BoundValue& b)
     {
-        const int position = index + 1;
+        if (a.type != b.type)
+            return false;
+        switch (a.type) {
+        case BoundValue::Type::Text:
+            return a.text == b.text && a.text.isNull() == b.text.isNull();
+        case BoundValue::Type::Integer:
+            return a.integer == b.integer;
+        case BoundValue::Type::Double: // bit for bit: -0.0 is not 0.0, and a NaN is itself
+            return std::memcmp(&a.number, &b.number, sizeof(double)) == 0;
+        case BoundValue::Type::Unset:
+            break;
+        }
+        return false; // never bound yet
+    }
+
+    int bind(Statement& statement, size_t index, const BoundValue& value)
+    {
+        Binding& binding = statement.bound[index];
+        if (sameValue(binding.value, value))
+            return SQLITE_OK;
+        binding.value = value;
+        sqlite3_stmt* const handle = statement.handle.get();
+        const int position = int(index) + 1;
         switch (value.type) {
         case BoundValue::Type::Integer:
-            return sqlite3_bind_int64(statement, position, value.integer);
+            return sqlite3_bind_int64(handle, position, value.integer);
         case BoundValue::Type::Double:
-            return sqlite3_bind_double(statement, position, value.number);
+            return sqlite3_bind_double(handle, position, value.number);
         case BoundValue::Type::Text: {
             if (value.text.isEmpty())
-                return sqlite3_bind_text(statement, position, kEmptyText, 0, SQLITE_STATIC);
-            std::vector<char>& buffer = utf8_[size_t(index)];
+                return sqlite3_bind_text(handle, position, kEmptyText, 0, SQLITE_STATIC);
             const auto space = size_t(toUtf8_.requiredSpace(value.text.size()));
-            if (buffer.size() < space)
-                buffer.resize(space);
-            const char* end = toUtf8_.appendToBuffer(buffer.data(), value.text);
-            return sqlite3_bind_text(statement, position, buffer.data(), int(end - buffer.data()), SQLITE_STATIC);
+            if (binding.utf8.size() < space)
+                binding.utf8.resize(space);
+            const char* end = toUtf8_.appendToBuffer(binding.utf8.data(), value.text);
+            return sqlite3_bind_text(handle, position, binding.utf8.data(), int(end - binding.utf8.data()),
+                                     SQLITE_STATIC);
         }
         case BoundValue::Type::Unset:
             break;
         }
-        return sqlite3_bind_null(statement, position);
+        return sqlite3_bind_null(handle, position);
     }
 
     SqliteBackend& backend_;
     InsertTexts texts_;
-    std::map<int, StatementHandle> statements_; // by row count
-    std::vector<std::vector<char>> utf8_;       // by parameter: SQLite reads a bound text in place until rebound
+    std::map<int, Statement> statements_; // by row count
     QStringEncoder toUtf8_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
 };
 

@@ -290,6 +290,56 @@ private slots:
                  QString::number(products.size()));
     }
 
+    // The same prepared insert run again and again, each time with some values as they were the time before and
+    // others changed (to an empty text and back, 0 to -0 and back, a text to an equal one held elsewhere): each
+    // row stores its own values.
+    void insertRunAgainStoresEachRowsOwnValues_data() { storetest::addBatchFormRows(); }
+    void insertRunAgainStoresEachRowsOwnValues()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(BatchForm, form);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        const std::unique_ptr<data::PreparedInsert> insert = storetest::prepareInsert(connection, form);
+        const QStringList units{"盒", "", "盒", "瓶", ""};
+        const std::vector<double> prices{0.0, -0.0, 0.0, 1.5, 1.5};
+        std::vector<Product> stored;
+        for (int run = 0; run < 5; ++run) {
+            std::vector<data::CpxmRow> rows;
+            for (int row = 0; row < 3; ++row) {
+                // The name changes every other run; the unit and the price follow the lists above.
+                const Product product{QString("K%1-%2").arg(run).arg(row),
+                                      QString("名%1-%2").arg(run / 2).arg(row),
+                                      "",
+                                      QString(units[run]),
+                                      prices[size_t(run)],
+                                      double(run),
+                                      double(row)};
+                stored.push_back(product);
+                rows.push_back(storetest::productValues(product));
+            }
+            std::vector<const data::BoundValue*> pointers;
+            for (const data::CpxmRow& row : rows)
+                pointers.push_back(row.data());
+            insert->insert(pointers.data(), int(pointers.size()));
+        }
+        for (const Product& product : stored) {
+            data::Query query(connection);
+            query.addSqlLine("select count(*) as n from Cpxm where Cpxm_bm=:bm and Cpxm_mc=:mc and Cpxm_dw=:dw and "
+                             "Cpxm_ysdj=:sale and Cpxm_cbdj=:cost and CPxm_sl=:stock");
+            query.bindText("bm", product.code);
+            query.bindText("mc", product.name);
+            query.bindText("dw", product.unit);
+            query.bindDouble("sale", product.salePrice);
+            query.bindDouble("cost", product.costPrice);
+            query.bindDouble("stock", product.stock);
+            query.open();
+            QVERIFY2(query.fieldText("n") == "1", qPrintable(product.code));
+        }
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'K%'"), QString("15"));
+    }
+
     // A statement of several rows with one refused row stores none of them: the writer then sends that batch
     // again row by row.
     void refusedBatchStoresNothing_data() { storetest::addBatchFormRows(); }
