@@ -1,9 +1,8 @@
 #include "RowsAhead.h"
 
+#include "CodeRepeats.h"
 #include "MnemonicEncoder.h"
 #include "NumberText.h"
-
-#include <QSet>
 
 #include <algorithm>
 
@@ -34,7 +33,7 @@ RowsAhead::~RowsAhead()
 void RowsAhead::run()
 {
     mnemonic::MnemonicEncoder mnemonics; // this thread's own GBK converter
-    QSet<size_t> codes;                  // hashes of the codes of the rows made so far
+    CodeRepeats codes(rowCount_);
     for (int first = 0; first < rowCount_; first += kBlockRows) {
         Block block;
         const int end = std::min(rowCount_, first + kBlockRows);
@@ -45,9 +44,7 @@ void RowsAhead::run()
                 made.product = fillProductRow(sheet_, row, mnemonics, phraseMnemonics_);
                 if (made.product.Code.isEmpty())
                     continue;
-                const qsizetype codesBefore = codes.size();
-                codes.insert(qHash(made.product.Code));
-                made.repeatsCode = codes.size() == codesBefore;
+                made.repeatsCode = codes.repeats(made.product.Code);
                 try {
                     made.values = productValues(made.product, batch_);
                 } catch (const NumberTextError&) {

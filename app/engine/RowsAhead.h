@@ -23,7 +23,7 @@ struct MadeRow
     ProductRow product;
     std::optional<data::CpxmRow> values;
     // An earlier row of the sheet has the same code (Cpxm_bm is unique in the store's own schema): the store most
-    // likely refuses this one. Only a hint for the batching, so hashes of the codes are enough to tell.
+    // likely refuses this one. Only a hint for the batching (CodeRepeats.h).
     bool repeatsCode = false;
 };
 

@@ -105,50 +105,38 @@ void WriteBatch::flush()
         for (const Pending& row : sending_)
             groupSheetRows_.push_back(row.sheetRow);
     }
-    const int rows = int(sending_.size());
-    if (rows == 1) {
-        writeAlone(sending_.front());
-        return;
-    }
     batchRows_.clear();
     for (const Pending& row : sending_)
         batchRows_.push_back(row.values.data());
-    switch (send(batchRows_.data(), rows)) {
-    case Sent::Stored:
-        stored(rows);
-        break;
-    case Sent::RowRefused:
-        writeApart(0, rows); // false: the group went, and these rows are written again with it
-        break;
-    case Sent::GroupLost:
-        break;
-    }
+    sendRows(0, int(sending_.size())); // false: the group went, and these rows are written again with it
 }
 
-// Rows of a refused batch (sending_[first], count of them) written again in halves, and a refused half in halves
-// again, down to rows alone: only the refused rows fail, and a batch with one refused row among five hundred
-// costs about twenty statements instead of five hundred. Halves go in order, so the log keeps the sheet's order.
-// False when the group went.
-bool WriteBatch::writeApart(int first, int count)
+// Sends sending_[first], count of them, in statements of the sizes the insert keeps prepared. The rows of a
+// refused statement are written again in halves, and a refused half in halves again, down to rows alone: only the
+// refused rows fail, and a batch with one refused row among five hundred costs about twenty statements instead of
+// five hundred. Everything goes in order, so the log keeps the sheet's order. False when the group went.
+bool WriteBatch::sendRows(int first, int count)
 {
-    const int half = count / 2;
-    for (const auto& [from, rows] : {std::pair{first, half}, std::pair{first + half, count - half}}) {
+    while (count > 0) {
+        const int rows = insert_->statementRows(count);
         if (rows == 1) {
-            if (!writeAlone(sending_[size_t(from)]))
+            if (!writeAlone(sending_[size_t(first)]))
                 return false;
-            continue;
-        }
-        switch (send(batchRows_.data() + from, rows)) {
-        case Sent::Stored:
-            stored(rows);
-            break;
-        case Sent::RowRefused:
-            if (!writeApart(from, rows))
+        } else {
+            switch (send(batchRows_.data() + first, rows)) {
+            case Sent::Stored:
+                stored(rows);
+                break;
+            case Sent::RowRefused:
+                if (!sendRows(first, rows / 2) || !sendRows(first + rows / 2, rows - rows / 2))
+                    return false;
+                break;
+            case Sent::GroupLost:
                 return false;
-            break;
-        case Sent::GroupLost:
-            return false;
+            }
         }
+        first += rows;
+        count -= rows;
     }
     return true;
 }

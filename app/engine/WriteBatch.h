@@ -97,7 +97,7 @@ private:
     void flush();
     enum class Sent { Stored, RowRefused, GroupLost };
     bool writeAlone(const Pending& row);
-    bool writeApart(int first, int count);
+    bool sendRows(int first, int count);
     Sent send(const data::BoundValue* const* rows, int count);
     bool undone(bool savepoint, const data::DatabaseError& refusal);
     bool undoToSavepoint();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <bit>
 #include <memory>
 #include <vector>
 
@@ -52,6 +53,13 @@ public:
     virtual ~PreparedInsert() = default;
     // How many rows one insert() may carry.
     virtual int maxRows() const = 0;
+    // How many of count waiting rows (count >= 1) the next insert() should carry. Where every row count is a
+    // statement of its own, the largest of the few counts kept prepared: maxRows() and the powers of two below
+    // it, so that a run prepares a handful of statements, not one for every count that comes.
+    virtual int statementRows(int count) const
+    {
+        return count >= maxRows() ? maxRows() : int(std::bit_floor(unsigned(count)));
+    }
     // rows points at count rows, each of columns values, every one set. All rows go in one statement: either all
     // are stored or, on a refusal, none. Throws DatabaseError with the store's code and its fault.
     virtual void insert(const BoundValue* const* rows, int count) = 0;

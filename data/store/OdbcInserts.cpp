@@ -164,6 +164,8 @@ public:
     }
 
     int maxRows() const override { return kRowsPerArrayInsert; }
+    // One statement takes any number of rows.
+    int statementRows(int count) const override { return qMin(count, kRowsPerArrayInsert); }
 
     void insert(const BoundValue* const* rows, int count) override
     {

@@ -252,6 +252,26 @@ private slots:
                  QString::number(rows));
     }
 
+    // Waiting rows go in statements of a few sizes, so that a run prepares a handful of statements whatever
+    // counts come: the full batch and the powers of two below it, or, as arrays, any count up to the batch.
+    void statementRowsKeepAFewCounts_data() { storetest::addBatchFormRows(); }
+    void statementRowsKeepAFewCounts()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(BatchForm, form);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        const std::unique_ptr<data::PreparedInsert> insert = storetest::prepareInsert(connection, form);
+        const bool anyCount = backend == Backend::Server && form == BatchForm::Best;
+        QList<int> taken;
+        for (const int count : {1, 2, 3, 37, 64, 99, 100, 101, 250, 499, 500, 600})
+            taken.append(insert->statementRows(count));
+        const QList<int> expected = anyCount ? QList<int>{1, 2, 3, 37, 64, 99, 100, 101, 250, 499, 500, 500}
+                                             : QList<int>{1, 2, 2, 32, 64, 64, 100, 100, 100, 100, 100, 100};
+        QCOMPARE(taken, expected);
+    }
+
     // Whatever a text or a number holds comes back as it went in, from a batch of several rows in every form:
     // the characters an array literal or a statement gives a meaning to, and doubles to their last bit.
     void batchesKeepEveryValue_data() { storetest::addBatchFormRows(); }
