@@ -76,7 +76,7 @@ public:
     }
 
 private:
-    void handleRow(int row, MadeRow&& made)
+    void handleRow(int row, MadeRow& made)
     {
         if (made.product.Code.isEmpty()) {
             ++counts_.empty;

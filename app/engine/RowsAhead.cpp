@@ -66,7 +66,7 @@ void RowsAhead::run()
     }
 }
 
-MadeRow RowsAhead::next()
+MadeRow& RowsAhead::next()
 {
     while (taken_ == taking_.rows.size()) {
         if (taking_.failure)
@@ -78,7 +78,7 @@ MadeRow RowsAhead::next()
         taken_ = 0;
         changed_.notify_all();
     }
-    return std::move(taking_.rows[taken_++]);
+    return taking_.rows[taken_++];
 }
 
 } // namespace importer

@@ -36,8 +36,8 @@ public:
     RowsAhead(const RowsAhead&) = delete;
     RowsAhead& operator=(const RowsAhead&) = delete;
 
-    // The next row of the sheet; rethrows what making it threw.
-    MadeRow next();
+    // The next row of the sheet, the caller's to take from until the next call; rethrows what making it threw.
+    MadeRow& next();
 
 private:
     struct Block
