@@ -60,7 +60,7 @@ private slots:
         importer::RowsAhead rows(sheet, sheet.rowCount(), false, batch);
         QStringList repeats;
         for (int i = 0; i < 700; ++i) {
-            const importer::MadeRow made = rows.next();
+            const importer::MadeRow& made = rows.next();
             QCOMPARE(made.product.Name, QStringLiteral("药%1").arg(i));
             QCOMPARE(made.values.has_value(), !made.product.Code.isEmpty() && i != 500);
             if (made.values)
