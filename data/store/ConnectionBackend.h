@@ -31,8 +31,8 @@ struct ResultSet
 
 // The texts of an insert: the one-row statement as it stands, and the pieces of a statement of several rows,
 // head + tuple + "," + tuple ... + tail, each tuple holding one "?" per column. A server that can take a batch as
-// one array per column (PostgreSQL) builds that statement from into, "insert into T(c1,...)", and the type of
-// each column's values.
+// one array per column (PostgreSQL) builds that statement from into, "insert into T(c1,...)", the table's name
+// and the type of each column's values.
 struct InsertTexts
 {
     ParsedStatement singleRow;
@@ -41,9 +41,10 @@ struct InsertTexts
     QString tail;
     int columns = 0;
     QString into;
+    QString table;
     std::vector<BoundValue::Type> columnTypes;
 
-    bool offersArrays() const { return !into.isEmpty() && int(columnTypes.size()) == columns; }
+    bool offersArrays() const { return !into.isEmpty() && !table.isEmpty() && int(columnTypes.size()) == columns; }
 };
 
 // An insert prepared once and run for row after row.

@@ -4,6 +4,7 @@
 #include "OdbcDiagnostics.h"
 #include "OdbcInserts.h"
 
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -189,8 +190,30 @@ std::unique_ptr<PreparedInsert> OdbcBackend::prepareInsert(const InsertTexts& te
 {
     // PostgreSQL takes a batch as one array per column, far cheaper for it and the driver than a hundred tuples.
     if (isPostgreSql() && texts.offersArrays())
-        return makeArrayInsert(connectionHandle(), texts);
+        return makeArrayInsert(connectionHandle(), texts, columnTypes(texts.table, texts.singleRow.names));
     return makeRowsInsert(connectionHandle(), texts);
+}
+
+// PostgreSQL: the type of each of the table's columns, by name, as the server names it without length or
+// precision (-1 keeps bpchar from reading as character(1)); empty for a column the table lacks. Unquoted names
+// are the server's lower-case ones. Throws DatabaseError (a store fault when there is no such table).
+QStringList OdbcBackend::columnTypes(const QString& table, const QStringList& columns)
+{
+    const ParsedStatement statement =
+        parseStatement(QStringLiteral("select attname, format_type(atttypid, -1) as type from pg_attribute where "
+                                      "attrelid = cast(:t as regclass) and attnum > 0 and not attisdropped"));
+    BoundValue name;
+    name.type = BoundValue::Type::Text;
+    name.text = table;
+    ResultSet result;
+    select(statement, {name}, 0, result);
+    QHash<QString, QString> types;
+    for (int row = 0; row < result.rowCount; ++row)
+        types.insert(result.cells[size_t(row) * 2], result.cells[size_t(row) * 2 + 1]);
+    QStringList found;
+    for (const QString& column : columns)
+        found.append(types.value(column.toLower()));
+    return found;
 }
 
 void OdbcBackend::executeDirect(const QString& sql)

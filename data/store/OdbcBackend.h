@@ -47,6 +47,7 @@ private:
     bool isSqlServer() const;
     bool isPostgreSql() const;
     QString currentTransactionId();
+    QStringList columnTypes(const QString& table, const QStringList& columns);
     void sendPendingRelease();
 
     QString name_;

@@ -124,31 +124,37 @@ private:
     std::vector<SQLLEN> indicators_;            // by parameter: the byte length of a text
 };
 
-// PostgreSQL's name for the array of a column's values.
-QLatin1StringView arrayType(BoundValue::Type type)
+// PostgreSQL's name for the array of a column's values: the column's own type where the table has the column,
+// else the values' (and the server then says what is wrong with the column).
+QString arrayType(const QString& columnType, BoundValue::Type valueType)
 {
-    switch (type) {
+    if (!columnType.isEmpty())
+        return columnType + QLatin1String("[]");
+    switch (valueType) {
     case BoundValue::Type::Double:
-        return QLatin1StringView("float8[]");
+        return QStringLiteral("float8[]");
     case BoundValue::Type::Integer:
-        return QLatin1StringView("int8[]");
+        return QStringLiteral("int8[]");
     case BoundValue::Type::Text:
     case BoundValue::Type::Unset:
         break;
     }
-    return QLatin1StringView("text[]");
+    return QStringLiteral("text[]");
 }
 
-// "insert into T(c1,...)\r\n select unnest(cast(? as text[])),unnest(cast(? as float8[])),...": the arrays are
-// taken apart side by side, row by row in their order, and each value is assigned to its column as a single
-// parameter would be (a text too long for its column is refused, not cut).
-QString arrayInsertText(const InsertTexts& texts)
+// "insert into T(c1,...)\r\n select unnest(cast(? as character varying[])),unnest(cast(? as double precision[]))
+// ...": the arrays are taken apart side by side, row by row in their order. Each array is read as an array of its
+// column's own type, without length or precision, so that every value goes through the same input as a single
+// untyped parameter does (an integer or numeric column takes "1" or 12.5 alike) and then through the column's own
+// limits when it is assigned: a text too long for its column is refused, not cut.
+QString arrayInsertText(const InsertTexts& texts, const QStringList& columnTypes)
 {
     QString text = texts.into + QStringLiteral("\r\n select ");
     for (size_t column = 0; column < texts.columnTypes.size(); ++column) {
         if (column > 0)
             text += u',';
-        text += QLatin1String("unnest(cast(? as ") + arrayType(texts.columnTypes[column]) + QLatin1String("))");
+        text += QLatin1String("unnest(cast(? as ") +
+                arrayType(columnTypes.value(qsizetype(column)), texts.columnTypes[column]) + QLatin1String("))");
     }
     return text + texts.tail;
 }
@@ -156,10 +162,10 @@ QString arrayInsertText(const InsertTexts& texts)
 class ArrayInsert final : public PreparedInsert
 {
 public:
-    ArrayInsert(SQLHDBC connection, const InsertTexts& texts)
+    ArrayInsert(SQLHDBC connection, const InsertTexts& texts, const QStringList& columnTypes)
         : connection_(connection), singleRows_(connection, texts),
-          statement_(prepareStatement(connection, arrayInsertText(texts))), arrays_(texts.columnTypes.size()),
-          indicators_(texts.columnTypes.size())
+          statement_(prepareStatement(connection, arrayInsertText(texts, columnTypes))),
+          arrays_(texts.columnTypes.size()), indicators_(texts.columnTypes.size())
     {
     }
 
@@ -199,9 +205,10 @@ std::unique_ptr<PreparedInsert> makeRowsInsert(SQLHDBC connection, const InsertT
     return std::make_unique<RowsInsert>(connection, texts);
 }
 
-std::unique_ptr<PreparedInsert> makeArrayInsert(SQLHDBC connection, const InsertTexts& texts)
+std::unique_ptr<PreparedInsert> makeArrayInsert(SQLHDBC connection, const InsertTexts& texts,
+                                                const QStringList& columnTypes)
 {
-    return std::make_unique<ArrayInsert>(connection, texts);
+    return std::make_unique<ArrayInsert>(connection, texts, columnTypes);
 }
 
 } // namespace data

@@ -9,6 +9,8 @@
 
 #include "ConnectionBackend.h"
 
+#include <QStringList>
+
 #include <sql.h>
 
 #include <memory>
@@ -16,7 +18,10 @@
 namespace data {
 
 std::unique_ptr<PreparedInsert> makeRowsInsert(SQLHDBC connection, const InsertTexts& texts);
-// texts must offer arrays (InsertTexts::offersArrays).
-std::unique_ptr<PreparedInsert> makeArrayInsert(SQLHDBC connection, const InsertTexts& texts);
+// texts must offer arrays (InsertTexts::offersArrays). columnTypes: the type of each column in the table, as
+// PostgreSQL names it without length or precision ("character varying", "numeric", "bpchar"); empty where the
+// table lacks the column.
+std::unique_ptr<PreparedInsert> makeArrayInsert(SQLHDBC connection, const InsertTexts& texts,
+                                                const QStringList& columnTypes);
 
 } // namespace data

@@ -10,6 +10,7 @@ InsertTexts productInsertTexts()
     InsertTexts texts;
     texts.singleRow = parseStatement(productInsertText());
     texts.into = productInsertClause();
+    texts.table = QStringLiteral("Cpxm");
     texts.head = texts.into + QStringLiteral("\r\n values");
     texts.tuple = u'(' + QStringLiteral("?,").repeated(kCpxmColumnCount);
     texts.tuple.back() = u')';

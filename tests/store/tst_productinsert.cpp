@@ -360,6 +360,44 @@ private slots:
         QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'K%'"), QString("15"));
     }
 
+    // A store whose columns have other types than the values (an integer for the one-character 1, a numeric
+    // price, a smallint, a fixed-width text, an unbounded text) takes a batch as it takes a single row: through
+    // each type's own input, a fixed-width text padded and never cut, and one too long for it refused.
+    void otherColumnTypesTakeTheValues_data()
+    {
+        addBackendColumn();
+        QTest::addColumn<BatchForm>("form");
+        QTest::newRow("postgresql, arrays") << Backend::Server << BatchForm::Best;
+        QTest::newRow("postgresql, rows") << Backend::Server << BatchForm::Rows;
+    }
+    void otherColumnTypesTakeTheValues()
+    {
+        QFETCH(Backend, backend);
+        QFETCH(BatchForm, form);
+        STORETEST_REQUIRE_BACKEND(backend);
+        data::Connection connection;
+        connectDemo(backend, connection);
+        for (const char* change : {"alter column Cpxm_kybm type integer using Cpxm_kybm::integer",
+                                   "alter column Cpxm_ysdj type numeric(12,2)", "alter column Cpxm_tcbl type smallint",
+                                   "alter column Cpxm_dw type char(10)", "alter column Cpxm_mc type text"})
+            storetest::execute(connection, QString("alter table Cpxm ") + change);
+        storetest::insertProducts(
+            connection, {{"T1", QString(300, u'长'), "", "盒子", 12.345, 1, 1}, {"T2", "名", "", "", 7, 1, 1}}, form);
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm = 'T1' and Cpxm_kybm = 1 and "
+                                    "Cpxm_ysdj = 12.35 and Cpxm_tcbl = 0 and Cpxm_dw = '盒子' and "
+                                    "length(Cpxm_dw) = 2 and length(Cpxm_mc) = 300"),
+                 QString("1"));
+        QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm = 'T2' and Cpxm_ysdj = 7"),
+                 QString("1"));
+        try {
+            storetest::insertProducts(
+                connection, {{"T3", "名", "", "一二三四五六七八九十百", 1, 1, 1}, {"T4", "名", "", "", 1, 1, 1}}, form);
+            QFAIL("a text too long for char(10) must be refused");
+        } catch (const data::DatabaseError& error) {
+            QCOMPARE(error.code(), QString("22001"));
+        }
+    }
+
     // A statement of several rows with one refused row stores none of them: the writer then sends that batch
     // again row by row.
     void refusedBatchStoresNothing_data() { storetest::addBatchFormRows(); }
