@@ -1,7 +1,9 @@
 #pragma once
-// What the engine tests share: statements run straight on a store, and a row of Cpxm read back as text.
+// What the engine tests share: statements run straight on a store, a row of Cpxm read back as text, and a store
+// that refuses products by a rule of its own.
 
 #include "Query.h"
+#include "StoreFixture.h"
 
 #include <QString>
 #include <QStringList>
@@ -53,6 +55,24 @@ inline int productCount(data::Connection& store)
 inline QStringList productCodes(data::Connection& store)
 {
     return column(store, QStringLiteral("select Cpxm_bm as v from Cpxm order by Cpxm_bm"));
+}
+
+// The store refuses, for the row's sake, every product whose name is LIKE namePattern ("%": every product), as a
+// check of its own would: a trigger raising "refused by the store" (SQLSTATE 23514 on the server).
+inline void refuseProductsNamed(data::Connection& store, storetest::Backend backend, const QString& namePattern)
+{
+    if (backend == storetest::Backend::Sqlite) {
+        execute(store, QStringLiteral("create trigger refuse_named before insert on Cpxm when new.Cpxm_mc like '%1' "
+                                      "begin select raise(abort, 'refused by the store'); end")
+                           .arg(namePattern));
+        return;
+    }
+    execute(store, QStringLiteral("create or replace function refuse_named() returns trigger language plpgsql as $$ "
+                                  "begin if new.Cpxm_mc like '%1' then raise exception 'refused by the store' using "
+                                  "errcode = '23514'; end if; return new; end $$")
+                       .arg(namePattern));
+    execute(store, QStringLiteral("create trigger refuse_named before insert on Cpxm for each row execute function "
+                                  "refuse_named()"));
 }
 
 } // namespace enginetest

@@ -47,21 +47,6 @@ QByteArray gbkLines(const QStringList& lines)
     return bytes;
 }
 
-// Every insert into Cpxm refused for the row's sake, as a check constraint would refuse it.
-void refuseEveryInsert(data::Connection& store, Backend backend)
-{
-    if (backend == Backend::Sqlite) {
-        enginetest::execute(store, QStringLiteral("create trigger refuse_all before insert on Cpxm begin "
-                                                  "select raise(abort, 'refused by the store'); end"));
-        return;
-    }
-    enginetest::execute(store, QStringLiteral("create or replace function refuse_row() returns trigger language "
-                                              "plpgsql as $$ begin raise exception 'refused by the store' using "
-                                              "errcode = '23514'; end $$"));
-    enginetest::execute(store, QStringLiteral("create trigger refuse_all before insert on Cpxm for each row execute "
-                                              "function refuse_row()"));
-}
-
 // A product sheet "S" as an .xlsx file at path: the header, then one row per product of its code, name, unit and
 // cost price.
 void writeProductSheet(const QString& path, const QList<QStringList>& products)
@@ -93,22 +78,6 @@ void writeLongSheet(const QString& path, int rowCount, int badEvery, int blankEv
         products.append({code, QStringLiteral("药品%1").arg(n), QStringLiteral("盒"), cost});
     }
     writeProductSheet(path, products);
-}
-
-// The store refuses every product whose name holds 拒, as a rule of its own would: refusals that no repeated code
-// foretells.
-void refuseNamesWithRefusal(data::Connection& store, Backend backend)
-{
-    if (backend == Backend::Sqlite) {
-        enginetest::execute(store, QStringLiteral("create trigger refuse_some before insert on Cpxm when new.Cpxm_mc "
-                                                  "like '%拒%' begin select raise(abort, 'refused'); end"));
-        return;
-    }
-    enginetest::execute(store, QStringLiteral("create or replace function refuse_some() returns trigger language "
-                                              "plpgsql as $$ begin if new.Cpxm_mc like '%拒%' then raise exception "
-                                              "'refused' using errcode = '23514'; end if; return new; end $$"));
-    enginetest::execute(store, QStringLiteral("create trigger refuse_some before insert on Cpxm for each row execute "
-                                              "function refuse_some()"));
 }
 
 // The store file may grow no more, and its pages are full: as a full disk.
@@ -405,7 +374,7 @@ void TestImportRun::refusalsAmidBatchesFailAlone()
         open(backend);
     if (!driverOption.isEmpty())
         store_->connect(store_->connectionString() + driverOption);
-    refuseNamesWithRefusal(*store_, backend);
+    enginetest::refuseProductsNamed(*store_, backend, QStringLiteral("%拒%"));
     const QList<int> refused{1, 2, 99, 100, 101, 499, 500, 501, 777, 1200};
     QList<QStringList> products;
     QStringList expectedLog{kHeader};
@@ -499,7 +468,7 @@ void TestImportRun::everyRowRefused()
     STORETEST_REQUIRE_BACKEND(backend);
     if (backend == Backend::Server)
         open(backend);
-    refuseEveryInsert(*store_, backend);
+    enginetest::refuseProductsNamed(*store_, backend, QStringLiteral("%"));
     const importer::ImportOutcome outcome = run(workbook("five-rows.xls"));
     QCOMPARE(outcome.end, importer::ImportOutcome::End::Completed);
     QCOMPARE(outcome.importedCount, 0);
@@ -740,11 +709,11 @@ void TestImportRun::runThatStoredNothingLeavesItsLetterFree()
     QCOMPARE(stored.batchPrefix, QStringLiteral("B"));
     QCOMPARE(stored.importedCount, 3);
     // Every row refused: C stays free as well.
-    refuseEveryInsert(*store_, Backend::Sqlite);
+    enginetest::refuseProductsNamed(*store_, Backend::Sqlite, QStringLiteral("%"));
     const importer::ImportOutcome refused = run(workbook("five-rows.xls"));
     QCOMPARE(refused.batchPrefix, QStringLiteral("C"));
     QCOMPARE(refused.importedCount, 0);
-    enginetest::execute(*store_, QStringLiteral("drop trigger refuse_all"));
+    enginetest::execute(*store_, QStringLiteral("drop trigger refuse_named"));
     QCOMPARE(run(workbook("header-only.xls")).batchPrefix, QStringLiteral("C"));
 }
 

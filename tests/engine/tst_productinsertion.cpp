@@ -36,24 +36,6 @@ importer::BatchValues batchD()
     return importer::BatchValues{QStringLiteral("D"), QStringLiteral("XY11"), QStringLiteral("010101")};
 }
 
-// The store refuses every product whose name holds text, as a rule of its own would (a trigger): a row fault
-// that no code of the run foretells.
-void refuseNamesHolding(data::Connection& store, Backend backend, const QString& text)
-{
-    if (backend == Backend::Sqlite) {
-        enginetest::execute(store, QStringLiteral("create trigger refuse_some before insert on Cpxm when new.Cpxm_mc "
-                                                  "like '%%1%' begin select raise(abort, 'refused'); end")
-                                       .arg(text));
-        return;
-    }
-    enginetest::execute(store, QStringLiteral("create or replace function refuse_some() returns trigger language "
-                                              "plpgsql as $$ begin if new.Cpxm_mc like '%%1%' then raise exception "
-                                              "'refused' using errcode = '23514'; end if; return new; end $$")
-                                   .arg(text));
-    enginetest::execute(store, QStringLiteral("create trigger refuse_some before insert on Cpxm for each row execute "
-                                              "function refuse_some()"));
-}
-
 // The writes of one run, with the counts and the log they keep.
 struct Writes
 {
@@ -265,7 +247,7 @@ void TestProductInsertion::refusedRowsFailAloneInSheetOrder()
     STORETEST_REQUIRE_BACKEND(backend);
     connect(backend);
 
-    refuseNamesHolding(*store_, backend, QStringLiteral("拒"));
+    enginetest::refuseProductsNamed(*store_, backend, QStringLiteral("%拒%"));
     Writes writes(*store_, importer::WritePolicy{.groupRows = groupRows});
     importer::BatchValues batch = batchD();
     batch.batchPrefix.clear(); // the codes as they stand: A0001 is the demo's own

@@ -292,20 +292,9 @@ private slots:
             products.push_back({QString("V%1").arg(i), texts[i], texts[(i + 1) % texts.size()], texts[i],
                                 numbers[size_t(i)], -numbers[size_t(i)], double(i)});
         storetest::insertProducts(connection, products, form);
-        for (int i = 0; i < int(products.size()); ++i) {
-            const Product& product = products[size_t(i)];
-            data::Query query(connection);
-            query.addSqlLine("select count(*) as n from Cpxm where Cpxm_bm=:bm and Cpxm_mc=:mc and Cpxm_jp=:jp and "
-                             "Cpxm_dw=:mc and Cpxm_ysdj=:sale and Cpxm_cbdj=:cost and Cpxm_jhdj=:cost");
-            query.bindText("bm", product.code);
-            query.bindText("mc", product.name);
-            query.bindText("jp", product.mnemonic);
-            query.bindDouble("sale", product.salePrice);
-            query.bindDouble("cost", product.costPrice);
-            query.open();
-            QVERIFY2(query.fieldText("n") == "1",
+        for (const Product& product : products)
+            QVERIFY2(storetest::storedAsWritten(connection, product),
                      qPrintable(product.name + " / " + QString::number(product.salePrice, 'g', 17)));
-        }
         QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'V%'"),
                  QString::number(products.size()));
     }
@@ -344,19 +333,8 @@ private slots:
                 pointers.push_back(row.data());
             insert->insert(pointers.data(), int(pointers.size()));
         }
-        for (const Product& product : stored) {
-            data::Query query(connection);
-            query.addSqlLine("select count(*) as n from Cpxm where Cpxm_bm=:bm and Cpxm_mc=:mc and Cpxm_dw=:dw and "
-                             "Cpxm_ysdj=:sale and Cpxm_cbdj=:cost and CPxm_sl=:stock");
-            query.bindText("bm", product.code);
-            query.bindText("mc", product.name);
-            query.bindText("dw", product.unit);
-            query.bindDouble("sale", product.salePrice);
-            query.bindDouble("cost", product.costPrice);
-            query.bindDouble("stock", product.stock);
-            query.open();
-            QVERIFY2(query.fieldText("n") == "1", qPrintable(product.code));
-        }
+        for (const Product& product : stored)
+            QVERIFY2(storetest::storedAsWritten(connection, product), qPrintable(product.code));
         QCOMPARE(scalar(connection, "select count(*) as n from Cpxm where Cpxm_bm like 'K%'"), QString("15"));
     }
 

@@ -117,6 +117,23 @@ data::CpxmRow productValues(const Product& product)
     return values;
 }
 
+bool storedAsWritten(data::Connection& connection, const Product& product)
+{
+    data::Query query(connection);
+    query.setSqlText(QStringLiteral(
+        "select count(*) as n from Cpxm where Cpxm_bm=:bm and Cpxm_mc=:mc and Cpxm_jp=:jp and Cpxm_dw=:dw and "
+        "Cpxm_ysdj=:sale and Cpxm_cbdj=:cost and Cpxm_jhdj=:cost and CPxm_sl=:stock"));
+    query.bindText(QStringLiteral("bm"), product.code);
+    query.bindText(QStringLiteral("mc"), product.name);
+    query.bindText(QStringLiteral("jp"), product.mnemonic);
+    query.bindText(QStringLiteral("dw"), product.unit);
+    query.bindDouble(QStringLiteral("sale"), product.salePrice);
+    query.bindDouble(QStringLiteral("cost"), product.costPrice);
+    query.bindDouble(QStringLiteral("stock"), product.stock);
+    query.open();
+    return query.fieldText(QStringLiteral("n")) == QLatin1String("1");
+}
+
 std::unique_ptr<data::PreparedInsert> prepareInsert(data::Connection& connection, BatchForm form)
 {
     data::InsertTexts texts = data::productInsertTexts();

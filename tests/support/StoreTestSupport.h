@@ -62,6 +62,10 @@ struct Product
 
 // The twenty values of a product, in the column table's order and with its types.
 data::CpxmRow productValues(const Product& product);
+// Whether the store holds the product once, every value the product sets as it was written (numbers compared
+// as doubles). Throws data::DatabaseError.
+bool storedAsWritten(data::Connection& connection, const Product& product);
+
 // The import's insert prepared in the form. Throws data::DatabaseError.
 std::unique_ptr<data::PreparedInsert> prepareInsert(data::Connection& connection, BatchForm form);
 // Writes the products through the import's prepared insert, as many per statement as the store takes.
