@@ -78,11 +78,11 @@ public:
 private:
     void handleRow(int row, MadeRow& made)
     {
-        if (made.product.Code.isEmpty()) {
+        if (made.name.code.isEmpty()) {
             ++counts_.empty;
             return;
         }
-        InsertProductRecord(writes_, made.product, std::move(made.values), row, made.repeatsCode);
+        InsertProductRecord(writes_, made.name, std::move(made.values), row, made.repeatsCode);
     }
 
     void writeRow(int row, const ProductRow& product) { InsertProductRecord(writes_, product, batchValues_, row); }

@@ -90,17 +90,17 @@ void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchV
         values = productValues(row, batch);
     } catch (const NumberTextError&) {
     }
-    InsertProductRecord(writes, row, std::move(values), sheetRow);
+    InsertProductRecord(writes, RowName{row.Code, row.Name}, std::move(values), sheetRow);
 }
 
-void InsertProductRecord(WriteBatch& writes, const ProductRow& row, std::optional<data::CpxmRow> values, int sheetRow,
+void InsertProductRecord(WriteBatch& writes, const RowName& name, std::optional<data::CpxmRow> values, int sheetRow,
                          bool repeatsCode)
 {
     if (!values) {
-        writes.addFailed(sheetRow, RowName{row.Code, row.Name});
+        writes.addFailed(sheetRow, name);
         return;
     }
-    writes.add(sheetRow, std::move(*values), RowName{row.Code, row.Name}, repeatsCode);
+    writes.add(sheetRow, std::move(*values), name, repeatsCode);
 }
 
 } // namespace importer

@@ -14,6 +14,7 @@
 namespace importer {
 
 struct ProductRow;
+struct RowName;
 class WriteBatch;
 
 // The values that are the same for every row of a run.
@@ -39,9 +40,10 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 // it is counted as failed and logged at once, after the rows before it. Throws data::DatabaseError on a store
 // fault only.
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow);
-// The same with the row's values made already by productValues: nothing where a number did not convert.
-// repeatsCode: an earlier row of the sheet has the same code, so the store most likely refuses this one.
-void InsertProductRecord(WriteBatch& writes, const ProductRow& row, std::optional<data::CpxmRow> values, int sheetRow,
+// The same with the row's values made already by productValues (nothing where a number did not convert) and
+// the code and name its log line names. repeatsCode: an earlier row of the sheet has the same code, so the store
+// most likely refuses this one.
+void InsertProductRecord(WriteBatch& writes, const RowName& name, std::optional<data::CpxmRow> values, int sheetRow,
                          bool repeatsCode = false);
 
 } // namespace importer

@@ -41,12 +41,13 @@ void RowsAhead::run()
         try {
             for (int row = first; row < end; ++row) {
                 MadeRow& made = block.rows.emplace_back();
-                made.product = fillProductRow(sheet_, row, mnemonics, phraseMnemonics_);
-                if (made.product.Code.isEmpty())
+                const ProductRow product = fillProductRow(sheet_, row, mnemonics, phraseMnemonics_);
+                made.name = RowName{product.Code, product.Name};
+                if (product.Code.isEmpty())
                     continue;
-                made.repeatsCode = codes.repeats(made.product.Code);
+                made.repeatsCode = codes.repeats(product.Code);
                 try {
-                    made.values = productValues(made.product, batch_);
+                    made.values = productValues(product, batch_);
                 } catch (const NumberTextError&) {
                     // counted and logged as failed when the writes take the row
                 }

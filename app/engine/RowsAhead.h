@@ -6,6 +6,7 @@
 #include "CpxmColumns.h"
 #include "ProductInsertion.h"
 #include "ProductRow.h"
+#include "WriteBatch.h"
 
 #include <condition_variable>
 #include <deque>
@@ -17,10 +18,12 @@
 
 namespace importer {
 
-// A row of the sheet and its values for the store: nothing where a number did not convert, or the row has no code.
+// A row of the sheet as the writes take it: the code and name its log line would name, and its values for the
+// store (nothing where a number did not convert, or the row has no code). The rest of the product row stays with
+// the thread that made it, which also frees it.
 struct MadeRow
 {
-    ProductRow product;
+    RowName name;
     std::optional<data::CpxmRow> values;
     // An earlier row of the sheet has the same code (Cpxm_bm is unique in the store's own schema): the store most
     // likely refuses this one. Only a hint for the batching (CodeRepeats.h).

@@ -61,10 +61,10 @@ private slots:
         QStringList repeats;
         for (int i = 0; i < 700; ++i) {
             const importer::MadeRow& made = rows.next();
-            QCOMPARE(made.product.Name, QStringLiteral("药%1").arg(i));
-            QCOMPARE(made.values.has_value(), !made.product.Code.isEmpty() && i != 500);
+            QCOMPARE(made.name.name, QStringLiteral("药%1").arg(i));
+            QCOMPARE(made.values.has_value(), !made.name.code.isEmpty() && i != 500);
             if (made.values)
-                QCOMPARE(made.values->at(0).text, "B" + made.product.Code);
+                QCOMPARE(made.values->at(0).text, "B" + made.name.code);
             if (made.repeatsCode)
                 repeats.append(QString::number(i));
         }
