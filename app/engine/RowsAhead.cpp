@@ -3,6 +3,7 @@
 #include "CodeRepeats.h"
 #include "MnemonicEncoder.h"
 #include "NumberText.h"
+#include "ProductRow.h"
 
 #include <algorithm>
 

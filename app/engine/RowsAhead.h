@@ -5,7 +5,6 @@
 
 #include "CpxmColumns.h"
 #include "ProductInsertion.h"
-#include "ProductRow.h"
 #include "WriteBatch.h"
 
 #include <condition_variable>
@@ -17,6 +16,8 @@
 #include <vector>
 
 namespace importer {
+
+class ProductSheet;
 
 // A row of the sheet as the writes take it: the code and name its log line would name, and its values for the
 // store (nothing where a number did not convert, or the row has no code). The rest of the product row stays with
