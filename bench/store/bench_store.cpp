@@ -9,6 +9,8 @@
 // Prints seconds and rows per second for each.
 
 #include "Connection.h"
+#include "ProductInsertion.h"
+#include "ProductRow.h"
 #include "ConnectionBackend.h"
 #include "DatabaseError.h"
 #include "DemoStore.h"
@@ -33,59 +35,21 @@ namespace {
 
 QTextStream out(stdout);
 
-// The values of one row, column by column from the table, as a sheet row gives them.
-std::vector<data::BoundValue> rowValues(int row)
-{
-    std::vector<data::BoundValue> values;
-    for (const data::CpxmColumn& column : data::cpxmColumns()) {
-        data::BoundValue value;
-        switch (column.type) {
-        case data::ColumnType::Text:
-            value.type = data::BoundValue::Type::Text;
-            switch (column.source) {
-            case data::ColumnSource::LetterAndCode:
-                value.text = QStringLiteral("B") + QString::number(100000 + row);
-                break;
-            case data::ColumnSource::Name:
-                value.text = QStringLiteral("阿司匹林肠溶片") + QString::number(row % 97);
-                break;
-            case data::ColumnSource::Mnemonic:
-                value.text = QStringLiteral("ASPLCRP");
-                break;
-            case data::ColumnSource::Unit:
-                value.text = QStringLiteral("盒");
-                break;
-            case data::ColumnSource::BigKindCode:
-                value.text = QStringLiteral("XY2");
-                break;
-            case data::ColumnSource::CategoryKindId:
-                value.text = QStringLiteral("0102");
-                break;
-            default:
-                value.text = column.fixedText;
-                break;
-            }
-            break;
-        case data::ColumnType::Double:
-            value.type = data::BoundValue::Type::Double;
-            value.number = 8.5 + row % 13;
-            break;
-        case data::ColumnType::Integer16:
-            value.type = data::BoundValue::Type::Integer;
-            value.integer = column.fixedInteger;
-            break;
-        }
-        values.push_back(value);
-    }
-    return values;
-}
-
+// The values of every row, made by the import's own productValues from product rows as a sheet gives them.
 std::vector<data::BoundValue> allRows(int rows)
 {
+    const importer::BatchValues batch{QStringLiteral("B"), QStringLiteral("XY2"), QStringLiteral("0102")};
     std::vector<data::BoundValue> values;
     values.reserve(size_t(rows) * data::kCpxmColumnCount);
     for (int row = 0; row < rows; ++row) {
-        const std::vector<data::BoundValue> one = rowValues(row);
+        importer::ProductRow product;
+        product.Code = QString::number(100000 + row);
+        product.Name = QStringLiteral("阿司匹林肠溶片") + QString::number(row % 97);
+        product.Mnemonic = QStringLiteral("ASPLCRP");
+        product.Unit = QStringLiteral("盒");
+        const QString number = QString::number(8.5 + row % 13);
+        product.CostPrice = product.SalePrice = product.MinDiscount = product.Stock = product.ItemDiscount = number;
+        const data::CpxmRow one = importer::productValues(product, batch);
         values.insert(values.end(), one.begin(), one.end());
     }
     return values;

@@ -45,6 +45,21 @@ struct InsertTexts
     std::vector<BoundValue::Type> columnTypes;
 
     bool offersArrays() const { return !into.isEmpty() && !table.isEmpty() && int(columnTypes.size()) == columns; }
+
+    // The statement for rows rows: one row as the statement stands, several as head, tuples and tail. numbered:
+    // "?N" placeholders where the driver wants them numbered, else "?".
+    QString rowsText(int rows, bool numbered) const
+    {
+        if (rows == 1)
+            return singleRow.driverText(numbered);
+        QString text = head;
+        for (int row = 0; row < rows; ++row) {
+            if (row > 0)
+                text += u',';
+            text += tuple;
+        }
+        return text + tail;
+    }
 };
 
 // An insert prepared once and run for row after row.

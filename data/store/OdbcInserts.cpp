@@ -76,20 +76,8 @@ private:
         auto found = statements_.find(rows);
         if (found != statements_.end())
             return found->second.get();
-        // One row: the statement text exactly as it was built; several: the same columns, one tuple per row.
-        QString text;
-        if (rows == 1) {
-            text = texts_.singleRow.driverText(false);
-        } else {
-            text = texts_.head;
-            for (int row = 0; row < rows; ++row) {
-                if (row > 0)
-                    text += u',';
-                text += texts_.tuple;
-            }
-            text += texts_.tail;
-        }
-        return statements_.emplace(rows, prepareStatement(connection_, text)).first->second.get();
+        return statements_.emplace(rows, prepareStatement(connection_, texts_.rowsText(rows, false)))
+            .first->second.get();
     }
 
     void bind(SQLHSTMT statement, SQLUSMALLINT position, const BoundValue& value, SQLLEN& indicator)

@@ -116,19 +116,8 @@ private:
         auto found = statements_.find(count);
         if (found != statements_.end())
             return found->second;
-        QString text;
-        if (count == 1) {
-            text = texts_.singleRow.driverText(true);
-        } else {
-            text = texts_.head;
-            for (int row = 0; row < count; ++row) {
-                if (row > 0)
-                    text += u',';
-                text += texts_.tuple;
-            }
-            text += texts_.tail;
-        }
-        Statement statement{backend_.prepare(text), std::vector<Binding>(size_t(count) * size_t(texts_.columns))};
+        Statement statement{backend_.prepare(texts_.rowsText(count, true)),
+                            std::vector<Binding>(size_t(count) * size_t(texts_.columns))};
         return statements_.emplace(count, std::move(statement)).first->second;
     }
 
