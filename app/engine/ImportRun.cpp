@@ -12,6 +12,8 @@
 #include "RowsAhead.h"
 #include "WriteBatch.h"
 
+#include <QHash>
+
 #include <optional>
 
 namespace importer {
@@ -50,8 +52,7 @@ public:
           rowTotal_(sheet.rowCount()), phraseMnemonics_(phraseMnemonics)
     {
         // A group the store lost is written again from the sheet itself.
-        writes_.setRewrite(
-            [this](int row) { writeRow(row, fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_)); });
+        writes_.setRewrite([this](int row) { writeRow(row); });
     }
     ~RowLoop() { writes_.setRewrite({}); }
     RowLoop(const RowLoop&) = delete;
@@ -85,7 +86,27 @@ private:
         InsertProductRecord(writes_, made.name, std::move(made.values), row, made.repeatsCode);
     }
 
-    void writeRow(int row, const ProductRow& product) { InsertProductRecord(writes_, product, batchValues_, row); }
+    void writeRow(int row)
+    {
+        MadeRow made = makeRow(sheet_, row, mnemonics_, phraseMnemonics_, batchValues_);
+        made.name.earlierRow = earlierRowOfCode(made.name.code, row);
+        InsertProductRecord(writes_, made.name, std::move(made.values), row);
+    }
+
+    // The sheet's row number of the first row with this code, when that row comes before this one. Rows written
+    // again are rare: the codes are looked up in an index made the first time one is needed.
+    int earlierRowOfCode(const QString& code, int row)
+    {
+        if (code.isEmpty())
+            return 0;
+        if (!firstRowOfCode_) {
+            firstRowOfCode_.emplace();
+            for (int r = rowTotal_ - 1; r >= 0; --r) // the first row of a code is the one kept
+                firstRowOfCode_->insert(trimControls(sheet_.cellText(r, ProductColumn::Code)), r);
+        }
+        const auto found = firstRowOfCode_->constFind(code);
+        return found != firstRowOfCode_->constEnd() && *found < row ? sheet_.sheetRowNumber(*found) : 0;
+    }
 
     // The rows still waiting are sent and the last group committed; the counts are reported once more if that
     // changed them.
@@ -116,6 +137,7 @@ private:
     const int rowTotal_;
     const bool phraseMnemonics_;
     mnemonic::MnemonicEncoder mnemonics_; // for rows written again; RowsAhead makes the others
+    std::optional<QHash<QString, int>> firstRowOfCode_;
 };
 
 QString probeFailure(const data::DatabaseError& error)
@@ -132,9 +154,9 @@ QString sheetFailure(const QString& reason)
         .arg(reason);
 }
 
-QString missingColumnsFailure(const MissingColumnsError& error)
+QString missingColumnsFailure(const QString& message)
 {
-    return error.message() + QStringLiteral("\n没有导入任何记录。请补上缺少的列名后再导入");
+    return message + QStringLiteral("\n没有导入任何记录");
 }
 
 QString logFailure(const QString& reason)
@@ -206,21 +228,33 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     batch.categoryKindId = request.category->kindId;
 
     std::optional<data::Workbook> workbook;
-    try {
-        workbook = data::Workbook::open(request.workbookPath);
-    } catch (const data::WorkbookError& error) {
-        reporter.notice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
-        outcome.end = ImportOutcome::End::EndedEarly;
-        return outcome;
+    if (!request.readSheet) {
+        try {
+            workbook = data::Workbook::open(request.workbookPath);
+        } catch (const data::WorkbookError& error) {
+            reporter.notice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
+            outcome.end = ImportOutcome::End::EndedEarly;
+            return outcome;
+        }
     }
 
     std::optional<ProductSheet> sheet;
     try {
-        sheet.emplace(workbook->sheet(request.sheetName));
+        if (request.readSheet) {
+            sheet.emplace(*request.readSheet, request.columns);
+        } else if (request.sheetName.isEmpty()) {
+            const QString chosen = chooseProductSheet(*workbook);
+            reporter.sheetChosen(chosen);
+            sheet.emplace(workbook->sheet(chosen), request.columns);
+        } else {
+            sheet.emplace(workbook->sheet(request.sheetName), request.columns);
+        }
     } catch (const data::SheetError& error) {
         throw ImportError(ImportError::Kind::SheetUnreadable, sheetFailure(error.reason()));
     } catch (const MissingColumnsError& error) {
-        throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error));
+        throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error.message()));
+    } catch (const ColumnChoiceError& error) {
+        throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error.message()));
     }
 
     const int rowTotal = sheet->rowCount();

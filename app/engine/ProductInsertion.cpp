@@ -3,6 +3,7 @@
 #include "NumberText.h"
 #include "CpxmColumns.h"
 #include "ProductRow.h"
+#include "StoreFaults.h"
 #include "WriteBatch.h"
 
 namespace importer {
@@ -70,9 +71,49 @@ QString errorLine(const ProductRow& row)
     return errorLine(row.Code, row.Name);
 }
 
-QString errorLine(const QString& code, const QString& name)
+QString errorLine(const QString& code, const QString& name, const QString& reason)
 {
-    return QStringLiteral("编号---") + code + QStringLiteral("；名称---") + name;
+    QString line = QStringLiteral("编号---") + code + QStringLiteral("；名称---") + name;
+    if (!reason.isEmpty())
+        line += QStringLiteral("；原因---") + reason;
+    return line;
+}
+
+QString refusalReason(const data::DatabaseError& refusal, const RowName& row)
+{
+    // The driver's message on one line: the log keeps a line a row.
+    const QString message = refusal.message().simplified();
+    switch (data::refusalOf(refusal)) {
+    case data::Refusal::RepeatedKey:
+        if (row.earlierRow > 0)
+            return QStringLiteral("编号重复，与第%1行的编号相同").arg(row.earlierRow);
+        return QStringLiteral("编号重复，数据库中已有这个编号");
+    case data::Refusal::TextTooLong:
+        return QStringLiteral("文字超出数据库列的长度（%1）").arg(message);
+    case data::Refusal::Other:
+        break;
+    }
+    return QStringLiteral("数据库拒绝了这一行（%1）").arg(message);
+}
+
+QString numberProblem(const ProductRow& row, const BatchValues& batch,
+                      const std::function<QString(ProductColumn)>& headerOf)
+{
+    // In the order the insert converts them, so that the number named is the one that stopped the row.
+    const std::pair<ProductColumn, const QString*> numbers[] = {
+        {ProductColumn::SalePrice, &row.SalePrice},
+        {ProductColumn::CostPrice, &row.CostPrice},
+        {ProductColumn::Stock, &row.Stock},
+        {ProductColumn::MinDiscount, &row.MinDiscount},
+        {ProductColumn::ItemDiscount, &row.ItemDiscount},
+    };
+    for (const auto& [field, text] : numbers) {
+        if (!parseNumberText(*text, batch.decimalSeparator)) {
+            const QString header = headerOf ? headerOf(field) : templateHeader(field);
+            return QStringLiteral("%1“%2”不是数字").arg(header, *text);
+        }
+    }
+    return QString();
 }
 
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
@@ -90,7 +131,8 @@ void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchV
         values = productValues(row, batch);
     } catch (const NumberTextError&) {
     }
-    InsertProductRecord(writes, RowName{row.Code, row.Name}, std::move(values), sheetRow);
+    RowName name{row.Code, row.Name, values ? QString() : numberProblem(row, batch), 0};
+    InsertProductRecord(writes, name, std::move(values), sheetRow);
 }
 
 void InsertProductRecord(WriteBatch& writes, const RowName& name, std::optional<data::CpxmRow> values, int sheetRow,

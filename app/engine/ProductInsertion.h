@@ -3,13 +3,19 @@
 
 #include "CpxmColumns.h"
 #include "ImportReporter.h"
+#include "ProductFields.h"
 
 #include <QLocale>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
+
+namespace data {
+class DatabaseError;
+}
 
 namespace importer {
 
@@ -27,9 +33,19 @@ struct BatchValues
     QString decimalSeparator = QLocale::system().decimalPoint();
 };
 
-// "编号---<Code>；名称---<Name>": the log line of a row the store did not take.
+// "编号---<Code>；名称---<Name>": the log line of a row the store did not take, followed by "；原因---<reason>"
+// when the reason is known.
 QString errorLine(const ProductRow& row);
-QString errorLine(const QString& code, const QString& name);
+QString errorLine(const QString& code, const QString& name, const QString& reason = QString());
+
+// Why the store refused the row, in the clerk's words: a repeated code (naming the earlier row of the sheet that
+// has it), a text longer than its column, or the store's own message.
+QString refusalReason(const data::DatabaseError& refusal, const RowName& row);
+
+// Why the row's numbers do not convert: the first that does not, as "<header>“<text>”不是数字", the header being
+// the sheet's own where headerOf gives it. Empty when every number converts.
+QString numberProblem(const ProductRow& row, const BatchValues& batch,
+                      const std::function<QString(ProductColumn)>& headerOf = {});
 
 // The twenty values of a row, in the order and with the types of the column table; the numbers converted
 // strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError.

@@ -32,7 +32,8 @@ ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::Mnem
     };
 
     ProductRow row;
-    row.Code = trimmed(ProductColumn::Code);
+    // A total row at the foot of the list is no product: it counts as an empty record.
+    row.Code = sheet.isTotalRow(dataRow) ? QString() : trimmed(ProductColumn::Code);
     row.Name = trimmed(ProductColumn::Name);
     row.Mnemonic = trimmed(ProductColumn::Mnemonic);
     if (row.Mnemonic.isEmpty()) {

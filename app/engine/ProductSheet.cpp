@@ -1,71 +1,87 @@
 #include "ProductSheet.h"
 
-#include <QStringList>
+#include "HeaderNames.h"
 
 namespace importer {
 
-const std::array<QString, kProductColumnCount>& productColumnHeaders()
-{
-    static const std::array<QString, kProductColumnCount> headers{
-        QStringLiteral("商品编号"), QStringLiteral("商品名称"), QStringLiteral("计量单位"),
-        QStringLiteral("成本价"),   QStringLiteral("销售价"),   QStringLiteral("最低折扣"),
-        QStringLiteral("当前库存"), QStringLiteral("单品折扣"), QStringLiteral("助记码"),
-    };
-    return headers;
-}
-
 namespace {
 
-QString missingColumnsMessage(const QString& sheetName, const QStringList& missing)
+const QString kFirstSheet = QStringLiteral("Sheet1");
+
+// The words of a total row, once blanks are removed.
+bool isTotalWord(const QString& text)
 {
-    QStringList quoted;
-    for (const QString& header : missing)
-        quoted << QStringLiteral("“%1”").arg(header);
-    QStringList all;
-    for (const QString& header : productColumnHeaders())
-        all << header;
-    return QStringLiteral("工作表“%1”的第一行缺少列名%2。第一行必须有这九个列名（顺序不限）：%3。")
-        .arg(sheetName, quoted.join(QStringLiteral("、")), all.join(QStringLiteral("、")));
+    if (!text.contains(u'计'))
+        return false;
+    QString compact;
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            compact.append(c);
+    }
+    return compact == QStringLiteral("合计") || compact == QStringLiteral("总计") || compact == QStringLiteral("小计");
 }
 
 } // namespace
 
-MissingColumnsError::MissingColumnsError(const QString& sheetName, const QStringList& missing)
-    : std::runtime_error(missingColumnsMessage(sheetName, missing).toStdString()), sheetName_(sheetName),
-      missing_(missing), message_(missingColumnsMessage(sheetName, missing))
+ProductSheet::ProductSheet(data::Worksheet sheet, const ColumnChoice& choice)
+    : sheet_(std::move(sheet)), layout_(findSheetLayout(sheet_, choice))
 {
 }
 
-ProductSheet::ProductSheet(data::Worksheet sheet) : sheet_(std::move(sheet))
+ProductSheet::ProductSheet(data::Worksheet sheet, const SheetLayout& layout) : sheet_(std::move(sheet)), layout_(layout)
 {
-    const auto& headers = productColumnHeaders();
-    columns_.fill(-1);
-    const int columnCount = sheet_.rowCount() > 0 ? sheet_.columnCount() : 0;
-    for (int column = 0; column < columnCount; ++column) {
-        const QString header = sheet_.cellText(0, column);
-        for (int i = 0; i < kProductColumnCount; ++i) {
-            if (columns_[i] < 0 && header == headers[i])
-                columns_[i] = column;
-        }
-    }
-    // Every header must be there, even one whose cells may all stay blank: the import asks for all nine by name.
-    QStringList missing;
-    for (int i = 0; i < kProductColumnCount; ++i) {
-        if (columns_[i] < 0)
-            missing << headers[i];
-    }
-    if (!missing.isEmpty())
-        throw MissingColumnsError(sheet_.name(), missing);
 }
 
 int ProductSheet::rowCount() const
 {
-    return sheet_.rowCount() > 1 ? sheet_.rowCount() - 1 : 0;
+    const int after = sheet_.rowCount() - layout_.headerRow - 1;
+    return after > 0 ? after : 0;
 }
 
 QString ProductSheet::cellText(int dataRow, ProductColumn column) const
 {
-    return sheet_.cellText(dataRow + 1, columns_[static_cast<int>(column)]);
+    const int at = layout_.column(column);
+    return at < 0 ? QString() : sheet_.cellText(layout_.headerRow + 1 + dataRow, at);
+}
+
+bool ProductSheet::isTotalRow(int dataRow) const
+{
+    const QString name = cellText(dataRow, ProductColumn::Name);
+    if (isTotalWord(name))
+        return true;
+    return isTotalWord(cellText(dataRow, ProductColumn::Code)) && name.trimmed().isEmpty();
+}
+
+QString ProductSheet::headerText(ProductColumn field) const
+{
+    const int at = layout_.column(field);
+    if (at < 0)
+        return templateHeader(field);
+    const QString text = sheet_.cellText(layout_.headerRow, at).simplified();
+    return text.isEmpty() ? templateHeader(field) : text;
+}
+
+QString chooseProductSheet(const data::Workbook& workbook)
+{
+    const QStringList names = workbook.sheetNames();
+    // A sheet that cannot be read is passed over here; naming it is the run's business.
+    const auto headed = [&workbook](int index) {
+        try {
+            return hasProductHeader(workbook.sheet(index));
+        } catch (const data::SheetError&) {
+            return false;
+        }
+    };
+    const qsizetype first = names.indexOf(kFirstSheet);
+    if (first >= 0 && headed(int(first)))
+        return kFirstSheet;
+    for (int i = 0; i < names.size(); ++i) {
+        if (i != first && headed(i))
+            return names.at(i);
+    }
+    if (names.contains(kFirstSheet) || names.isEmpty())
+        return kFirstSheet;
+    return names.constFirst();
 }
 
 } // namespace importer

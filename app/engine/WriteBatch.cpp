@@ -72,7 +72,7 @@ void WriteBatch::addFailed(int sheetRow, const RowName& name)
     flush();
     if (inGroup_ && keepsGroupRows())
         groupSheetRows_.push_back(sheetRow);
-    failed(name);
+    failed(name, name.reason);
 }
 
 void WriteBatch::stored(int rows)
@@ -84,10 +84,10 @@ void WriteBatch::stored(int rows)
     }
 }
 
-void WriteBatch::failed(const RowName& name)
+void WriteBatch::failed(const RowName& name, const QString& reason)
 {
     ++counts_.failed;
-    errorLog_.append(errorLine(name.code, name.name));
+    errorLog_.append(errorLine(name.code, name.name, reason));
     if (inGroup_) {
         ++groupFailed_;
         ++groupRows_;
@@ -149,7 +149,7 @@ bool WriteBatch::writeAlone(const Pending& row)
         stored(1);
         return true;
     case Sent::RowRefused:
-        failed(row.name);
+        failed(row.name, lastRefusal_ ? refusalReason(*lastRefusal_, row.name) : QString());
         return true;
     case Sent::GroupLost:
         break;
@@ -177,6 +177,7 @@ WriteBatch::Sent WriteBatch::send(const data::BoundValue* const* rows, int count
             writeGroupAgain(error);
             return Sent::GroupLost;
         }
+        lastRefusal_.emplace(error); // a row sent alone is logged with it
         return Sent::RowRefused;
     }
 }

@@ -30,6 +30,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace data {
@@ -41,12 +42,14 @@ namespace importer {
 
 struct ImportCounts;
 
-// What the log line of a failed row names: the sheet's code (without the letter) and the name. The line itself is
-// made only for a row that fails.
+// What the log line of a failed row names: the sheet's code (without the letter), the name, and what is known of
+// why it may fail. The line itself is made only for a row that fails.
 struct RowName
 {
     QString code;
     QString name;
+    QString reason;     // why the row failed before it reached the store (a number that does not convert)
+    int earlierRow = 0; // the sheet's row number of an earlier row with the same code, 0 when there is none
 };
 
 struct WritePolicy
@@ -107,7 +110,7 @@ private:
     void writeGroupAgain(const data::DatabaseError& cause);
     void forgetGroup();
     void stored(int rows);
-    void failed(const RowName& name);
+    void failed(const RowName& name, const QString& reason);
     bool usesSavepoints() const;
     bool keepsGroupRows() const;
 
@@ -129,6 +132,7 @@ private:
     std::vector<Pending> pending_;    // rows waiting for the next batch
     std::vector<Pending> sending_;    // the batch being sent
     std::vector<const data::BoundValue*> batchRows_;
+    std::optional<data::DatabaseError> lastRefusal_; // why the store refused the last row sent
 };
 
 } // namespace importer

@@ -127,8 +127,11 @@ int main(int argc, char* argv[])
         const data::ProductKindList categories = data::loadCategories(query, typeKinid);
         importer::ImportSession session{store, query, folder + QStringLiteral("log.txt"), {}, {}};
         const int category = indexOfKind(categories, categoryKinid);
-        const importer::ImportRequest request{workbook, sheet,
-                                              category >= 0 ? std::optional(categories.at(category)) : std::nullopt};
+        importer::ImportRequest request;
+        request.workbookPath = workbook;
+        request.sheetName = sheet;
+        if (category >= 0)
+            request.category = categories.at(category);
         QElapsedTimer timer;
         timer.start();
         importer::runImport(session, request, silent);

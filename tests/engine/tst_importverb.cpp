@@ -82,10 +82,16 @@ void TestImportVerb::runs_data()
                                       << 1 << started << QStringLiteral("Execl文件不存在,请重新连接！") << 0 << false;
     QTest::newRow("no such sheet") << Backend::Sqlite << (base + QStringList{"--sheet", "Sheet9"}) << 1 << started
                                    << QStringLiteral("Sheet9") << 0 << false;
-    QTest::newRow("column missing")
-        << Backend::Sqlite
-        << QStringList{"{data}/no-mnemonic-column.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"}
-        << 1 << started << QStringLiteral("助记码") << 0 << false;
+    QTest::newRow("no code column") << Backend::Sqlite << QStringList{"{xls}/products-xlwt.xls",
+                                                                      "--sheet",
+                                                                      " Sheet1 ",
+                                                                      "--category",
+                                                                      "010101",
+                                                                      "--store",
+                                                                      "{store}",
+                                                                      "--log",
+                                                                      "{log}"}
+                                    << 1 << started << QStringLiteral("没有商品编号列") << 0 << false;
     QTest::newRow("log cannot be written")
         << Backend::Sqlite
         << QStringList{"{data}/five-rows.xls",        "--category", "010101", "--store", "{store}", "--log",
@@ -157,6 +163,7 @@ void TestImportVerb::runs()
     const QString log = folder.filePath(QStringLiteral("log.txt"));
     for (QString& argument : arguments) {
         argument.replace(QLatin1String("{data}"), testsupport::testData(QStringLiteral("engine")));
+        argument.replace(QLatin1String("{xls}"), testsupport::testData(QStringLiteral("xls")));
         argument.replace(QLatin1String("{store}"), storeArgument);
         argument.replace(QLatin1String("{log}"), log);
         argument.replace(QLatin1String("{folder}"), folder.path());
