@@ -20,9 +20,11 @@ constexpr std::array kVerbs{
     Verb{"mnemonic", runMnemonic, "mnemonic [--options N] [--max N] TEXT|-"},
     Verb{"kinds", runKinds, "kinds [--store FILE | --odbc CONNSTR]"},
     Verb{"sheets", runSheets, "sheets WORKBOOK"},
-    Verb{"preview", runPreview, "preview WORKBOOK [--sheet NAME] [--raw] [--phrase-mnemonics]"},
+    Verb{"preview", runPreview,
+         "preview WORKBOOK [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] [--raw] [--phrase-mnemonics]"},
     Verb{"import", runImport,
-         "import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE] "
+         "import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] "
+         "[--store FILE | --odbc CONNSTR] [--log FILE] "
          "[--phrase-mnemonics]"},
 };
 

@@ -1,8 +1,9 @@
-// import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE]
-// [--phrase-mnemonics] [--dry-run]: one import run, as the window's OK button does it; --dry-run rolls the whole
+// import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N]
+// [--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run]: one import run, as the window's OK button does it; --dry-run rolls the whole
 // run back at its end. Standard output gets the final status line; standard error the messages of an early end
 // and, on a terminal, a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with
 // failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage error.
+#include "../SheetOptions.h"
 #include "../StoreChoice.h"
 #include "../VerbParser.h"
 #include "../Verbs.h"
@@ -23,7 +24,6 @@
 namespace {
 
 const QString kCategory = QStringLiteral("category");
-const QString kSheet = QStringLiteral("sheet");
 const QString kLog = QStringLiteral("log");
 const QString kDryRun = QStringLiteral("dry-run");
 const QString kPhraseMnemonics = QStringLiteral("phrase-mnemonics");
@@ -65,6 +65,11 @@ public:
             console_.err << "  " << detail << '\n';
     }
     void runStarted() override { statusText_ = importer::texts::kImporting; }
+    void sheetChosen(const QString& sheetName) override
+    {
+        clearBar();
+        cli::sayWhichSheet(console_, QStringLiteral("import"), sheetName);
+    }
     void codeLetterChosen(const QString&) override { drawBar(); }
     void rowsCounted(int rowTotal) override
     {
@@ -118,13 +123,13 @@ private:
 int cli::runImport(const QStringList& arguments, Console& console)
 {
     VerbParser parser(console, QStringLiteral("import"),
-                      QStringLiteral("import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] "
-                                     "[--log FILE] [--phrase-mnemonics] [--dry-run]"));
+                      QStringLiteral("import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... "
+                                     "[--header-row N] [--store FILE | --odbc CONNSTR] [--log FILE] "
+                                     "[--phrase-mnemonics] [--dry-run]"));
     parser.addOption(QCommandLineOption(
         kCategory, QStringLiteral("kinid of the products' category (product-import-cli kinds lists them)"),
         QStringLiteral("KINID")));
-    parser.addOption(
-        QCommandLineOption(kSheet, QStringLiteral("the worksheet; default Sheet1"), QStringLiteral("NAME"), "Sheet1"));
+    addSheetOptions(parser);
     addStoreOptions(parser);
     parser.addOption(
         QCommandLineOption(kLog, QStringLiteral("where the error log goes; default log.txt in the program folder"),
@@ -148,6 +153,10 @@ int cli::runImport(const QStringList& arguments, Console& console)
         return parser.usageError(problem);
     if (parser.isSet(kLog) && parser.value(kLog).isEmpty())
         return parser.usageError(QStringLiteral("--log needs a value"));
+    QString choiceProblem;
+    const std::optional<importer::ColumnChoice> columns = columnChoice(parser, choiceProblem);
+    if (!columns)
+        return parser.usageError(choiceProblem);
 
     data::Connection connection;
     try {
@@ -175,7 +184,8 @@ int cli::runImport(const QStringList& arguments, Console& console)
         QString(), QStringList()};
     importer::ImportRequest request;
     request.workbookPath = workbooks.constFirst();
-    request.sheetName = parser.value(kSheet);
+    request.sheetName = chosenSheetName(parser);
+    request.columns = *columns;
     request.category = category;
     request.phraseMnemonics = parser.isSet(kPhraseMnemonics);
     request.commitEveryRow = qEnvironmentVariableIntValue(kCommitEveryRowVariable) == 1;
