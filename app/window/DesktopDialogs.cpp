@@ -1,5 +1,6 @@
 #include "DesktopDialogs.h"
 
+#include "ColumnMappingDialog.h"
 #include "WorkbookFileDialog.h"
 
 #include <QApplication>
@@ -33,6 +34,16 @@ std::optional<QString> DesktopDialogs::chooseWorkbook(QWidget* owner, const QStr
 bool DesktopDialogs::openWithDesktop(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+std::optional<importer::SheetLayout> DesktopDialogs::chooseColumns(QWidget* owner, const data::Worksheet& sheet,
+                                                                   const importer::SheetLayout& preset,
+                                                                   bool phraseMnemonics)
+{
+    ColumnMappingDialog dialog(sheet, preset, phraseMnemonics, owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.layout();
 }
 
 void DesktopDialogs::requestQuit()

@@ -39,6 +39,11 @@ public:
     void showError(QWidget*, const QString&, const QString& text) override { shown << text; }
     std::optional<QString> chooseWorkbook(QWidget*, const QString&) override { return std::nullopt; }
     bool openWithDesktop(const QUrl&) override { return false; }
+    std::optional<importer::SheetLayout> chooseColumns(QWidget*, const data::Worksheet&,
+                                                       const importer::SheetLayout& preset, bool) override
+    {
+        return preset;
+    }
     void requestQuit() override {}
 };
 

@@ -77,5 +77,20 @@ public:
             throw std::runtime_error("no program opens this file");
         return true;
     }
+    // The column choice: what was preset each time, and the answer (the preset itself unless answerColumns says
+    // otherwise; nothing: cancelled).
+    struct ColumnsAsked
+    {
+        QString sheetName;
+        importer::SheetLayout preset;
+    };
+    QList<ColumnsAsked> columnsAsked;
+    std::function<std::optional<importer::SheetLayout>(const importer::SheetLayout&)> answerColumns;
+    std::optional<importer::SheetLayout> chooseColumns(QWidget*, const data::Worksheet& sheet,
+                                                       const importer::SheetLayout& preset, bool) override
+    {
+        columnsAsked.append({sheet.name(), preset});
+        return answerColumns ? answerColumns(preset) : std::optional(preset);
+    }
     void requestQuit() override { ++quitRequests; }
 };

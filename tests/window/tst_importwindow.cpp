@@ -219,7 +219,7 @@ void ImportWindowTest::startsWithTheStoresProductTypes()
     QCOMPARE(types->currentText(), QString());
     QCOMPARE(w.child<QComboBox>("splb_com")->count(), 0);
     QCOMPARE(w.child<QLineEdit>("excel")->text(), QString());
-    QCOMPARE(w.child<QLineEdit>("RzEdit2")->text(), QStringLiteral("Sheet1"));
+    QCOMPARE(w.child<QComboBox>("RzEdit2")->currentText(), QStringLiteral("Sheet1"));
 }
 
 void ImportWindowTest::failedConnectionReportsAndQuits_data()
@@ -576,7 +576,7 @@ void ImportWindowTest::headerOnlySheet()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
     fillForFiveRows(w);
-    w.child<QLineEdit>("RzEdit2")->setText(QStringLiteral("只有表头"));
+    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("只有表头"));
     QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
     QVERIFY(w.dialogs->errors.isEmpty());
     QCOMPARE(w.child<QLabel>("RzURLLabel1")->text(), QStringLiteral("有 0条 正在导入......"));
@@ -656,7 +656,7 @@ void ImportWindowTest::earlyEnds()
     workbook.replace(QStringLiteral("<five>"), kFiveRows);
     workbook.replace(QStringLiteral("<folder>/"), folder_->path());
     w.child<QLineEdit>("excel")->setText(workbook);
-    w.child<QLineEdit>("RzEdit2")->setText(sheet);
+    w.child<QComboBox>("RzEdit2")->setEditText(sheet);
     pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
     auto* categories = w.child<QComboBox>("splb_com");
     if (category == u"<pick>")
@@ -723,7 +723,7 @@ void ImportWindowTest::browseConfirmedAndCancelled()
     QTest::mouseClick(browse, Qt::LeftButton);
     QCOMPARE(path->text(), QStringLiteral("/somewhere/else.xls"));
     QCOMPARE(w.dialogs->pickerStartFiles, QStringList({"", "", chosen}));
-    QCOMPARE(w.child<QLineEdit>("RzEdit2")->text(), QStringLiteral("Sheet1"));
+    QCOMPARE(w.child<QComboBox>("RzEdit2")->currentText(), QStringLiteral("Sheet1"));
 }
 
 void ImportWindowTest::templateExampleOpensBesideTheProgram()
