@@ -23,8 +23,9 @@ void addSheetOptions(VerbParser& parser)
                        "HEADER the column's header text or its letter (C), or (无) for none"),
         QStringLiteral("FIELD=HEADER")));
     parser.addOption(QCommandLineOption(
-        kHeaderRow, QStringLiteral("the sheet's row that holds the headers (1 for the first); default the first of "
-                                   "the first 30 rows that names a code and a name column"),
+        kHeaderRow,
+        QStringLiteral("the sheet's row that holds the headers (1 for the first); default the first of "
+                       "the first 30 rows that names a code and a name column"),
         QStringLiteral("N")));
 }
 
@@ -35,7 +36,8 @@ std::optional<importer::ColumnChoice> columnChoice(const VerbParser& parser, QSt
         bool ok = false;
         const int row = parser.value(kHeaderRow).toInt(&ok);
         if (!ok || row < 1) {
-            problem = QStringLiteral("--header-row takes a row number from 1, not \"%1\"").arg(parser.value(kHeaderRow));
+            problem =
+                QStringLiteral("--header-row takes a row number from 1, not \"%1\"").arg(parser.value(kHeaderRow));
             return std::nullopt;
         }
         choice.headerRow = row - 1;

@@ -33,11 +33,11 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
     setWindowTitle(QStringLiteral("列的对应 - %1").arg(sheet.name()));
     setModal(true);
 
-    auto* intro = new QLabel(
-        QStringLiteral("这张表不是导入模板的格式。请为每一项选择表中的列（只有商品编号和商品名称是必须的），"
-                       "下面是前%1行导入后的样子。")
-            .arg(kPreviewRows),
-        this);
+    auto* intro =
+        new QLabel(QStringLiteral("这张表不是导入模板的格式。请为每一项选择表中的列（只有商品编号和商品名称是必须的），"
+                                  "下面是前%1行导入后的样子。")
+                       .arg(kPreviewRows),
+                   this);
     intro->setWordWrap(true);
 
     auto* form = new QFormLayout;
@@ -153,7 +153,7 @@ void ColumnMappingDialog::refresh()
         const importer::ProductRow p = importer::fillProductRow(products, row, mnemonics, phraseMnemonics_);
         if (p.Code.isEmpty())
             continue; // an empty record or a total row: nothing is stored
-        const QString values[] = {p.Code,      p.Name,  p.Unit,         p.CostPrice, p.SalePrice,
+        const QString values[] = {p.Code,        p.Name,  p.Unit,         p.CostPrice, p.SalePrice,
                                   p.MinDiscount, p.Stock, p.ItemDiscount, p.Mnemonic};
         const int at = preview_->rowCount();
         preview_->insertRow(at);

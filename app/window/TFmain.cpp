@@ -103,8 +103,8 @@ void TFmain::createControls()
     RzEdit2 = new QComboBox(RzPanel1);
     RzEdit2->setObjectName(QStringLiteral("RzEdit2"));
     RzEdit2->setEditable(true);
-    RzEdit2->setCompleter(nullptr);                  // a typed name is used exactly as typed
-    RzEdit2->setInsertPolicy(QComboBox::NoInsert);   // and never added to the workbook's sheets
+    RzEdit2->setCompleter(nullptr);                // a typed name is used exactly as typed
+    RzEdit2->setInsertPolicy(QComboBox::NoInsert); // and never added to the workbook's sheets
     RzEdit2->setEditText(QStringLiteral("Sheet1"));
     RzEdit2->setGeometry(232, 55, 105, 20);
 
@@ -335,8 +335,7 @@ bool TFmain::chooseColumns(importer::ImportRequest& request)
             }
         }
     }
-    const std::optional<importer::SheetLayout> chosen =
-        dialogs_->chooseColumns(this, *sheet, preset, N3->isChecked());
+    const std::optional<importer::SheetLayout> chosen = dialogs_->chooseColumns(this, *sheet, preset, N3->isChecked());
     if (!chosen)
         return false;
     // A folder that cannot be written keeps nothing; the run does not need it.

@@ -1,8 +1,9 @@
 // import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N]
-// [--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run]: one import run, as the window's OK button does it; --dry-run rolls the whole
-// run back at its end. Standard output gets the final status line; standard error the messages of an early end
-// and, on a terminal, a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with
-// failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage error.
+// [--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run]: one import run, as the window's OK
+// button does it; --dry-run rolls the whole run back at its end. Standard output gets the final status line; standard
+// error the messages of an early end and, on a terminal, a progress bar. Exit status: 0 every row handled and none
+// failed, 3 every row handled with failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage
+// error.
 #include "../SheetOptions.h"
 #include "../StoreChoice.h"
 #include "../VerbParser.h"
