@@ -108,7 +108,9 @@ void TestPhraseMnemonics::previewShowsTheCodesTheImportStores()
     const testsupport::CliRun run = testsupport::runCliInProcess(commandLine);
     QCOMPARE(run.exitCode, 0);
     QStringList mnemonics;
-    for (const QString& line : QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    // The rows come after the lines that say which column feeds each field, and a blank line.
+    const QString rows = QString::fromUtf8(run.out).section(QStringLiteral("\n\n"), 1);
+    for (const QString& line : rows.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         mnemonics << line.section(QLatin1Char('\t'), 2, 2);
     QCOMPARE(mnemonics, expected);
 }
