@@ -243,9 +243,9 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         if (request.readSheet) {
             sheet.emplace(*request.readSheet, request.columns);
         } else if (request.sheetName.isEmpty()) {
-            const QString chosen = chooseProductSheet(*workbook);
-            reporter.sheetChosen(chosen);
-            sheet.emplace(workbook->sheet(chosen), request.columns);
+            const data::Worksheet chosen = chooseProductSheet(*workbook);
+            reporter.sheetChosen(chosen.name());
+            sheet.emplace(chosen, request.columns);
         } else {
             sheet.emplace(workbook->sheet(request.sheetName), request.columns);
         }

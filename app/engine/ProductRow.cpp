@@ -32,13 +32,15 @@ ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::Mnem
     };
 
     ProductRow row;
+    const QString codeCell = sheet.cellText(dataRow, ProductColumn::Code);
+    const QString nameCell = sheet.cellText(dataRow, ProductColumn::Name);
     // A total row at the foot of the list is no product: it counts as an empty record.
-    row.Code = sheet.isTotalRow(dataRow) ? QString() : trimmed(ProductColumn::Code);
-    row.Name = trimmed(ProductColumn::Name);
+    row.Code = ProductSheet::isTotalRow(codeCell, nameCell) ? QString() : trimControls(codeCell);
+    row.Name = trimControls(nameCell);
     row.Mnemonic = trimmed(ProductColumn::Mnemonic);
     if (row.Mnemonic.isEmpty()) {
         const int options = mnemonic::moMarkMissing | (phraseMnemonics ? mnemonic::moPhrases : 0);
-        row.Mnemonic = mnemonics.build(sheet.cellText(dataRow, ProductColumn::Name), options, kMnemonicLimit);
+        row.Mnemonic = mnemonics.build(nameCell, options, kMnemonicLimit);
     }
     row.Unit = trimmed(ProductColumn::Unit);
     row.CostPrice = orDefault(trimmed(ProductColumn::CostPrice), "0");

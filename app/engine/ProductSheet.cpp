@@ -46,10 +46,14 @@ QString ProductSheet::cellText(int dataRow, ProductColumn column) const
 
 bool ProductSheet::isTotalRow(int dataRow) const
 {
-    const QString name = cellText(dataRow, ProductColumn::Name);
-    if (isTotalWord(name))
+    return isTotalRow(cellText(dataRow, ProductColumn::Code), cellText(dataRow, ProductColumn::Name));
+}
+
+bool ProductSheet::isTotalRow(const QString& codeCell, const QString& nameCell)
+{
+    if (isTotalWord(nameCell))
         return true;
-    return isTotalWord(cellText(dataRow, ProductColumn::Code)) && name.trimmed().isEmpty();
+    return isTotalWord(codeCell) && nameCell.trimmed().isEmpty();
 }
 
 QString ProductSheet::headerText(ProductColumn field) const
@@ -61,27 +65,31 @@ QString ProductSheet::headerText(ProductColumn field) const
     return text.isEmpty() ? templateHeader(field) : text;
 }
 
-QString chooseProductSheet(const data::Workbook& workbook)
+data::Worksheet chooseProductSheet(const data::Workbook& workbook)
 {
     const QStringList names = workbook.sheetNames();
     // A sheet that cannot be read is passed over here; naming it is the run's business.
-    const auto headed = [&workbook](int index) {
+    const auto headed = [&workbook](int index) -> std::optional<data::Worksheet> {
         try {
-            return hasProductHeader(workbook.sheet(index));
+            data::Worksheet sheet = workbook.sheet(index);
+            if (hasProductHeader(sheet))
+                return sheet;
         } catch (const data::SheetError&) {
-            return false;
         }
+        return std::nullopt;
     };
     const qsizetype first = names.indexOf(kFirstSheet);
-    if (first >= 0 && headed(int(first)))
-        return kFirstSheet;
-    for (int i = 0; i < names.size(); ++i) {
-        if (i != first && headed(i))
-            return names.at(i);
+    if (first >= 0) {
+        if (auto sheet = headed(int(first)))
+            return *sheet;
     }
-    if (names.contains(kFirstSheet) || names.isEmpty())
-        return kFirstSheet;
-    return names.constFirst();
+    for (int i = 0; i < names.size(); ++i) {
+        if (i == first)
+            continue;
+        if (auto sheet = headed(i))
+            return *sheet;
+    }
+    return workbook.sheet(first >= 0 || names.isEmpty() ? kFirstSheet : names.constFirst());
 }
 
 } // namespace importer

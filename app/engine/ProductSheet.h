@@ -27,6 +27,8 @@ public:
     QString cellText(int dataRow, ProductColumn column) const;
     // A total row at the foot of a list ("合  计" in its code or name cell, and no other product name): no product.
     bool isTotalRow(int dataRow) const;
+    // The same of a row's code and name cells, read already.
+    static bool isTotalRow(const QString& codeCell, const QString& nameCell);
     // The row's number as the sheet shows it (1 for the first row of the sheet).
     int sheetRowNumber(int dataRow) const { return layout_.headerRow + 2 + dataRow; }
 
@@ -42,8 +44,9 @@ private:
     SheetLayout layout_;
 };
 
-// The sheet of the workbook that holds the products when the clerk names none: "Sheet1" when it has a header row,
-// else the first sheet that has one, else "Sheet1" or the first sheet (whose missing columns are then reported).
-QString chooseProductSheet(const data::Workbook& workbook);
+// The sheet of the workbook that holds the products when the clerk names none, as read to find out: "Sheet1" when
+// it has a header row, else the first sheet that has one, else "Sheet1" or the first sheet (whose missing columns
+// are then reported). Throws data::SheetError where that last one cannot be read.
+data::Worksheet chooseProductSheet(const data::Workbook& workbook);
 
 } // namespace importer

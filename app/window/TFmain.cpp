@@ -262,10 +262,9 @@ void TFmain::listSheets()
     const QString typed = RzEdit2->currentText();
     RzEdit2->clear();
     try {
-        const data::Workbook& book = workbooks_.workbook(path);
-        RzEdit2->addItems(book.sheetNames());
-        RzEdit2->setCurrentIndex(RzEdit2->findText(importer::chooseProductSheet(book), Qt::MatchExactly));
-    } catch (const data::WorkbookError&) {
+        RzEdit2->addItems(workbooks_.workbook(path).sheetNames());
+        RzEdit2->setCurrentIndex(RzEdit2->findText(workbooks_.productSheet(path).name(), Qt::MatchExactly));
+    } catch (const std::runtime_error&) {
         // The run says what is wrong with the file; the name typed stays.
         RzEdit2->setEditText(typed);
     }

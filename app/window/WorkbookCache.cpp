@@ -1,5 +1,7 @@
 #include "WorkbookCache.h"
 
+#include "ProductSheet.h"
+
 #include <QFileInfo>
 
 const data::Workbook& WorkbookCache::workbook(const QString& path)
@@ -23,4 +25,12 @@ data::Worksheet WorkbookCache::sheet(const QString& path, const QString& sheetNa
     data::Worksheet read = book.sheet(sheetName);
     opened_->sheets.insert(sheetName, read);
     return read;
+}
+
+data::Worksheet WorkbookCache::productSheet(const QString& path)
+{
+    const data::Workbook& book = workbook(path);
+    data::Worksheet chosen = importer::chooseProductSheet(book);
+    opened_->sheets.insert(chosen.name(), chosen);
+    return chosen;
 }

@@ -17,6 +17,8 @@ public:
     const data::Workbook& workbook(const QString& path);
     // Its sheet by the exact name, read once. Throws data::WorkbookError or data::SheetError.
     data::Worksheet sheet(const QString& path, const QString& sheetName);
+    // The sheet that holds the products, as the run takes it when no sheet is named.
+    data::Worksheet productSheet(const QString& path);
 
 private:
     struct Opened

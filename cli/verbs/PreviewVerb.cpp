@@ -94,13 +94,10 @@ int cli::runPreview(const QStringList& arguments, Console& console)
 
     try {
         const data::Workbook book = data::Workbook::open(workbooks.constFirst());
-        QString sheetName = chosenSheetName(parser);
-        if (sheetName.isEmpty()) {
-            sheetName = importer::chooseProductSheet(book);
-            if (!parser.isSet(kRaw))
-                sayWhichSheet(console, QStringLiteral("preview"), sheetName);
-        }
-        const data::Worksheet sheet = book.sheet(sheetName);
+        const QString sheetName = chosenSheetName(parser);
+        const data::Worksheet sheet = sheetName.isEmpty() ? importer::chooseProductSheet(book) : book.sheet(sheetName);
+        if (sheetName.isEmpty() && !parser.isSet(kRaw))
+            sayWhichSheet(console, QStringLiteral("preview"), sheet.name());
         QString text;
         {
             // Collected first, so that an error leaves no half-written table behind.

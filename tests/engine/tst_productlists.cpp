@@ -53,8 +53,8 @@ importer::ProductSheet productSheet(const QString& path, const QString& sheetNam
                                     const ColumnChoice& choice = {})
 {
     const data::Workbook book = data::Workbook::open(path);
-    const QString name = sheetName.isEmpty() ? importer::chooseProductSheet(book) : sheetName;
-    return importer::ProductSheet(book.sheet(name), choice);
+    return importer::ProductSheet(sheetName.isEmpty() ? importer::chooseProductSheet(book) : book.sheet(sheetName),
+                                  choice);
 }
 
 // A one-sheet .xlsx ("S") of the rows as inline texts.
@@ -154,7 +154,7 @@ private slots:
         QFETCH(QString, columns);
         QFETCH(bool, exactTemplate);
         const data::Workbook book = data::Workbook::open(path);
-        QCOMPARE(importer::chooseProductSheet(book), sheet);
+        QCOMPARE(importer::chooseProductSheet(book).name(), sheet);
         const SheetLayout layout = importer::findSheetLayout(book.sheet(sheet));
         QCOMPARE(layout.headerRow, headerRow);
         QCOMPARE(columnsOf(layout), columns);
