@@ -84,6 +84,11 @@ void Connection::lockCodeLetters()
     backend().lockCodeLetters();
 }
 
+std::vector<StoreColumn> Connection::tableColumns(const QString& table)
+{
+    return backend().tableColumns(table);
+}
+
 std::unique_ptr<PreparedInsert> Connection::prepareInsert(const InsertTexts& texts)
 {
     return backend().prepareInsert(texts);

@@ -1,10 +1,13 @@
 #pragma once
 // A store connection: an SQLite file through SQLite's own API, or a server through ODBC.
 
+#include "StoreColumns.h"
+
 #include <QString>
 
 #include <chrono>
 #include <memory>
+#include <vector>
 
 namespace data {
 
@@ -61,6 +64,8 @@ public:
 
     // An insert prepared once, for row after row. Throws DatabaseError.
     std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts);
+    // The table's columns as the store states them; empty when there is no such table. Throws DatabaseError.
+    std::vector<StoreColumn> tableColumns(const QString& table);
 
     ConnectionBackend& backend() const; // for Query; throws DatabaseError when not connected
 

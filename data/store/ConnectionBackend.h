@@ -4,6 +4,7 @@
 // from taking the same code letter.
 
 #include "StatementText.h"
+#include "StoreColumns.h"
 
 #include <QString>
 #include <QStringList>
@@ -110,6 +111,9 @@ public:
     // Inside a transaction: waits (at most the busy time-out) until no other connection's transaction holds the
     // code letters of Cpxm, and holds them until this transaction ends.
     virtual void lockCodeLetters() = 0;
+    // The table's columns as the store states them, in the table's order; empty when there is no such table.
+    // Throws DatabaseError.
+    virtual std::vector<StoreColumn> tableColumns(const QString& table) = 0;
     // The store's product as it names itself ("SQLite", "PostgreSQL", "Microsoft SQL Server", ...).
     virtual QString dbmsName() const = 0;
 };

@@ -1,6 +1,7 @@
 #include "OdbcBackend.h"
 
 #include "DatabaseError.h"
+#include "OdbcColumns.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcInserts.h"
 
@@ -350,6 +351,11 @@ void OdbcBackend::lockCodeLetters()
                 .arg(busyTimeoutMs_));
     }
     // Other servers: the probe and the first group run in one transaction without a lock of their own.
+}
+
+std::vector<StoreColumn> OdbcBackend::tableColumns(const QString& table)
+{
+    return odbcTableColumns(connectionHandle(), table);
 }
 
 } // namespace data

@@ -36,6 +36,7 @@ public:
 
     void setBusyTimeout(int milliseconds) override;
     void lockCodeLetters() override;
+    std::vector<StoreColumn> tableColumns(const QString& table) override;
     QString dbmsName() const override { return dbmsName_; }
 
 private:

@@ -362,4 +362,26 @@ void SqliteBackend::rollbackToSavepoint(const QString& name)
 // until it ends.
 void SqliteBackend::lockCodeLetters() {}
 
+std::vector<StoreColumn> SqliteBackend::tableColumns(const QString& table)
+{
+    BoundValue name;
+    name.type = BoundValue::Type::Text;
+    name.text = table;
+    ResultSet result;
+    select(parseStatement(QStringLiteral("select name, type, dflt_value from pragma_table_info(:t)")), {name}, 0,
+           result);
+    std::vector<StoreColumn> columns;
+    for (int row = 0; row < result.rowCount; ++row) {
+        const QString* cells = result.cells.data() + size_t(row) * 3;
+        StoreColumn column;
+        column.name = cells[0];
+        column.typeName = cells[1];
+        column.kind = kindOfDeclaredType(cells[1]);
+        column.length = lengthOfDeclaredType(cells[1]);
+        column.defaultValue = defaultLiteral(cells[2]);
+        columns.push_back(column);
+    }
+    return columns;
+}
+
 } // namespace data
