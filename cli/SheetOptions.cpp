@@ -20,7 +20,8 @@ void addSheetOptions(VerbParser& parser)
     parser.addOption(QCommandLineOption(
         kMap,
         QStringLiteral("the sheet column that feeds a field (repeatable): FIELD a template header such as 商品编号, "
-                       "HEADER the column's header text or its letter (C), or (无) for none"),
+                       "or a further column of the store's Cpxm such as Cpxm_gg; HEADER the column's header text or "
+                       "its letter (C), or (无) for none; 商品编号=# numbers a list without codes"),
         QStringLiteral("FIELD=HEADER")));
     parser.addOption(QCommandLineOption(
         kHeaderRow,

@@ -3,6 +3,7 @@
 #include "CodeLetterProbe.h"
 #include "DatabaseError.h"
 #include "ErrorLogFile.h"
+#include "FurtherColumns.h"
 #include "ImportTexts.h"
 #include "MnemonicEncoder.h"
 #include "ProductInsertion.h"
@@ -199,6 +200,22 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         return outcome;
     }
 
+    // Further columns the store does not have are refused before anything else; a run without any asks nothing.
+    std::vector<data::StoreColumn> furtherColumns;
+    if (!request.columns.further.empty()) {
+        QStringList names;
+        for (const auto& [name, ref] : request.columns.further)
+            names << name;
+        try {
+            furtherColumns = chosenFurtherColumns(offeredFurtherColumns(session.store), names);
+        } catch (const ColumnChoiceError& error) {
+            throw ImportError(ImportError::Kind::ColumnsRefused,
+                              error.message() + QStringLiteral("\n没有导入任何记录"));
+        } catch (const data::DatabaseError& error) {
+            throw ImportError(ImportError::Kind::StoreUnreachable, probeFailure(error));
+        }
+    }
+
     const RunEnd runEnd(reporter);
 
     // The writes take the code letters' lock before the probe and keep it until the run's letter is in the
@@ -256,6 +273,19 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     } catch (const ColumnChoiceError& error) {
         throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error.message()));
     }
+
+    // The further columns in the layout's order, each with the sheet header that feeds it.
+    for (int i = 0; i < sheet->furtherCount(); ++i) {
+        const QString& name = sheet->layout().further[std::size_t(i)].first;
+        for (const data::StoreColumn& column : furtherColumns) {
+            if (column.name.compare(name, Qt::CaseInsensitive) == 0)
+                batch.further.push_back(FurtherColumn{column, sheet->furtherHeader(i)});
+        }
+    }
+    std::vector<data::StoreColumn> inserted;
+    for (const FurtherColumn& further : batch.further)
+        inserted.push_back(further.column);
+    writes.setFurtherColumns(std::move(inserted));
 
     const int rowTotal = sheet->rowCount();
     outcome.rowTotal = rowTotal;

@@ -63,6 +63,7 @@ class ImportError : public std::runtime_error
 public:
     enum class Kind {
         SheetUnreadable,  // no worksheet of that name, a damaged sheet, no code or name column, a choice not there
+        ColumnsRefused,   // a further column the clerk chose that the store's Cpxm does not have
         StoreUnreachable, // the code letter probe failed
         StoreFault,       // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
         LogNotSaved,      // every row was handled, but log.txt could not be written

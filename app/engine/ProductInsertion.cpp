@@ -64,6 +64,31 @@ data::BoundValue valueOf(const data::CpxmColumn& column, const ProductRow& row, 
     return textValue(column.fixedText);
 }
 
+// A blank cell leaves the column as a row without it would have it (its default); a number column takes the cell
+// by the same rules as the prices.
+data::BoundValue furtherValue(const FurtherColumn& further, const QString& text, const BatchValues& batch)
+{
+    const data::StoreColumn& column = further.column;
+    if (text.isEmpty())
+        return column.defaultValue.value_or(data::BoundValue{});
+    if (column.kind == data::StoreColumn::Kind::Number) {
+        const std::optional<double> number = parseNumberText(text, batch.decimalSeparator);
+        if (!number)
+            throw RowValueError(QStringLiteral("%1“%2”不是数字").arg(further.header, text));
+        data::BoundValue value;
+        value.type = data::BoundValue::Type::Double;
+        value.number = *number;
+        return value;
+    }
+    // Every store refuses or cuts a text longer than its column; checked here, all stores refuse it alike.
+    if (column.length > 0 && text.size() > column.length) {
+        throw RowValueError(QStringLiteral("%1“%2”超出数据库列 %3 的长度（最多%4个字）")
+                                .arg(further.header, text, column.name)
+                                .arg(column.length));
+    }
+    return textValue(text);
+}
+
 } // namespace
 
 QString errorLine(const ProductRow& row)
@@ -119,8 +144,11 @@ QString numberProblem(const ProductRow& row, const BatchValues& batch,
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 {
     data::CpxmRow values;
-    for (size_t i = 0; i < values.size(); ++i)
-        values[i] = valueOf(data::cpxmColumns()[i], row, batch);
+    const auto& columns = data::cpxmColumns();
+    for (size_t i = 0; i < columns.size(); ++i)
+        values[i] = valueOf(columns[i], row, batch);
+    for (size_t j = 0; j < batch.further.size(); ++j)
+        values[columns.size() + j] = furtherValue(batch.further[j], row.further.value(qsizetype(j)), batch);
     return values;
 }
 
@@ -130,6 +158,9 @@ void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchV
     try {
         values = productValues(row, batch);
     } catch (const NumberTextError&) {
+    } catch (const RowValueError& error) {
+        InsertProductRecord(writes, RowName{row.Code, row.Name, error.reason(), 0}, std::nullopt, sheetRow);
+        return;
     }
     RowName name{row.Code, row.Name, values ? QString() : numberProblem(row, batch), 0};
     InsertProductRecord(writes, name, std::move(values), sheetRow);

@@ -2,6 +2,7 @@
 // InsertProductRecord: one product row of the sheet becomes one new Cpxm row, or one counted and logged failure.
 
 #include "CpxmColumns.h"
+#include "StoreColumns.h"
 #include "ImportReporter.h"
 #include "ProductFields.h"
 
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace data {
@@ -23,6 +25,14 @@ struct ProductRow;
 struct RowName;
 class WriteBatch;
 
+// A further column of Cpxm fed from the sheet: the column as the store states it, and the sheet's header that
+// feeds it (for the log).
+struct FurtherColumn
+{
+    data::StoreColumn column;
+    QString header;
+};
+
 // The values that are the same for every row of a run.
 struct BatchValues
 {
@@ -31,6 +41,20 @@ struct BatchValues
     QString categoryKindId; // CategoryKindId: the category's kinid
     // The clerk's decimal separator, looked up once per run rather than once per number.
     QString decimalSeparator = QLocale::system().decimalPoint();
+    // The further columns of Cpxm the clerk chose, after the twenty, in the order of ProductRow::further.
+    std::vector<FurtherColumn> further;
+};
+
+// A value of a further column that the column cannot take: a text longer than the column, a number cell that
+// does not read as a number. The reason is in the clerk's words.
+class RowValueError : public std::runtime_error
+{
+public:
+    explicit RowValueError(const QString& reason) : std::runtime_error(reason.toStdString()), reason_(reason) {}
+    const QString& reason() const { return reason_; }
+
+private:
+    QString reason_;
 };
 
 // "编号---<Code>；名称---<Name>": the log line of a row the store did not take, followed by "；原因---<reason>"
@@ -47,8 +71,9 @@ QString refusalReason(const data::DatabaseError& refusal, const RowName& row);
 QString numberProblem(const ProductRow& row, const BatchValues& batch,
                       const std::function<QString(ProductColumn)>& headerOf = {});
 
-// The twenty values of a row, in the order and with the types of the column table; the numbers converted
-// strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError.
+// The twenty values of a row, in the order and with the types of the column table, then the further columns'; the
+// numbers converted strictly, one after the other, so that the first bad number stops the row. A blank further
+// cell takes the column's default. Throws NumberTextError (the twenty) or RowValueError (the further columns).
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 
 // Hands the row (sheetRow of the sheet) to the run's writes, which count it (ImportedCount or FailedCount) and log

@@ -48,6 +48,8 @@ ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::Mnem
     row.MinDiscount = orDefault(trimmed(ProductColumn::MinDiscount), "0");
     row.Stock = orDefault(trimmed(ProductColumn::Stock), "0");
     row.ItemDiscount = orDefault(trimmed(ProductColumn::ItemDiscount), "1");
+    for (int i = 0; i < sheet.furtherCount(); ++i)
+        row.further << trimControls(sheet.furtherText(dataRow, i));
     return row;
 }
 

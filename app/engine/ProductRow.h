@@ -3,6 +3,7 @@
 // mnemonic code built from the name where the sheet has none.
 
 #include <QString>
+#include <QStringList>
 
 namespace mnemonic {
 class MnemonicEncoder;
@@ -23,6 +24,7 @@ struct ProductRow
     QString MinDiscount;
     QString Stock;
     QString ItemDiscount;
+    QStringList further; // the cells of the further columns the clerk chose, trimmed
 };
 
 // Removes every character at or below U+0020 at both ends (the full-width blank stays).

@@ -26,10 +26,28 @@ bool isTotalWord(const QString& text)
 ProductSheet::ProductSheet(data::Worksheet sheet, const ColumnChoice& choice)
     : sheet_(std::move(sheet)), layout_(findSheetLayout(sheet_, choice))
 {
+    numberProducts();
 }
 
 ProductSheet::ProductSheet(data::Worksheet sheet, const SheetLayout& layout) : sheet_(std::move(sheet)), layout_(layout)
 {
+    numberProducts();
+}
+
+// A list without codes: the rows that hold a product (a name, and no total) are numbered in sheet order.
+void ProductSheet::numberProducts()
+{
+    if (!layout_.numbersProducts())
+        return;
+    const int rows = rowCount();
+    places_.assign(std::size_t(rows), 0);
+    int place = 0;
+    for (int row = 0; row < rows; ++row) {
+        const QString name = cellText(row, ProductColumn::Name);
+        if (!name.trimmed().isEmpty() && !isTotalRow(QString(), name))
+            places_[std::size_t(row)] = ++place;
+    }
+    placeWidth_ = int(QString::number(place).size());
 }
 
 int ProductSheet::rowCount() const
@@ -41,7 +59,23 @@ int ProductSheet::rowCount() const
 QString ProductSheet::cellText(int dataRow, ProductColumn column) const
 {
     const int at = layout_.column(column);
+    if (at == kAutoNumber) {
+        const int place = places_[std::size_t(dataRow)];
+        return place > 0 ? QStringLiteral("%1").arg(place, placeWidth_, 10, QLatin1Char('0')) : QString();
+    }
     return at < 0 ? QString() : sheet_.cellText(layout_.headerRow + 1 + dataRow, at);
+}
+
+QString ProductSheet::furtherText(int dataRow, int further) const
+{
+    return sheet_.cellText(layout_.headerRow + 1 + dataRow, layout_.further[std::size_t(further)].second);
+}
+
+QString ProductSheet::furtherHeader(int further) const
+{
+    const auto& [name, at] = layout_.further[std::size_t(further)];
+    const QString text = sheet_.cellText(layout_.headerRow, at).simplified();
+    return text.isEmpty() ? name : text;
 }
 
 bool ProductSheet::isTotalRow(int dataRow) const
@@ -59,6 +93,8 @@ bool ProductSheet::isTotalRow(const QString& codeCell, const QString& nameCell)
 QString ProductSheet::headerText(ProductColumn field) const
 {
     const int at = layout_.column(field);
+    if (at == kAutoNumber)
+        return kAutoNumberText;
     if (at < 0)
         return templateHeader(field);
     const QString text = sheet_.cellText(layout_.headerRow, at).simplified();

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace importer {
 
@@ -23,8 +24,14 @@ public:
     ProductSheet(data::Worksheet sheet, const SheetLayout& layout);
 
     int rowCount() const; // N: every row after the header row, blank rows included
-    // Untrimmed, dataRow from 0; "" where the field has no column.
+    // Untrimmed, dataRow from 0; "" where the field has no column. A numbered list's code is the row's place among
+    // the products (rows with a name), zero-padded to the width of the last: 001, 002, ...
     QString cellText(int dataRow, ProductColumn column) const;
+    // The cell of the further column (in the layout's order), untrimmed.
+    QString furtherText(int dataRow, int further) const;
+    int furtherCount() const { return int(layout_.further.size()); }
+    // The sheet's header of the further column.
+    QString furtherHeader(int further) const;
     // A total row at the foot of a list ("合  计" in its code or name cell, and no other product name): no product.
     bool isTotalRow(int dataRow) const;
     // The same of a row's code and name cells, read already.
@@ -40,8 +47,12 @@ public:
     QString headerText(ProductColumn field) const;
 
 private:
+    void numberProducts();
+
     data::Worksheet sheet_;
     SheetLayout layout_;
+    std::vector<int> places_; // a numbered list: each row's place among the products, 0 for none
+    int placeWidth_ = 0;
 };
 
 // The sheet of the workbook that holds the products when the clerk names none, as read to find out: "Sheet1" when

@@ -38,6 +38,8 @@ MadeRow makeRow(const ProductSheet& sheet, int row, mnemonic::MnemonicEncoder& m
         // counted and logged as failed when the writes take the row
         made.name.reason =
             numberProblem(product, batch, [&sheet](ProductColumn field) { return sheet.headerText(field); });
+    } catch (const RowValueError& error) {
+        made.name.reason = error.reason();
     }
     return made;
 }

@@ -67,6 +67,10 @@ std::optional<SheetLayout> layoutOfRow(const data::Worksheet& sheet, int row, co
     for (const auto& [field, ref] : choice.columns) {
         const auto i = std::size_t(indexOf(field));
         switch (ref.kind) {
+        case ColumnRef::Kind::AutoNumber:
+            layout.columns[i] = kAutoNumber;
+            layout.foundBy[i] = FoundBy::Choice;
+            break;
         case ColumnRef::Kind::None:
             layout.columns[i] = -1;
             layout.foundBy[i] = FoundBy::Missing;
@@ -85,12 +89,38 @@ std::optional<SheetLayout> layoutOfRow(const data::Worksheet& sheet, int row, co
         }
         }
     }
+    for (const auto& [name, ref] : choice.further) {
+        if (ref.kind == ColumnRef::Kind::Column) {
+            layout.further.emplace_back(name, ref.column);
+        } else if (ref.kind == ColumnRef::Kind::Header) {
+            const int column = columnHeaded(sheet, row, ref.header);
+            if (column < 0)
+                return std::nullopt;
+            layout.further.emplace_back(name, column);
+        }
+    }
     return layout;
 }
 
 bool givesProducts(const SheetLayout& layout)
 {
-    return layout.column(ProductColumn::Code) >= 0 && layout.column(ProductColumn::Name) >= 0;
+    const int code = layout.column(ProductColumn::Code);
+    return (code >= 0 || code == kAutoNumber) && layout.column(ProductColumn::Name) >= 0;
+}
+
+// Every column the clerk named by its header, field or further column, with what it feeds.
+std::vector<std::pair<QString, QString>> namedHeaders(const ColumnChoice& choice)
+{
+    std::vector<std::pair<QString, QString>> named;
+    for (const auto& [field, ref] : choice.columns) {
+        if (ref.kind == ColumnRef::Kind::Header)
+            named.emplace_back(templateHeader(field), ref.header);
+    }
+    for (const auto& [name, ref] : choice.further) {
+        if (ref.kind == ColumnRef::Kind::Header)
+            named.emplace_back(name, ref.header);
+    }
+    return named;
 }
 
 int searchedRows(const data::Worksheet& sheet)
@@ -102,18 +132,16 @@ int searchedRows(const data::Worksheet& sheet)
 {
     const int rows = searchedRows(sheet);
     // A header the clerk named that no row has is the first thing to mend.
-    for (const auto& [field, ref] : choice.columns) {
-        if (ref.kind != ColumnRef::Kind::Header)
-            continue;
+    for (const auto& [fed, header] : namedHeaders(choice)) {
         bool seen = false;
         for (int row = choice.headerRow.value_or(0); row < (choice.headerRow ? *choice.headerRow + 1 : rows); ++row)
-            seen = seen || columnHeaded(sheet, row, ref.header) >= 0;
+            seen = seen || columnHeaded(sheet, row, header) >= 0;
         if (!seen) {
             const QString where = choice.headerRow ? QStringLiteral("第%1行").arg(*choice.headerRow + 1)
                                                    : QStringLiteral("前%1行").arg(kHeaderSearchRows);
             throw ColumnChoiceError(QStringLiteral("工作表“%1”的%2中没有列名为“%3”的列（%4=%3）。请写上表中的列名，"
                                                    "或者写列字母（如 %4=C）")
-                                        .arg(sheet.name(), where, ref.header, templateHeader(field)));
+                                        .arg(sheet.name(), where, header, fed));
         }
     }
     // Which of the two required fields no row gives.
@@ -123,7 +151,7 @@ int searchedRows(const data::Worksheet& sheet)
     const int last = choice.headerRow ? std::min(*choice.headerRow + 1, sheet.rowCount()) : rows;
     for (int row = first; row < last; ++row) {
         if (const auto layout = layoutOfRow(sheet, row, choice)) {
-            codeSeen = codeSeen || layout->column(ProductColumn::Code) >= 0;
+            codeSeen = codeSeen || layout->column(ProductColumn::Code) != -1;
             nameSeen = nameSeen || layout->column(ProductColumn::Name) >= 0;
         }
     }
@@ -156,24 +184,27 @@ void addColumnChoice(ColumnChoice& choice, const QString& assignment)
     const QString fieldText = assignment.left(equals).trimmed();
     const QString columnText = assignment.mid(equals + 1).trimmed();
     const std::optional<ProductColumn> field = fieldNamed(fieldText);
-    if (!field) {
-        QStringList all;
-        for (const QString& header : productColumnHeaders())
-            all << header;
-        throw ColumnChoiceError(
-            QStringLiteral("“%1”不是商品的字段；字段是：%2").arg(fieldText, all.join(QStringLiteral("、"))));
-    }
     ColumnRef ref;
     if (columnText.isEmpty() || columnText == kNoColumn || columnText == QStringLiteral("（无）"))
         ref = ColumnRef::none();
+    else if (columnText == u"#" || columnText == kAutoNumberText)
+        ref = ColumnRef::autoNumber();
     else
         ref = ColumnRef::byHeader(columnText); // a letter is told from a header against the sheet itself
-    choice.columns[*field] = ref;
+    if (field && (field == ProductColumn::Code || ref.kind != ColumnRef::Kind::AutoNumber)) {
+        choice.columns[*field] = ref;
+    } else if (ref.kind == ColumnRef::Kind::None) {
+        choice.further.erase(fieldText);
+    } else if (ref.kind == ColumnRef::Kind::AutoNumber) {
+        throw ColumnChoiceError(QStringLiteral("只有商品编号可以自动编号，“%1”不行").arg(fieldText));
+    } else {
+        choice.further[fieldText] = ref; // a column of the store's Cpxm: the run checks that the store has it
+    }
 }
 
 bool SheetLayout::isExactTemplate() const
 {
-    return headerRow == 0 &&
+    return headerRow == 0 && further.empty() &&
            std::all_of(foundBy.begin(), foundBy.end(), [](FoundBy by) { return by == FoundBy::TemplateHeader; });
 }
 
@@ -183,8 +214,12 @@ ColumnChoice SheetLayout::asChoice() const
     choice.headerRow = headerRow;
     for (ProductColumn field : kProductColumns) {
         const int at = column(field);
-        choice.columns[field] = at < 0 ? ColumnRef::none() : ColumnRef::byColumn(at);
+        choice.columns[field] = at == kAutoNumber ? ColumnRef::autoNumber()
+                                : at < 0          ? ColumnRef::none()
+                                                  : ColumnRef::byColumn(at);
     }
+    for (const auto& [name, at] : further)
+        choice.further[name] = ColumnRef::byColumn(at);
     return choice;
 }
 
@@ -203,7 +238,13 @@ static ColumnChoice lettersResolved(const data::Worksheet& sheet, const ColumnCh
 {
     ColumnChoice resolved = choice;
     const int rows = searchedRows(sheet);
-    for (auto& [field, ref] : resolved.columns) {
+    std::vector<ColumnRef*> refs;
+    for (auto& [field, ref] : resolved.columns)
+        refs.push_back(&ref);
+    for (auto& [name, ref] : resolved.further)
+        refs.push_back(&ref);
+    for (ColumnRef* each : refs) {
+        ColumnRef& ref = *each;
         if (ref.kind != ColumnRef::Kind::Header)
             continue;
         const std::optional<int> letter = columnFromLetter(ref.header);

@@ -13,17 +13,22 @@
 
 #include <map>
 #include <optional>
+#include <vector>
 #include <stdexcept>
 
 namespace importer {
 
 // How the header row is looked for: among this many rows from the top.
 inline constexpr int kHeaderSearchRows = 30;
+// The code field's column when a list without codes is numbered: each product its place among the products.
+inline constexpr int kAutoNumber = -2;
+// How the clerk names that choice: in the window, and on the command line ("#" too).
+inline const QString kAutoNumberText = QStringLiteral("(自动编号)");
 
 // A column as the clerk names it: by its header text, by its letter (C, AB), or none at all.
 struct ColumnRef
 {
-    enum class Kind { Header, Column, None };
+    enum class Kind { Header, Column, None, AutoNumber };
     Kind kind = Kind::None;
     QString header;  // Kind::Header: the header text as given
     int column = -1; // Kind::Column: 0 for A
@@ -31,6 +36,7 @@ struct ColumnRef
     static ColumnRef byHeader(const QString& header) { return {Kind::Header, header, -1}; }
     static ColumnRef byColumn(int column) { return {Kind::Column, QString(), column}; }
     static ColumnRef none() { return {}; }
+    static ColumnRef autoNumber() { return {Kind::AutoNumber, QString(), kAutoNumber}; }
     bool operator==(const ColumnRef&) const = default;
 };
 
@@ -39,13 +45,16 @@ struct ColumnChoice
 {
     std::optional<int> headerRow; // the sheet's row index (0 for row 1)
     std::map<ProductColumn, ColumnRef> columns;
+    // Further columns of the store's Cpxm (by the name the clerk gave) and the sheet column that feeds each.
+    std::map<QString, ColumnRef> further;
 
-    bool isEmpty() const { return !headerRow && columns.empty(); }
+    bool isEmpty() const { return !headerRow && columns.empty() && further.empty(); }
     bool operator==(const ColumnChoice&) const = default;
 };
 
-// "FIELD=HEADER": FIELD a template header (or another name of the field, 编码 say), HEADER a header text of the
-// sheet, a column letter such as C, or "(无)" / empty for none. Throws ColumnChoiceError.
+// "FIELD=HEADER": FIELD a template header (or another name of the field, 编码 say) or a column of the store's Cpxm
+// (checked against the store by the run), HEADER a header text of the sheet, a column letter such as C, or "(无)" /
+// empty for none; for 商品编号 also "#" or "(自动编号)": the products numbered. Throws ColumnChoiceError.
 void addColumnChoice(ColumnChoice& choice, const QString& assignment);
 
 enum class FoundBy {
@@ -60,8 +69,11 @@ struct SheetLayout
     int headerRow = 0;                              // the sheet's row index of the header row
     std::array<int, kProductColumnCount> columns{}; // -1 where the field has no column
     std::array<FoundBy, kProductColumnCount> foundBy{};
+    // Further columns of the store and the sheet column that feeds each, in the order of the clerk's choice.
+    std::vector<std::pair<QString, int>> further;
 
     int column(ProductColumn field) const { return columns[std::size_t(indexOf(field))]; }
+    bool numbersProducts() const { return column(ProductColumn::Code) == kAutoNumber; }
     FoundBy found(ProductColumn field) const { return foundBy[std::size_t(indexOf(field))]; }
     // The template itself: all nine headers spelled exactly, on the first row, nothing chosen by hand.
     bool isExactTemplate() const;

@@ -53,7 +53,7 @@ bool WriteBatch::keepsGroupRows() const
 void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name, bool likelyRefused)
 {
     if (!insert_) {
-        insert_ = data::prepareProductInsert(store_);
+        insert_ = data::prepareProductInsert(store_, furtherColumns_);
         pending_.reserve(size_t(insert_->maxRows()));
     }
     // A row the store will most likely refuse goes alone, after the rows before it, so that their batch is not

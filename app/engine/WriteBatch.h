@@ -22,6 +22,7 @@
 
 #include "CpxmColumns.h"
 #include "DatabaseError.h"
+#include "StoreColumns.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -73,6 +74,8 @@ public:
     // How rows of a lost group are written again. Without it, a lost group ends the writes with its cause.
     void setRewrite(Rewrite rewrite) { rewrite_ = std::move(rewrite); }
 
+    // The further columns of Cpxm the rows carry after the twenty; before the first row.
+    void setFurtherColumns(std::vector<data::StoreColumn> columns) { furtherColumns_ = std::move(columns); }
     // Opens the first group and locks the code letters: before the letter probe. Throws data::DatabaseError.
     void start();
     // A row for the store: its values in the column table's order, and what its log line names should the store
@@ -119,6 +122,7 @@ private:
     ImportCounts& counts_;
     QStringList& errorLog_;
     Rewrite rewrite_;
+    std::vector<data::StoreColumn> furtherColumns_;
     std::unique_ptr<data::PreparedInsert> insert_;
     Mode mode_ = Mode::Grouped;
     bool inGroup_ = false;

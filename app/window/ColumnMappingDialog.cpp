@@ -26,8 +26,8 @@ const QString kNoColumn = QStringLiteral("(无)");
 } // namespace
 
 ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const importer::SheetLayout& preset,
-                                         bool phraseMnemonics, QWidget* parent)
-    : QDialog(parent), sheet_(sheet), phraseMnemonics_(phraseMnemonics)
+                                         bool phraseMnemonics, const QStringList& furtherColumns, QWidget* parent)
+    : QDialog(parent), sheet_(sheet), phraseMnemonics_(phraseMnemonics), furtherNames_(furtherColumns)
 {
     setObjectName(QStringLiteral("ColumnMappingDialog"));
     setWindowTitle(QStringLiteral("列的对应 - %1").arg(sheet.name()));
@@ -51,6 +51,13 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
         box->setObjectName(importer::templateHeader(field));
         fields_[std::size_t(importer::indexOf(field))] = box;
         form->addRow(importer::templateHeader(field) + QStringLiteral("："), box);
+    }
+    // The store's own further columns, by the names its system gives them.
+    for (const QString& name : furtherNames_) {
+        auto* box = new QComboBox(this);
+        box->setObjectName(QStringLiteral("further:") + name);
+        further_.push_back(box);
+        form->addRow(name + QStringLiteral("："), box);
     }
 
     preview_ = new QTableWidget(this);
@@ -82,6 +89,8 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
     connect(headerRow_, &QSpinBox::valueChanged, this, &ColumnMappingDialog::headerRowChanged);
     for (QComboBox* box : fields_)
         connect(box, &QComboBox::currentIndexChanged, this, &ColumnMappingDialog::refresh);
+    if (!furtherNames_.isEmpty())
+        resize(width(), height() + 28 * int(furtherNames_.size()));
     refresh();
 }
 
@@ -92,7 +101,12 @@ importer::SheetLayout ColumnMappingDialog::layout() const
     for (ProductColumn field : importer::kProductColumns) {
         const auto i = std::size_t(importer::indexOf(field));
         chosen.columns[i] = fields_[i]->currentData().toInt();
-        chosen.foundBy[i] = chosen.columns[i] < 0 ? importer::FoundBy::Missing : importer::FoundBy::Choice;
+        chosen.foundBy[i] = chosen.columns[i] == -1 ? importer::FoundBy::Missing : importer::FoundBy::Choice;
+    }
+    for (std::size_t i = 0; i < further_.size(); ++i) {
+        const int column = further_[i]->currentData().toInt();
+        if (column >= 0)
+            chosen.further.emplace_back(furtherNames_.at(qsizetype(i)), column);
     }
     return chosen;
 }
@@ -117,7 +131,9 @@ void ColumnMappingDialog::headerRowChanged(int rowNumber)
 
 void ColumnMappingDialog::fillColumnBoxes(int headerRow)
 {
-    for (QComboBox* box : fields_) {
+    std::vector<QComboBox*> boxes(fields_.begin(), fields_.end());
+    boxes.insert(boxes.end(), further_.begin(), further_.end());
+    for (QComboBox* box : boxes) {
         const QSignalBlocker quiet(box);
         box->clear();
         box->addItem(kNoColumn, -1);
@@ -126,6 +142,9 @@ void ColumnMappingDialog::fillColumnBoxes(int headerRow)
             box->addItem(QStringLiteral("%1  %2").arg(importer::columnLetter(column), header), column);
         }
     }
+    // A list without codes can be numbered.
+    fields_[std::size_t(importer::indexOf(ProductColumn::Code))]->addItem(importer::kAutoNumberText,
+                                                                          importer::kAutoNumber);
 }
 
 void ColumnMappingDialog::select(const importer::SheetLayout& layout)
@@ -135,13 +154,22 @@ void ColumnMappingDialog::select(const importer::SheetLayout& layout)
         const QSignalBlocker quiet(box);
         box->setCurrentIndex(std::max(0, box->findData(layout.column(field))));
     }
+    for (std::size_t i = 0; i < further_.size(); ++i) {
+        const QSignalBlocker quiet(further_[i]);
+        int column = -1;
+        for (const auto& [name, at] : layout.further) {
+            if (name.compare(furtherNames_.at(qsizetype(i)), Qt::CaseInsensitive) == 0)
+                column = at;
+        }
+        further_[i]->setCurrentIndex(std::max(0, further_[i]->findData(column)));
+    }
 }
 
 // The preview shows the rows as the import will store them, and OK waits for a code and a name column.
 void ColumnMappingDialog::refresh()
 {
     const importer::SheetLayout chosen = layout();
-    const bool complete = chosen.column(ProductColumn::Code) >= 0 && chosen.column(ProductColumn::Name) >= 0;
+    const bool complete = chosen.column(ProductColumn::Code) != -1 && chosen.column(ProductColumn::Name) >= 0;
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(complete);
     preview_->setRowCount(0);
     if (!complete)

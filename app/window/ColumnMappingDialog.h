@@ -12,6 +12,7 @@
 #include <QDialog>
 
 #include <array>
+#include <vector>
 
 class QComboBox;
 class QDialogButtonBox;
@@ -25,8 +26,10 @@ public:
     // The rows shown below the fields.
     static constexpr int kPreviewRows = 20;
 
+    // furtherColumns: the store's further columns of Cpxm, offered below the nine fields, none chosen unless the
+    // preset chooses it.
     ColumnMappingDialog(const data::Worksheet& sheet, const importer::SheetLayout& preset, bool phraseMnemonics,
-                        QWidget* parent = nullptr);
+                        const QStringList& furtherColumns = {}, QWidget* parent = nullptr);
 
     // The header row and every field's column as the dialog shows them now.
     importer::SheetLayout layout() const;
@@ -41,6 +44,8 @@ private:
     bool phraseMnemonics_;
     QSpinBox* headerRow_ = nullptr;
     std::array<QComboBox*, importer::kProductColumnCount> fields_{};
+    QStringList furtherNames_;
+    std::vector<QComboBox*> further_; // one a further column, in the order of furtherNames_
     QTableWidget* preview_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
 };

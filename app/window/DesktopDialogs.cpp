@@ -38,9 +38,10 @@ bool DesktopDialogs::openWithDesktop(const QUrl& url)
 
 std::optional<importer::SheetLayout> DesktopDialogs::chooseColumns(QWidget* owner, const data::Worksheet& sheet,
                                                                    const importer::SheetLayout& preset,
-                                                                   bool phraseMnemonics)
+                                                                   bool phraseMnemonics,
+                                                                   const QStringList& furtherColumns)
 {
-    ColumnMappingDialog dialog(sheet, preset, phraseMnemonics, owner);
+    ColumnMappingDialog dialog(sheet, preset, phraseMnemonics, furtherColumns, owner);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.layout();

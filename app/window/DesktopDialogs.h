@@ -12,7 +12,7 @@ public:
     std::optional<QString> chooseWorkbook(QWidget* owner, const QString& startFile) override;
     bool openWithDesktop(const QUrl& url) override;
     std::optional<importer::SheetLayout> chooseColumns(QWidget* owner, const data::Worksheet& sheet,
-                                                       const importer::SheetLayout& preset,
-                                                       bool phraseMnemonics) override;
+                                                       const importer::SheetLayout& preset, bool phraseMnemonics,
+                                                       const QStringList& furtherColumns) override;
     void requestQuit() override;
 };

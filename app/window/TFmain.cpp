@@ -17,7 +17,10 @@
 #include "WindowImportReporter.h"
 #include "WindowResources.h"
 
+#include "FurtherColumns.h"
 #include "ProductSheet.h"
+
+#include "DatabaseError.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -334,7 +337,15 @@ bool TFmain::chooseColumns(importer::ImportRequest& request)
             }
         }
     }
-    const std::optional<importer::SheetLayout> chosen = dialogs_->chooseColumns(this, *sheet, preset, N3->isChecked());
+    QStringList furtherColumns;
+    try {
+        for (const data::StoreColumn& column : importer::offeredFurtherColumns(ADOCon))
+            furtherColumns << column.name;
+    } catch (const data::DatabaseError&) {
+        // Without them the nine fields are still offered; the run reports a store that does not answer.
+    }
+    const std::optional<importer::SheetLayout> chosen =
+        dialogs_->chooseColumns(this, *sheet, preset, N3->isChecked(), furtherColumns);
     if (!chosen)
         return false;
     // A folder that cannot be written keeps nothing; the run does not need it.

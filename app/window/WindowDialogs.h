@@ -30,9 +30,11 @@ public:
     virtual bool openWithDesktop(const QUrl& url) = 0;
     // Which column of the sheet feeds each field, preset as given: the layout chosen, or nothing when the clerk
     // cancels.
+    // furtherColumns: the store's further columns of Cpxm, which the clerk may feed from the sheet too.
     virtual std::optional<importer::SheetLayout> chooseColumns(QWidget* owner, const data::Worksheet& sheet,
                                                                const importer::SheetLayout& preset,
-                                                               bool phraseMnemonics) = 0;
+                                                               bool phraseMnemonics,
+                                                               const QStringList& furtherColumns) = 0;
     // Ends the program as soon as the event loop reads the request.
     virtual void requestQuit() = 0;
 };

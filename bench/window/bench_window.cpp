@@ -40,7 +40,8 @@ public:
     std::optional<QString> chooseWorkbook(QWidget*, const QString&) override { return std::nullopt; }
     bool openWithDesktop(const QUrl&) override { return false; }
     std::optional<importer::SheetLayout> chooseColumns(QWidget*, const data::Worksheet&,
-                                                       const importer::SheetLayout& preset, bool) override
+                                                       const importer::SheetLayout& preset, bool,
+                                                       const QStringList&) override
     {
         return preset;
     }

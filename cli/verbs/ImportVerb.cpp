@@ -12,6 +12,7 @@
 #include "Connection.h"
 #include "DatabaseError.h"
 #include "ErrorLogFile.h"
+#include "FurtherColumns.h"
 #include "ImportRun.h"
 #include "ImportTexts.h"
 #include "ProductKinds.h"
@@ -164,6 +165,20 @@ int cli::runImport(const QStringList& arguments, Console& console)
         connectChosenStore(parser, connection);
     } catch (const data::DatabaseError& error) {
         return parser.failure(QStringLiteral("cannot connect to the store database\n  ") + error.message());
+    }
+
+    // Further columns the store does not have are a usage error, before anything is touched.
+    if (!columns->further.empty()) {
+        QStringList names;
+        for (const auto& [name, ref] : columns->further)
+            names << name;
+        try {
+            importer::chosenFurtherColumns(importer::offeredFurtherColumns(connection), names);
+        } catch (const importer::ColumnChoiceError& error) {
+            return parser.usageError(QStringLiteral("--map: ") + error.message());
+        } catch (const data::DatabaseError& error) {
+            return parser.failure(QStringLiteral("cannot read the columns of Cpxm\n  ") + error.message());
+        }
     }
 
     data::Query storeQuery(connection);

@@ -39,7 +39,9 @@ void printLayout(const importer::ProductSheet& products, QTextStream& out)
     for (ProductColumn field : importer::kProductColumns) {
         out << importer::templateHeader(field) << '\t';
         const int column = layout.column(field);
-        if (column >= 0) {
+        if (column == importer::kAutoNumber) {
+            out << importer::kAutoNumberText;
+        } else if (column >= 0) {
             out << importer::columnLetter(column) << '\t'
                 << cli::tsvField(products.worksheet().cellText(layout.headerRow, column));
         } else if (field == ProductColumn::Mnemonic) {
@@ -50,6 +52,11 @@ void printLayout(const importer::ProductSheet& products, QTextStream& out)
             out << QStringLiteral("(空)");
         }
         out << '\n';
+    }
+    for (int i = 0; i < products.furtherCount(); ++i) {
+        const int column = layout.further[std::size_t(i)].second;
+        out << cli::tsvField(layout.further[std::size_t(i)].first) << '\t' << importer::columnLetter(column) << '\t'
+            << cli::tsvField(products.worksheet().cellText(layout.headerRow, column)) << '\n';
     }
     out << QStringLiteral("表头在第%1行\n\n").arg(layout.headerRow + 1);
 }

@@ -43,6 +43,7 @@ struct InsertTexts
     int columns = 0;
     QString into;
     QString table;
+    QStringList columnNames; // the columns in order, where the parameters are not named after them
     std::vector<BoundValue::Type> columnTypes;
 
     bool offersArrays() const { return !into.isEmpty() && !table.isEmpty() && int(columnTypes.size()) == columns; }

@@ -191,7 +191,9 @@ std::unique_ptr<PreparedInsert> OdbcBackend::prepareInsert(const InsertTexts& te
 {
     // PostgreSQL takes a batch as one array per column, far cheaper for it and the driver than a hundred tuples.
     if (isPostgreSql() && texts.offersArrays())
-        return makeArrayInsert(connectionHandle(), texts, columnTypes(texts.table, texts.singleRow.names));
+        return makeArrayInsert(
+            connectionHandle(), texts,
+            columnTypes(texts.table, texts.columnNames.isEmpty() ? texts.singleRow.names : texts.columnNames));
     return makeRowsInsert(connectionHandle(), texts);
 }
 

@@ -234,7 +234,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("assignments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("not a field") << QStringList{"规格=B"} << QStringLiteral("“规格”不是商品的字段");
+        QTest::newRow("numbering another field") << QStringList{"规格=#"} << QStringLiteral("只有商品编号可以自动编号");
         QTest::newRow("no equals sign") << QStringList{"商品编号"} << QStringLiteral("不是“字段=列名”的形式");
         QTest::newRow("a header the sheet lacks")
             << QStringList{"商品编号=货号"} << QStringLiteral("没有列名为“货号”的列");

@@ -70,7 +70,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 data::CpxmRow productValues(const Product& product)
 {
     data::CpxmRow values;
-    for (size_t i = 0; i < values.size(); ++i) {
+    for (size_t i = 0; i < data::cpxmColumns().size(); ++i) {
         const data::CpxmColumn& column = data::cpxmColumns()[i];
         data::BoundValue& value = values[i];
         value.type = data::boundValueType(column.type);

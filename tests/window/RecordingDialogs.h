@@ -83,13 +83,15 @@ public:
     {
         QString sheetName;
         importer::SheetLayout preset;
+        QStringList furtherColumns;
     };
     QList<ColumnsAsked> columnsAsked;
     std::function<std::optional<importer::SheetLayout>(const importer::SheetLayout&)> answerColumns;
     std::optional<importer::SheetLayout> chooseColumns(QWidget*, const data::Worksheet& sheet,
-                                                       const importer::SheetLayout& preset, bool) override
+                                                       const importer::SheetLayout& preset, bool,
+                                                       const QStringList& furtherColumns) override
     {
-        columnsAsked.append({sheet.name(), preset});
+        columnsAsked.append({sheet.name(), preset, furtherColumns});
         return answerColumns ? answerColumns(preset) : std::optional(preset);
     }
     void requestQuit() override { ++quitRequests; }
