@@ -6,6 +6,8 @@
 namespace {
 
 const QString kPhraseMnemonicsKey = QStringLiteral("mnemonic/phrases");
+// A further column of the store's Cpxm, by its name after this.
+const QString kFurtherPrefix = QStringLiteral("further-");
 // The fields' keys in product-import.ini, in the order of the template's columns.
 const char* const kFieldKeys[importer::kProductColumnCount] = {
     "code", "name", "unit", "costPrice", "salePrice", "minDiscount", "stock", "itemDiscount", "mnemonic"};
@@ -49,7 +51,15 @@ std::optional<importer::ColumnChoice> ProgramSettings::columnChoice(const QStrin
     for (importer::ProductColumn field : importer::kProductColumns) {
         const QString letter = settings.value(QLatin1String(kFieldKeys[importer::indexOf(field)])).toString();
         const std::optional<int> column = importer::columnFromLetter(letter);
-        choice.columns[field] = column ? importer::ColumnRef::byColumn(*column) : importer::ColumnRef::none();
+        choice.columns[field] = letter == importer::kAutoNumberText ? importer::ColumnRef::autoNumber()
+                                : column                            ? importer::ColumnRef::byColumn(*column)
+                                                                    : importer::ColumnRef::none();
+    }
+    for (const QString& key : settings.childKeys()) {
+        if (!key.startsWith(kFurtherPrefix))
+            continue;
+        if (const std::optional<int> column = importer::columnFromLetter(settings.value(key).toString()))
+            choice.further[key.mid(kFurtherPrefix.size())] = importer::ColumnRef::byColumn(*column);
     }
     return choice;
 }
@@ -62,8 +72,16 @@ bool ProgramSettings::setColumnChoice(const QStringList& headerRowTexts, const i
     for (importer::ProductColumn field : importer::kProductColumns) {
         const int column = layout.column(field);
         settings.setValue(QLatin1String(kFieldKeys[importer::indexOf(field)]),
-                          column < 0 ? QString() : importer::columnLetter(column));
+                          column == importer::kAutoNumber ? importer::kAutoNumberText
+                          : column < 0                    ? QString()
+                                                          : importer::columnLetter(column));
     }
+    for (const QString& key : settings.childKeys()) {
+        if (key.startsWith(kFurtherPrefix))
+            settings.remove(key);
+    }
+    for (const auto& [name, column] : layout.further)
+        settings.setValue(kFurtherPrefix + name, importer::columnLetter(column));
     settings.endGroup();
     settings.sync();
     return settings.status() == QSettings::NoError;

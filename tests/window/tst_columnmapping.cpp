@@ -101,6 +101,34 @@ private slots:
         QCOMPARE(dialog.findChild<QTableWidget*>(QStringLiteral("preview"))->rowCount(), 3);
     }
 
+    // The store's further columns below the nine, none chosen unless preset; a list without codes numbered.
+    void furtherColumnsAndNumbering()
+    {
+        const data::Worksheet sheet = listSheet(QStringLiteral("no-code.xlsx"), QStringLiteral("Sheet1"));
+        importer::SheetLayout preset;
+        preset.columns.fill(-1);
+        preset.foundBy.fill(importer::FoundBy::Missing);
+        preset.columns[std::size_t(importer::indexOf(ProductColumn::Name))] = 0;
+        preset.further.emplace_back(QStringLiteral("Cpxm_gg"), 1);
+        ColumnMappingDialog dialog(sheet, preset, false, {"Cpxm_gg", "Cpxm_cd"});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("further:Cpxm_gg"))->currentText(),
+                 QStringLiteral("B  规格(*)"));
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("further:Cpxm_cd"))->currentText(),
+                 QStringLiteral("(无)"));
+        QVERIFY(!okButton(dialog)->isEnabled());
+        QComboBox* code = fieldBox(dialog, ProductColumn::Code);
+        code->setFocus();
+        QTest::keyClick(code, Qt::Key_End);
+        QCOMPARE(code->currentText(), importer::kAutoNumberText);
+        QCOMPARE(firstRow(dialog).section(u'|', 0, 1), QStringLiteral("1|连钱草"));
+        QTest::keyClick(okButton(dialog), Qt::Key_Space);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(dialog.layout().numbersProducts());
+        QCOMPARE(dialog.layout().further, (std::vector<std::pair<QString, int>>{{QStringLiteral("Cpxm_gg"), 1}}));
+    }
+
     void escapeCancels()
     {
         const data::Worksheet sheet = listSheet(QStringLiteral("english.xlsx"), QStringLiteral("score"));

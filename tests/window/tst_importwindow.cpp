@@ -900,6 +900,7 @@ void ImportWindowTest::columnChoiceBeforeAListThatIsNotTheTemplate()
     w.dialogs->answerColumns = [](const importer::SheetLayout& preset) {
         importer::SheetLayout changed = preset;
         changed.columns[std::size_t(importer::indexOf(importer::ProductColumn::Unit))] = -1; // 计量单位: (无)
+        changed.further.emplace_back(QStringLiteral("Cpxm_gg"), 7); // 备注 into the store's 规格 column
         return std::optional(changed);
     };
     QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
@@ -911,6 +912,9 @@ void ImportWindowTest::columnChoiceBeforeAListThatIsNotTheTemplate()
     QCOMPARE(preset.column(importer::ProductColumn::Unit), 2);
     QCOMPARE(preset.column(importer::ProductColumn::Mnemonic), 6);
     QCOMPARE(preset.column(importer::ProductColumn::MinDiscount), -1);
+    QCOMPARE(w.dialogs->columnsAsked[0].furtherColumns,
+             (QStringList{"Cpxm_gg", "Cpxm_cd", "Cpxm_txm", "Cpxm_zt"})); // the store's own, not the twenty
+    QVERIFY(preset.further.empty());
     QCOMPARE(w.child<QLabel>("RzURLLabel1")->text(),
              QStringLiteral("共3条,正确导入3条,错误0条,空纪录0条,点此查看错误的信息！"));
     QCOMPARE(storedCodes(*folder_, QStringLiteral("BP%")).size(), 3);
@@ -920,6 +924,9 @@ void ImportWindowTest::columnChoiceBeforeAListThatIsNotTheTemplate()
     query.setSqlText(QStringLiteral("select count(*) as n from Cpxm where Cpxm_bm like 'BP%' and Cpxm_dw = ''"));
     query.open();
     QCOMPARE(query.fieldText(QStringLiteral("n")), QStringLiteral("3"));
+    query.setSqlText(QStringLiteral("select Cpxm_gg as g from Cpxm where Cpxm_bm = 'BP001'"));
+    query.open();
+    QCOMPARE(query.fieldText(QStringLiteral("g")), QStringLiteral("常用"));
 
     // Remembered: a new window over the same program folder presets the choice made.
     const Window again = openWindow(*folder_);
@@ -931,6 +938,8 @@ void ImportWindowTest::columnChoiceBeforeAListThatIsNotTheTemplate()
     QCOMPARE(again.dialogs->columnsAsked.size(), 1);
     QCOMPARE(again.dialogs->columnsAsked[0].preset.column(importer::ProductColumn::Unit), -1);
     QCOMPARE(again.dialogs->columnsAsked[0].preset.column(importer::ProductColumn::Code), 0);
+    QCOMPARE(again.dialogs->columnsAsked[0].preset.further,
+             (std::vector<std::pair<QString, int>>{{QStringLiteral("Cpxm_gg"), 7}}));
 }
 
 void ImportWindowTest::cancelledColumnChoiceWritesNothing()
