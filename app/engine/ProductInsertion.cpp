@@ -143,8 +143,8 @@ QString numberProblem(const ProductRow& row, const BatchValues& batch,
 
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 {
-    data::CpxmRow values;
     const auto& columns = data::cpxmColumns();
+    data::CpxmRow values(columns.size() + batch.further.size());
     for (size_t i = 0; i < columns.size(); ++i)
         values[i] = valueOf(columns[i], row, batch);
     for (size_t j = 0; j < batch.further.size(); ++j)

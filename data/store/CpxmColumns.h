@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <vector>
 
 namespace data {
 
@@ -52,9 +53,9 @@ inline constexpr int kMaxFurtherColumns = 12;
 // In the order of the insert statement.
 const std::array<CpxmColumn, kCpxmColumnCount>& cpxmColumns();
 
-// The values of one product row, column by column in the table's order, then the further columns of the run; the
-// slots after them are not used.
-using CpxmRow = std::array<BoundValue, kCpxmColumnCount + kMaxFurtherColumns>;
+// The values of one product row, column by column in the table's order, then the further columns of the run. One
+// allocation a row, and a row moves from thread to batch as a pointer.
+using CpxmRow = std::vector<BoundValue>;
 
 // "insert into Cpxm(<the twenty names>[,<further columns>])"
 QString productInsertClause(const QStringList& furtherColumns = {});

@@ -69,7 +69,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 data::CpxmRow productValues(const Product& product)
 {
-    data::CpxmRow values;
+    data::CpxmRow values(data::cpxmColumns().size());
     for (size_t i = 0; i < data::cpxmColumns().size(); ++i) {
         const data::CpxmColumn& column = data::cpxmColumns()[i];
         data::BoundValue& value = values[i];
