@@ -59,9 +59,10 @@ public:
 
     void run()
     {
+        int row = 0;
         try {
             RowsAhead rows(sheet_, rowTotal_, phraseMnemonics_, batchValues_);
-            for (int row = 0; row < rowTotal_; ++row) {
+            for (; row < rowTotal_; ++row) {
                 handleRow(row, rows.next());
                 reporter_.rowHandled(row + 1, counts_);
             }
@@ -71,9 +72,13 @@ public:
             const ImportCounts before = counts_;
             writes_.close();
             reportChange(before);
+            firstRowAgain_ = writes_.firstRowNotCommitted().value_or(row);
             throw;
         }
     }
+
+    // After an early end: the first row of the sheet (from 0) that the store does not hold, nor the log name.
+    int firstRowAgain() const { return firstRowAgain_; }
 
 private:
     void handleRow(int row, MadeRow& made)
@@ -99,7 +104,7 @@ private:
     void reportChange(const ImportCounts& before)
     {
         const int rowsDone = counts_.imported + counts_.failed + counts_.empty;
-        if (rowsDone > 0 && (before.imported != counts_.imported || before.failed != counts_.failed)) {
+        if (before.imported != counts_.imported || before.failed != counts_.failed) {
             try {
                 reporter_.rowHandled(rowsDone, counts_);
             } catch (...) {
@@ -115,6 +120,7 @@ private:
     ImportReporter& reporter_;
     const int rowTotal_;
     const bool phraseMnemonics_;
+    int firstRowAgain_ = 0;
     mnemonic::MnemonicEncoder mnemonics_; // for rows written again; RowsAhead makes the others
 };
 
@@ -144,19 +150,27 @@ QString logFailure(const QString& reason)
         .arg(reason);
 }
 
-QString storeFault(const data::DatabaseError& error, bool rowsHandled)
+// Where the clerk takes an import that ended early up again: the row as the sheet numbers it, below the header.
+QString fromRow(std::optional<int> dataRow)
 {
-    const QString rows = rowsHandled ? QStringLiteral("此前导入的记录已保存在数据库中，状态栏显示了它们的数目，"
-                                                      "导入失败的记录已写入 log.txt")
-                                     : QStringLiteral("没有导入任何记录");
-    return QStringLiteral("数据库拒绝继续写入，导入在中途停止：%1\n%2。请排除数据库的问题（是否被其他程序占用、"
-                          "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后再导入其余的记录")
-        .arg(error.message(), rows);
+    return dataRow ? QStringLiteral("从工作表的第 %1 行起").arg(*dataRow + 2) : QString();
 }
 
-QString rowLoopFailure(const QString& reason)
+QString storeFault(const data::DatabaseError& error, std::optional<int> firstRowAgain)
 {
-    return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目").arg(reason);
+    const QString rows = firstRowAgain ? QStringLiteral("此前导入的记录已保存在数据库中，状态栏显示了它们的数目，"
+                                                        "导入失败的记录已写入 log.txt")
+                                       : QStringLiteral("没有导入任何记录");
+    return QStringLiteral("数据库拒绝继续写入，导入在中途停止：%1\n%2。请排除数据库的问题（是否被其他程序占用、"
+                          "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后%3再导入其余的记录")
+        .arg(error.message(), rows, fromRow(firstRowAgain));
+}
+
+QString rowLoopFailure(const QString& reason, int firstRowAgain)
+{
+    return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目；请%2再导入"
+                          "其余的记录")
+        .arg(reason, fromRow(firstRowAgain));
 }
 
 } // namespace
@@ -191,7 +205,7 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     try {
         writes.start();
     } catch (const data::DatabaseError& error) {
-        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, false));
+        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, std::nullopt));
     }
     try {
         batch.batchPrefix = probeCodeLetter(session.storeQuery);
@@ -234,18 +248,19 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         throw;
     } catch (const data::DatabaseError& error) {
         if (!error.isStoreFault())
-            throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(error.message()));
+            throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(error.message(), rows.firstRowAgain()));
         // The log of the rows that failed so far is saved as at the end of a run.
         try {
             saveErrorLog(session.errorLog, session.logFilePath);
         } catch (const LogFileError& logError) {
             throw ImportError(ImportError::Kind::StoreFault,
-                              storeFault(error, true) +
+                              storeFault(error, rows.firstRowAgain()) +
                                   QStringLiteral("\n错误信息无法保存到 log.txt：%1").arg(logError.message()));
         }
-        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, true));
+        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, rows.firstRowAgain()));
     } catch (const std::exception& error) {
-        throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(QString::fromUtf8(error.what())));
+        throw ImportError(ImportError::Kind::Unexpected,
+                          rowLoopFailure(QString::fromUtf8(error.what()), rows.firstRowAgain()));
     }
     outcome.importedCount = counts.imported;
     outcome.failedCount = counts.failed;

@@ -15,6 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,6 +125,8 @@ private slots:
     void storeFaultEndsTheRunEarly_data();
     void storeFaultEndsTheRunEarly();
     void lostServerKeepsTheRowsStoredSoFar();
+    void lostGroupIsNeitherStoredNorFailed_data();
+    void lostGroupIsNeitherStoredNorFailed();
     void twoImportsAtOnceTakeTwoLetters_data();
     void twoImportsAtOnceTakeTwoLetters();
     void dryRunLeavesTheStoreUnchanged_data();
@@ -599,6 +602,76 @@ void TestImportRun::lostServerKeepsTheRowsStoredSoFar()
     QCOMPARE(session_->errorLog, (QStringList{kHeader, QStringLiteral("编号---1003；名称---维生素C片")}));
     QCOMPARE(logBytes(), gbkLines(session_->errorLog));
     QCOMPARE(enginetest::productCodes(administrator), (QStringList{"A0001", "A0002", "B1001"}));
+}
+
+void TestImportRun::lostGroupIsNeitherStoredNorFailed_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::addColumn<int>("lostAfter"); // rows handled when the server ends the connection, or the disk fills
+    for (const int rows : {1, 150, 1337, 2500, 3210, 4444, 5001, 5555, 5999, 6000})
+        QTest::addRow("postgresql: connection lost after row %d", rows) << Backend::Server << rows;
+    for (const int rows : {1, 2500, 5999})
+        QTest::addRow("sqlite: disk full after row %d", rows) << Backend::Sqlite << rows;
+}
+
+// The server ends the connection, or the disk fills, at some moment of a long run, amid its groups: the counts are
+// the rows the store holds and the rows logged as failed, the rows of the lost group are neither, and the message
+// names the first row of the sheet that is not in the store, so that importing from there on leaves nothing out.
+void TestImportRun::lostGroupIsNeitherStoredNorFailed()
+{
+    QFETCH(Backend, backend);
+    QFETCH(int, lostAfter);
+    STORETEST_REQUIRE_BACKEND(backend);
+    if (backend == Backend::Server)
+        open(backend);
+    const QString path = folder_->filePath(QStringLiteral("long.xlsx"));
+    const int rowCount = 6000;
+    const int badEvery = 97;
+    writeLongSheet(path, rowCount, badEvery, 1000000);
+    data::Connection administrator;
+    administrator.connect(store_->connectionString());
+    const QString pid = backend == Backend::Server
+                            ? enginetest::column(*store_, QStringLiteral("select pg_backend_pid() as v")).value(0)
+                            : QString();
+    reporter_.onRowHandled = [&](int rowsDone) {
+        if (rowsDone % 400 == 0)
+            QThread::msleep(40); // a few groups commit before the end
+        if (rowsDone != lostAfter)
+            return;
+        if (backend == Backend::Server)
+            enginetest::execute(administrator, QStringLiteral("select pg_terminate_backend(%1)").arg(pid));
+        else
+            enginetest::execute(*store_, QStringLiteral("pragma max_page_count = 1"));
+    };
+    QString message;
+    try {
+        run(path, 0, QStringLiteral("S"));
+        QFAIL("the run must end early");
+    } catch (const importer::ImportError& error) {
+        QCOMPARE(error.kind(), importer::ImportError::Kind::StoreFault);
+        message = error.message();
+    }
+    const QStringList stored = enginetest::productCodes(administrator).filter(QRegularExpression("^B"));
+    const QString status = reporter_.statusText();
+    QCOMPARE(status, importer::texts::rowSummary(rowCount, int(stored.size()), int(session_->errorLog.size()) - 1, 0));
+    QCOMPARE(logBytes(), gbkLines(session_->errorLog));
+
+    // The sheet's rows from the one the message names on are neither stored nor logged; every row before it is.
+    const QRegularExpressionMatch restart =
+        QRegularExpression(QStringLiteral("从工作表的第 (\\d+) 行起")).match(message);
+    QVERIFY2(restart.hasMatch(), qPrintable(message));
+    const int firstRowAgain = restart.captured(1).toInt(); // as the sheet numbers its rows: the header is row 1
+    QVERIFY(firstRowAgain >= 2 && firstRowAgain <= rowCount + 1);
+    QStringList expectedStored;
+    QStringList expectedLog{kHeader};
+    for (int n = 1; n + 1 < firstRowAgain; ++n) {
+        if (n % badEvery == 0)
+            expectedLog << QStringLiteral("编号---%1；名称---药品%2").arg(100000 + n).arg(n);
+        else
+            expectedStored << QStringLiteral("B%1").arg(100000 + n);
+    }
+    QCOMPARE(stored, expectedStored);
+    QCOMPARE(session_->errorLog, expectedLog);
 }
 
 void TestImportRun::twoImportsAtOnceTakeTwoLetters_data()
