@@ -1,15 +1,18 @@
 #include "ImportRun.h"
 
 #include "CodeLetterProbe.h"
+#include "Connection.h"
 #include "DatabaseError.h"
 #include "ErrorLogFile.h"
 #include "ImportTexts.h"
+#include "LogPathCheck.h"
 #include "MnemonicEncoder.h"
 #include "ProductInsertion.h"
 #include "ProductKinds.h"
 #include "ProductRow.h"
 #include "ProductSheet.h"
 #include "RowsAhead.h"
+#include "StoreConnection.h"
 #include "WriteBatch.h"
 
 #include <optional>
@@ -166,6 +169,16 @@ QString storeFault(const data::DatabaseError& error, std::optional<int> firstRow
         .arg(error.message(), rows, fromRow(firstRowAgain));
 }
 
+QString logClashFailure(const QString& logPath, LogClash clash)
+{
+    const QString what = clash == LogClash::StoreFile      ? QStringLiteral("数据库文件")
+                         : clash == LogClash::StoreJournal ? QStringLiteral("数据库的日志文件")
+                                                           : QStringLiteral("要导入的电子表格");
+    return QStringLiteral("错误信息不能写入 %1：它就是%2，写入会毁掉它\n没有导入任何记录。请删除或改名 %1（它是指向%2"
+                          "的链接），然后再导入")
+        .arg(logPath, what);
+}
+
 QString rowLoopFailure(const QString& reason, int firstRowAgain)
 {
     return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目；请%2再导入"
@@ -190,6 +203,12 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         reporter.notice(ImportNotice::NoCategory, texts::kNoCategory, QString());
         return outcome;
     }
+
+    // The log is written over whatever its path names: never over the store or the workbook.
+    if (const LogClash clash = logPathClash(session.logFilePath, data::storeFileOf(session.store.connectionString()),
+                                            request.workbookPath);
+        clash != LogClash::None)
+        throw ImportError(ImportError::Kind::LogClash, logClashFailure(session.logFilePath, clash));
 
     const RunEnd runEnd(reporter);
 

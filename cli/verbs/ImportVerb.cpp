@@ -12,6 +12,7 @@
 #include "ErrorLogFile.h"
 #include "ImportRun.h"
 #include "ImportTexts.h"
+#include "LogPathCheck.h"
 #include "ProductKinds.h"
 #include "Query.h"
 #include "StoreConnection.h"
@@ -148,6 +149,19 @@ int cli::runImport(const QStringList& arguments, Console& console)
         return parser.usageError(problem);
     if (parser.isSet(kLog) && parser.value(kLog).isEmpty())
         return parser.usageError(QStringLiteral("--log needs a value"));
+    const QString logPath = parser.isSet(kLog) ? parser.value(kLog) : importer::errorLogPath(data::programFolder());
+    switch (importer::logPathClash(logPath, chosenStoreFile(parser), workbooks.constFirst())) {
+    case importer::LogClash::None:
+        break;
+    case importer::LogClash::StoreFile:
+        return parser.usageError(QStringLiteral("the log %1 is the store file: it would be written over").arg(logPath));
+    case importer::LogClash::StoreJournal:
+        return parser.usageError(
+            QStringLiteral("the log %1 is the store's journal or write-ahead log: it would be written over")
+                .arg(logPath));
+    case importer::LogClash::Workbook:
+        return parser.usageError(QStringLiteral("the log %1 is the workbook: it would be written over").arg(logPath));
+    }
 
     data::Connection connection;
     try {
@@ -170,9 +184,7 @@ int cli::runImport(const QStringList& arguments, Console& console)
                                      .arg(parser.value(kCategory)));
     }
 
-    importer::ImportSession session{
-        connection, storeQuery, parser.isSet(kLog) ? parser.value(kLog) : importer::errorLogPath(data::programFolder()),
-        QString(), QStringList()};
+    importer::ImportSession session{connection, storeQuery, logPath, QString(), QStringList()};
     importer::ImportRequest request;
     request.workbookPath = workbooks.constFirst();
     request.sheetName = parser.value(kSheet);

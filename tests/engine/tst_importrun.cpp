@@ -141,6 +141,8 @@ private slots:
     void longSheetKeepsSheetOrder();
     void longSheetEndsEarlyOnAStoreFault();
     void unwritableLogEscapesAfterTheRows();
+    void logLinkedToTheStoreOrWorkbookIsRefused_data();
+    void logLinkedToTheStoreOrWorkbookIsRefused();
     void waitsForAnotherWriter();
     void failedCommitWritesTheGroupAgain();
 
@@ -887,6 +889,43 @@ void TestImportRun::unwritableLogEscapesAfterTheRows()
     QVERIFY(!reporter_.progressVisible);
     QVERIFY(!reporter_.busy);
     QCOMPARE(enginetest::productCount(*store_), 5);
+}
+
+void TestImportRun::logLinkedToTheStoreOrWorkbookIsRefused_data()
+{
+    QTest::addColumn<QString>("target"); // what log.txt links to, in the test's folder
+    QTest::newRow("the store") << QStringLiteral("demo-store.sqlite");
+    QTest::newRow("the store's journal") << QStringLiteral("demo-store.sqlite-journal");
+    QTest::newRow("the workbook") << QStringLiteral("five-rows.xls");
+}
+
+// The window's log.txt is a link to a file the run uses: the run refuses before it touches anything.
+void TestImportRun::logLinkedToTheStoreOrWorkbookIsRefused()
+{
+    QFETCH(QString, target);
+    const QString book = folder_->filePath(QStringLiteral("five-rows.xls"));
+    QVERIFY(QFile::copy(workbook("five-rows.xls"), book));
+    QVERIFY(QFile::remove(session_->logFilePath));
+    QVERIFY(QFile::link(folder_->filePath(target), session_->logFilePath));
+    const auto bytes = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+    };
+    const QString storeFile = folder_->filePath(QStringLiteral("demo-store.sqlite"));
+    const QByteArray storeBefore = bytes(storeFile);
+    const QByteArray bookBefore = bytes(book);
+    try {
+        run(book);
+        QFAIL("the run must refuse");
+    } catch (const importer::ImportError& error) {
+        QCOMPARE(error.kind(), importer::ImportError::Kind::LogClash);
+        QVERIFY2(error.message().contains(session_->logFilePath), qPrintable(error.message()));
+    }
+    QCOMPARE(bytes(storeFile), storeBefore);
+    QCOMPARE(bytes(book), bookBefore);
+    QVERIFY(!QFile::exists(folder_->filePath(QStringLiteral("demo-store.sqlite-journal"))));
+    QVERIFY(!reporter_.everBusy);
+    QCOMPARE(enginetest::productCount(*store_), 2);
 }
 
 void TestImportRun::waitsForAnotherWriter()
