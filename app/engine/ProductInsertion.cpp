@@ -9,11 +9,28 @@ namespace importer {
 
 namespace {
 
+// A lone surrogate names no character, and each store's driver would make another one of it (SQLite pairs it
+// with the unit after it, the server's driver with the unit after the text's end): it is stored as U+FFFD.
+QString wellFormed(const QString& text)
+{
+    QString result = text;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const QChar c = result.at(i);
+        if (!c.isSurrogate())
+            continue;
+        if (c.isHighSurrogate() && i + 1 < result.size() && result.at(i + 1).isLowSurrogate())
+            ++i;
+        else
+            result[i] = QChar::ReplacementCharacter;
+    }
+    return result;
+}
+
 data::BoundValue textValue(const QString& text)
 {
     data::BoundValue value;
     value.type = data::BoundValue::Type::Text;
-    value.text = text;
+    value.text = wellFormed(text);
     return value;
 }
 
@@ -70,13 +87,23 @@ QString errorLine(const ProductRow& row)
     return errorLine(row.Code, row.Name);
 }
 
-QString errorLine(const QString& code, const QString& name)
+QString errorLine(const QString& code, const QString& name, const QString& reason)
 {
-    return QStringLiteral("编号---") + code + QStringLiteral("；名称---") + name;
+    QString line = QStringLiteral("编号---") + code + QStringLiteral("；名称---") + name;
+    if (!reason.isEmpty())
+        line += QStringLiteral("；原因---") + reason;
+    return line;
 }
 
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 {
+    // A server keeps a text only up to its first U+0000 (two codes would then be one), SQLite keeps it whole: the
+    // row fails on both alike.
+    for (const QString* text : {&row.Code, &row.Name, &row.Mnemonic, &row.Unit, &row.CostPrice, &row.SalePrice,
+                                &row.MinDiscount, &row.Stock, &row.ItemDiscount}) {
+        if (text->contains(QChar(u'\0')))
+            throw RowValueError(QStringLiteral("文字中有空字符（U+0000）"));
+    }
     data::CpxmRow values;
     for (size_t i = 0; i < values.size(); ++i)
         values[i] = valueOf(data::cpxmColumns()[i], row, batch);
@@ -86,11 +113,14 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow)
 {
     std::optional<data::CpxmRow> values;
+    RowName name{row.Code, row.Name, QString()};
     try {
         values = productValues(row, batch);
     } catch (const NumberTextError&) {
+    } catch (const RowValueError& error) {
+        name.reason = error.reason();
     }
-    InsertProductRecord(writes, RowName{row.Code, row.Name}, std::move(values), sheetRow);
+    InsertProductRecord(writes, name, std::move(values), sheetRow);
 }
 
 void InsertProductRecord(WriteBatch& writes, const RowName& name, std::optional<data::CpxmRow> values, int sheetRow,

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace importer {
@@ -27,12 +28,25 @@ struct BatchValues
     QString decimalSeparator = QLocale::system().decimalPoint();
 };
 
-// "编号---<Code>；名称---<Name>": the log line of a row the store did not take.
+// "编号---<Code>；名称---<Name>": the log line of a row the store did not take; "；原因---<reason>" follows when
+// the reason is known.
 QString errorLine(const ProductRow& row);
-QString errorLine(const QString& code, const QString& name);
+QString errorLine(const QString& code, const QString& name, const QString& reason = QString());
+
+// A row that cannot be stored as the sheet has it, for a reason its log line gives.
+class RowValueError : public std::runtime_error
+{
+public:
+    explicit RowValueError(const QString& reason) : std::runtime_error(reason.toStdString()), reason_(reason) {}
+    const QString& reason() const { return reason_; }
+
+private:
+    QString reason_;
+};
 
 // The twenty values of a row, in the order and with the types of the column table; the numbers converted
-// strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError.
+// strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError, or
+// RowValueError for a text no store keeps as it is (one holding U+0000, which a server cuts short).
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 
 // Hands the row (sheetRow of the sheet) to the run's writes, which count it (ImportedCount or FailedCount) and log

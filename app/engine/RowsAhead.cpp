@@ -43,7 +43,7 @@ void RowsAhead::run()
             for (int row = first; row < end; ++row) {
                 MadeRow& made = block.rows.emplace_back();
                 const ProductRow product = fillProductRow(sheet_, row, mnemonics, phraseMnemonics_);
-                made.name = RowName{product.Code, product.Name};
+                made.name = RowName{product.Code, product.Name, QString()};
                 if (product.Code.isEmpty())
                     continue;
                 made.repeatsCode = codes.repeats(product.Code);
@@ -51,6 +51,8 @@ void RowsAhead::run()
                     made.values = productValues(product, batch_);
                 } catch (const NumberTextError&) {
                     // counted and logged as failed when the writes take the row
+                } catch (const RowValueError& error) {
+                    made.name.reason = error.reason();
                 }
             }
         } catch (...) {

@@ -107,7 +107,7 @@ void WriteBatch::stored(int rows)
 void WriteBatch::failed(const RowName& name)
 {
     ++counts_.failed;
-    errorLog_.append(errorLine(name.code, name.name));
+    errorLog_.append(errorLine(name.code, name.name, name.reason));
     if (inGroup_) {
         ++groupFailed_;
         ++groupRows_;

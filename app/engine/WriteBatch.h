@@ -50,6 +50,7 @@ struct RowName
 {
     QString code;
     QString name;
+    QString reason; // why the row failed before it reached the store, if it did; for its log line
 };
 
 struct WritePolicy

@@ -125,6 +125,8 @@ private slots:
     void storeFaultEndsTheRunEarly_data();
     void storeFaultEndsTheRunEarly();
     void lostServerKeepsTheRowsStoredSoFar();
+    void hostileTextsAcrossBatchEdges_data();
+    void hostileTextsAcrossBatchEdges();
     void lostGroupIsNeitherStoredNorFailed_data();
     void lostGroupIsNeitherStoredNorFailed();
     void twoImportsAtOnceTakeTwoLetters_data();
@@ -604,6 +606,75 @@ void TestImportRun::lostServerKeepsTheRowsStoredSoFar()
     QCOMPARE(session_->errorLog, (QStringList{kHeader, QStringLiteral("编号---1003；名称---维生素C片")}));
     QCOMPARE(logBytes(), gbkLines(session_->errorLog));
     QCOMPARE(enginetest::productCodes(administrator), (QStringList{"A0001", "A0002", "B1001"}));
+}
+
+void TestImportRun::hostileTextsAcrossBatchEdges_data()
+{
+    storetest::addBackendRows();
+}
+
+// Names that quote, escape, nest or fall outside the basic plane, spread over the edges of the batches (100 rows
+// a statement, 500 an array): both stores keep the same rows with the same texts; a text holding U+0000 fails its
+// row on both, with the reason in the log, and a lone surrogate is kept as U+FFFD.
+void TestImportRun::hostileTextsAcrossBatchEdges()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    if (backend == Backend::Server)
+        open(backend);
+    struct Text
+    {
+        QString inSheet; // as the sheet's XML holds it
+        QString stored;  // as the store keeps it; empty: the row fails
+    };
+    const QList<Text> texts{
+        {"it's", "it's"},
+        {"say \"x\"", "say \"x\""},
+        {"back\\slash\\", "back\\slash\\"},
+        {"{a,b}", "{a,b}"},
+        {"{\"a\",NULL}", "{\"a\",NULL}"},
+        {"NULL", "NULL"},
+        {"a &amp; &lt;b&gt;", "a & <b>"},
+        {"😀药", "😀药"},
+        {"𠀀𪚥", "𠀀𪚥"},
+        {"x_xD800_", "x\uFFFD"},
+        {"_xDC00_y", "\uFFFDy"},
+        {"_xD83D__xDE00_", "😀"},
+        {"a_x0000_b", QString()},
+    };
+    const int rowCount = 1100;
+    const QSet<int> nulRows{1, 99, 100, 101, 499, 500, 501, 1000};
+    QList<QStringList> products;
+    QStringList expectedNames;
+    QStringList expectedLog{kHeader};
+    const QString nul = QStringLiteral("文字中有空字符（U+0000）");
+    for (int n = 0; n < rowCount; ++n) {
+        const QString code = QString::number(100000 + n);
+        const Text& text = nulRows.contains(n) ? texts.last() : texts.at(n % (texts.size() - 1));
+        products.append({code, text.inSheet, QStringLiteral("盒"), QStringLiteral("1")});
+        if (text.stored.isEmpty())
+            expectedLog << importer::errorLine(code, QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b"), nul);
+        else
+            expectedNames << text.stored;
+    }
+    // Two codes that a server would cut to one.
+    products.append({QStringLiteral("K2_x0000_x"), QStringLiteral("甲"), QString(), QString()});
+    products.append({QStringLiteral("K2_x0000_y"), QStringLiteral("乙"), QString(), QString()});
+    for (const char* last : {"x", "y"}) {
+        expectedLog << importer::errorLine(QStringLiteral("K2") + QChar(u'\0') + QLatin1String(last),
+                                           QString::fromUtf8(last[0] == 'x' ? "甲" : "乙"), nul);
+    }
+    const QString path = folder_->filePath(QStringLiteral("hostile.xlsx"));
+    writeProductSheet(path, products);
+
+    const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
+    QCOMPARE(outcome.failedCount, int(nulRows.size()) + 2);
+    QCOMPARE(outcome.importedCount, rowCount - int(nulRows.size()));
+    QCOMPARE(session_->errorLog, expectedLog);
+    QVERIFY(logBytes().contains("a\\0b"));
+    QCOMPARE(enginetest::column(
+                 *store_, QStringLiteral("select Cpxm_mc as v from Cpxm where Cpxm_bm like 'B%' order by Cpxm_bm")),
+             expectedNames);
 }
 
 void TestImportRun::lostGroupIsNeitherStoredNorFailed_data()
