@@ -97,6 +97,8 @@ QString errorLine(const QString& code, const QString& name, const QString& reaso
 
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 {
+    if (!row.readFault.isEmpty())
+        throw RowValueError(row.readFault);
     // A server keeps a text only up to its first U+0000 (two codes would then be one), SQLite keeps it whole: the
     // row fails on both alike.
     for (const QString* text : {&row.Code, &row.Name, &row.Mnemonic, &row.Unit, &row.CostPrice, &row.SalePrice,

@@ -46,7 +46,8 @@ private:
 
 // The twenty values of a row, in the order and with the types of the column table; the numbers converted
 // strictly, one after the other, so that the first bad number stops the row. Throws NumberTextError, or
-// RowValueError for a text no store keeps as it is (one holding U+0000, which a server cuts short).
+// RowValueError for the row's readFault or a text no store keeps as it is (one holding U+0000, which a server
+// cuts short).
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 
 // Hands the row (sheetRow of the sheet) to the run's writes, which count it (ImportedCount or FailedCount) and log

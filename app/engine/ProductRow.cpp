@@ -45,6 +45,12 @@ ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::Mnem
     row.MinDiscount = orDefault(trimmed(ProductColumn::MinDiscount), "0");
     row.Stock = orDefault(trimmed(ProductColumn::Stock), "0");
     row.ItemDiscount = orDefault(trimmed(ProductColumn::ItemDiscount), "1");
+    // Such a cell reads as "", which would store the default as if the sheet said so.
+    for (const ProductColumn number : {ProductColumn::CostPrice, ProductColumn::SalePrice, ProductColumn::MinDiscount,
+                                       ProductColumn::Stock, ProductColumn::ItemDiscount}) {
+        if (sheet.isUncomputedFormula(dataRow, number))
+            row.readFault = QStringLiteral("公式没有计算结果");
+    }
     return row;
 }
 

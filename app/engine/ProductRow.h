@@ -23,6 +23,7 @@ struct ProductRow
     QString MinDiscount;
     QString Stock;
     QString ItemDiscount;
+    QString readFault; // why the row cannot be stored as its cells stand (a number never computed), or empty
 };
 
 // Removes every character at or below U+0020 at both ends (the full-width blank stays).

@@ -68,4 +68,9 @@ QString ProductSheet::cellText(int dataRow, ProductColumn column) const
     return sheet_.cellText(dataRow + 1, columns_[static_cast<int>(column)]);
 }
 
+bool ProductSheet::isUncomputedFormula(int dataRow, ProductColumn column) const
+{
+    return sheet_.isUncomputedFormula(dataRow + 1, columns_[static_cast<int>(column)]);
+}
+
 } // namespace importer

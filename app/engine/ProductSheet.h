@@ -40,6 +40,7 @@ public:
     explicit ProductSheet(data::Worksheet sheet);
     int rowCount() const;                                      // N: every row after the header, blank rows included
     QString cellText(int dataRow, ProductColumn column) const; // untrimmed, dataRow from 0
+    bool isUncomputedFormula(int dataRow, ProductColumn column) const; // a formula without a result
 
 private:
     data::Worksheet sheet_;

@@ -125,6 +125,8 @@ private slots:
     void storeFaultEndsTheRunEarly_data();
     void storeFaultEndsTheRunEarly();
     void lostServerKeepsTheRowsStoredSoFar();
+    void uncomputedFormulaFailsItsRowInANumberColumn_data();
+    void uncomputedFormulaFailsItsRowInANumberColumn();
     void hostileTextsAcrossBatchEdges_data();
     void hostileTextsAcrossBatchEdges();
     void lostGroupIsNeitherStoredNorFailed_data();
@@ -606,6 +608,57 @@ void TestImportRun::lostServerKeepsTheRowsStoredSoFar()
     QCOMPARE(session_->errorLog, (QStringList{kHeader, QStringLiteral("编号---1003；名称---维生素C片")}));
     QCOMPARE(logBytes(), gbkLines(session_->errorLog));
     QCOMPARE(enginetest::productCodes(administrator), (QStringList{"A0001", "A0002", "B1001"}));
+}
+
+void TestImportRun::uncomputedFormulaFailsItsRowInANumberColumn_data()
+{
+    storetest::addBackendRows();
+}
+
+// A formula that its writer never computed has no value: in a number column the row fails with the reason (it
+// would store the default as if the sheet gave it); elsewhere it reads as "" as a blank does.
+void TestImportRun::uncomputedFormulaFailsItsRowInANumberColumn()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    if (backend == Backend::Server)
+        open(backend);
+    // Columns in the order of the headers: code, name, unit, the five numbers, mnemonic.
+    const auto cell = [](char column, int row, const QByteArray& inside) {
+        return "<c r=\"" + QByteArray(1, column) + QByteArray::number(row) + "\"" + inside + "</c>";
+    };
+    const auto text = [&](char column, int row, const QString& value) {
+        return cell(column, row, " t=\"inlineStr\"><is><t>" + value.toUtf8() + "</t></is>");
+    };
+    QByteArray rows = "<row r=\"1\">";
+    char column = 'A';
+    for (const QString& header : importer::productColumnHeaders())
+        rows += text(column++, 1, header);
+    rows += "</row>";
+    QStringList expectedLog{kHeader};
+    const char numberColumns[] = {'D', 'E', 'F', 'G', 'H'};
+    for (int n = 0; n < 5; ++n) {
+        const int row = n + 2;
+        rows += "<row r=\"" + QByteArray::number(row) + "\">" + text('A', row, QString::number(2001 + n)) +
+                text('B', row, QStringLiteral("药%1").arg(n)) + cell(numberColumns[n], row, "><f>1+1</f>") + "</row>";
+        expectedLog << QStringLiteral("编号---%1；名称---药%2；原因---公式没有计算结果").arg(2001 + n).arg(n);
+    }
+    // Computed, and a formula without its value in a text column.
+    rows += "<row r=\"7\">" + text('A', 7, "2101") + text('B', 7, "算过") + cell('D', 7, "><f>1+1</f><v>2</v>") +
+            cell('C', 7, " t=\"str\"><f>\"盒\"</f>") + "</row>";
+    const QString path = folder_->filePath(QStringLiteral("formulas.xlsx"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(packagebuilder::zip(packagebuilder::oneSheetParts(rows)));
+    file.close();
+
+    const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
+    QCOMPARE(outcome.failedCount, 5);
+    QCOMPARE(outcome.importedCount, 1);
+    QCOMPARE(session_->errorLog, expectedLog);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B2101"), QStringLiteral("Cpxm_cbdj")), 2.0);
+    QCOMPARE(enginetest::productValue(*store_, QStringLiteral("B2101"), QStringLiteral("Cpxm_dw")), QString());
+    QCOMPARE(enginetest::productCount(*store_), 3);
 }
 
 void TestImportRun::hostileTextsAcrossBatchEdges_data()
