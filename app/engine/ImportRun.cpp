@@ -1,6 +1,7 @@
 #include "ImportRun.h"
 
 #include "CodeLetterProbe.h"
+#include "ColumnWidth.h"
 #include "Connection.h"
 #include "DatabaseError.h"
 #include "ErrorLogFile.h"
@@ -53,8 +54,9 @@ public:
           rowTotal_(sheet.rowCount()), phraseMnemonics_(phraseMnemonics)
     {
         // A group the store lost is written again from the sheet itself.
-        writes_.setRewrite(
-            [this](int row) { writeRow(row, fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_)); });
+        writes_.setRewrite([this](int row) {
+            writeRow(row, fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_, batchValues_.mnemonicWidth));
+        });
     }
     ~RowLoop() { writes_.setRewrite({}); }
     RowLoop(const RowLoop&) = delete;
@@ -212,6 +214,10 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
 
     const RunEnd runEnd(reporter);
 
+    // Read once, outside the writes' transaction: a query a server refuses would end that transaction.
+    BatchValues batch;
+    batch.mnemonicWidth = data::statedTextWidth(session.store, QStringLiteral("Cpxm"), QStringLiteral("Cpxm_jp"));
+
     // The writes take the code letters' lock before the probe and keep it until the run's letter is in the
     // store, so that two runs started together never take the same letter.
     ImportCounts counts;
@@ -220,7 +226,6 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     if (request.commitEveryRow)
         policy.groupRows = 1;
     WriteBatch writes(session.store, policy, counts, session.errorLog);
-    BatchValues batch;
     try {
         writes.start();
     } catch (const data::DatabaseError& error) {

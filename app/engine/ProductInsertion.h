@@ -26,6 +26,8 @@ struct BatchValues
     QString categoryKindId; // CategoryKindId: the category's kinid
     // The clerk's decimal separator, looked up once per run rather than once per number.
     QString decimalSeparator = QLocale::system().decimalPoint();
+    // The width the store states for Cpxm_jp, 0 for none: a mnemonic the import builds is cut to it.
+    int mnemonicWidth = 0;
 };
 
 // "编号---<Code>；名称---<Name>": the log line of a row the store did not take; "；原因---<reason>" follows when

@@ -4,6 +4,8 @@
 #include "MnemonicEncoder.h"
 #include "ProductSheet.h"
 
+#include <algorithm>
+
 namespace importer {
 
 namespace {
@@ -24,7 +26,7 @@ QString trimControls(const QString& text)
 }
 
 ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics,
-                          bool phraseMnemonics)
+                          bool phraseMnemonics, int mnemonicWidth)
 {
     const auto trimmed = [&](ProductColumn column) { return trimControls(sheet.cellText(dataRow, column)); };
     const auto orDefault = [](QString text, const char* fallback) {
@@ -37,7 +39,10 @@ ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::Mnem
     row.Mnemonic = trimmed(ProductColumn::Mnemonic);
     if (row.Mnemonic.isEmpty()) {
         const int options = mnemonic::moMarkMissing | (phraseMnemonics ? mnemonic::moPhrases : 0);
-        row.Mnemonic = mnemonics.build(sheet.cellText(dataRow, ProductColumn::Name), options, kMnemonicLimit);
+        // Cut to what the store's column takes: the name fits its own column, and the code built from it must not
+        // fail the row.
+        const int limit = mnemonicWidth > 0 ? std::min(mnemonicWidth, kMnemonicLimit) : kMnemonicLimit;
+        row.Mnemonic = mnemonics.build(sheet.cellText(dataRow, ProductColumn::Name), options, limit);
     }
     row.Unit = trimmed(ProductColumn::Unit);
     row.CostPrice = orDefault(trimmed(ProductColumn::CostPrice), "0");

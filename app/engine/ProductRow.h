@@ -30,9 +30,9 @@ struct ProductRow
 QString trimControls(const QString& text);
 
 // Trims, defaults "0"/"1", and builds the mnemonic from the name when the sheet has none, by whole words where
-// phraseMnemonics asks for it. The caller's encoder serves row after row: making the GBK converter costs more than
-// using it.
+// phraseMnemonics asks for it, at most mnemonicWidth characters where that is not 0. The caller's encoder serves
+// row after row: making the GBK converter costs more than using it.
 ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics,
-                          bool phraseMnemonics = false);
+                          bool phraseMnemonics = false, int mnemonicWidth = 0);
 
 } // namespace importer

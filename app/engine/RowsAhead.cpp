@@ -42,7 +42,8 @@ void RowsAhead::run()
         try {
             for (int row = first; row < end; ++row) {
                 MadeRow& made = block.rows.emplace_back();
-                const ProductRow product = fillProductRow(sheet_, row, mnemonics, phraseMnemonics_);
+                const ProductRow product =
+                    fillProductRow(sheet_, row, mnemonics, phraseMnemonics_, batch_.mnemonicWidth);
                 made.name = RowName{product.Code, product.Name, QString()};
                 if (product.Code.isEmpty())
                     continue;

@@ -125,6 +125,8 @@ private slots:
     void storeFaultEndsTheRunEarly_data();
     void storeFaultEndsTheRunEarly();
     void lostServerKeepsTheRowsStoredSoFar();
+    void builtMnemonicFitsItsColumn_data();
+    void builtMnemonicFitsItsColumn();
     void uncomputedFormulaFailsItsRowInANumberColumn_data();
     void uncomputedFormulaFailsItsRowInANumberColumn();
     void hostileTextsAcrossBatchEdges_data();
@@ -608,6 +610,41 @@ void TestImportRun::lostServerKeepsTheRowsStoredSoFar()
     QCOMPARE(session_->errorLog, (QStringList{kHeader, QStringLiteral("编号---1003；名称---维生素C片")}));
     QCOMPARE(logBytes(), gbkLines(session_->errorLog));
     QCOMPARE(enginetest::productCodes(administrator), (QStringList{"A0001", "A0002", "B1001"}));
+}
+
+void TestImportRun::builtMnemonicFitsItsColumn_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::addColumn<QString>("alter"); // the statement that narrows Cpxm_jp, or nothing for the demo's 100
+    QTest::addColumn<int>("width");
+    QTest::newRow("sqlite: varchar(100)") << Backend::Sqlite << QString() << 100;
+    QTest::newRow("postgresql: varchar(100)") << Backend::Server << QString() << 100;
+    QTest::newRow("postgresql: varchar(30)")
+        << Backend::Server << QStringLiteral("alter table Cpxm alter column Cpxm_jp type varchar(30)") << 30;
+    QTest::newRow("postgresql: text") << Backend::Server
+                                      << QStringLiteral("alter table Cpxm alter column Cpxm_jp type text") << 160;
+}
+
+// A name of 160 characters fits its column of 200; the mnemonic built from it (the sheet gives none) is cut to the
+// width the store states for Cpxm_jp instead of failing the row.
+void TestImportRun::builtMnemonicFitsItsColumn()
+{
+    QFETCH(Backend, backend);
+    QFETCH(QString, alter);
+    QFETCH(int, width);
+    STORETEST_REQUIRE_BACKEND(backend);
+    if (backend == Backend::Server)
+        open(backend);
+    if (!alter.isEmpty())
+        enginetest::execute(*store_, alter);
+    const QString name = QStringLiteral("人参白术").repeated(40);
+    const QString path = folder_->filePath(QStringLiteral("long-name.xlsx"));
+    writeProductSheet(path, {{QStringLiteral("7001"), name, QStringLiteral("盒"), QStringLiteral("1")}});
+    const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
+    QCOMPARE(outcome.importedCount, 1);
+    QCOMPARE(enginetest::productValue(*store_, QStringLiteral("B7001"), QStringLiteral("Cpxm_mc")), name);
+    QCOMPARE(enginetest::productValue(*store_, QStringLiteral("B7001"), QStringLiteral("Cpxm_jp")),
+             QStringLiteral("RCBS").repeated(40).left(width));
 }
 
 void TestImportRun::uncomputedFormulaFailsItsRowInANumberColumn_data()
