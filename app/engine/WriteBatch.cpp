@@ -26,6 +26,9 @@ void WriteBatch::start()
 {
     try {
         ensureGroup();
+        // A dry run never commits: what the store would check at the commit is checked at each row instead.
+        if (policy_.dryRun)
+            store_.checkConstraintsAtOnce();
         store_.lockCodeLetters();
     } catch (...) {
         broken_ = true;

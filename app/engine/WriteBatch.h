@@ -20,7 +20,8 @@
 // - A group the store refuses at its commit for a row's sake (a constraint checked at commit), or that a refusal
 //   took with it, stored nothing: its rows are counted no longer and written again, read anew from the sheet
 //   through the caller's rewrite, each committing by itself from then on.
-// - A dry run keeps the whole run in its first transaction and rolls it back at the end.
+// - A dry run keeps the whole run in its first transaction and rolls it back at the end; constraints the store
+//   would check at the commit are checked at each row there, where the store can.
 
 #include "CpxmColumns.h"
 #include "DatabaseError.h"

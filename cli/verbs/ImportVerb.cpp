@@ -134,7 +134,8 @@ int cli::runImport(const QStringList& arguments, Console& console)
                                                                          "not RC; a 助记码 in the sheet stays")));
     parser.addOption(QCommandLineOption(
         kDryRun, QStringLiteral("check the sheet against the store: the same status line, exit status and log as the "
-                                "real run, and the store left as it was")));
+                                "real run, and the store left as it was; it cannot foresee a full disk, nor what "
+                                "changes in the store before the real run")));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
 

@@ -84,6 +84,13 @@ void Connection::lockCodeLetters()
     backend().lockCodeLetters();
 }
 
+void Connection::checkConstraintsAtOnce()
+{
+    if (!inTransaction_)
+        throw DatabaseError(QStringLiteral("Constraints are checked at once only inside a transaction"), Fault::Store);
+    backend().checkConstraintsAtOnce();
+}
+
 std::unique_ptr<PreparedInsert> Connection::prepareInsert(const InsertTexts& texts)
 {
     return backend().prepareInsert(texts);

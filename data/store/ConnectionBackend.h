@@ -110,6 +110,9 @@ public:
     // Inside a transaction: waits (at most the busy time-out) until no other connection's transaction holds the
     // code letters of Cpxm, and holds them until this transaction ends.
     virtual void lockCodeLetters() = 0;
+    // Inside a transaction: constraints declared to wait for the commit are checked at every statement instead,
+    // where the store can (PostgreSQL's SET CONSTRAINTS ALL IMMEDIATE); elsewhere nothing.
+    virtual void checkConstraintsAtOnce() {}
     // The store's product as it names itself ("SQLite", "PostgreSQL", "Microsoft SQL Server", ...).
     virtual QString dbmsName() const = 0;
 };

@@ -36,6 +36,7 @@ public:
 
     void setBusyTimeout(int milliseconds) override;
     void lockCodeLetters() override;
+    void checkConstraintsAtOnce() override;
     QString dbmsName() const override { return dbmsName_; }
 
 private:

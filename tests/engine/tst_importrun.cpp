@@ -151,6 +151,7 @@ private slots:
     void logLinkedToTheStoreOrWorkbookIsRefused();
     void waitsForAnotherWriter();
     void failedCommitWritesTheGroupAgain();
+    void dryRunMeetsConstraintsCheckedAtCommit();
 
 private:
     void open(Backend backend);
@@ -1127,6 +1128,29 @@ void TestImportRun::failedCommitWritesTheGroupAgain()
     QCOMPARE(session_->errorLog, (QStringList{kHeader, QStringLiteral("编号---3001；名称---复方甘草片（重复）")}));
     QCOMPARE(enginetest::productCodes(*store_), (QStringList{"A0001", "A0002", "B3001", "B3002"}));
     QCOMPARE(reporter_.statusText(), QStringLiteral("共3条,正确导入2条,错误1条,空纪录0条,点此查看错误的信息！"));
+}
+
+// A dry run never commits, yet a uniqueness the server checks only at the commit refuses the same row in it as in
+// the real run.
+void TestImportRun::dryRunMeetsConstraintsCheckedAtCommit()
+{
+    STORETEST_REQUIRE_BACKEND(Backend::Server);
+    open(Backend::Server);
+    enginetest::execute(*store_, QStringLiteral("alter table Cpxm drop constraint cpxm_cpxm_bm_key"));
+    enginetest::execute(*store_, QStringLiteral("alter table Cpxm add constraint cpxm_bm_at_commit unique (Cpxm_bm) "
+                                                "deferrable initially deferred"));
+    const QStringList codesBefore = enginetest::productCodes(*store_);
+    const importer::ImportOutcome dry = run(workbook("duplicate-codes.xls"), 0, "Sheet1", false, true);
+    const QString dryStatus = reporter_.statusText();
+    const QStringList dryLog = session_->errorLog;
+    QCOMPARE(enginetest::productCodes(*store_), codesBefore);
+    reporter_ = enginetest::RecordingReporter();
+    const importer::ImportOutcome real = run(workbook("duplicate-codes.xls"));
+    QCOMPARE(dry.importedCount, real.importedCount);
+    QCOMPARE(dry.failedCount, real.failedCount);
+    QCOMPARE(dryStatus, reporter_.statusText());
+    QCOMPARE(dryLog, session_->errorLog);
+    QCOMPARE(real.failedCount, 1);
 }
 
 // Rows are made ahead of the writes, block after block: the counts and the log still follow the sheet's order
