@@ -120,6 +120,30 @@ bool targetFoldersExist(GsfInput* from, const GsfOpenPkgRel* relation)
     return folder != nullptr;
 }
 
+// The part's name in the zip: the names of its folders and its own, joined by "/".
+std::string nameOf(GsfInput* part)
+{
+    std::string path;
+    for (GsfInput* at = part; at && gsf_input_container(at); at = GSF_INPUT(gsf_input_container(at))) {
+        const char* name = gsf_input_name(at);
+        path.insert(0, (name ? std::string(name) : std::string()) + (path.empty() ? "" : "/"));
+    }
+    return path.empty() ? std::string("a part") : path;
+}
+
+// An entry that is sound but that this reader cannot read: said as what it is, not as damage.
+WorkbookError unreadableEntry(const QString& fileName, const std::string& partName, const ZipEntry& entry)
+{
+    const QString part = QString::fromStdString(partName);
+    if (entry.encrypted)
+        return WorkbookError(QStringLiteral("“%1”中的“%2”是加密的（ZIP 密码），无法读取。请在 Excel 中打开它并另存为"
+                                            "“Excel 工作簿(*.xlsx)”（不设密码）再导入。")
+                                 .arg(fileName, part));
+    return WorkbookError(QStringLiteral("“%1”中的“%2”是用 Deflate64 压缩的，本程序无法读取。请在 Excel 中打开它并另存为"
+                                        "“Excel 工作簿(*.xlsx)”再导入。")
+                             .arg(fileName, part));
+}
+
 bool endsWith(const std::string& text, std::string_view suffix)
 {
     return std::string_view(text).ends_with(suffix);
@@ -193,6 +217,9 @@ void PackageFile::checkInflatedSizes() const
             total += std::max<qint64>(size, 0);
             if (total > cap)
                 throw damaged(QStringLiteral("inflates to more than %1 times its size").arg(kMaxInflationRatio));
+            const std::string partName = nameOf(child.get());
+            if (const ZipEntry* entry = directory_.find(partName); entry && (entry->encrypted || entry->method == 9))
+                throw unreadableEntry(fileName_, partName, *entry);
             // libgsf reads the relationships itself: their bytes are checked here, before it does.
             const char* name = gsf_input_name(child.get());
             if (name && std::string_view(name).ends_with(".rels")) {
@@ -298,17 +325,6 @@ qint64 PackageFile::partSize(GsfInput* part)
 
 namespace {
 
-// The part's name in the zip: the names of its folders and its own, joined by "/".
-std::string nameOf(GsfInput* part)
-{
-    std::string path;
-    for (GsfInput* at = part; at && gsf_input_container(at); at = GSF_INPUT(gsf_input_container(at))) {
-        const char* name = gsf_input_name(at);
-        path.insert(0, (name ? std::string(name) : std::string()) + (path.empty() ? "" : "/"));
-    }
-    return path.empty() ? std::string("a part") : path;
-}
-
 // The part's size, once it is known to be within the cap; the part is rewound to its start.
 std::size_t rewound(GsfInput* part, const std::string& partName)
 {
@@ -373,15 +389,22 @@ void PackageFile::parse(GsfInput* part, XmlHandler& handler) const
     const std::string partName = nameOf(part);
     const ZipEntry* entry = readableEntry(partName);
     std::size_t remaining = rewound(part, partName);
+    // expat's word for it ("no element found") says nothing to a clerk.
+    if (remaining == 0)
+        throw PackageError(partName + ": the part is empty, without any XML");
     XmlPartParser parser(handler, partName);
     if (remaining >= kInflateAheadSize) {
         InflatingReader reader(part, remaining, entry ? std::optional(entry->crc) : std::nullopt);
-        try {
-            for (std::vector<char> chunk = reader.next(); !chunk.empty(); chunk = reader.next())
-                parser.parse(chunk.data(), chunk.size());
-        } catch (const PackageError& error) {
-            throw PackageError(partName + ": " + error.what());
-        }
+        // Only the reader's errors need the part's name: the parser's name it already.
+        const auto next = [&] {
+            try {
+                return reader.next();
+            } catch (const PackageError& error) {
+                throw PackageError(partName + ": " + error.what());
+            }
+        };
+        for (std::vector<char> chunk = next(); !chunk.empty(); chunk = next())
+            parser.parse(chunk.data(), chunk.size());
         parser.finish();
         return;
     }

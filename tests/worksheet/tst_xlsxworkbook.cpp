@@ -375,8 +375,6 @@ private slots:
         }
     }
 
-    // A part whose bytes do not match the CRC-32 its zip entry gives (what unzip -t refuses), or an entry this
-    // reader cannot read, refuses the workbook and says why.
     // The CRC-32 the reader checks parts with, against zlib's, for every length around the sizes it folds at, from
     // unaligned starts, in one piece and in two.
     void crc32AsZlibHasIt()
@@ -409,37 +407,52 @@ private slots:
         }
     }
 
+    // A part whose bytes do not match the CRC-32 its zip entry gives (what unzip -t refuses), an empty part, or an
+    // entry this reader cannot read (said as what it is, not as damage) refuses the workbook and says why, naming
+    // the part once.
     void damagedEntries_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("damaged"); // the message calls the file damaged
         const QByteArray rows = "<row><c r=\"A1\"><v>1.5</v></c><c r=\"B1\" t=\"s\"><v>0</v></c></row>";
         const Parts parts = oneSheetParts(rows, "<si><t>a</t></si>");
         const QString crc = QStringLiteral("CRC-32");
         for (const char* part : {"xl/worksheets/sheet1.xml", "xl/sharedStrings.xml", "xl/workbook.xml",
                                  "xl/_rels/workbook.xml.rels", "_rels/.rels", "[Content_Types].xml"}) {
-            QTest::addRow("deflated %s, CRC-32 wrong", part) << withDirectoryEntry(zip(parts), part, 16, 0x10) << crc;
-            QTest::addRow("stored %s, CRC-32 wrong", part) << withDirectoryEntry(zip(parts, false), part, 16, 1) << crc;
+            QTest::addRow("deflated %s, CRC-32 wrong", part)
+                << withDirectoryEntry(zip(parts), part, 16, 0x10) << crc << true;
+            QTest::addRow("stored %s, CRC-32 wrong", part)
+                << withDirectoryEntry(zip(parts, false), part, 16, 1) << crc << true;
         }
         QByteArray altered = zip(parts, false);
         altered.replace("<v>1.5</v>", "<v>7.5</v>");
-        QTest::newRow("stored sheet, a byte altered") << altered << crc;
-        // Large enough to be inflated on a thread of its own and parsed in pieces.
+        QTest::newRow("stored sheet, a byte altered") << altered << crc << true;
+        // Large enough to be inflated on a thread of its own.
         QByteArray many;
         for (int row = 1; row <= 40000; ++row)
             many += "<row r=\"" + QByteArray::number(row) + "\"><c r=\"A" + QByteArray::number(row) + "\"><v>" +
                     QByteArray::number(row * 7) + "</v></c></row>";
         QTest::newRow("large sheet, CRC-32 wrong")
-            << withDirectoryEntry(oneSheet(many), "xl/worksheets/sheet1.xml", 16, 0x8000) << crc;
+            << withDirectoryEntry(oneSheet(many), "xl/worksheets/sheet1.xml", 16, 0x8000) << crc << true;
+        QTest::newRow("large sheet, malformed at its end")
+            << oneSheet(many + "<row><c r=\"A40001\"><v>1</c></row>") << QStringLiteral("mismatched") << true;
+        Parts empty = parts;
+        for (auto& [name, bytes] : empty) {
+            if (name == "xl/worksheets/sheet1.xml")
+                bytes.clear();
+        }
+        QTest::newRow("empty sheet part") << zip(empty) << QStringLiteral("empty") << true;
         QTest::newRow("encrypted entry") << withDirectoryEntry(zip(parts), "xl/worksheets/sheet1.xml", 8, 1)
-                                         << QStringLiteral("encrypted");
+                                         << QStringLiteral("加密") << false;
         QTest::newRow("Deflate64 entry") << withDirectoryEntry(zip(parts), "xl/worksheets/sheet1.xml", 10, 8 ^ 9)
-                                         << QStringLiteral("Deflate64");
+                                         << QStringLiteral("Deflate64") << false;
     }
     void damagedEntries()
     {
         QFETCH(QByteArray, file);
         QFETCH(QString, reason);
+        QFETCH(bool, damaged);
         QString why;
         try {
             const Workbook book = Workbook::openBytes(file);
@@ -450,7 +463,10 @@ private slots:
         } catch (const SheetError& error) {
             why = error.reason();
         }
-        QVERIFY2(why.contains(reason) && why.contains(u"已损坏"), qPrintable(why));
+        QVERIFY2(why.contains(reason), qPrintable(why));
+        QCOMPARE(why.contains(u"已损坏"), damaged);
+        QVERIFY2(!why.contains(u"no element found"), qPrintable(why));
+        QVERIFY2(why.count(QStringLiteral("sheet1.xml")) <= 1, qPrintable(why));
     }
 
     void damagedSheets_data()
