@@ -1,16 +1,20 @@
 #include "ImportRun.h"
 
 #include "CodeLetterProbe.h"
+#include "ColumnWidth.h"
+#include "Connection.h"
 #include "DatabaseError.h"
 #include "ErrorLogFile.h"
 #include "FurtherColumns.h"
 #include "ImportTexts.h"
+#include "LogPathCheck.h"
 #include "MnemonicEncoder.h"
 #include "ProductInsertion.h"
 #include "ProductKinds.h"
 #include "ProductRow.h"
 #include "ProductSheet.h"
 #include "RowsAhead.h"
+#include "StoreConnection.h"
 #include "WriteBatch.h"
 
 #include <QHash>
@@ -61,9 +65,10 @@ public:
 
     void run()
     {
+        int row = 0;
         try {
             RowsAhead rows(sheet_, rowTotal_, phraseMnemonics_, batchValues_);
-            for (int row = 0; row < rowTotal_; ++row) {
+            for (; row < rowTotal_; ++row) {
                 handleRow(row, rows.next());
                 reporter_.rowHandled(row + 1, counts_);
             }
@@ -73,9 +78,13 @@ public:
             const ImportCounts before = counts_;
             writes_.close();
             reportChange(before);
+            firstRowAgain_ = writes_.firstRowNotCommitted().value_or(row);
             throw;
         }
     }
+
+    // After an early end: the first row of the sheet (from 0) that the store does not hold, nor the log name.
+    int firstRowAgain() const { return firstRowAgain_; }
 
 private:
     void handleRow(int row, MadeRow& made)
@@ -121,7 +130,7 @@ private:
     void reportChange(const ImportCounts& before)
     {
         const int rowsDone = counts_.imported + counts_.failed + counts_.empty;
-        if (rowsDone > 0 && (before.imported != counts_.imported || before.failed != counts_.failed)) {
+        if (before.imported != counts_.imported || before.failed != counts_.failed) {
             try {
                 reporter_.rowHandled(rowsDone, counts_);
             } catch (...) {
@@ -137,6 +146,7 @@ private:
     ImportReporter& reporter_;
     const int rowTotal_;
     const bool phraseMnemonics_;
+    int firstRowAgain_ = 0;
     mnemonic::MnemonicEncoder mnemonics_; // for rows written again; RowsAhead makes the others
     std::optional<QHash<QString, int>> firstRowOfCode_;
 };
@@ -167,19 +177,37 @@ QString logFailure(const QString& reason)
         .arg(reason);
 }
 
-QString storeFault(const data::DatabaseError& error, bool rowsHandled)
+// Where the clerk takes an import that ended early up again: the row as the sheet numbers it, below the header.
+QString fromRow(std::optional<int> dataRow)
 {
-    const QString rows = rowsHandled ? QStringLiteral("此前导入的记录已保存在数据库中，状态栏显示了它们的数目，"
-                                                      "导入失败的记录已写入 log.txt")
-                                     : QStringLiteral("没有导入任何记录");
-    return QStringLiteral("数据库拒绝继续写入，导入在中途停止：%1\n%2。请排除数据库的问题（是否被其他程序占用、"
-                          "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后再导入其余的记录")
-        .arg(error.message(), rows);
+    return dataRow ? QStringLiteral("从工作表的第 %1 行起").arg(*dataRow + 2) : QString();
 }
 
-QString rowLoopFailure(const QString& reason)
+QString storeFault(const data::DatabaseError& error, std::optional<int> firstRowAgain)
 {
-    return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目").arg(reason);
+    const QString rows = firstRowAgain ? QStringLiteral("此前导入的记录已保存在数据库中，状态栏显示了它们的数目，"
+                                                        "导入失败的记录已写入 log.txt")
+                                       : QStringLiteral("没有导入任何记录");
+    return QStringLiteral("数据库拒绝继续写入，导入在中途停止：%1\n%2。请排除数据库的问题（是否被其他程序占用、"
+                          "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后%3再导入其余的记录")
+        .arg(error.message(), rows, fromRow(firstRowAgain));
+}
+
+QString logClashFailure(const QString& logPath, LogClash clash)
+{
+    const QString what = clash == LogClash::StoreFile      ? QStringLiteral("数据库文件")
+                         : clash == LogClash::StoreJournal ? QStringLiteral("数据库的日志文件")
+                                                           : QStringLiteral("要导入的电子表格");
+    return QStringLiteral("错误信息不能写入 %1：它就是%2，写入会毁掉它\n没有导入任何记录。请删除或改名 %1（它是指向%2"
+                          "的链接），然后再导入")
+        .arg(logPath, what);
+}
+
+QString rowLoopFailure(const QString& reason, int firstRowAgain)
+{
+    return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目；请%2再导入"
+                          "其余的记录")
+        .arg(reason, fromRow(firstRowAgain));
 }
 
 } // namespace
@@ -200,6 +228,12 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         return outcome;
     }
 
+    // The log is written over whatever its path names: never over the store or the workbook.
+    if (const LogClash clash = logPathClash(session.logFilePath, data::storeFileOf(session.store.connectionString()),
+                                            request.workbookPath);
+        clash != LogClash::None)
+        throw ImportError(ImportError::Kind::LogClash, logClashFailure(session.logFilePath, clash));
+
     // Further columns the store does not have are refused before anything else; a run without any asks nothing.
     std::vector<data::StoreColumn> furtherColumns;
     if (!request.columns.further.empty()) {
@@ -218,6 +252,10 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
 
     const RunEnd runEnd(reporter);
 
+    // Read once, outside the writes' transaction: a query a server refuses would end that transaction.
+    BatchValues batch;
+    batch.mnemonicWidth = data::statedTextWidth(session.store, QStringLiteral("Cpxm"), QStringLiteral("Cpxm_jp"));
+
     // The writes take the code letters' lock before the probe and keep it until the run's letter is in the
     // store, so that two runs started together never take the same letter.
     ImportCounts counts;
@@ -226,11 +264,10 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     if (request.commitEveryRow)
         policy.groupRows = 1;
     WriteBatch writes(session.store, policy, counts, session.errorLog);
-    BatchValues batch;
     try {
         writes.start();
     } catch (const data::DatabaseError& error) {
-        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, false));
+        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, std::nullopt));
     }
     try {
         batch.batchPrefix = probeCodeLetter(session.storeQuery);
@@ -298,18 +335,19 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         throw;
     } catch (const data::DatabaseError& error) {
         if (!error.isStoreFault())
-            throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(error.message()));
+            throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(error.message(), rows.firstRowAgain()));
         // The log of the rows that failed so far is saved as at the end of a run.
         try {
             saveErrorLog(session.errorLog, session.logFilePath);
         } catch (const LogFileError& logError) {
             throw ImportError(ImportError::Kind::StoreFault,
-                              storeFault(error, true) +
+                              storeFault(error, rows.firstRowAgain()) +
                                   QStringLiteral("\n错误信息无法保存到 log.txt：%1").arg(logError.message()));
         }
-        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, true));
+        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, rows.firstRowAgain()));
     } catch (const std::exception& error) {
-        throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(QString::fromUtf8(error.what())));
+        throw ImportError(ImportError::Kind::Unexpected,
+                          rowLoopFailure(QString::fromUtf8(error.what()), rows.firstRowAgain()));
     }
     outcome.importedCount = counts.imported;
     outcome.failedCount = counts.failed;

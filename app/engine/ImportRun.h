@@ -67,6 +67,7 @@ public:
         StoreUnreachable, // the code letter probe failed
         StoreFault,       // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
         LogNotSaved,      // every row was handled, but log.txt could not be written
+        LogClash,         // log.txt is the store file, its journal or the workbook: nothing was touched
         Unexpected,       // anything else that stopped the row loop
     };
     ImportError(Kind kind, const QString& message)

@@ -10,11 +10,28 @@ namespace importer {
 
 namespace {
 
+// A lone surrogate names no character, and each store's driver would make another one of it (SQLite pairs it
+// with the unit after it, the server's driver with the unit after the text's end): it is stored as U+FFFD.
+QString wellFormed(const QString& text)
+{
+    QString result = text;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const QChar c = result.at(i);
+        if (!c.isSurrogate())
+            continue;
+        if (c.isHighSurrogate() && i + 1 < result.size() && result.at(i + 1).isLowSurrogate())
+            ++i;
+        else
+            result[i] = QChar::ReplacementCharacter;
+    }
+    return result;
+}
+
 data::BoundValue textValue(const QString& text)
 {
     data::BoundValue value;
     value.type = data::BoundValue::Type::Text;
-    value.text = text;
+    value.text = wellFormed(text);
     return value;
 }
 
@@ -143,6 +160,19 @@ QString numberProblem(const ProductRow& row, const BatchValues& batch,
 
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 {
+    if (!row.readFault.isEmpty())
+        throw RowValueError(row.readFault);
+    // A server keeps a text only up to its first U+0000 (two codes would then be one), SQLite keeps it whole: the
+    // row fails on both alike.
+    for (const QString* text : {&row.Code, &row.Name, &row.Mnemonic, &row.Unit, &row.CostPrice, &row.SalePrice,
+                                &row.MinDiscount, &row.Stock, &row.ItemDiscount}) {
+        if (text->contains(QChar(u'\0')))
+            throw RowValueError(QStringLiteral("文字中有空字符（U+0000）"));
+    }
+    for (const QString& text : row.further) {
+        if (text.contains(QChar(u'\0')))
+            throw RowValueError(QStringLiteral("文字中有空字符（U+0000）"));
+    }
     const auto& columns = data::cpxmColumns();
     data::CpxmRow values(columns.size() + batch.further.size());
     for (size_t i = 0; i < columns.size(); ++i)
@@ -155,14 +185,17 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow)
 {
     std::optional<data::CpxmRow> values;
+    RowName name{row.Code, row.Name, QString(), 0};
     try {
         values = productValues(row, batch);
     } catch (const NumberTextError&) {
     } catch (const RowValueError& error) {
-        InsertProductRecord(writes, RowName{row.Code, row.Name, error.reason(), 0}, std::nullopt, sheetRow);
+        name.reason = error.reason();
+        InsertProductRecord(writes, name, std::nullopt, sheetRow);
         return;
     }
-    RowName name{row.Code, row.Name, values ? QString() : numberProblem(row, batch), 0};
+    if (!values)
+        name.reason = numberProblem(row, batch);
     InsertProductRecord(writes, name, std::move(values), sheetRow);
 }
 

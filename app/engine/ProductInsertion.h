@@ -41,6 +41,8 @@ struct BatchValues
     QString categoryKindId; // CategoryKindId: the category's kinid
     // The clerk's decimal separator, looked up once per run rather than once per number.
     QString decimalSeparator = QLocale::system().decimalPoint();
+    // The width the store states for Cpxm_jp, 0 for none: a mnemonic the import builds is cut to it.
+    int mnemonicWidth = 0;
     // The further columns of Cpxm the clerk chose, after the twenty, in the order of ProductRow::further.
     std::vector<FurtherColumn> further;
 };
@@ -73,7 +75,8 @@ QString numberProblem(const ProductRow& row, const BatchValues& batch,
 
 // The twenty values of a row, in the order and with the types of the column table, then the further columns'; the
 // numbers converted strictly, one after the other, so that the first bad number stops the row. A blank further
-// cell takes the column's default. Throws NumberTextError (the twenty) or RowValueError (the further columns).
+// cell takes the column's default. Throws NumberTextError (the twenty) or RowValueError (the further columns,
+// the row's readFault, or a text no store keeps as it is: one holding U+0000, which a server cuts short).
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 
 // Hands the row (sheetRow of the sheet) to the run's writes, which count it (ImportedCount or FailedCount) and log

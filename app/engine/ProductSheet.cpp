@@ -128,4 +128,10 @@ data::Worksheet chooseProductSheet(const data::Workbook& workbook)
     return workbook.sheet(first >= 0 || names.isEmpty() ? kFirstSheet : names.constFirst());
 }
 
+bool ProductSheet::isUncomputedFormula(int dataRow, ProductColumn column) const
+{
+    const int at = layout_.column(column);
+    return at >= 0 && sheet_.isUncomputedFormula(layout_.headerRow + 1 + dataRow, at);
+}
+
 } // namespace importer

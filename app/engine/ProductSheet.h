@@ -45,6 +45,8 @@ public:
     // The header cell that feeds the field (line breaks and blanks around it tidied), or its template header where
     // the field has no column.
     QString headerText(ProductColumn field) const;
+    // A formula cell of the field that its writer never computed.
+    bool isUncomputedFormula(int dataRow, ProductColumn column) const;
 
 private:
     void numberProducts();

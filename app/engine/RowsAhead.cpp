@@ -21,7 +21,7 @@ MadeRow makeRow(const ProductSheet& sheet, int row, mnemonic::MnemonicEncoder& m
                 const BatchValues& batch, CodeRepeats* codes)
 {
     MadeRow made;
-    const ProductRow product = fillProductRow(sheet, row, mnemonics, phraseMnemonics);
+    const ProductRow product = fillProductRow(sheet, row, mnemonics, phraseMnemonics, batch.mnemonicWidth);
     made.name = RowName{product.Code, product.Name, QString(), 0};
     if (product.Code.isEmpty())
         return made;

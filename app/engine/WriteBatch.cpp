@@ -24,8 +24,16 @@ WriteBatch::~WriteBatch()
 
 void WriteBatch::start()
 {
-    ensureGroup();
-    store_.lockCodeLetters();
+    try {
+        ensureGroup();
+        // A dry run never commits: what the store would check at the commit is checked at each row instead.
+        if (policy_.dryRun)
+            store_.checkConstraintsAtOnce();
+        store_.lockCodeLetters();
+    } catch (...) {
+        broken_ = true;
+        throw;
+    }
 }
 
 bool WriteBatch::usesSavepoints() const
@@ -58,6 +66,8 @@ void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name, 
     }
     // A row the store will most likely refuse goes alone, after the rows before it, so that their batch is not
     // refused with it and written again apart. The store still decides.
+    if (!firstOpenRow_)
+        firstOpenRow_ = sheetRow;
     if (likelyRefused)
         flush();
     pending_.push_back(Pending{sheetRow, std::move(values), name});
@@ -69,10 +79,23 @@ void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name, 
 
 void WriteBatch::addFailed(int sheetRow, const RowName& name)
 {
+    if (!firstOpenRow_)
+        firstOpenRow_ = sheetRow;
     flush();
     if (inGroup_ && keepsGroupRows())
         groupSheetRows_.push_back(sheetRow);
     failed(name, name.reason);
+    if (!inGroup_)
+        settled();
+}
+
+// Everything handed so far is in the store for good, or logged as failed, but the rows waiting for a batch.
+void WriteBatch::settled()
+{
+    if (pending_.empty())
+        firstOpenRow_.reset();
+    else
+        firstOpenRow_ = pending_.front().sheetRow;
 }
 
 void WriteBatch::stored(int rows)
@@ -108,7 +131,14 @@ void WriteBatch::flush()
     batchRows_.clear();
     for (const Pending& row : sending_)
         batchRows_.push_back(row.values.data());
-    sendRows(0, int(sending_.size())); // false: the group went, and these rows are written again with it
+    try {
+        sendRows(0, int(sending_.size())); // false: the group went, and these rows are written again with it
+    } catch (...) {
+        broken_ = true;
+        throw;
+    }
+    if (!inGroup_)
+        settled();
 }
 
 // Sends sending_[first], count of them, in statements of the sizes the insert keeps prepared. The rows of a
@@ -119,6 +149,8 @@ bool WriteBatch::sendRows(int first, int count)
 {
     while (count > 0) {
         const int rows = insert_->statementRows(count);
+        if (!inGroup_) // each statement commits by itself: the rows before it are in for good
+            firstOpenRow_ = sending_[size_t(first)].sheetRow;
         if (rows == 1) {
             if (!writeAlone(sending_[size_t(first)]))
                 return false;
@@ -223,7 +255,8 @@ void WriteBatch::commitGroup()
     } catch (const data::DatabaseError& error) {
         inGroup_ = store_.inTransaction();
         if (error.isStoreFault()) {
-            commitRefused_ = true;
+            inGroup_ = true; // not committed: close() rolls back what is left and counts the rows no longer
+            broken_ = true;
             throw;
         }
         writeGroupAgain(error);
@@ -232,6 +265,7 @@ void WriteBatch::commitGroup()
     inGroup_ = false;
     letterClaimed_ = letterClaimed_ || groupStored_ > 0;
     forgetGroup();
+    settled();
 }
 
 // The store refused the group at its commit for a row's sake, or a refusal took the whole transaction with it:
@@ -249,16 +283,23 @@ void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
         // Ended already; the rows below are what matters.
     }
     inGroup_ = false;
-    counts_.imported -= groupStored_;
-    counts_.failed -= groupFailed_;
-    errorLog_.resize(errorLog_.size() - groupFailed_);
+    uncount();
     const std::vector<int> rows = std::exchange(groupSheetRows_, {});
     sending_.clear(); // its rows are among them
     forgetGroup();
+    firstOpenRow_.reset(); // the first row handed again sets it
     mode_ = Mode::RowByRow;
     for (const int row : rows)
         rewrite_(row);
     flush();
+}
+
+// The open group's rows are counted no longer, as stored or as failed, and their log lines go.
+void WriteBatch::uncount()
+{
+    counts_.imported -= groupStored_;
+    counts_.failed -= groupFailed_;
+    errorLog_.resize(errorLog_.size() - groupFailed_);
 }
 
 void WriteBatch::forgetGroup()
@@ -285,12 +326,13 @@ void WriteBatch::finish()
 
 void WriteBatch::close() noexcept
 {
-    pending_.clear();
     sending_.clear();
-    if (!inGroup_)
+    if (!inGroup_) {
+        pending_.clear(); // never sent: firstOpenRow_ names the first of them already
         return;
+    }
     bool kept = false;
-    if (!policy_.dryRun && !commitRefused_) {
+    if (!policy_.dryRun && !broken_) {
         try {
             store_.commit();
             kept = true;
@@ -304,8 +346,11 @@ void WriteBatch::close() noexcept
         } catch (...) {
         }
         if (!policy_.dryRun)
-            counts_.imported -= groupStored_; // those rows never reached the store
+            uncount(); // those rows never reached the store
+    } else {
+        settled();
     }
+    pending_.clear();
     inGroup_ = false;
     forgetGroup();
 }

@@ -15,6 +15,7 @@
 #include "FurtherColumns.h"
 #include "ImportRun.h"
 #include "ImportTexts.h"
+#include "LogPathCheck.h"
 #include "ProductKinds.h"
 #include "Query.h"
 #include "StoreConnection.h"
@@ -140,7 +141,8 @@ int cli::runImport(const QStringList& arguments, Console& console)
                                                                          "not RC; a 助记码 in the sheet stays")));
     parser.addOption(QCommandLineOption(
         kDryRun, QStringLiteral("check the sheet against the store: the same status line, exit status and log as the "
-                                "real run, and the store left as it was")));
+                                "real run, and the store left as it was; it cannot foresee a full disk, nor what "
+                                "changes in the store before the real run")));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
 
@@ -159,6 +161,19 @@ int cli::runImport(const QStringList& arguments, Console& console)
     const std::optional<importer::ColumnChoice> columns = columnChoice(parser, choiceProblem);
     if (!columns)
         return parser.usageError(choiceProblem);
+    const QString logPath = parser.isSet(kLog) ? parser.value(kLog) : importer::errorLogPath(data::programFolder());
+    switch (importer::logPathClash(logPath, chosenStoreFile(parser), workbooks.constFirst())) {
+    case importer::LogClash::None:
+        break;
+    case importer::LogClash::StoreFile:
+        return parser.usageError(QStringLiteral("the log %1 is the store file: it would be written over").arg(logPath));
+    case importer::LogClash::StoreJournal:
+        return parser.usageError(
+            QStringLiteral("the log %1 is the store's journal or write-ahead log: it would be written over")
+                .arg(logPath));
+    case importer::LogClash::Workbook:
+        return parser.usageError(QStringLiteral("the log %1 is the workbook: it would be written over").arg(logPath));
+    }
 
     data::Connection connection;
     try {
@@ -195,9 +210,7 @@ int cli::runImport(const QStringList& arguments, Console& console)
                                      .arg(parser.value(kCategory)));
     }
 
-    importer::ImportSession session{
-        connection, storeQuery, parser.isSet(kLog) ? parser.value(kLog) : importer::errorLogPath(data::programFolder()),
-        QString(), QStringList()};
+    importer::ImportSession session{connection, storeQuery, logPath, QString(), QStringList()};
     importer::ImportRequest request;
     request.workbookPath = workbooks.constFirst();
     request.sheetName = chosenSheetName(parser);

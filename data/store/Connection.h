@@ -61,6 +61,9 @@ public:
     // until this transaction ends (SQLite: the write lock its transactions take at once; servers: a lock the
     // transaction holds). Waits at most the busy time-out; throws DatabaseError, a store fault, after that.
     void lockCodeLetters();
+    // Inside a transaction: constraints that would wait for the commit are checked at each statement, where the
+    // store can; a transaction that is never committed (a dry run) then still meets them. Throws DatabaseError.
+    void checkConstraintsAtOnce();
 
     // An insert prepared once, for row after row. Throws DatabaseError.
     std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts);

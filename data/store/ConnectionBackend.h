@@ -115,6 +115,9 @@ public:
     // The table's columns as the store states them, in the table's order; empty when there is no such table.
     // Throws DatabaseError.
     virtual std::vector<StoreColumn> tableColumns(const QString& table) = 0;
+    // Inside a transaction: constraints declared to wait for the commit are checked at every statement instead,
+    // where the store can (PostgreSQL's SET CONSTRAINTS ALL IMMEDIATE); elsewhere nothing.
+    virtual void checkConstraintsAtOnce() {}
     // The store's product as it names itself ("SQLite", "PostgreSQL", "Microsoft SQL Server", ...).
     virtual QString dbmsName() const = 0;
 };

@@ -219,6 +219,12 @@ QStringList OdbcBackend::columnTypes(const QString& table, const QStringList& co
     return found;
 }
 
+void OdbcBackend::checkConstraintsAtOnce()
+{
+    if (isPostgreSql())
+        executeDirect(QStringLiteral("set constraints all immediate"));
+}
+
 void OdbcBackend::executeDirect(const QString& sql)
 {
     QSqlQuery query(db_);

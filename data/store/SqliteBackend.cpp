@@ -192,10 +192,8 @@ SqliteBackend::SqliteBackend(const QString& path, int busyTimeoutMs)
     }
     sqlite3_extended_result_codes(db_, 1);
     setBusyTimeout(busyTimeoutMs);
-    // A group of a full sheet's rows fits in the page cache: pages are written once, at the commit, instead of
-    // being pushed out to the file half-way. This connection's setting only; the file is not changed by it.
-    sqlite3_exec(db_, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
-    // Opening reads nothing yet: read the schema now so that a file that is no database fails here.
+    // Opening reads nothing yet: read the schema now so that a file that is no database fails here. This is the
+    // one statement that waits for a store another program holds; the pragma below needs the schema read.
     char* message = nullptr;
     if (sqlite3_exec(db_, "select count(*) from sqlite_master", nullptr, nullptr, &message) != SQLITE_OK) {
         const QString detail = QString::fromUtf8(message ? message : sqlite3_errmsg(db_));
@@ -206,6 +204,9 @@ SqliteBackend::SqliteBackend(const QString& path, int busyTimeoutMs)
         throw DatabaseError(QStringLiteral("Cannot open the SQLite store %1: %2").arg(path, detail), Fault::Store,
                             sqliteCodeName(code));
     }
+    // A group of a full sheet's rows fits in the page cache: pages are written once, at the commit, instead of
+    // being pushed out to the file half-way. This connection's setting only; the file is not changed by it.
+    sqlite3_exec(db_, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
 }
 
 SqliteBackend::~SqliteBackend()

@@ -120,6 +120,30 @@ bool targetFoldersExist(GsfInput* from, const GsfOpenPkgRel* relation)
     return folder != nullptr;
 }
 
+// The part's name in the zip: the names of its folders and its own, joined by "/".
+std::string nameOf(GsfInput* part)
+{
+    std::string path;
+    for (GsfInput* at = part; at && gsf_input_container(at); at = GSF_INPUT(gsf_input_container(at))) {
+        const char* name = gsf_input_name(at);
+        path.insert(0, (name ? std::string(name) : std::string()) + (path.empty() ? "" : "/"));
+    }
+    return path.empty() ? std::string("a part") : path;
+}
+
+// An entry that is sound but that this reader cannot read: said as what it is, not as damage.
+WorkbookError unreadableEntry(const QString& fileName, const std::string& partName, const ZipEntry& entry)
+{
+    const QString part = QString::fromStdString(partName);
+    if (entry.encrypted)
+        return WorkbookError(QStringLiteral("“%1”中的“%2”是加密的（ZIP 密码），无法读取。请在 Excel 中打开它并另存为"
+                                            "“Excel 工作簿(*.xlsx)”（不设密码）再导入。")
+                                 .arg(fileName, part));
+    return WorkbookError(QStringLiteral("“%1”中的“%2”是用 Deflate64 压缩的，本程序无法读取。请在 Excel 中打开它并另存为"
+                                        "“Excel 工作簿(*.xlsx)”再导入。")
+                             .arg(fileName, part));
+}
+
 bool endsWith(const std::string& text, std::string_view suffix)
 {
     return std::string_view(text).ends_with(suffix);
@@ -134,8 +158,10 @@ bool PackageFile::hasZipSignature(const char* firstBytes, qint64 size)
            ((firstBytes[2] == 3 && firstBytes[3] == 4) || (firstBytes[2] == 5 && firstBytes[3] == 6));
 }
 
-PackageFile::PackageFile(InputPtr source, InfilePtr zip, const QString& fileName, const QByteArray& fileBytes)
-    : fileBytes_(fileBytes), source_(std::move(source)), zip_(std::move(zip)), fileName_(fileName)
+PackageFile::PackageFile(InputPtr source, InfilePtr zip, const QString& fileName, const QByteArray& fileBytes,
+                         ZipDirectory directory)
+    : fileBytes_(fileBytes), source_(std::move(source)), zip_(std::move(zip)), fileName_(fileName),
+      directory_(std::move(directory))
 {
 }
 
@@ -144,6 +170,9 @@ std::shared_ptr<const PackageFile> PackageFile::open(InputPtr source, const QStr
 {
     gsf::silenceLibgsf();
     const gsf::QuietUnnamedLogDomain quiet;
+    // libgsf checks no CRC and keeps the directory to itself: it is read here once more, before libgsf reads.
+    ZipDirectory directory;
+    directory.read(source.get());
     GError* rawError = nullptr;
     InfilePtr zip(gsf_infile_zip_new(source.get(), &rawError));
     const gsf::ErrorPtr error(rawError);
@@ -152,7 +181,8 @@ std::shared_ptr<const PackageFile> PackageFile::open(InputPtr source, const QStr
                                 .arg(fileName, gsf::describe(error.get())) +
                             saveAsReadableFormat());
     }
-    std::shared_ptr<PackageFile> package(new PackageFile(std::move(source), std::move(zip), fileName, fileBytes));
+    std::shared_ptr<PackageFile> package(
+        new PackageFile(std::move(source), std::move(zip), fileName, fileBytes, std::move(directory)));
     package->checkInflatedSizes();
     package->findWorkbookPart();
     return package;
@@ -187,6 +217,18 @@ void PackageFile::checkInflatedSizes() const
             total += std::max<qint64>(size, 0);
             if (total > cap)
                 throw damaged(QStringLiteral("inflates to more than %1 times its size").arg(kMaxInflationRatio));
+            const std::string partName = nameOf(child.get());
+            if (const ZipEntry* entry = directory_.find(partName); entry && (entry->encrypted || entry->method == 9))
+                throw unreadableEntry(fileName_, partName, *entry);
+            // libgsf reads the relationships itself: their bytes are checked here, before it does.
+            const char* name = gsf_input_name(child.get());
+            if (name && std::string_view(name).ends_with(".rels")) {
+                try {
+                    checkWhole(child.get());
+                } catch (const PackageError& error) {
+                    throw damaged(QString::fromStdString(error.what()));
+                }
+            }
         }
     };
     walk(walk, zip_.get(), 0);
@@ -283,12 +325,6 @@ qint64 PackageFile::partSize(GsfInput* part)
 
 namespace {
 
-std::string nameOf(GsfInput* part)
-{
-    const char* name = gsf_input_name(part);
-    return name ? name : "a part";
-}
-
 // The part's size, once it is known to be within the cap; the part is rewound to its start.
 std::size_t rewound(GsfInput* part, const std::string& partName)
 {
@@ -301,34 +337,88 @@ std::size_t rewound(GsfInput* part, const std::string& partName)
 
 } // namespace
 
-PartStream PackageFile::stream(GsfInput* part)
+const ZipEntry* PackageFile::readableEntry(const std::string& partName) const
+{
+    const ZipEntry* entry = directory_.find(partName);
+    if (!entry)
+        return nullptr;
+    if (entry->encrypted)
+        throw PackageError(partName + ": the zip entry is encrypted (a password-protected zip)");
+    if (entry->method == 9)
+        throw PackageError(partName + ": the zip entry is compressed with Deflate64, which this reader does not "
+                                      "read; save the workbook again in Excel");
+    if (entry->method != 0 && entry->method != 8)
+        throw PackageError(partName + ": the zip entry is compressed with method " + std::to_string(entry->method) +
+                           ", which this reader does not read; save the workbook again in Excel");
+    return entry;
+}
+
+// Reads the whole part only to check its bytes against their CRC-32.
+void PackageFile::checkWhole(GsfInput* part) const
+{
+    const std::string partName = nameOf(part);
+    const ZipEntry* entry = readableEntry(partName);
+    std::size_t remaining = rewound(part, partName);
+    if (!entry)
+        return;
+    Crc32 crc;
+    std::vector<guint8> buffer(std::min(remaining, kChunk));
+    while (remaining > 0) {
+        const std::size_t chunk = std::min(remaining, kChunk);
+        if (!gsf_input_read(part, chunk, buffer.data()))
+            throw PackageError(partName + ": " + kDamagedEntry);
+        crc.add(buffer.data(), chunk);
+        remaining -= chunk;
+    }
+    gsf_input_seek(part, 0, G_SEEK_SET);
+    if (crc.value() != entry->crc)
+        throw PackageError(partName + ": " + kWrongCrc);
+}
+
+PartStream PackageFile::stream(GsfInput* part) const
 {
     PartStream stream{nameOf(part), nullptr};
-    stream.chunks = std::make_unique<InflatingReader>(part, rewound(part, stream.name));
+    const ZipEntry* entry = readableEntry(stream.name);
+    stream.chunks = std::make_unique<InflatingReader>(part, rewound(part, stream.name),
+                                                      entry ? std::optional(entry->crc) : std::nullopt);
     return stream;
 }
 
 void PackageFile::parse(GsfInput* part, XmlHandler& handler) const
 {
     const std::string partName = nameOf(part);
+    const ZipEntry* entry = readableEntry(partName);
     std::size_t remaining = rewound(part, partName);
+    // expat's word for it ("no element found") says nothing to a clerk.
+    if (remaining == 0)
+        throw PackageError(partName + ": the part is empty, without any XML");
     XmlPartParser parser(handler, partName);
     if (remaining >= kInflateAheadSize) {
-        InflatingReader reader(part, remaining);
-        try {
-            for (std::vector<char> chunk = reader.next(); !chunk.empty(); chunk = reader.next())
-                parser.parse(chunk.data(), chunk.size());
-        } catch (const PackageError& error) {
-            throw PackageError(partName + ": " + error.what());
-        }
+        InflatingReader reader(part, remaining, entry ? std::optional(entry->crc) : std::nullopt);
+        // Only the reader's errors need the part's name: the parser's name it already.
+        const auto next = [&] {
+            try {
+                return reader.next();
+            } catch (const PackageError& error) {
+                throw PackageError(partName + ": " + error.what());
+            }
+        };
+        for (std::vector<char> chunk = next(); !chunk.empty(); chunk = next())
+            parser.parse(chunk.data(), chunk.size());
         parser.finish();
         return;
     }
+    Crc32 crc;
     while (remaining > 0) {
         const std::size_t chunk = std::min(remaining, kChunk);
         char* buffer = parser.buffer(chunk);
         if (!gsf_input_read(part, chunk, reinterpret_cast<guint8*>(buffer)))
-            throw PackageError(partName + ": cannot be inflated (the zip entry is damaged)");
+            throw PackageError(partName + ": " + kDamagedEntry);
+        if (entry) {
+            crc.add(buffer, chunk);
+            if (remaining == chunk && crc.value() != entry->crc)
+                throw PackageError(partName + ": " + kWrongCrc);
+        }
         parser.parse(chunk);
         remaining -= chunk;
     }
