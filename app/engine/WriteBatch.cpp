@@ -253,12 +253,11 @@ void WriteBatch::commitGroup()
     try {
         store_.commit();
     } catch (const data::DatabaseError& error) {
-        inGroup_ = store_.inTransaction();
         if (error.isStoreFault()) {
-            inGroup_ = true; // not committed: close() rolls back what is left and counts the rows no longer
-            broken_ = true;
+            broken_ = true; // not committed: close() rolls back what is left and counts the rows no longer
             throw;
         }
+        inGroup_ = store_.inTransaction();
         writeGroupAgain(error);
         return;
     }

@@ -10,7 +10,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <map>
 #include <memory>
+#include <mutex>
+#include <vector>
 #include <string>
 
 namespace data::xlsx {
@@ -27,6 +30,15 @@ struct PartStream
 class PackageFile
 {
 public:
+    // A relationship of a part, as its relationships part states it.
+    struct Relation
+    {
+        std::string id;
+        std::string type;
+        std::string target;
+        bool external = false;
+    };
+
     // A zip whose first bytes say so. Throws WorkbookError with the clerk's message for a damaged zip, a zip that
     // is no workbook, a binary (.xlsb) or a strict-namespace workbook.
     // fileBytes: the bytes a memory input reads in place, kept as long as the package.
@@ -58,7 +70,8 @@ private:
     // The part's zip entry; nullptr when the directory does not name it. Throws PackageError for an entry that
     // cannot be read.
     const ZipEntry* readableEntry(const std::string& partName) const;
-    void checkWhole(GsfInput* part) const;
+    gsf::InputPtr resolve(GsfInput* from, const std::string& target) const;
+    std::vector<Relation> relationsOf(GsfInput* from) const;
     void findWorkbookPart();
 
     QByteArray fileBytes_;
@@ -67,6 +80,8 @@ private:
     gsf::InputPtr workbook_;
     QString fileName_;
     ZipDirectory directory_;
+    mutable std::mutex relationsMutex_;
+    mutable std::map<std::string, std::vector<Relation>> relations_; // by part name, "" for the package's own
 };
 
 } // namespace data::xlsx

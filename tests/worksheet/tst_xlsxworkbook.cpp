@@ -469,6 +469,32 @@ private slots:
         QVERIFY2(why.count(QStringLiteral("sheet1.xml")) <= 1, qPrintable(why));
     }
 
+    // Part names as Excel finds them, their letters' case aside; of two zip entries of one name, the one the
+    // zip's directory names last, as other readers take it.
+    void partNames_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("a1");
+        Parts upper = oneSheetParts("<row><c r=\"A1\"><v>1.5</v></c></row>");
+        for (auto& [name, bytes] : upper) {
+            if (name.startsWith("xl/"))
+                name = name.replace("xl/", "XL/")
+                           .replace("worksheets/sheet1", "WorkSheets/SHEET1")
+                           .replace("workbook.xml", "WorkBook.xml");
+        }
+        QTest::newRow("names in other cases than the relationships'") << zip(upper) << u"1.5"_qs;
+        Parts twice = oneSheetParts("<row><c r=\"A1\"><v>1</v></c></row>");
+        twice.append({"xl/worksheets/sheet1.xml", worksheet("<row><c r=\"A1\"><v>2</v></c></row>")});
+        QTest::newRow("two entries of one name, deflated") << zip(twice) << u"2"_qs;
+        QTest::newRow("two entries of one name, stored") << zip(twice, false) << u"2"_qs;
+    }
+    void partNames()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, a1);
+        QCOMPARE(sheetOf(file).cellText(0, 0), a1);
+    }
+
     void damagedSheets_data()
     {
         QTest::addColumn<QByteArray>("sheetData");
