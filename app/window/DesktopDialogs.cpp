@@ -1,5 +1,6 @@
 #include "DesktopDialogs.h"
 
+#include "LogViewer.h"
 #include "WorkbookFileDialog.h"
 
 #include <QApplication>
@@ -33,6 +34,12 @@ std::optional<QString> DesktopDialogs::chooseWorkbook(QWidget* owner, const QStr
 bool DesktopDialogs::openWithDesktop(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+void DesktopDialogs::showLog(QWidget* owner, const QString& path, const QString& text)
+{
+    LogViewer viewer(path, text, owner);
+    viewer.exec();
 }
 
 void DesktopDialogs::requestQuit()

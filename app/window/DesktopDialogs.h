@@ -11,5 +11,6 @@ public:
     void showError(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QString> chooseWorkbook(QWidget* owner, const QString& startFile) override;
     bool openWithDesktop(const QUrl& url) override;
+    void showLog(QWidget* owner, const QString& path, const QString& text) override;
     void requestQuit() override;
 };

@@ -24,6 +24,8 @@ public:
     virtual std::optional<QString> chooseWorkbook(QWidget* owner, const QString& startFile) = 0;
     // The desktop's default program for url; false when none could be started.
     virtual bool openWithDesktop(const QUrl& url) = 0;
+    // The log file at path in the window's own read-only viewer, modal, owned by owner; text is its decoded content.
+    virtual void showLog(QWidget* owner, const QString& path, const QString& text) = 0;
     // Ends the program as soon as the event loop reads the request.
     virtual void requestQuit() = 0;
 };

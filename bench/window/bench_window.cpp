@@ -39,6 +39,7 @@ public:
     void showError(QWidget*, const QString&, const QString& text) override { shown << text; }
     std::optional<QString> chooseWorkbook(QWidget*, const QString&) override { return std::nullopt; }
     bool openWithDesktop(const QUrl&) override { return false; }
+    void showLog(QWidget*, const QString&, const QString&) override {}
     void requestQuit() override {}
 };
 

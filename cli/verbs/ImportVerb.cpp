@@ -3,6 +3,7 @@
 // run back at its end. Standard output gets the final status line; standard error the messages of an early end
 // and, on a terminal, a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with
 // failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage error.
+#include "../CliHelpTexts.h"
 #include "../StoreChoice.h"
 #include "../VerbParser.h"
 #include "../Verbs.h"
@@ -13,6 +14,7 @@
 #include "ImportRun.h"
 #include "ImportTexts.h"
 #include "ProductKinds.h"
+#include "ProgramPlaces.h"
 #include "Query.h"
 #include "StoreConnection.h"
 
@@ -134,6 +136,13 @@ int cli::runImport(const QStringList& arguments, Console& console)
     parser.addOption(QCommandLineOption(
         kDryRun, QStringLiteral("check the sheet against the store: the same status line, exit status and log as the "
                                 "real run, and the store left as it was")));
+    parser.setDetails(
+        QStringLiteral("Prints the run's final status line.\n"
+                       "Exit status: 0 every row was handled and none failed, 3 some rows failed (see the "
+                       "log), 1 the run\nended early (the workbook, the sheet, the store or the log), 2 "
+                       "usage error.\n") +
+        defaultStoreText() + u'\n' + defaultLogText() +
+        QStringLiteral("\nExample: product-import-cli import 商品.xls --category 0102 --dry-run"));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
 
@@ -170,9 +179,11 @@ int cli::runImport(const QStringList& arguments, Console& console)
                                      .arg(parser.value(kCategory)));
     }
 
-    importer::ImportSession session{
-        connection, storeQuery, parser.isSet(kLog) ? parser.value(kLog) : importer::errorLogPath(data::programFolder()),
-        QString(), QStringList()};
+    importer::ImportSession session{connection, storeQuery,
+                                    parser.isSet(kLog)
+                                        ? parser.value(kLog)
+                                        : importer::errorLogPath(importer::ProgramPlaces::ofThisProgram().dataFolder),
+                                    QString(), QStringList()};
     importer::ImportRequest request;
     request.workbookPath = workbooks.constFirst();
     request.sheetName = parser.value(kSheet);

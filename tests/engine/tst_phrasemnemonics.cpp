@@ -107,8 +107,11 @@ void TestPhraseMnemonics::previewShowsTheCodesTheImportStores()
         commandLine << QStringLiteral("--phrase-mnemonics");
     const testsupport::CliRun run = testsupport::runCliInProcess(commandLine);
     QCOMPARE(run.exitCode, 0);
+    QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines.takeFirst().section(QLatin1Char('\t'), 2, 2), QStringLiteral("助记码")); // the header
     QStringList mnemonics;
-    for (const QString& line : QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    for (const QString& line : std::as_const(lines))
         mnemonics << line.section(QLatin1Char('\t'), 2, 2);
     QCOMPARE(mnemonics, expected);
 }
