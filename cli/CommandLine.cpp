@@ -1,5 +1,6 @@
 // The verb dispatch of product-import-cli.
 
+#include "CliHelpTexts.h"
 #include "Verbs.h"
 
 #include <array>
@@ -18,22 +19,26 @@ struct Verb
 
 constexpr std::array kVerbs{
     Verb{"mnemonic", runMnemonic, "mnemonic [--options N] [--max N] TEXT|-"},
+    Verb{"init-store", runInitStore, "init-store [--store FILE]"},
     Verb{"kinds", runKinds, "kinds [--store FILE | --odbc CONNSTR]"},
     Verb{"sheets", runSheets, "sheets WORKBOOK"},
     Verb{"preview", runPreview,
          "preview WORKBOOK [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] [--raw] [--phrase-mnemonics]"},
     Verb{"import", runImport,
          "import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] "
-         "[--store FILE | --odbc CONNSTR] [--log FILE] "
-         "[--phrase-mnemonics]"},
+         "[--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run]"},
 };
 
 int usage(QTextStream& stream, int status)
 {
+    stream << versionLine() << ": imports a product list from an Excel workbook into the store\n";
     stream << "usage: product-import-cli VERB [ARGUMENTS]\n";
     for (const Verb& verb : kVerbs)
         stream << "  product-import-cli " << verb.synopsis << '\n';
-    stream << "\"product-import-cli VERB --help\" says more of each.\n";
+    stream << "  product-import-cli --version\n";
+    stream << "\"product-import-cli VERB --help\" says more of each: its exit statuses, its defaults and an example.\n"
+              "Exit status: 0 success, 1 failure, 2 usage error; import also 3 when some rows failed.\n"
+           << placesText() << '\n';
     return status;
 }
 
@@ -46,6 +51,10 @@ int runCommandLine(const QStringList& arguments, Console& console)
     const QString verbName = arguments.constFirst();
     if (verbName == QLatin1String("--help") || verbName == QLatin1String("-h"))
         return usage(console.out, 0);
+    if (verbName == QLatin1String("--version")) {
+        console.out << versionLine() << '\n';
+        return 0;
+    }
     for (const Verb& verb : kVerbs) {
         if (verbName != QLatin1String(verb.name))
             continue;

@@ -4,6 +4,7 @@
 
 #include "Connection.h"
 #include "DatabaseError.h"
+#include "ProgramPlaces.h"
 #include "StoreConnection.h"
 
 #include <QFileInfo>
@@ -57,7 +58,7 @@ void connectChosenStore(const VerbParser& parser, data::Connection& connection)
     } else if (parser.isSet(kOdbc)) {
         connection.connect(parser.value(kOdbc));
     } else {
-        data::connectStore(connection, data::programFolder(), data::computerName());
+        data::connectStore(connection, importer::ProgramPlaces::ofThisProgram().dataFolder, data::computerName());
     }
 }
 

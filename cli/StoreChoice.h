@@ -1,6 +1,6 @@
 #pragma once
 // Which store a verb works on: --store FILE (an SQLite store file), --odbc CONNSTR, or, without either, the store
-// the window would connect to from the program folder.
+// the window would connect to (ProgramPlaces: the program folder or the user's data folder).
 
 #include <QString>
 

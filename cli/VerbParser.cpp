@@ -46,6 +46,9 @@ std::optional<int> VerbParser::parse(const QStringList& arguments)
     }
     if (parser_.isSet(kHelp)) {
         printUsage(console_.out);
+        if (!details_.isEmpty())
+            console_.out << '\n' << details_ << (details_.endsWith(u'\n') ? "" : "\n");
+        console_.out.flush();
         return 0;
     }
     return std::nullopt;

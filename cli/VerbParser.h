@@ -21,6 +21,8 @@ public:
     VerbParser(Console& console, const QString& verb, const QString& synopsis);
 
     void addOption(const QCommandLineOption& option);
+    // Shown by --help after the options: the exit statuses, the defaults that need words, an example.
+    void setDetails(const QString& details) { details_ = details; }
     // Parses the arguments after the verb. Returns the exit status to end with (0 after --help, 2 after a usage
     // error), or nothing when the verb goes on.
     std::optional<int> parse(const QStringList& arguments);
@@ -40,6 +42,7 @@ private:
     Console& console_;
     QString verb_;
     QString synopsis_;
+    QString details_;
     QList<QCommandLineOption> options_;
     QCommandLineParser parser_;
 };

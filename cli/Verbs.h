@@ -9,6 +9,7 @@
 namespace cli {
 
 int runMnemonic(const QStringList& arguments, Console& console);
+int runInitStore(const QStringList& arguments, Console& console);
 int runKinds(const QStringList& arguments, Console& console);
 int runSheets(const QStringList& arguments, Console& console);
 int runPreview(const QStringList& arguments, Console& console);

@@ -18,6 +18,7 @@
 #include "WriteBatch.h"
 
 #include <QHash>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -183,11 +184,17 @@ QString fromRow(std::optional<int> dataRow)
     return dataRow ? QStringLiteral("从工作表的第 %1 行起").arg(*dataRow + 2) : QString();
 }
 
-QString storeFault(const data::DatabaseError& error, std::optional<int> firstRowAgain)
+// What became of the rows before the fault, saying only what happened: rows stored or none, the failed rows
+// written to log.txt, or log.txt not saved; and the row to import again from.
+QString storeFault(const data::DatabaseError& error, std::optional<int> firstRowAgain, int storedRows = 0,
+                   int failedRows = 0, const QString& logProblem = {})
 {
-    const QString rows = firstRowAgain ? QStringLiteral("此前导入的记录已保存在数据库中，状态栏显示了它们的数目，"
-                                                        "导入失败的记录已写入 log.txt")
-                                       : QStringLiteral("没有导入任何记录");
+    QString rows = storedRows > 0 ? QStringLiteral("此前导入的 %1 条记录已保存在数据库中").arg(storedRows)
+                                  : QStringLiteral("没有导入任何记录");
+    if (!logProblem.isEmpty())
+        rows += QStringLiteral("；错误信息无法保存到 log.txt：%1").arg(logProblem);
+    else if (failedRows > 0)
+        rows += QStringLiteral("，导入失败的 %1 条记录已写入 log.txt").arg(failedRows);
     return QStringLiteral("数据库拒绝继续写入，导入在中途停止：%1\n%2。请排除数据库的问题（是否被其他程序占用、"
                           "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后%3再导入其余的记录")
         .arg(error.message(), rows, fromRow(firstRowAgain));
@@ -286,7 +293,12 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         try {
             workbook = data::Workbook::open(request.workbookPath);
         } catch (const data::WorkbookError& error) {
-            reporter.notice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
+            // The clerks' sentence is for a missing file; a file that is there but cannot be read is headed with
+            // the reason, which says what to do about it.
+            if (QFileInfo::exists(request.workbookPath))
+                reporter.notice(ImportNotice::WorkbookNotOpened, error.reason(), QString());
+            else
+                reporter.notice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
             outcome.end = ImportOutcome::End::EndedEarly;
             return outcome;
         }
@@ -334,20 +346,25 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     } catch (const ImportError&) {
         throw;
     } catch (const data::DatabaseError& error) {
+        // The open group is kept or undone now, so the counts below are the rows the store holds.
+        writes.close();
         if (!error.isStoreFault())
-            throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(error.message(), rows.firstRowAgain()));
+            throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(error.message(), rows.firstRowAgain()),
+                              counts.imported);
         // The log of the rows that failed so far is saved as at the end of a run.
         try {
             saveErrorLog(session.errorLog, session.logFilePath);
         } catch (const LogFileError& logError) {
-            throw ImportError(ImportError::Kind::StoreFault,
-                              storeFault(error, rows.firstRowAgain()) +
-                                  QStringLiteral("\n错误信息无法保存到 log.txt：%1").arg(logError.message()));
+            throw ImportError(
+                ImportError::Kind::StoreFault,
+                storeFault(error, rows.firstRowAgain(), counts.imported, counts.failed, logError.message()),
+                counts.imported);
         }
-        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, rows.firstRowAgain()));
+        throw ImportError(ImportError::Kind::StoreFault,
+                          storeFault(error, rows.firstRowAgain(), counts.imported, counts.failed), counts.imported);
     } catch (const std::exception& error) {
         throw ImportError(ImportError::Kind::Unexpected,
-                          rowLoopFailure(QString::fromUtf8(error.what()), rows.firstRowAgain()));
+                          rowLoopFailure(QString::fromUtf8(error.what()), rows.firstRowAgain()), counts.imported);
     }
     outcome.importedCount = counts.imported;
     outcome.failedCount = counts.failed;

@@ -70,16 +70,19 @@ public:
         LogClash,         // log.txt is the store file, its journal or the workbook: nothing was touched
         Unexpected,       // anything else that stopped the row loop
     };
-    ImportError(Kind kind, const QString& message)
-        : std::runtime_error(message.toStdString()), kind_(kind), message_(message)
+    ImportError(Kind kind, const QString& message, int storedRows = 0)
+        : std::runtime_error(message.toStdString()), kind_(kind), message_(message), storedRows_(storedRows)
     {
     }
     Kind kind() const { return kind_; }
     const QString& message() const { return message_; }
+    // Products of this run that are in the store after all (committed before the run stopped).
+    int storedRows() const { return storedRows_; }
 
 private:
     Kind kind_;
     QString message_;
+    int storedRows_;
 };
 
 // Runs one import. Errors that no step handles (a sheet that cannot be read, a failed letter probe, a log file that

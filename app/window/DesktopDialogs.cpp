@@ -1,6 +1,7 @@
 #include "DesktopDialogs.h"
 
 #include "ColumnMappingDialog.h"
+#include "LogViewer.h"
 #include "WorkbookFileDialog.h"
 
 #include <QApplication>
@@ -45,6 +46,12 @@ std::optional<importer::SheetLayout> DesktopDialogs::chooseColumns(QWidget* owne
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.layout();
+}
+
+void DesktopDialogs::showLog(QWidget* owner, const QString& path, const QString& text)
+{
+    LogViewer viewer(path, text, owner);
+    viewer.exec();
 }
 
 void DesktopDialogs::requestQuit()

@@ -14,5 +14,6 @@ public:
     std::optional<importer::SheetLayout> chooseColumns(QWidget* owner, const data::Worksheet& sheet,
                                                        const importer::SheetLayout& preset, bool phraseMnemonics,
                                                        const QStringList& furtherColumns) override;
+    void showLog(QWidget* owner, const QString& path, const QString& text) override;
     void requestQuit() override;
 };

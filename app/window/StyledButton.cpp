@@ -1,5 +1,7 @@
 #include "StyledButton.h"
 
+#include <QKeyEvent>
+
 namespace {
 
 QString faceSheet()
@@ -21,4 +23,16 @@ StyledButton::StyledButton(const QString& text, QWidget* parent) : QPushButton(t
 {
     setAttribute(Qt::WA_Hover);
     setStyleSheet(faceSheet());
+}
+
+void StyledButton::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !event->isAutoRepeat() &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }

@@ -13,4 +13,8 @@ class StyledButton : public QPushButton
     Q_OBJECT
 public:
     explicit StyledButton(const QString& text, QWidget* parent = nullptr);
+
+protected:
+    // Return and keypad Enter press a focused button, as Space does: the clerks' desktop works so.
+    void keyPressEvent(QKeyEvent* event) override;
 };

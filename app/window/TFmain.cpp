@@ -1,6 +1,7 @@
 #include "TFmain.h"
 
 #include "BusyCursor.h"
+#include "DemoStore.h"
 #include "ChineseFonts.h"
 #include "DesktopDialogs.h"
 #include "DockingPanel.h"
@@ -8,6 +9,7 @@
 #include "ErrorReport.h"
 #include "InputBlocker.h"
 #include "KindComboBox.h"
+#include "LogViewer.h"
 #include "MenuDropButton.h"
 #include "StatusLinkLabel.h"
 #include "StoreConnection.h"
@@ -45,12 +47,25 @@ constexpr QSize kClientSize{413, 237};
 
 } // namespace
 
-TFmain::TFmain(QWidget* parent) : TFmain(std::make_unique<DesktopDialogs>(), data::programFolder(), parent) {}
+TFmain::TFmain(QWidget* parent)
+    : TFmain(std::make_unique<DesktopDialogs>(), importer::ProgramPlaces::ofThisProgram(), parent)
+{
+}
 
 TFmain::TFmain(std::unique_ptr<WindowDialogs> dialogs, const QString& programFolder, QWidget* parent)
-    : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(programFolder),
-      settings_(programFolder), session_{ADOCon, ADOQuery2, importer::errorLogPath(programFolder), {}, {}}
+    : TFmain(std::move(dialogs),
+             importer::ProgramPlaces{programFolder, programFolder, importer::ProgramPlaces::DataPlace::ProgramFolder,
+                                     programFolder + kExampleWorkbook},
+             parent)
 {
+}
+
+TFmain::TFmain(std::unique_ptr<WindowDialogs> dialogs, const importer::ProgramPlaces& places, QWidget* parent)
+    : QWidget(parent), dialogs_(std::move(dialogs)), places_(places), programFolder_(places.dataFolder),
+      settings_(places.dataFolder), session_{ADOCon, ADOQuery2, importer::errorLogPath(places.dataFolder), {}, {}}
+{
+    setToolTip(QStringLiteral("商品库、log.txt 和 product-import.ini 所在的文件夹：%1")
+                   .arg(QDir::toNativeSeparators(places.dataFolder)));
     setObjectName(QStringLiteral("Fmain"));
     setWindowTitle(QStringLiteral("商品资料批量导入"));
     setWindowIcon(programIcon());
@@ -173,7 +188,20 @@ void TFmain::FormCreate()
 {
     const QString computer = data::computerName();
     try {
-        data::connectStore(ADOCon, programFolder_, computer);
+        try {
+            data::connectStore(ADOCon, programFolder_, computer);
+        } catch (const std::exception&) {
+            // An installed program's first start for this user: no store file in the user's data folder and no
+            // server. Says where it puts the demo store, so the clerk can try the program out on it.
+            const QString storeFile = data::storeFilePath(programFolder_);
+            if (places_.place != importer::ProgramPlaces::DataPlace::UserDataFolder || QFileInfo::exists(storeFile))
+                throw;
+            dialogs_->showInformation(this, kNoticeCaption,
+                                      QStringLiteral("没有找到商品库，现在在 %1 建立演示商品库，可以先用它试用。")
+                                          .arg(QDir::toNativeSeparators(storeFile)));
+            data::createDemoStore(storeFile);
+            data::connectStore(ADOCon, programFolder_, computer);
+        }
         storeConnected_ = true;
     } catch (const std::exception& e) {
         dialogs_->showInformation(this, kNoticeCaption, QStringLiteral("数据连接失败！"), QString::fromUtf8(e.what()));
@@ -234,7 +262,16 @@ void TFmain::RzBitBtn1Click()
             return;
         WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com});
         const InputBlocker noInputWhileRunning(this);
-        lastOutcome_ = importer::runImport(session_, request, reporter);
+        try {
+            lastOutcome_ = importer::runImport(session_, request, reporter);
+        } catch (const importer::ImportError& error) {
+            // A run that got through its rows (only log.txt not saved) keeps its summary.
+            if (error.kind() != importer::ImportError::Kind::LogNotSaved)
+                reporter.showStopped(error.storedRows());
+            throw;
+        }
+        if (lastOutcome_.end == importer::ImportOutcome::End::EndedEarly)
+            reporter.showStopped(0);
     });
 }
 
@@ -358,24 +395,48 @@ bool TFmain::chooseColumns(importer::ImportRequest& request)
 void TFmain::N2Click()
 {
     guarded([this] {
-        const BusyCursor busy;
-        // Whatever the desktop makes of it is its own business: a missing file shows nothing from us.
-        dialogs_->openWithDesktop(QUrl::fromLocalFile(programFolder_ + kExampleWorkbook));
+        bool opened = false;
+        {
+            const BusyCursor busy;
+            opened = dialogs_->openWithDesktop(QUrl::fromLocalFile(places_.exampleWorkbook));
+        }
+        // A desktop with no program for it shows nothing by itself: say so, and where the file is.
+        if (!opened) {
+            dialogs_->showInformation(
+                this, kNoticeCaption,
+                QFileInfo::exists(places_.exampleWorkbook)
+                    ? QStringLiteral("这台电脑上没有能打开模板事例的程序。模板事例在：\n%1")
+                          .arg(QDir::toNativeSeparators(places_.exampleWorkbook))
+                    : QStringLiteral("模板事例不存在：\n%1").arg(QDir::toNativeSeparators(places_.exampleWorkbook)));
+        }
     });
 }
 
 void TFmain::N3Click(bool checked)
 {
     // A folder that cannot be written keeps the choice for this run of the program only; the import needs no file.
-    settings_.setPhraseMnemonics(checked);
+    if (!settings_.setPhraseMnemonics(checked)) {
+        dialogs_->showInformation(this, kNoticeCaption,
+                                  QStringLiteral("这个选择只在本次运行中有效，下次启动时不会保留：无法写入 %1")
+                                      .arg(QDir::toNativeSeparators(settings_.filePath())));
+    }
 }
 
 void TFmain::RzURLLabel1Click()
 {
     guarded([this] {
         const QString path = importer::errorLogPath(programFolder_);
-        if (QFileInfo::exists(path))
-            dialogs_->openWithDesktop(QUrl::fromLocalFile(path));
+        if (!QFileInfo::exists(path))
+            return;
+        bool opened = false;
+        try {
+            opened = dialogs_->openWithDesktop(QUrl::fromLocalFile(path));
+        } catch (const std::exception&) {
+            opened = false;
+        }
+        // No program on this desktop opens it (no launcher, say): the window shows the log itself.
+        if (!opened)
+            dialogs_->showLog(this, path, readLogText(path));
     });
 }
 

@@ -6,6 +6,7 @@
 #include "Connection.h"
 #include "ImportRun.h"
 #include "ProductKinds.h"
+#include "ProgramPlaces.h"
 #include "ProgramSettings.h"
 #include "Query.h"
 #include "WorkbookCache.h"
@@ -34,10 +35,12 @@ class TFmain : public QWidget
 {
     Q_OBJECT
 public:
-    // The program's window: real dialogs, the folder of the running program.
+    // The program's window: real dialogs, the places of the running program.
     explicit TFmain(QWidget* parent = nullptr);
     // programFolder ends with '/': the store, the example workbook and log.txt are found there.
     TFmain(std::unique_ptr<WindowDialogs> dialogs, const QString& programFolder, QWidget* parent = nullptr);
+    // The store, log.txt and product-import.ini in places.dataFolder; the example workbook at its own path.
+    TFmain(std::unique_ptr<WindowDialogs> dialogs, const importer::ProgramPlaces& places, QWidget* parent = nullptr);
     ~TFmain() override;
 
     QString programFolder() const { return programFolder_; }
@@ -73,7 +76,8 @@ private:
     void guarded(const std::function<void()>& handler);
 
     std::unique_ptr<WindowDialogs> dialogs_;
-    QString programFolder_;
+    importer::ProgramPlaces places_;
+    QString programFolder_;         // where the store, log.txt and product-import.ini are: places_.dataFolder
     QString lastConfirmedWorkbook_; // where the workbook picker starts: its last confirmed file in this run
     ProgramSettings settings_;
     WorkbookCache workbooks_;

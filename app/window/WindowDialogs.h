@@ -35,6 +35,8 @@ public:
                                                                const importer::SheetLayout& preset,
                                                                bool phraseMnemonics,
                                                                const QStringList& furtherColumns) = 0;
+    // The log file at path in the window's own read-only viewer, modal, owned by owner; text is its decoded content.
+    virtual void showLog(QWidget* owner, const QString& path, const QString& text) = 0;
     // Ends the program as soon as the event loop reads the request.
     virtual void requestQuit() = 0;
 };

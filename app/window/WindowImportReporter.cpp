@@ -87,6 +87,17 @@ void WindowImportReporter::runEnded()
     busy_.reset();
 }
 
+void WindowImportReporter::showStopped(int storedRows)
+{
+    if (targets_.statusLine->isHidden())
+        return; // the run stopped before it began: nothing was shown
+    notedText_.reset();
+    notedCounts_.reset();
+    targets_.statusLine->setText(storedRows > 0 ? QStringLiteral("导入已停止,已导入%1条").arg(storedRows)
+                                                : QStringLiteral("导入已停止,没有导入任何记录"));
+    targets_.statusLine->repaint();
+}
+
 void WindowImportReporter::repaintNow()
 {
     applyNoted();

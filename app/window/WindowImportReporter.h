@@ -39,6 +39,10 @@ public:
     void rowHandled(int rowsDone, const importer::ImportCounts& counts) override;
     void runEnded() override;
 
+    // After a run that began and stopped before the end of its rows: the status line says so and how many
+    // products the store took, instead of "正在导入......" or a summary that does not add up.
+    void showStopped(int storedRows);
+
 private:
     void applyNoted();
     void repaintNow();

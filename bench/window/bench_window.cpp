@@ -45,6 +45,7 @@ public:
     {
         return preset;
     }
+    void showLog(QWidget*, const QString&, const QString&) override {}
     void requestQuit() override {}
 };
 

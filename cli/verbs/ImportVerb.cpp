@@ -5,6 +5,7 @@
 // failed, 3 every row handled with failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage
 // error.
 #include "../SheetOptions.h"
+#include "../CliHelpTexts.h"
 #include "../StoreChoice.h"
 #include "../VerbParser.h"
 #include "../Verbs.h"
@@ -17,6 +18,7 @@
 #include "ImportTexts.h"
 #include "LogPathCheck.h"
 #include "ProductKinds.h"
+#include "ProgramPlaces.h"
 #include "Query.h"
 #include "StoreConnection.h"
 
@@ -143,6 +145,13 @@ int cli::runImport(const QStringList& arguments, Console& console)
         kDryRun, QStringLiteral("check the sheet against the store: the same status line, exit status and log as the "
                                 "real run, and the store left as it was; it cannot foresee a full disk, nor what "
                                 "changes in the store before the real run")));
+    parser.setDetails(
+        QStringLiteral("Prints the run's final status line.\n"
+                       "Exit status: 0 every row was handled and none failed, 3 some rows failed (see the "
+                       "log), 1 the run\nended early (the workbook, the sheet, the store or the log), 2 "
+                       "usage error.\n") +
+        defaultStoreText() + u'\n' + defaultLogText() +
+        QStringLiteral("\nExample: product-import-cli import 商品.xls --category 0102 --dry-run"));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
 
@@ -161,7 +170,9 @@ int cli::runImport(const QStringList& arguments, Console& console)
     const std::optional<importer::ColumnChoice> columns = columnChoice(parser, choiceProblem);
     if (!columns)
         return parser.usageError(choiceProblem);
-    const QString logPath = parser.isSet(kLog) ? parser.value(kLog) : importer::errorLogPath(data::programFolder());
+    const QString logPath = parser.isSet(kLog)
+                                ? parser.value(kLog)
+                                : importer::errorLogPath(importer::ProgramPlaces::ofThisProgram().dataFolder);
     switch (importer::logPathClash(logPath, chosenStoreFile(parser), workbooks.constFirst())) {
     case importer::LogClash::None:
         break;

@@ -1,5 +1,6 @@
 // product-import-cli kinds [--store FILE | --odbc CONNSTR]: the product types and, under each, the categories the
 // window offers for it, with their kinid and Remark. Without an option the store is found as the window finds it.
+#include "../CliHelpTexts.h"
 #include "../StoreChoice.h"
 #include "../VerbParser.h"
 #include "../Verbs.h"
@@ -13,6 +14,9 @@ int cli::runKinds(const QStringList& arguments, Console& console)
 {
     VerbParser parser(console, QStringLiteral("kinds"), QStringLiteral("kinds [--store FILE | --odbc CONNSTR]"));
     addStoreOptions(parser);
+    parser.setDetails(QStringLiteral("Exit status: 0 listed, 1 the store cannot be reached, 2 usage error.\n") +
+                      defaultStoreText() + u'\n' + placesText() +
+                      QStringLiteral("\nExample: product-import-cli kinds --store database/Member.dat"));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
     if (!parser.positional().isEmpty())

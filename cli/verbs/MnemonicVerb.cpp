@@ -34,6 +34,8 @@ int cli::runMnemonic(const QStringList& arguments, Console& console)
                                         QStringLiteral("N")));
     parser.addOption(
         QCommandLineOption(kMax, QStringLiteral("longest code in bytes; default 255"), QStringLiteral("N")));
+    parser.setDetails(QStringLiteral("Exit status: 0 the codes were printed, 2 usage error.\n"
+                                     "Example: product-import-cli mnemonic 阿莫西林胶囊   (prints AMXLJN)"));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
 

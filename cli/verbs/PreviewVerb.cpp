@@ -63,6 +63,19 @@ void printLayout(const importer::ProductSheet& products, QTextStream& out)
 
 void printProducts(const importer::ProductSheet& products, QTextStream& out, bool phraseMnemonics)
 {
+    // The header names the fields in the order they are printed.
+    using importer::ProductColumn;
+    const auto& headers = importer::productColumnHeaders();
+    constexpr ProductColumn kPrinted[] = {
+        ProductColumn::Code,        ProductColumn::Name,      ProductColumn::Mnemonic,
+        ProductColumn::Unit,        ProductColumn::CostPrice, ProductColumn::SalePrice,
+        ProductColumn::MinDiscount, ProductColumn::Stock,     ProductColumn::ItemDiscount};
+    for (const ProductColumn column : kPrinted) {
+        if (column != ProductColumn::Code)
+            out << '\t';
+        out << headers[static_cast<std::size_t>(column)];
+    }
+    out << '\n';
     mnemonic::MnemonicEncoder mnemonics;
     for (int row = 0; row < products.rowCount(); ++row) {
         const importer::ProductRow p = importer::fillProductRow(products, row, mnemonics, phraseMnemonics);
@@ -88,6 +101,10 @@ int cli::runPreview(const QStringList& arguments, Console& console)
     parser.addOption(QCommandLineOption(kRaw, QStringLiteral("every cell as the reader gives it")));
     parser.addOption(QCommandLineOption(
         kPhraseMnemonics, QStringLiteral("a blank 助记码 read by whole words, as import --phrase-mnemonics does")));
+    parser.setDetails(QStringLiteral(
+        "Prints the header line, then one line per row, fields separated by tabs.\n"
+        "Exit status: 0 printed, 1 the workbook, the sheet or its columns cannot be read, 2 usage error.\n"
+        "Example: product-import-cli preview 商品.xls --sheet Sheet1"));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
     const QStringList workbooks = parser.positional();

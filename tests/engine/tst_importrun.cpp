@@ -967,24 +967,31 @@ void TestImportRun::runThatStoredNothingLeavesItsLetterFree()
 void TestImportRun::workbookNotOpened_data()
 {
     QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("detail");
-    // detail: the reader's reason, or its beginning (the reason goes on to say what to save the file as).
+    // text and detail: the reader's reason, or its beginning (the reason goes on to say what to save the file
+    // as). A missing file gets the clerks' own sentence with the reason behind it; a file that is there but
+    // cannot be read is headed with the reason.
     QTest::newRow("missing file") << QStringLiteral("/nonexistent/商品.xls")
+                                  << QStringLiteral("Execl文件不存在,请重新连接！")
                                   << QStringLiteral("文件“/nonexistent/商品.xls”不存在。");
     QTest::newRow("not a workbook") << testsupport::testData(QStringLiteral("engine/make_fixtures.py"))
-                                    << QStringLiteral("“make_fixtures.py”不是 ");
+                                    << QStringLiteral("“make_fixtures.py”不是 ") << QString();
 }
 
 void TestImportRun::workbookNotOpened()
 {
     QFETCH(QString, path);
+    QFETCH(QString, text);
     QFETCH(QString, detail);
     const importer::ImportOutcome outcome = run(path);
     QCOMPARE(outcome.end, importer::ImportOutcome::End::EndedEarly);
     QCOMPARE(reporter_.notices.size(), 1);
     QCOMPARE(reporter_.notices.first().notice, importer::ImportNotice::WorkbookNotOpened);
-    QCOMPARE(reporter_.notices.first().text, QStringLiteral("Execl文件不存在,请重新连接！"));
+    QCOMPARE(reporter_.notices.first().text.left(text.size()), text);
     QCOMPARE(reporter_.notices.first().detail.left(detail.size()), detail);
+    if (detail.isEmpty())
+        QCOMPARE(reporter_.notices.first().detail, QString());
     QCOMPARE(reporter_.statusText(), QStringLiteral("正在导入......"));
     QVERIFY(!reporter_.progressVisible);
     QVERIFY(!reporter_.busy);

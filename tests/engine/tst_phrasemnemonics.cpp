@@ -107,10 +107,13 @@ void TestPhraseMnemonics::previewShowsTheCodesTheImportStores()
         commandLine << QStringLiteral("--phrase-mnemonics");
     const testsupport::CliRun run = testsupport::runCliInProcess(commandLine);
     QCOMPARE(run.exitCode, 0);
+    // The rows come after the lines that say which column feeds each field, a blank line and the header.
+    QStringList lines =
+        QString::fromUtf8(run.out).section(QStringLiteral("\n\n"), 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines.takeFirst().section(QLatin1Char('\t'), 2, 2), QStringLiteral("助记码")); // the header
     QStringList mnemonics;
-    // The rows come after the lines that say which column feeds each field, and a blank line.
-    const QString rows = QString::fromUtf8(run.out).section(QStringLiteral("\n\n"), 1);
-    for (const QString& line : rows.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    for (const QString& line : std::as_const(lines))
         mnemonics << line.section(QLatin1Char('\t'), 2, 2);
     QCOMPARE(mnemonics, expected);
 }

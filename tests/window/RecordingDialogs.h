@@ -36,6 +36,12 @@ struct RecordedOpen
     bool hourglassWhileOpening = false;
 };
 
+struct RecordedLog
+{
+    QString path;
+    QString text;
+};
+
 class RecordingDialogs final : public WindowDialogs
 {
 public:
@@ -45,6 +51,8 @@ public:
     std::deque<std::optional<QString>> pickerAnswers; // nothing left: the picker is cancelled
     QList<RecordedOpen> opened;
     bool failOpening = false; // the shell call throws, as a broken desktop might
+    bool noLauncher = false;  // the shell call finds no program, as on a desktop without a launcher
+    QList<RecordedLog> logsShown;
     int quitRequests = 0;
     std::function<void()> whileBoxShown; // called while a message box is up, to look at the window then
 
@@ -65,9 +73,13 @@ public:
         pickerStartFiles << startFile;
         if (pickerAnswers.empty())
             return std::nullopt;
-        auto answer = pickerAnswers.front();
+        // Taken apart rather than copied whole: GCC 12 takes a copied optional<QString> for uninitialised.
+        const bool confirmed = pickerAnswers.front().has_value();
+        const QString file = pickerAnswers.front().value_or(QString());
         pickerAnswers.pop_front();
-        return answer;
+        if (!confirmed)
+            return std::nullopt;
+        return file;
     }
     bool openWithDesktop(const QUrl& url) override
     {
@@ -75,7 +87,7 @@ public:
         opened.append({url, cursor && cursor->shape() == Qt::WaitCursor});
         if (failOpening)
             throw std::runtime_error("no program opens this file");
-        return true;
+        return !noLauncher;
     }
     // The column choice: what was preset each time, and the answer (the preset itself unless answerColumns says
     // otherwise; nothing: cancelled).
@@ -94,5 +106,6 @@ public:
         columnsAsked.append({sheet.name(), preset, furtherColumns});
         return answerColumns ? answerColumns(preset) : std::optional(preset);
     }
+    void showLog(QWidget*, const QString& path, const QString& text) override { logsShown.append({path, text}); }
     void requestQuit() override { ++quitRequests; }
 };

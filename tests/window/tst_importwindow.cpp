@@ -6,6 +6,7 @@
 #include "RecordingDialogs.h"
 #include "StyledButton.h"
 #include "TFmain.h"
+#include "PrivateUserFolders.h"
 #include "TestPaths.h"
 
 #include "Connection.h"
@@ -177,10 +178,15 @@ private slots:
     void headerOnlySheet();
     void earlyEnds_data();
     void earlyEnds();
+    void storeFaultSaysWhatHappened_data();
+    void storeFaultSaysWhatHappened();
     void browseConfirmedAndCancelled();
     void templateExampleOpensBesideTheProgram();
     void templateMenuDropsBelowItsButton();
     void phraseMnemonicsEntryIsRemembered();
+    void phraseMnemonicsChoiceThatCannotBeKeptSaysSo();
+    void returnOnOkStartsTheImport_data();
+    void returnOnOkStartsTheImport();
     void phraseMnemonicsEntryChoosesTheCodes_data();
     void phraseMnemonicsEntryChoosesTheCodes();
     void statusLineOpensTheLog();
@@ -190,6 +196,7 @@ private slots:
     void closeEndsTheWindow();
 
 private:
+    testsupport::PrivateUserFolders userFolders_; // dialogs and settings write there, not in the user's
     std::unique_ptr<ProgramFolder> folder_;
 };
 
@@ -628,17 +635,17 @@ void ImportWindowTest::earlyEnds_data()
                                       << "Sheet1"
                                       << "<pick>" << EarlyEnd::Notice << "Execl文件不存在,请重新连接！"
                                       << ""
-                                      << "正在导入......";
+                                      << "导入已停止,没有导入任何记录";
     QTest::newRow("not a workbook") << "<folder>/not-a-workbook.xls"
                                     << "Sheet1"
-                                    << "<pick>" << EarlyEnd::Notice << "Execl文件不存在,请重新连接！"
+                                    << "<pick>" << EarlyEnd::Notice << "“not-a-workbook.xls”不是 "
                                     << ""
-                                    << "正在导入......";
+                                    << "导入已停止,没有导入任何记录";
     QTest::newRow("no such worksheet") << "<five>"
                                        << "Sheet9"
                                        << "<pick>" << EarlyEnd::Error << ""
                                        << ""
-                                       << "正在导入......";
+                                       << "导入已停止,没有导入任何记录";
 }
 
 void ImportWindowTest::earlyEnds()
@@ -676,7 +683,9 @@ void ImportWindowTest::earlyEnds()
     if (end == EarlyEnd::Notice) {
         QCOMPARE(w.dialogs->informations.size(), 1);
         const RecordedBox& box = w.dialogs->informations.constFirst();
-        QCOMPARE(box.text, message);
+        QCOMPARE(box.text.left(message.size()), message);
+        if (box.text != message) // a file that is there but cannot be read: headed with the reason, nothing behind
+            QCOMPARE(box.detail, QString());
         QCOMPARE(box.caption, QStringLiteral("系统提示"));
         QCOMPARE(box.owner, w.window.get());
         // The box waits for the clerk, not for the run: the ordinary pointer over it.
@@ -706,6 +715,47 @@ void ImportWindowTest::earlyEnds()
     }
     QVERIFY(w.child<QWidget>("ProgressBar1")->isHidden());
     QVERIFY(!QFile::exists(folder_->file(QStringLiteral("log.txt"))));
+    QVERIFY(storedCodes(*folder_, QStringLiteral("B%")).isEmpty());
+}
+
+// The store refuses the first row (a column of Cpxm is missing): the status line says the run stopped and that
+// nothing was stored, and the message says only what happened to the rows and to log.txt.
+void ImportWindowTest::storeFaultSaysWhatHappened_data()
+{
+    QTest::addColumn<bool>("logWritable");
+    QTest::newRow("log.txt written") << true;
+    QTest::newRow("log.txt cannot be written") << false;
+}
+
+void ImportWindowTest::storeFaultSaysWhatHappened()
+{
+    QFETCH(bool, logWritable);
+    folder_->addDemoStore();
+    {
+        data::Connection store;
+        store.connect(data::Connection::sqliteConnectionString(data::storeFilePath(folder_->path())));
+        data::Query query(store);
+        query.setSqlText(QStringLiteral("alter table Cpxm drop column Cpxm_fw"));
+        query.execSql();
+    }
+    if (!logWritable) // a folder where the file should be: it cannot be written
+        QVERIFY(QDir().mkpath(folder_->file(QStringLiteral("log.txt"))));
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    fillForFiveRows(w);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+
+    QCOMPARE(w.dialogs->errors.size(), 1);
+    const QString message = w.dialogs->errors.constFirst().text;
+    QVERIFY2(message.contains(QStringLiteral("没有导入任何记录")), qPrintable(message));
+    QVERIFY2(!message.contains(QStringLiteral("此前导入")), qPrintable(message));
+    QVERIFY2(!message.contains(QStringLiteral("已写入 log.txt")), qPrintable(message));
+    QCOMPARE(message.contains(QStringLiteral("无法保存到 log.txt")), !logWritable);
+    const auto* statusLine = w.child<QLabel>("RzURLLabel1");
+    QCOMPARE(statusLine->text(), QStringLiteral("导入已停止,没有导入任何记录"));
+    QVERIFY(w.child<QWidget>("ProgressBar1")->isHidden());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY(storedCodes(*folder_, QStringLiteral("B%")).isEmpty());
 }
 
@@ -755,6 +805,24 @@ void ImportWindowTest::templateExampleOpensBesideTheProgram()
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(w.dialogs->errors.size(), 1);
     QCOMPARE(w.dialogs->errors.constFirst().text, QStringLiteral("no program opens this file."));
+    QVERIFY(w.dialogs->informations.isEmpty());
+
+    // A desktop with no program for it: the window says so and where the file is.
+    w.dialogs->failOpening = false;
+    w.dialogs->noLauncher = true;
+    QFile exampleFile(folder_->file(QStringLiteral("商品信息导入格式事例.xls")));
+    QVERIFY(exampleFile.open(QIODevice::WriteOnly));
+    exampleFile.close();
+    example->trigger();
+    QCOMPARE(w.dialogs->informations.size(), 1);
+    QCOMPARE(w.dialogs->informations.constFirst().text,
+             QStringLiteral("这台电脑上没有能打开模板事例的程序。模板事例在：\n") +
+                 QDir::toNativeSeparators(exampleFile.fileName()));
+    QVERIFY(exampleFile.remove());
+    example->trigger();
+    QCOMPARE(w.dialogs->informations.size(), 2);
+    QVERIFY(w.dialogs->informations.constLast().text.startsWith(QStringLiteral("模板事例不存在：\n")));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
 void ImportWindowTest::templateMenuDropsBelowItsButton()
@@ -809,6 +877,51 @@ void ImportWindowTest::phraseMnemonicsEntryIsRemembered()
     QVERIFY(entryOf(openWindow(*folder_))->isChecked());
 }
 
+// A settings file that cannot be written (a folder in its place, as a read-only program folder would do): the
+// choice holds for this run, and the window says that it will not be kept.
+void ImportWindowTest::phraseMnemonicsChoiceThatCannotBeKeptSaysSo()
+{
+    folder_->addDemoStore();
+    const QString iniPath = folder_->file(QStringLiteral("product-import.ini"));
+    QVERIFY(QDir().mkpath(iniPath));
+    const Window w = openWindow(*folder_);
+    QAction* entry = w->findChild<QAction*>(QStringLiteral("N3"));
+    entry->trigger();
+    QVERIFY(entry->isChecked());
+    QCOMPARE(w.dialogs->informations.size(), 1);
+    QCOMPARE(w.dialogs->informations.constFirst().text,
+             QStringLiteral("这个选择只在本次运行中有效，下次启动时不会保留：无法写入 ") +
+                 QDir::toNativeSeparators(iniPath));
+}
+
+// Return and keypad Enter on the focused 确定 start the import, as Space does; the tab order is unchanged.
+void ImportWindowTest::returnOnOkStartsTheImport_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+}
+
+void ImportWindowTest::returnOnOkStartsTheImport()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    fillForFiveRows(w);
+    auto* ok = w.child<QPushButton>("RzBitBtn1");
+    ok->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), ok);
+    QTest::keyClick(ok, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w->lastOutcome().end, importer::ImportOutcome::End::Completed);
+    QCOMPARE(w->lastOutcome().rowTotal, 5);
+    QCOMPARE(ok->nextInFocusChain(), w.child<QWidget>("RzBitBtn2"));
+}
+
 void ImportWindowTest::phraseMnemonicsEntryChoosesTheCodes_data()
 {
     QTest::addColumn<bool>("phrases");
@@ -859,6 +972,31 @@ void ImportWindowTest::statusLineOpensTheLog()
     QTest::mouseClick(status, Qt::LeftButton);
     QCOMPARE(w.dialogs->opened.size(), 1);
     QCOMPARE(w.dialogs->opened.constFirst().url, QUrl::fromLocalFile(folder_->file(QStringLiteral("log.txt"))));
+    QVERIFY(w.dialogs->logsShown.isEmpty());
+
+    // A desktop with no launcher: the window shows the log itself, decoded, and leaves the file as it is.
+    const QString logPath = folder_->file(QStringLiteral("log.txt"));
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray onDisk = log.readAll();
+    log.close();
+    const QStringList lines = logLines(logPath);
+    QVERIFY(lines.size() >= 1);
+    w.dialogs->noLauncher = true;
+    QTest::mouseClick(status, Qt::LeftButton);
+    QCOMPARE(w.dialogs->opened.size(), 2);
+    QCOMPARE(w.dialogs->logsShown.size(), 1);
+    QCOMPARE(w.dialogs->logsShown.constFirst().path, logPath);
+    QCOMPARE(w.dialogs->logsShown.constFirst().text, lines.join(u'\n') + u'\n');
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), onDisk);
+
+    // The same when the desktop's call fails outright.
+    w.dialogs->noLauncher = false;
+    w.dialogs->failOpening = true;
+    QTest::mouseClick(status, Qt::LeftButton);
+    QCOMPARE(w.dialogs->logsShown.size(), 2);
+    QVERIFY(w.dialogs->errors.isEmpty());
 }
 
 void ImportWindowTest::sheetBoxListsTheWorkbooksSheets()

@@ -4,9 +4,11 @@
 #include "ErrorReport.h"
 #include "InputBlocker.h"
 #include "KindComboBox.h"
+#include "LogViewer.h"
 #include "MenuDropButton.h"
 #include "StyledButton.h"
 #include "WorkbookFileDialog.h"
+#include "PrivateUserFolders.h"
 #include "TypeText.h"
 
 #include <QAbstractItemView>
@@ -14,7 +16,10 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,11 +35,17 @@ private slots:
     void menuDropsBelowTheButton_data();
     void menuDropsBelowTheButton();
     void workbookDialogSettings();
+    void dialogHistoryStaysInTheTestsOwnFolder();
+    void logViewerDecodesGbk_data();
+    void logViewerDecodesGbk();
     void workbookDialogAddsTheSuffixAndAcceptsNewNames();
     void songTiIsMappedToAnInstalledChineseFace();
     void kindBoxReportsListPicksAndArrowKeysOnly();
     void buttonFaceIsPinkAndLighterUnderTheMouse();
     void blockedInputNeverActsLater();
+
+private:
+    testsupport::PrivateUserFolders userFolders_; // dialogs and settings write there, not in the user's
 };
 
 void WindowPartsTest::errorTextGetsItsFullStop_data()
@@ -106,6 +117,46 @@ void WindowPartsTest::workbookDialogSettings()
     QVERIFY(!dialog->testOption(QFileDialog::ReadOnly));
     QVERIFY(dialog->isSizeGripEnabled());
     QCOMPARE(dialog->directory().absolutePath(), folder.path());
+}
+
+void WindowPartsTest::logViewerDecodesGbk_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("GBK, CR LF") << QByteArray("A01\t\xb0\xa2\xc4\xaa\xce\xf7\xc1\xd6\r\nA02\r\n")
+                                << QStringLiteral("A01\t阿莫西林\nA02\n");
+    QTest::newRow("four-byte GB18030") << QByteArray("\x95\x32\x82\x36\r\n") << QStringLiteral("\U00020000\n");
+    QTest::newRow("empty") << QByteArray() << QString();
+}
+
+void WindowPartsTest::logViewerDecodesGbk()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(decodeLogText(bytes), text);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("log.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const LogViewer viewer(path, readLogText(path));
+    QCOMPARE(viewer.shownText(), text);
+    const auto* view = viewer.findChild<QPlainTextEdit*>(QStringLiteral("LogText"));
+    QVERIFY(view && view->isReadOnly());
+    QCOMPARE(viewer.findChild<QLabel*>(QStringLiteral("LogPath"))->text(), QDir::toNativeSeparators(path));
+}
+
+void WindowPartsTest::dialogHistoryStaysInTheTestsOwnFolder()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    makeWorkbookFileDialog(nullptr, folder.filePath(QStringLiteral("a.xls"))).reset();
+    // The dialog keeps its last folder in Qt's own user settings: here, the test's folder, not the user's.
+    const QString settingsFile = QSettings(QSettings::UserScope, QStringLiteral("QtProject")).fileName();
+    QVERIFY2(settingsFile.startsWith(userFolders_.root() + u'/'), qPrintable(settingsFile));
+    QVERIFY2(QFile::exists(settingsFile), qPrintable(settingsFile));
 }
 
 void WindowPartsTest::workbookDialogAddsTheSuffixAndAcceptsNewNames()

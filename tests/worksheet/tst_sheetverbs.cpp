@@ -1,6 +1,7 @@
 // product-import-cli sheets and preview: the verbs in process, and a few runs of the built program.
 #include "CliRun.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -52,6 +53,10 @@ Run program(const QStringList& arguments)
     return asText(testsupport::runCliProgram(arguments));
 }
 
+// preview's header line: the header texts in the order of the printed fields.
+const QString kPreviewHeader =
+    QStringLiteral("商品编号\t商品名称\t助记码\t计量单位\t成本价\t销售价\t最低折扣\t当前库存\t单品折扣");
+
 } // namespace
 
 class TestSheetVerbs : public QObject
@@ -67,10 +72,10 @@ private slots:
         QTest::addColumn<QString>("errContains");
         QTest::newRow("sheets") << QStringList{"sheets", xls("common-gnumeric.xls")} << 0
                                 << QStringList{"Sheet1\t6\t10", "数据类型\t6\t10", "长文本\t3\t2", ""} << "";
-        QTest::newRow("preview: the nine fields in order, trimmed, defaulted, escaped")
+        QTest::newRow("preview: a header, then the nine fields in order, trimmed, defaulted, escaped")
             << QStringList{"preview", xls("products-xlwt.xls")} << 0
-            << kTemplateLayout +
-                   QStringList{"A01\t阿莫西林胶囊\tAMXLJN\t盒\t0\t18\t0\t0\t1", "\t空编号\tKBH\t个\t1\t2\t0\t0\t1"}
+            << kTemplateLayout + QStringList{kPreviewHeader, "A01\t阿莫西林胶囊\tAMXLJN\t盒\t0\t18\t0\t0\t1",
+                                             "\t空编号\tKBH\t个\t1\t2\t0\t0\t1"}
             << "";
         QTest::newRow("preview --raw: header first, untrimmed, escaped")
             << QStringList{"preview", "--raw", xls("products-xlwt.xls")} << 0
@@ -86,8 +91,8 @@ private slots:
                                                            << 0 << QStringList{"数据\t2\t3", "隐藏\t1\t1", ""} << "";
         QTest::newRow("preview: .xlsx reads as .xls")
             << QStringList{"preview", xlsx("products-openpyxl.xlsx")} << 0
-            << kTemplateLayout +
-                   QStringList{"A01\t阿莫西林胶囊\tAMXLJN\t盒\t0\t18\t0\t0\t1", "\t空编号\tKBH\t个\t1\t2\t0\t0\t1"}
+            << kTemplateLayout + QStringList{kPreviewHeader, "A01\t阿莫西林胶囊\tAMXLJN\t盒\t0\t18\t0\t0\t1",
+                                             "\t空编号\tKBH\t个\t1\t2\t0\t0\t1"}
             << "";
         QTest::newRow("preview --raw: .xlsx")
             << QStringList{"preview", "--raw", xlsx("products-openpyxl.xlsx")} << 0
@@ -137,7 +142,7 @@ private slots:
     {
         const Run run = inProcess({"preview", xls("products-xlwt.xls")});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out.count(u'\n'), kTemplateLayout.size() + 7); // the fields, then one line per data row
+        QCOMPARE(run.out.count(u'\n'), kTemplateLayout.size() + 8); // the fields, the header, a line per data row
         QVERIFY2(run.out.contains(QStringLiteral("\nA07\tLine\\nbreak\\\\tab\\there\t")), qPrintable(run.out));
     }
 
@@ -147,6 +152,64 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
         QVERIFY(run.out.count(u'\n') >= 5);
+        QVERIFY2(run.out.startsWith(kTemplateLayout.join(u'\n') + u'\n' + kPreviewHeader + u'\n'), qPrintable(run.out));
+    }
+
+    void versionComesFromTheBuild()
+    {
+        const Run version = program({"--version"});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QStringLiteral("product-import-cli " PI_TEST_PROJECT_VERSION "\n"));
+        QVERIFY2(version.err.isEmpty(), qPrintable(version.err));
+        const Run help = inProcess({"--help"});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY2(help.out.startsWith(version.out.trimmed() + u':'), qPrintable(help.out));
+    }
+
+    void helpOfEveryVerb_data()
+    {
+        QTest::addColumn<QString>("verb");
+        QTest::addColumn<bool>("usesAStore");
+        for (const char* verb : {"mnemonic", "sheets", "preview", "init-store"})
+            QTest::newRow(verb) << QString::fromLatin1(verb) << false;
+        for (const char* verb : {"kinds", "import"})
+            QTest::newRow(verb) << QString::fromLatin1(verb) << true;
+    }
+    void helpOfEveryVerb()
+    {
+        QFETCH(QString, verb);
+        QFETCH(bool, usesAStore);
+        const Run help = inProcess({verb, "--help"});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY2(help.err.isEmpty(), qPrintable(help.err));
+        QVERIFY2(help.out.contains(QStringLiteral("\nExit status: 0 ")), qPrintable(help.out));
+        QVERIFY2(help.out.contains(QStringLiteral("2 usage error")), qPrintable(help.out));
+        QVERIFY2(help.out.contains(QStringLiteral("\nExample: product-import-cli ") + verb + u' '),
+                 qPrintable(help.out));
+        QCOMPARE(help.out.contains(QStringLiteral("Member.dat\nwhen it exists")), usesAStore);
+
+        // The top-level usage names the verb with every option its own help lists.
+        const QString usageLine = help.out.section(u'\n', 0, 0);
+        QVERIFY(usageLine.startsWith(QStringLiteral("usage: product-import-cli ") + verb));
+        const Run top = inProcess({"--help"});
+        QVERIFY2(top.out.contains(QStringLiteral("\n  product-import-cli ") + usageLine.mid(26) + u'\n'),
+                 qPrintable(top.out));
+        static const QRegularExpression optionLine(QStringLiteral("^  (--[a-z-]+)"),
+                                                   QRegularExpression::MultilineOption);
+        for (auto it = optionLine.globalMatch(help.out); it.hasNext();) {
+            const QString option = it.next().captured(1);
+            QVERIFY2(usageLine.contains(u'[' + option) || usageLine.contains(u' ' + option + u' ') ||
+                         usageLine.contains(u'|' + option) || usageLine.contains(u' ' + option + u']'),
+                     qPrintable(option + QStringLiteral(" is missing from: ") + usageLine));
+        }
+    }
+
+    void usageErrorsGoToStandardError()
+    {
+        const Run run = program({"import", "--dry-run"});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains(QStringLiteral("usage: product-import-cli import")), qPrintable(run.err));
     }
 };
 

@@ -1,0 +1,56 @@
+// product-import-cli init-store [--store FILE]: puts the demo store where the window and the other verbs look for
+// it (database/Member.dat in the program folder or the user's data folder), or at FILE. An existing store is never
+// touched.
+#include "../CliHelpTexts.h"
+#include "../VerbParser.h"
+#include "../Verbs.h"
+
+#include "DatabaseError.h"
+#include "DemoStore.h"
+#include "ProgramPlaces.h"
+#include "StoreConnection.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString kStore = QStringLiteral("store");
+
+} // namespace
+
+int cli::runInitStore(const QStringList& arguments, Console& console)
+{
+    VerbParser parser(console, QStringLiteral("init-store"), QStringLiteral("init-store [--store FILE]"));
+    parser.addOption(QCommandLineOption(kStore,
+                                        QStringLiteral("where to put the demo store; default the store file "
+                                                       "the other verbs use"),
+                                        QStringLiteral("FILE")));
+    const QString defaultPath = data::storeFilePath(importer::ProgramPlaces::ofThisProgram().dataFolder);
+    parser.setDetails(QStringLiteral("Makes the demo store (a small pharmacy's product types and categories) as an "
+                                     "SQLite file; an existing\nfile is left as it is. Default:\n  %1\n")
+                          .arg(QDir::toNativeSeparators(defaultPath)) +
+                      placesText() +
+                      QStringLiteral("\nExit status: 0 made or already there, 1 it cannot be made, 2 usage error.\n"
+                                     "Example: product-import-cli init-store --store ./Member.dat"));
+    if (const std::optional<int> status = parser.parse(arguments))
+        return *status;
+    if (!parser.positional().isEmpty())
+        return parser.usageError(QStringLiteral("unknown argument \"%1\"").arg(parser.positional().constFirst()));
+    if (parser.isSet(kStore) && parser.value(kStore).isEmpty())
+        return parser.usageError(QStringLiteral("--store needs a value"));
+
+    const QString path = parser.isSet(kStore) ? parser.value(kStore) : defaultPath;
+    const QString shown = QDir::toNativeSeparators(path);
+    if (QFileInfo::exists(path)) {
+        console.out << "the store " << shown << " exists; it is left as it is\n";
+        return 0;
+    }
+    try {
+        data::createDemoStore(path);
+    } catch (const data::DatabaseError& error) {
+        return parser.failure(QStringLiteral("cannot make the demo store %1\n  %2").arg(shown, error.message()));
+    }
+    console.out << "made the demo store " << shown << '\n';
+    return 0;
+}
