@@ -162,6 +162,7 @@ private slots:
     void cleanup();
 
     void startsWithTheStoresProductTypes();
+    void installedFirstStartSaysSoAndMakesTheDemoStore();
     void failedConnectionReportsAndQuits_data();
     void failedConnectionReportsAndQuits();
     void controlsStandWhereTheClerkExpectsThem_data();
@@ -233,6 +234,38 @@ void ImportWindowTest::startsWithTheStoresProductTypes()
     QCOMPARE(w.child<QComboBox>("splb_com")->count(), 0);
     QCOMPARE(w.child<QLineEdit>("excel")->text(), QString());
     QCOMPARE(w.child<QComboBox>("RzEdit2")->currentText(), QStringLiteral("Sheet1"));
+}
+
+// An installed program's first start for a user: no store in the user's data folder and no server (no ODBC driver
+// "SQL Server" at all here). The window says where it puts the demo store, puts it there and goes on with it; the
+// tooltip names the folder.
+void ImportWindowTest::installedFirstStartSaysSoAndMakesTheDemoStore()
+{
+    QTemporaryDir noDrivers;
+    QVERIFY(noDrivers.isValid());
+    const QByteArray savedOdbcSysIni = qgetenv("ODBCSYSINI");
+    qputenv("ODBCSYSINI", QFile::encodeName(noDrivers.path()));
+    const QString userFolder = folder_->file(QStringLiteral("home/product-import/"));
+    QVERIFY(QDir().mkpath(userFolder));
+    const importer::ProgramPlaces places{folder_->file(QStringLiteral("usr/bin/")), userFolder,
+                                         importer::ProgramPlaces::DataPlace::UserDataFolder,
+                                         folder_->file(QStringLiteral("usr/share/product-import/example.xls"))};
+    auto dialogs = std::make_unique<RecordingDialogs>();
+    RecordingDialogs* recorder = dialogs.get();
+    const TFmain window(std::move(dialogs), places);
+    qputenv("ODBCSYSINI", savedOdbcSysIni);
+
+    const QString store = userFolder + QStringLiteral("database/Member.dat");
+    QCOMPARE(recorder->informations.size(), 1);
+    QCOMPARE(recorder->informations.constFirst().text,
+             QStringLiteral("没有找到商品库，现在在 %1 建立演示商品库，可以先用它试用。")
+                 .arg(QDir::toNativeSeparators(store)));
+    QVERIFY(QFile::exists(store));
+    QVERIFY(window.storeConnected());
+    QCOMPARE(window.productTypes().size(), 5);
+    QCOMPARE(recorder->quitRequests, 0);
+    QVERIFY2(window.toolTip().endsWith(QDir::toNativeSeparators(userFolder)), qPrintable(window.toolTip()));
+    QCOMPARE(window.session().logFilePath, userFolder + QStringLiteral("log.txt"));
 }
 
 void ImportWindowTest::failedConnectionReportsAndQuits_data()
