@@ -22,10 +22,11 @@ constexpr std::array kVerbs{
     Verb{"init-store", runInitStore, "init-store [--store FILE]"},
     Verb{"kinds", runKinds, "kinds [--store FILE | --odbc CONNSTR]"},
     Verb{"sheets", runSheets, "sheets WORKBOOK"},
-    Verb{"preview", runPreview, "preview WORKBOOK [--sheet NAME] [--raw] [--phrase-mnemonics]"},
+    Verb{"preview", runPreview,
+         "preview WORKBOOK [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] [--raw] [--phrase-mnemonics]"},
     Verb{"import", runImport,
-         "import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE] "
-         "[--phrase-mnemonics] [--dry-run]"},
+         "import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] "
+         "[--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run]"},
 };
 
 int usage(QTextStream& stream, int status)

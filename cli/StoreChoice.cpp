@@ -38,6 +38,16 @@ QString storeChoiceProblem(const VerbParser& parser)
     return {};
 }
 
+QString chosenStoreFile(const VerbParser& parser)
+{
+    if (parser.isSet(kStore))
+        return parser.value(kStore);
+    if (parser.isSet(kOdbc))
+        return data::storeFileOf(parser.value(kOdbc));
+    const QString file = data::storeFilePath(data::programFolder());
+    return QFileInfo::exists(file) ? file : QString();
+}
+
 void connectChosenStore(const VerbParser& parser, data::Connection& connection)
 {
     if (parser.isSet(kStore)) {

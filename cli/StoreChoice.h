@@ -18,6 +18,9 @@ void addStoreOptions(VerbParser& parser);
 // What is wrong with the choice (both given, an empty value), or an empty text.
 QString storeChoiceProblem(const VerbParser& parser);
 
+// The file the chosen store lives in, empty for a server.
+QString chosenStoreFile(const VerbParser& parser);
+
 // Connects to the chosen store. Throws data::DatabaseError.
 void connectChosenStore(const VerbParser& parser, data::Connection& connection);
 

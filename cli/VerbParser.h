@@ -29,6 +29,7 @@ public:
 
     bool isSet(const QString& name) const { return parser_.isSet(name); }
     QString value(const QString& name) const { return parser_.value(name); }
+    QStringList values(const QString& name) const { return parser_.values(name); } // a repeated option
     QStringList positional() const { return parser_.positionalArguments(); }
 
     // "product-import-cli VERB: problem" and the usage on the error stream; returns 2.

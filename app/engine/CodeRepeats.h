@@ -1,8 +1,9 @@
 #pragma once
-// Which rows of a sheet repeat the code of an earlier row, told by a 32-bit hash of each code: only a hint for the
-// batching of the writes, so two codes that share a hash simply count as a repeat. The hashes sit in one table of
-// at least twice as many slots as the sheet has rows, four bytes a slot (8 MiB for a million rows), where a set
-// of them would take several times that.
+// Which rows of a sheet repeat the code of an earlier row, told by a 32-bit hash of each code with the row that
+// first had it: a hint for the batching of the writes (two codes that share a hash simply count as a repeat) and,
+// checked against the sheet, the earlier row a refused repeat names in the log. The slots sit in one table of at
+// least twice as many slots as the sheet has rows, eight bytes a slot (16 MiB for a million rows), where a map of
+// the codes themselves would take several times that.
 
 #include <QString>
 
@@ -16,11 +17,17 @@ class CodeRepeats
 public:
     explicit CodeRepeats(int rowCount);
 
-    // Whether the code came before; remembers it. At most rowCount codes.
-    bool repeats(const QString& code);
+    // The row that first had a code of the same hash, or -1; remembers the code with this row when it is new.
+    // At most rowCount codes.
+    int earlierRow(const QString& code, int row);
 
 private:
-    std::vector<std::uint32_t> slots_; // 0: empty
+    struct Slot
+    {
+        std::uint32_t hash = 0; // 0: empty
+        std::int32_t row = -1;
+    };
+    std::vector<Slot> slots_;
     std::uint32_t mask_;
 };
 

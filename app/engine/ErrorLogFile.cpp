@@ -8,6 +8,7 @@
 #include <QStringEncoder>
 
 #include <cerrno>
+#include <utility>
 #include <cstring>
 
 #ifndef Q_OS_WIN
@@ -20,15 +21,18 @@ namespace importer {
 
 namespace {
 
-// A line break inside a code or a name would split its log line in two: it is written as the two characters \r
-// or \n instead, as the command line's preview writes it.
+// A line break inside a code or a name would split its log line in two, and NUL, vertical tab and form feed
+// upset the editors that open the log: each is written as two characters instead (\r \n \0 \v \f), as the
+// command line's preview writes line breaks.
 QString oneLine(const QString& line)
 {
-    if (!line.contains(u'\r') && !line.contains(u'\n'))
-        return line;
+    static constexpr std::pair<char16_t, const char16_t*> kEscapes[] = {
+        {u'\r', u"\\r"}, {u'\n', u"\\n"}, {u'\0', u"\\0"}, {u'\v', u"\\v"}, {u'\f', u"\\f"}};
     QString escaped = line;
-    escaped.replace(u'\r', QStringLiteral("\\r"));
-    escaped.replace(u'\n', QStringLiteral("\\n"));
+    for (const auto& [character, written] : kEscapes) {
+        if (escaped.contains(QChar(character)))
+            escaped.replace(QChar(character), QString::fromUtf16(written));
+    }
     return escaped;
 }
 
@@ -99,9 +103,11 @@ QString writeFailure(const QString& path, const QString& qtCause, qsizetype size
 
 QByteArray errorLogBytes(const QStringList& lines)
 {
-    QStringEncoder encoder("GBK");
+    // GB18030 is GBK wherever GBK has the character, and encodes every other one (emoji, the CJK extensions).
+    QStringEncoder encoder("GB18030");
     if (!encoder.isValid())
-        throw LogFileError(QStringLiteral("This build of Qt cannot write GBK text, so the error log cannot be saved"));
+        throw LogFileError(
+            QStringLiteral("This build of Qt cannot write GB18030 text, so the error log cannot be saved"));
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += encoder.encode(oneLine(line));

@@ -1,5 +1,6 @@
 #pragma once
-// log.txt: the error log of the last import run that got through its rows, in GBK with CR LF after every line.
+// log.txt: the error log of the last import run that got through its rows, in GB18030 (GBK wherever GBK has the
+// character) with CR LF after every line.
 
 #include <QString>
 #include <QStringList>
@@ -24,9 +25,9 @@ inline QString errorLogPath(const QString& programFolder)
     return programFolder + QStringLiteral("log.txt");
 }
 
-// The lines as the file holds them: GBK (a character outside GBK becomes "?"), each line followed by CR LF, the
-// last one too, no byte-order mark. A CR or LF inside a line is written as the two characters \r or \n, so that
-// every line stays one line.
+// The lines as the file holds them: GB18030, each line followed by CR LF, the last one too, no byte-order mark.
+// A CR, LF, NUL, vertical tab or form feed inside a line is written as the two characters \r, \n, \0, \v or \f,
+// so that every line stays one line of plain text.
 QByteArray errorLogBytes(const QStringList& lines);
 
 // Writes the lines to a temporary file beside path and renames it over path, so that a failure leaves the old

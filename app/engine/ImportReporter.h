@@ -32,6 +32,8 @@ public:
     // The store has been asked for the run's code letter (empty when every letter is taken): from here on the
     // status line and the progress show.
     virtual void codeLetterChosen(const QString& batchPrefix) = 0;
+    // No sheet was named and the run reads this one, which holds the products.
+    virtual void sheetChosen(const QString& sheetName) { Q_UNUSED(sheetName); }
     // The sheet is open and holds rowTotal rows after its header.
     virtual void rowsCounted(int rowTotal) = 0;
     // One more row is finished; rowsDone rows so far, counted as given.

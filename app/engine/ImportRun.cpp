@@ -1,17 +1,23 @@
 #include "ImportRun.h"
 
 #include "CodeLetterProbe.h"
+#include "ColumnWidth.h"
+#include "Connection.h"
 #include "DatabaseError.h"
 #include "ErrorLogFile.h"
+#include "FurtherColumns.h"
 #include "ImportTexts.h"
+#include "LogPathCheck.h"
 #include "MnemonicEncoder.h"
 #include "ProductInsertion.h"
 #include "ProductKinds.h"
 #include "ProductRow.h"
 #include "ProductSheet.h"
 #include "RowsAhead.h"
+#include "StoreConnection.h"
 #include "WriteBatch.h"
 
+#include <QHash>
 #include <QFileInfo>
 
 #include <optional>
@@ -52,8 +58,7 @@ public:
           rowTotal_(sheet.rowCount()), phraseMnemonics_(phraseMnemonics)
     {
         // A group the store lost is written again from the sheet itself.
-        writes_.setRewrite(
-            [this](int row) { writeRow(row, fillProductRow(sheet_, row, mnemonics_, phraseMnemonics_)); });
+        writes_.setRewrite([this](int row) { writeRow(row); });
     }
     ~RowLoop() { writes_.setRewrite({}); }
     RowLoop(const RowLoop&) = delete;
@@ -61,9 +66,10 @@ public:
 
     void run()
     {
+        int row = 0;
         try {
             RowsAhead rows(sheet_, rowTotal_, phraseMnemonics_, batchValues_);
-            for (int row = 0; row < rowTotal_; ++row) {
+            for (; row < rowTotal_; ++row) {
                 handleRow(row, rows.next());
                 reporter_.rowHandled(row + 1, counts_);
             }
@@ -73,9 +79,13 @@ public:
             const ImportCounts before = counts_;
             writes_.close();
             reportChange(before);
+            firstRowAgain_ = writes_.firstRowNotCommitted().value_or(row);
             throw;
         }
     }
+
+    // After an early end: the first row of the sheet (from 0) that the store does not hold, nor the log name.
+    int firstRowAgain() const { return firstRowAgain_; }
 
 private:
     void handleRow(int row, MadeRow& made)
@@ -87,7 +97,27 @@ private:
         InsertProductRecord(writes_, made.name, std::move(made.values), row, made.repeatsCode);
     }
 
-    void writeRow(int row, const ProductRow& product) { InsertProductRecord(writes_, product, batchValues_, row); }
+    void writeRow(int row)
+    {
+        MadeRow made = makeRow(sheet_, row, mnemonics_, phraseMnemonics_, batchValues_);
+        made.name.earlierRow = earlierRowOfCode(made.name.code, row);
+        InsertProductRecord(writes_, made.name, std::move(made.values), row);
+    }
+
+    // The sheet's row number of the first row with this code, when that row comes before this one. Rows written
+    // again are rare: the codes are looked up in an index made the first time one is needed.
+    int earlierRowOfCode(const QString& code, int row)
+    {
+        if (code.isEmpty())
+            return 0;
+        if (!firstRowOfCode_) {
+            firstRowOfCode_.emplace();
+            for (int r = rowTotal_ - 1; r >= 0; --r) // the first row of a code is the one kept
+                firstRowOfCode_->insert(trimControls(sheet_.cellText(r, ProductColumn::Code)), r);
+        }
+        const auto found = firstRowOfCode_->constFind(code);
+        return found != firstRowOfCode_->constEnd() && *found < row ? sheet_.sheetRowNumber(*found) : 0;
+    }
 
     // The rows still waiting are sent and the last group committed; the counts are reported once more if that
     // changed them.
@@ -101,7 +131,7 @@ private:
     void reportChange(const ImportCounts& before)
     {
         const int rowsDone = counts_.imported + counts_.failed + counts_.empty;
-        if (rowsDone > 0 && (before.imported != counts_.imported || before.failed != counts_.failed)) {
+        if (before.imported != counts_.imported || before.failed != counts_.failed) {
             try {
                 reporter_.rowHandled(rowsDone, counts_);
             } catch (...) {
@@ -117,7 +147,9 @@ private:
     ImportReporter& reporter_;
     const int rowTotal_;
     const bool phraseMnemonics_;
+    int firstRowAgain_ = 0;
     mnemonic::MnemonicEncoder mnemonics_; // for rows written again; RowsAhead makes the others
+    std::optional<QHash<QString, int>> firstRowOfCode_;
 };
 
 QString probeFailure(const data::DatabaseError& error)
@@ -134,9 +166,9 @@ QString sheetFailure(const QString& reason)
         .arg(reason);
 }
 
-QString missingColumnsFailure(const MissingColumnsError& error)
+QString missingColumnsFailure(const QString& message)
 {
-    return error.message() + QStringLiteral("\n没有导入任何记录。请补上缺少的列名后再导入");
+    return message + QStringLiteral("\n没有导入任何记录");
 }
 
 QString logFailure(const QString& reason)
@@ -146,10 +178,16 @@ QString logFailure(const QString& reason)
         .arg(reason);
 }
 
+// Where the clerk takes an import that ended early up again: the row as the sheet numbers it, below the header.
+QString fromRow(std::optional<int> dataRow)
+{
+    return dataRow ? QStringLiteral("从工作表的第 %1 行起").arg(*dataRow + 2) : QString();
+}
+
 // What became of the rows before the fault, saying only what happened: rows stored or none, the failed rows
-// written to log.txt, or log.txt not saved.
-QString storeFault(const data::DatabaseError& error, int storedRows = 0, int failedRows = 0,
-                   const QString& logProblem = {})
+// written to log.txt, or log.txt not saved; and the row to import again from.
+QString storeFault(const data::DatabaseError& error, std::optional<int> firstRowAgain, int storedRows = 0,
+                   int failedRows = 0, const QString& logProblem = {})
 {
     QString rows = storedRows > 0 ? QStringLiteral("此前导入的 %1 条记录已保存在数据库中").arg(storedRows)
                                   : QStringLiteral("没有导入任何记录");
@@ -158,13 +196,25 @@ QString storeFault(const data::DatabaseError& error, int storedRows = 0, int fai
     else if (failedRows > 0)
         rows += QStringLiteral("，导入失败的 %1 条记录已写入 log.txt").arg(failedRows);
     return QStringLiteral("数据库拒绝继续写入，导入在中途停止：%1\n%2。请排除数据库的问题（是否被其他程序占用、"
-                          "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后再导入其余的记录")
-        .arg(error.message(), rows);
+                          "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后%3再导入其余的记录")
+        .arg(error.message(), rows, fromRow(firstRowAgain));
 }
 
-QString rowLoopFailure(const QString& reason)
+QString logClashFailure(const QString& logPath, LogClash clash)
 {
-    return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目").arg(reason);
+    const QString what = clash == LogClash::StoreFile      ? QStringLiteral("数据库文件")
+                         : clash == LogClash::StoreJournal ? QStringLiteral("数据库的日志文件")
+                                                           : QStringLiteral("要导入的电子表格");
+    return QStringLiteral("错误信息不能写入 %1：它就是%2，写入会毁掉它\n没有导入任何记录。请删除或改名 %1（它是指向%2"
+                          "的链接），然后再导入")
+        .arg(logPath, what);
+}
+
+QString rowLoopFailure(const QString& reason, int firstRowAgain)
+{
+    return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目；请%2再导入"
+                          "其余的记录")
+        .arg(reason, fromRow(firstRowAgain));
 }
 
 } // namespace
@@ -185,7 +235,33 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         return outcome;
     }
 
+    // The log is written over whatever its path names: never over the store or the workbook.
+    if (const LogClash clash = logPathClash(session.logFilePath, data::storeFileOf(session.store.connectionString()),
+                                            request.workbookPath);
+        clash != LogClash::None)
+        throw ImportError(ImportError::Kind::LogClash, logClashFailure(session.logFilePath, clash));
+
+    // Further columns the store does not have are refused before anything else; a run without any asks nothing.
+    std::vector<data::StoreColumn> furtherColumns;
+    if (!request.columns.further.empty()) {
+        QStringList names;
+        for (const auto& [name, ref] : request.columns.further)
+            names << name;
+        try {
+            furtherColumns = chosenFurtherColumns(offeredFurtherColumns(session.store), names);
+        } catch (const ColumnChoiceError& error) {
+            throw ImportError(ImportError::Kind::ColumnsRefused,
+                              error.message() + QStringLiteral("\n没有导入任何记录"));
+        } catch (const data::DatabaseError& error) {
+            throw ImportError(ImportError::Kind::StoreUnreachable, probeFailure(error));
+        }
+    }
+
     const RunEnd runEnd(reporter);
+
+    // Read once, outside the writes' transaction: a query a server refuses would end that transaction.
+    BatchValues batch;
+    batch.mnemonicWidth = data::statedTextWidth(session.store, QStringLiteral("Cpxm"), QStringLiteral("Cpxm_jp"));
 
     // The writes take the code letters' lock before the probe and keep it until the run's letter is in the
     // store, so that two runs started together never take the same letter.
@@ -195,11 +271,10 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     if (request.commitEveryRow)
         policy.groupRows = 1;
     WriteBatch writes(session.store, policy, counts, session.errorLog);
-    BatchValues batch;
     try {
         writes.start();
     } catch (const data::DatabaseError& error) {
-        throw ImportError(ImportError::Kind::StoreFault, storeFault(error));
+        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, std::nullopt));
     }
     try {
         batch.batchPrefix = probeCodeLetter(session.storeQuery);
@@ -214,27 +289,52 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     batch.categoryKindId = request.category->kindId;
 
     std::optional<data::Workbook> workbook;
-    try {
-        workbook = data::Workbook::open(request.workbookPath);
-    } catch (const data::WorkbookError& error) {
-        // The clerks' sentence is for a missing file; a file that is there but cannot be read is headed with the
-        // reason, which says what to do about it.
-        if (QFileInfo::exists(request.workbookPath))
-            reporter.notice(ImportNotice::WorkbookNotOpened, error.reason(), QString());
-        else
-            reporter.notice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
-        outcome.end = ImportOutcome::End::EndedEarly;
-        return outcome;
+    if (!request.readSheet) {
+        try {
+            workbook = data::Workbook::open(request.workbookPath);
+        } catch (const data::WorkbookError& error) {
+            // The clerks' sentence is for a missing file; a file that is there but cannot be read is headed with
+            // the reason, which says what to do about it.
+            if (QFileInfo::exists(request.workbookPath))
+                reporter.notice(ImportNotice::WorkbookNotOpened, error.reason(), QString());
+            else
+                reporter.notice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
+            outcome.end = ImportOutcome::End::EndedEarly;
+            return outcome;
+        }
     }
 
     std::optional<ProductSheet> sheet;
     try {
-        sheet.emplace(workbook->sheet(request.sheetName));
+        if (request.readSheet) {
+            sheet.emplace(*request.readSheet, request.columns);
+        } else if (request.sheetName.isEmpty()) {
+            const data::Worksheet chosen = chooseProductSheet(*workbook);
+            reporter.sheetChosen(chosen.name());
+            sheet.emplace(chosen, request.columns);
+        } else {
+            sheet.emplace(workbook->sheet(request.sheetName), request.columns);
+        }
     } catch (const data::SheetError& error) {
         throw ImportError(ImportError::Kind::SheetUnreadable, sheetFailure(error.reason()));
     } catch (const MissingColumnsError& error) {
-        throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error));
+        throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error.message()));
+    } catch (const ColumnChoiceError& error) {
+        throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error.message()));
     }
+
+    // The further columns in the layout's order, each with the sheet header that feeds it.
+    for (int i = 0; i < sheet->furtherCount(); ++i) {
+        const QString& name = sheet->layout().further[std::size_t(i)].first;
+        for (const data::StoreColumn& column : furtherColumns) {
+            if (column.name.compare(name, Qt::CaseInsensitive) == 0)
+                batch.further.push_back(FurtherColumn{column, sheet->furtherHeader(i)});
+        }
+    }
+    std::vector<data::StoreColumn> inserted;
+    for (const FurtherColumn& further : batch.further)
+        inserted.push_back(further.column);
+    writes.setFurtherColumns(std::move(inserted));
 
     const int rowTotal = sheet->rowCount();
     outcome.rowTotal = rowTotal;
@@ -249,20 +349,22 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         // The open group is kept or undone now, so the counts below are the rows the store holds.
         writes.close();
         if (!error.isStoreFault())
-            throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(error.message()), counts.imported);
+            throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(error.message(), rows.firstRowAgain()),
+                              counts.imported);
         // The log of the rows that failed so far is saved as at the end of a run.
         try {
             saveErrorLog(session.errorLog, session.logFilePath);
         } catch (const LogFileError& logError) {
-            throw ImportError(ImportError::Kind::StoreFault,
-                              storeFault(error, counts.imported, counts.failed, logError.message()), counts.imported);
+            throw ImportError(
+                ImportError::Kind::StoreFault,
+                storeFault(error, rows.firstRowAgain(), counts.imported, counts.failed, logError.message()),
+                counts.imported);
         }
-        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, counts.imported, counts.failed),
-                          counts.imported);
+        throw ImportError(ImportError::Kind::StoreFault,
+                          storeFault(error, rows.firstRowAgain(), counts.imported, counts.failed), counts.imported);
     } catch (const std::exception& error) {
-        writes.close();
-        throw ImportError(ImportError::Kind::Unexpected, rowLoopFailure(QString::fromUtf8(error.what())),
-                          counts.imported);
+        throw ImportError(ImportError::Kind::Unexpected,
+                          rowLoopFailure(QString::fromUtf8(error.what()), rows.firstRowAgain()), counts.imported);
     }
     outcome.importedCount = counts.imported;
     outcome.failedCount = counts.failed;

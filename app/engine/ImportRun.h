@@ -1,9 +1,11 @@
 #pragma once
-// One batch import: a workbook's product sheet into the store's Cpxm table, a row at a time.
+// One batch import: a workbook's product sheet into the store's Cpxm table.
 
 #include "ImportReporter.h"
 
 #include "ProductKinds.h"
+#include "SheetLayout.h"
+#include "Workbook.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,11 +24,15 @@ namespace importer {
 struct ImportRequest
 {
     QString workbookPath;
-    QString sheetName;                         // exactly as the workbook names it
+    QString sheetName;    // exactly as the workbook names it; empty: the sheet that holds the products (Sheet1 first)
+    ColumnChoice columns; // the header row and columns the clerk chose; the rest is found
     std::optional<data::ProductKind> category; // its kinid and Remark are stored; none when no category is chosen
     bool phraseMnemonics = false; // a blank 助记码 read by whole words (人参 RS, not RC); the sheet's own stays
     bool commitEveryRow = false;  // one transaction per row instead of groups: only for measuring the difference
     bool dryRun = false;          // the whole run in one transaction, rolled back at the end: the store unchanged
+    // The sheet read already (by a caller that showed its columns to the clerk), so that it is not read twice;
+    // workbookPath and sheetName still name it.
+    std::optional<data::Worksheet> readSheet;
 };
 
 struct ImportOutcome
@@ -56,10 +62,12 @@ class ImportError : public std::runtime_error
 {
 public:
     enum class Kind {
-        SheetUnreadable,  // no worksheet of that name, a damaged sheet, a column header missing
+        SheetUnreadable,  // no worksheet of that name, a damaged sheet, no code or name column, a choice not there
+        ColumnsRefused,   // a further column the clerk chose that the store's Cpxm does not have
         StoreUnreachable, // the code letter probe failed
         StoreFault,       // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
         LogNotSaved,      // every row was handled, but log.txt could not be written
+        LogClash,         // log.txt is the store file, its journal or the workbook: nothing was touched
         Unexpected,       // anything else that stopped the row loop
     };
     ImportError(Kind kind, const QString& message, int storedRows = 0)

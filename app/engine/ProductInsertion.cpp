@@ -3,17 +3,35 @@
 #include "NumberText.h"
 #include "CpxmColumns.h"
 #include "ProductRow.h"
+#include "StoreFaults.h"
 #include "WriteBatch.h"
 
 namespace importer {
 
 namespace {
 
+// A lone surrogate names no character, and each store's driver would make another one of it (SQLite pairs it
+// with the unit after it, the server's driver with the unit after the text's end): it is stored as U+FFFD.
+QString wellFormed(const QString& text)
+{
+    QString result = text;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const QChar c = result.at(i);
+        if (!c.isSurrogate())
+            continue;
+        if (c.isHighSurrogate() && i + 1 < result.size() && result.at(i + 1).isLowSurrogate())
+            ++i;
+        else
+            result[i] = QChar::ReplacementCharacter;
+    }
+    return result;
+}
+
 data::BoundValue textValue(const QString& text)
 {
     data::BoundValue value;
     value.type = data::BoundValue::Type::Text;
-    value.text = text;
+    value.text = wellFormed(text);
     return value;
 }
 
@@ -63,6 +81,31 @@ data::BoundValue valueOf(const data::CpxmColumn& column, const ProductRow& row, 
     return textValue(column.fixedText);
 }
 
+// A blank cell leaves the column as a row without it would have it (its default); a number column takes the cell
+// by the same rules as the prices.
+data::BoundValue furtherValue(const FurtherColumn& further, const QString& text, const BatchValues& batch)
+{
+    const data::StoreColumn& column = further.column;
+    if (text.isEmpty())
+        return column.defaultValue.value_or(data::BoundValue{});
+    if (column.kind == data::StoreColumn::Kind::Number) {
+        const std::optional<double> number = parseNumberText(text, batch.decimalSeparator);
+        if (!number)
+            throw RowValueError(QStringLiteral("%1“%2”不是数字").arg(further.header, text));
+        data::BoundValue value;
+        value.type = data::BoundValue::Type::Double;
+        value.number = *number;
+        return value;
+    }
+    // Every store refuses or cuts a text longer than its column; checked here, all stores refuse it alike.
+    if (column.length > 0 && text.size() > column.length) {
+        throw RowValueError(QStringLiteral("%1“%2”超出数据库列 %3 的长度（最多%4个字）")
+                                .arg(further.header, text, column.name)
+                                .arg(column.length));
+    }
+    return textValue(text);
+}
+
 } // namespace
 
 QString errorLine(const ProductRow& row)
@@ -70,27 +113,90 @@ QString errorLine(const ProductRow& row)
     return errorLine(row.Code, row.Name);
 }
 
-QString errorLine(const QString& code, const QString& name)
+QString errorLine(const QString& code, const QString& name, const QString& reason)
 {
-    return QStringLiteral("编号---") + code + QStringLiteral("；名称---") + name;
+    QString line = QStringLiteral("编号---") + code + QStringLiteral("；名称---") + name;
+    if (!reason.isEmpty())
+        line += QStringLiteral("；原因---") + reason;
+    return line;
+}
+
+QString refusalReason(const data::DatabaseError& refusal, const RowName& row)
+{
+    // The driver's message on one line: the log keeps a line a row.
+    const QString message = refusal.message().simplified();
+    switch (data::refusalOf(refusal)) {
+    case data::Refusal::RepeatedKey:
+        if (row.earlierRow > 0)
+            return QStringLiteral("编号重复，与第%1行的编号相同").arg(row.earlierRow);
+        return QStringLiteral("编号重复，数据库中已有这个编号");
+    case data::Refusal::TextTooLong:
+        return QStringLiteral("文字超出数据库列的长度（%1）").arg(message);
+    case data::Refusal::Other:
+        break;
+    }
+    return QStringLiteral("数据库拒绝了这一行（%1）").arg(message);
+}
+
+QString numberProblem(const ProductRow& row, const BatchValues& batch,
+                      const std::function<QString(ProductColumn)>& headerOf)
+{
+    // In the order the insert converts them, so that the number named is the one that stopped the row.
+    const std::pair<ProductColumn, const QString*> numbers[] = {
+        {ProductColumn::SalePrice, &row.SalePrice},
+        {ProductColumn::CostPrice, &row.CostPrice},
+        {ProductColumn::Stock, &row.Stock},
+        {ProductColumn::MinDiscount, &row.MinDiscount},
+        {ProductColumn::ItemDiscount, &row.ItemDiscount},
+    };
+    for (const auto& [field, text] : numbers) {
+        if (!parseNumberText(*text, batch.decimalSeparator)) {
+            const QString header = headerOf ? headerOf(field) : templateHeader(field);
+            return QStringLiteral("%1“%2”不是数字").arg(header, *text);
+        }
+    }
+    return QString();
 }
 
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 {
-    data::CpxmRow values;
-    for (size_t i = 0; i < values.size(); ++i)
-        values[i] = valueOf(data::cpxmColumns()[i], row, batch);
+    if (!row.readFault.isEmpty())
+        throw RowValueError(row.readFault);
+    // A server keeps a text only up to its first U+0000 (two codes would then be one), SQLite keeps it whole: the
+    // row fails on both alike.
+    for (const QString* text : {&row.Code, &row.Name, &row.Mnemonic, &row.Unit, &row.CostPrice, &row.SalePrice,
+                                &row.MinDiscount, &row.Stock, &row.ItemDiscount}) {
+        if (text->contains(QChar(u'\0')))
+            throw RowValueError(QStringLiteral("文字中有空字符（U+0000）"));
+    }
+    for (const QString& text : row.further) {
+        if (text.contains(QChar(u'\0')))
+            throw RowValueError(QStringLiteral("文字中有空字符（U+0000）"));
+    }
+    const auto& columns = data::cpxmColumns();
+    data::CpxmRow values(columns.size() + batch.further.size());
+    for (size_t i = 0; i < columns.size(); ++i)
+        values[i] = valueOf(columns[i], row, batch);
+    for (size_t j = 0; j < batch.further.size(); ++j)
+        values[columns.size() + j] = furtherValue(batch.further[j], row.further.value(qsizetype(j)), batch);
     return values;
 }
 
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow)
 {
     std::optional<data::CpxmRow> values;
+    RowName name{row.Code, row.Name, QString(), 0};
     try {
         values = productValues(row, batch);
     } catch (const NumberTextError&) {
+    } catch (const RowValueError& error) {
+        name.reason = error.reason();
+        InsertProductRecord(writes, name, std::nullopt, sheetRow);
+        return;
     }
-    InsertProductRecord(writes, RowName{row.Code, row.Name}, std::move(values), sheetRow);
+    if (!values)
+        name.reason = numberProblem(row, batch);
+    InsertProductRecord(writes, name, std::move(values), sheetRow);
 }
 
 void InsertProductRecord(WriteBatch& writes, const RowName& name, std::optional<data::CpxmRow> values, int sheetRow,

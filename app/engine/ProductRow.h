@@ -3,6 +3,7 @@
 // mnemonic code built from the name where the sheet has none.
 
 #include <QString>
+#include <QStringList>
 
 namespace mnemonic {
 class MnemonicEncoder;
@@ -23,15 +24,17 @@ struct ProductRow
     QString MinDiscount;
     QString Stock;
     QString ItemDiscount;
+    QStringList further; // the cells of the further columns the clerk chose, trimmed
+    QString readFault;   // why the row cannot be stored as its cells stand (a number never computed), or empty
 };
 
 // Removes every character at or below U+0020 at both ends (the full-width blank stays).
 QString trimControls(const QString& text);
 
 // Trims, defaults "0"/"1", and builds the mnemonic from the name when the sheet has none, by whole words where
-// phraseMnemonics asks for it. The caller's encoder serves row after row: making the GBK converter costs more than
-// using it.
+// phraseMnemonics asks for it, at most mnemonicWidth characters where that is not 0. The caller's encoder serves
+// row after row: making the GBK converter costs more than using it.
 ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics,
-                          bool phraseMnemonics = false);
+                          bool phraseMnemonics = false, int mnemonicWidth = 0);
 
 } // namespace importer

@@ -1,71 +1,137 @@
 #include "ProductSheet.h"
 
-#include <QStringList>
+#include "HeaderNames.h"
 
 namespace importer {
 
-const std::array<QString, kProductColumnCount>& productColumnHeaders()
-{
-    static const std::array<QString, kProductColumnCount> headers{
-        QStringLiteral("商品编号"), QStringLiteral("商品名称"), QStringLiteral("计量单位"),
-        QStringLiteral("成本价"),   QStringLiteral("销售价"),   QStringLiteral("最低折扣"),
-        QStringLiteral("当前库存"), QStringLiteral("单品折扣"), QStringLiteral("助记码"),
-    };
-    return headers;
-}
-
 namespace {
 
-QString missingColumnsMessage(const QString& sheetName, const QStringList& missing)
+const QString kFirstSheet = QStringLiteral("Sheet1");
+
+// The words of a total row, once blanks are removed.
+bool isTotalWord(const QString& text)
 {
-    QStringList quoted;
-    for (const QString& header : missing)
-        quoted << QStringLiteral("“%1”").arg(header);
-    QStringList all;
-    for (const QString& header : productColumnHeaders())
-        all << header;
-    return QStringLiteral("工作表“%1”的第一行缺少列名%2。第一行必须有这九个列名（顺序不限）：%3。")
-        .arg(sheetName, quoted.join(QStringLiteral("、")), all.join(QStringLiteral("、")));
+    if (!text.contains(u'计'))
+        return false;
+    QString compact;
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            compact.append(c);
+    }
+    return compact == QStringLiteral("合计") || compact == QStringLiteral("总计") || compact == QStringLiteral("小计");
 }
 
 } // namespace
 
-MissingColumnsError::MissingColumnsError(const QString& sheetName, const QStringList& missing)
-    : std::runtime_error(missingColumnsMessage(sheetName, missing).toStdString()), sheetName_(sheetName),
-      missing_(missing), message_(missingColumnsMessage(sheetName, missing))
+ProductSheet::ProductSheet(data::Worksheet sheet, const ColumnChoice& choice)
+    : sheet_(std::move(sheet)), layout_(findSheetLayout(sheet_, choice))
 {
+    numberProducts();
 }
 
-ProductSheet::ProductSheet(data::Worksheet sheet) : sheet_(std::move(sheet))
+ProductSheet::ProductSheet(data::Worksheet sheet, const SheetLayout& layout) : sheet_(std::move(sheet)), layout_(layout)
 {
-    const auto& headers = productColumnHeaders();
-    columns_.fill(-1);
-    const int columnCount = sheet_.rowCount() > 0 ? sheet_.columnCount() : 0;
-    for (int column = 0; column < columnCount; ++column) {
-        const QString header = sheet_.cellText(0, column);
-        for (int i = 0; i < kProductColumnCount; ++i) {
-            if (columns_[i] < 0 && header == headers[i])
-                columns_[i] = column;
-        }
+    numberProducts();
+}
+
+// A list without codes: the rows that hold a product (a name, and no total) are numbered in sheet order.
+void ProductSheet::numberProducts()
+{
+    if (!layout_.numbersProducts())
+        return;
+    const int rows = rowCount();
+    places_.assign(std::size_t(rows), 0);
+    int place = 0;
+    for (int row = 0; row < rows; ++row) {
+        const QString name = cellText(row, ProductColumn::Name);
+        if (!name.trimmed().isEmpty() && !isTotalRow(QString(), name))
+            places_[std::size_t(row)] = ++place;
     }
-    // Every header must be there, even one whose cells may all stay blank: the import asks for all nine by name.
-    QStringList missing;
-    for (int i = 0; i < kProductColumnCount; ++i) {
-        if (columns_[i] < 0)
-            missing << headers[i];
-    }
-    if (!missing.isEmpty())
-        throw MissingColumnsError(sheet_.name(), missing);
+    placeWidth_ = int(QString::number(place).size());
 }
 
 int ProductSheet::rowCount() const
 {
-    return sheet_.rowCount() > 1 ? sheet_.rowCount() - 1 : 0;
+    const int after = sheet_.rowCount() - layout_.headerRow - 1;
+    return after > 0 ? after : 0;
 }
 
 QString ProductSheet::cellText(int dataRow, ProductColumn column) const
 {
-    return sheet_.cellText(dataRow + 1, columns_[static_cast<int>(column)]);
+    const int at = layout_.column(column);
+    if (at == kAutoNumber) {
+        const int place = places_[std::size_t(dataRow)];
+        return place > 0 ? QStringLiteral("%1").arg(place, placeWidth_, 10, QLatin1Char('0')) : QString();
+    }
+    return at < 0 ? QString() : sheet_.cellText(layout_.headerRow + 1 + dataRow, at);
+}
+
+QString ProductSheet::furtherText(int dataRow, int further) const
+{
+    return sheet_.cellText(layout_.headerRow + 1 + dataRow, layout_.further[std::size_t(further)].second);
+}
+
+QString ProductSheet::furtherHeader(int further) const
+{
+    const auto& [name, at] = layout_.further[std::size_t(further)];
+    const QString text = sheet_.cellText(layout_.headerRow, at).simplified();
+    return text.isEmpty() ? name : text;
+}
+
+bool ProductSheet::isTotalRow(int dataRow) const
+{
+    return isTotalRow(cellText(dataRow, ProductColumn::Code), cellText(dataRow, ProductColumn::Name));
+}
+
+bool ProductSheet::isTotalRow(const QString& codeCell, const QString& nameCell)
+{
+    if (isTotalWord(nameCell))
+        return true;
+    return isTotalWord(codeCell) && nameCell.trimmed().isEmpty();
+}
+
+QString ProductSheet::headerText(ProductColumn field) const
+{
+    const int at = layout_.column(field);
+    if (at == kAutoNumber)
+        return kAutoNumberText;
+    if (at < 0)
+        return templateHeader(field);
+    const QString text = sheet_.cellText(layout_.headerRow, at).simplified();
+    return text.isEmpty() ? templateHeader(field) : text;
+}
+
+data::Worksheet chooseProductSheet(const data::Workbook& workbook)
+{
+    const QStringList names = workbook.sheetNames();
+    // A sheet that cannot be read is passed over here; naming it is the run's business.
+    const auto headed = [&workbook](int index) -> std::optional<data::Worksheet> {
+        try {
+            data::Worksheet sheet = workbook.sheet(index);
+            if (hasProductHeader(sheet))
+                return sheet;
+        } catch (const data::SheetError&) {
+        }
+        return std::nullopt;
+    };
+    const qsizetype first = names.indexOf(kFirstSheet);
+    if (first >= 0) {
+        if (auto sheet = headed(int(first)))
+            return *sheet;
+    }
+    for (int i = 0; i < names.size(); ++i) {
+        if (i == first)
+            continue;
+        if (auto sheet = headed(i))
+            return *sheet;
+    }
+    return workbook.sheet(first >= 0 || names.isEmpty() ? kFirstSheet : names.constFirst());
+}
+
+bool ProductSheet::isUncomputedFormula(int dataRow, ProductColumn column) const
+{
+    const int at = layout_.column(column);
+    return at >= 0 && sheet_.isUncomputedFormula(layout_.headerRow + 1 + dataRow, at);
 }
 
 } // namespace importer

@@ -1,49 +1,65 @@
 #pragma once
-// The product worksheet as the import sees it: a header row naming nine columns, one product per further row.
+// The product worksheet as the import sees it: a header row that names the fields (found, or as the clerk chose),
+// and one product per further row.
+
+#include "ProductFields.h"
+#include "SheetLayout.h"
 
 #include "Workbook.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <array>
-#include <stdexcept>
+#include <optional>
+#include <vector>
 
 namespace importer {
-
-enum class ProductColumn { Code, Name, Unit, CostPrice, SalePrice, MinDiscount, Stock, ItemDiscount, Mnemonic };
-inline constexpr int kProductColumnCount = 9;
-
-// The nine header texts, in the order above: "商品编号" ... "助记码".
-const std::array<QString, kProductColumnCount>& productColumnHeaders();
-
-// The first row of the sheet lacks some of the nine headers. The message names them and all nine.
-class MissingColumnsError : public std::runtime_error
-{
-public:
-    MissingColumnsError(const QString& sheetName, const QStringList& missing);
-    const QString& sheetName() const { return sheetName_; }
-    const QStringList& missing() const { return missing_; } // in the order of the nine headers
-    const QString& message() const { return message_; }
-
-private:
-    QString sheetName_;
-    QStringList missing_;
-    QString message_;
-};
 
 class ProductSheet
 {
 public:
-    // Finds the nine columns by header text in any order; of two columns with the same header the first counts.
-    // Throws MissingColumnsError.
-    explicit ProductSheet(data::Worksheet sheet);
-    int rowCount() const;                                      // N: every row after the header, blank rows included
-    QString cellText(int dataRow, ProductColumn column) const; // untrimmed, dataRow from 0
+    // Finds the header row and the columns, taking the clerk's choice over what is found. Throws
+    // MissingColumnsError or ColumnChoiceError.
+    explicit ProductSheet(data::Worksheet sheet, const ColumnChoice& choice = {});
+    ProductSheet(data::Worksheet sheet, const SheetLayout& layout);
+
+    int rowCount() const; // N: every row after the header row, blank rows included
+    // Untrimmed, dataRow from 0; "" where the field has no column. A numbered list's code is the row's place among
+    // the products (rows with a name), zero-padded to the width of the last: 001, 002, ...
+    QString cellText(int dataRow, ProductColumn column) const;
+    // The cell of the further column (in the layout's order), untrimmed.
+    QString furtherText(int dataRow, int further) const;
+    int furtherCount() const { return int(layout_.further.size()); }
+    // The sheet's header of the further column.
+    QString furtherHeader(int further) const;
+    // A total row at the foot of a list ("合  计" in its code or name cell, and no other product name): no product.
+    bool isTotalRow(int dataRow) const;
+    // The same of a row's code and name cells, read already.
+    static bool isTotalRow(const QString& codeCell, const QString& nameCell);
+    // The row's number as the sheet shows it (1 for the first row of the sheet).
+    int sheetRowNumber(int dataRow) const { return layout_.headerRow + 2 + dataRow; }
+
+    const SheetLayout& layout() const { return layout_; }
+    const data::Worksheet& worksheet() const { return sheet_; }
+    QString name() const { return sheet_.name(); }
+    // The header cell that feeds the field (line breaks and blanks around it tidied), or its template header where
+    // the field has no column.
+    QString headerText(ProductColumn field) const;
+    // A formula cell of the field that its writer never computed.
+    bool isUncomputedFormula(int dataRow, ProductColumn column) const;
 
 private:
+    void numberProducts();
+
     data::Worksheet sheet_;
-    std::array<int, kProductColumnCount> columns_{};
+    SheetLayout layout_;
+    std::vector<int> places_; // a numbered list: each row's place among the products, 0 for none
+    int placeWidth_ = 0;
 };
+
+// The sheet of the workbook that holds the products when the clerk names none, as read to find out: "Sheet1" when
+// it has a header row, else the first sheet that has one, else "Sheet1" or the first sheet (whose missing columns
+// are then reported). Throws data::SheetError where that last one cannot be read.
+data::Worksheet chooseProductSheet(const data::Workbook& workbook);
 
 } // namespace importer

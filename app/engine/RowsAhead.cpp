@@ -4,6 +4,7 @@
 #include "MnemonicEncoder.h"
 #include "NumberText.h"
 #include "ProductRow.h"
+#include "ProductSheet.h"
 
 #include <algorithm>
 
@@ -15,6 +16,33 @@ constexpr int kBlockRows = 256;
 constexpr std::size_t kBlocksAhead = 8;
 
 } // namespace
+
+MadeRow makeRow(const ProductSheet& sheet, int row, mnemonic::MnemonicEncoder& mnemonics, bool phraseMnemonics,
+                const BatchValues& batch, CodeRepeats* codes)
+{
+    MadeRow made;
+    const ProductRow product = fillProductRow(sheet, row, mnemonics, phraseMnemonics, batch.mnemonicWidth);
+    made.name = RowName{product.Code, product.Name, QString(), 0};
+    if (product.Code.isEmpty())
+        return made;
+    if (codes) {
+        const int earlier = codes->earlierRow(product.Code, row);
+        made.repeatsCode = earlier >= 0;
+        // The hash may be another code's: the earlier row is named only when its code is this one.
+        if (earlier >= 0 && trimControls(sheet.cellText(earlier, ProductColumn::Code)) == product.Code)
+            made.name.earlierRow = sheet.sheetRowNumber(earlier);
+    }
+    try {
+        made.values = productValues(product, batch);
+    } catch (const NumberTextError&) {
+        // counted and logged as failed when the writes take the row
+        made.name.reason =
+            numberProblem(product, batch, [&sheet](ProductColumn field) { return sheet.headerText(field); });
+    } catch (const RowValueError& error) {
+        made.name.reason = error.reason();
+    }
+    return made;
+}
 
 RowsAhead::RowsAhead(const ProductSheet& sheet, int rowCount, bool phraseMnemonics, const BatchValues& batch)
     : sheet_(sheet), rowCount_(rowCount), phraseMnemonics_(phraseMnemonics), batch_(batch), thread_([this] { run(); })
@@ -40,19 +68,8 @@ void RowsAhead::run()
         const int end = std::min(rowCount_, first + kBlockRows);
         block.rows.reserve(static_cast<std::size_t>(end - first));
         try {
-            for (int row = first; row < end; ++row) {
-                MadeRow& made = block.rows.emplace_back();
-                const ProductRow product = fillProductRow(sheet_, row, mnemonics, phraseMnemonics_);
-                made.name = RowName{product.Code, product.Name};
-                if (product.Code.isEmpty())
-                    continue;
-                made.repeatsCode = codes.repeats(product.Code);
-                try {
-                    made.values = productValues(product, batch_);
-                } catch (const NumberTextError&) {
-                    // counted and logged as failed when the writes take the row
-                }
-            }
+            for (int row = first; row < end; ++row)
+                block.rows.push_back(makeRow(sheet_, row, mnemonics, phraseMnemonics_, batch_, &codes));
         } catch (...) {
             block.failure = std::current_exception();
         }

@@ -15,8 +15,13 @@
 #include <thread>
 #include <vector>
 
+namespace mnemonic {
+class MnemonicEncoder;
+}
+
 namespace importer {
 
+class CodeRepeats;
 class ProductSheet;
 
 // A row of the sheet as the writes take it: the code and name its log line would name, and its values for the
@@ -30,6 +35,11 @@ struct MadeRow
     // likely refuses this one. Only a hint for the batching (CodeRepeats.h).
     bool repeatsCode = false;
 };
+
+// Makes the row of the sheet: its fields, its values for the store, or the reason it fails before the store.
+// codes, when given, tells the rows that repeat an earlier row's code.
+MadeRow makeRow(const ProductSheet& sheet, int row, mnemonic::MnemonicEncoder& mnemonics, bool phraseMnemonics,
+                const BatchValues& batch, CodeRepeats* codes = nullptr);
 
 class RowsAhead
 {

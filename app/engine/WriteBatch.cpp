@@ -24,8 +24,16 @@ WriteBatch::~WriteBatch()
 
 void WriteBatch::start()
 {
-    ensureGroup();
-    store_.lockCodeLetters();
+    try {
+        ensureGroup();
+        // A dry run never commits: what the store would check at the commit is checked at each row instead.
+        if (policy_.dryRun)
+            store_.checkConstraintsAtOnce();
+        store_.lockCodeLetters();
+    } catch (...) {
+        broken_ = true;
+        throw;
+    }
 }
 
 bool WriteBatch::usesSavepoints() const
@@ -53,11 +61,13 @@ bool WriteBatch::keepsGroupRows() const
 void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name, bool likelyRefused)
 {
     if (!insert_) {
-        insert_ = data::prepareProductInsert(store_);
+        insert_ = data::prepareProductInsert(store_, furtherColumns_);
         pending_.reserve(size_t(insert_->maxRows()));
     }
     // A row the store will most likely refuse goes alone, after the rows before it, so that their batch is not
     // refused with it and written again apart. The store still decides.
+    if (!firstOpenRow_)
+        firstOpenRow_ = sheetRow;
     if (likelyRefused)
         flush();
     pending_.push_back(Pending{sheetRow, std::move(values), name});
@@ -69,10 +79,23 @@ void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name, 
 
 void WriteBatch::addFailed(int sheetRow, const RowName& name)
 {
+    if (!firstOpenRow_)
+        firstOpenRow_ = sheetRow;
     flush();
     if (inGroup_ && keepsGroupRows())
         groupSheetRows_.push_back(sheetRow);
-    failed(name);
+    failed(name, name.reason);
+    if (!inGroup_)
+        settled();
+}
+
+// Everything handed so far is in the store for good, or logged as failed, but the rows waiting for a batch.
+void WriteBatch::settled()
+{
+    if (pending_.empty())
+        firstOpenRow_.reset();
+    else
+        firstOpenRow_ = pending_.front().sheetRow;
 }
 
 void WriteBatch::stored(int rows)
@@ -84,10 +107,10 @@ void WriteBatch::stored(int rows)
     }
 }
 
-void WriteBatch::failed(const RowName& name)
+void WriteBatch::failed(const RowName& name, const QString& reason)
 {
     ++counts_.failed;
-    errorLog_.append(errorLine(name.code, name.name));
+    errorLog_.append(errorLine(name.code, name.name, reason));
     if (inGroup_) {
         ++groupFailed_;
         ++groupRows_;
@@ -108,7 +131,14 @@ void WriteBatch::flush()
     batchRows_.clear();
     for (const Pending& row : sending_)
         batchRows_.push_back(row.values.data());
-    sendRows(0, int(sending_.size())); // false: the group went, and these rows are written again with it
+    try {
+        sendRows(0, int(sending_.size())); // false: the group went, and these rows are written again with it
+    } catch (...) {
+        broken_ = true;
+        throw;
+    }
+    if (!inGroup_)
+        settled();
 }
 
 // Sends sending_[first], count of them, in statements of the sizes the insert keeps prepared. The rows of a
@@ -119,6 +149,8 @@ bool WriteBatch::sendRows(int first, int count)
 {
     while (count > 0) {
         const int rows = insert_->statementRows(count);
+        if (!inGroup_) // each statement commits by itself: the rows before it are in for good
+            firstOpenRow_ = sending_[size_t(first)].sheetRow;
         if (rows == 1) {
             if (!writeAlone(sending_[size_t(first)]))
                 return false;
@@ -149,7 +181,7 @@ bool WriteBatch::writeAlone(const Pending& row)
         stored(1);
         return true;
     case Sent::RowRefused:
-        failed(row.name);
+        failed(row.name, lastRefusal_ ? refusalReason(*lastRefusal_, row.name) : QString());
         return true;
     case Sent::GroupLost:
         break;
@@ -177,6 +209,7 @@ WriteBatch::Sent WriteBatch::send(const data::BoundValue* const* rows, int count
             writeGroupAgain(error);
             return Sent::GroupLost;
         }
+        lastRefusal_.emplace(error); // a row sent alone is logged with it
         return Sent::RowRefused;
     }
 }
@@ -220,17 +253,18 @@ void WriteBatch::commitGroup()
     try {
         store_.commit();
     } catch (const data::DatabaseError& error) {
-        inGroup_ = store_.inTransaction();
         if (error.isStoreFault()) {
-            commitRefused_ = true;
+            broken_ = true; // not committed: close() rolls back what is left and counts the rows no longer
             throw;
         }
+        inGroup_ = store_.inTransaction();
         writeGroupAgain(error);
         return;
     }
     inGroup_ = false;
     letterClaimed_ = letterClaimed_ || groupStored_ > 0;
     forgetGroup();
+    settled();
 }
 
 // The store refused the group at its commit for a row's sake, or a refusal took the whole transaction with it:
@@ -248,16 +282,23 @@ void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
         // Ended already; the rows below are what matters.
     }
     inGroup_ = false;
-    counts_.imported -= groupStored_;
-    counts_.failed -= groupFailed_;
-    errorLog_.resize(errorLog_.size() - groupFailed_);
+    uncount();
     const std::vector<int> rows = std::exchange(groupSheetRows_, {});
     sending_.clear(); // its rows are among them
     forgetGroup();
+    firstOpenRow_.reset(); // the first row handed again sets it
     mode_ = Mode::RowByRow;
     for (const int row : rows)
         rewrite_(row);
     flush();
+}
+
+// The open group's rows are counted no longer, as stored or as failed, and their log lines go.
+void WriteBatch::uncount()
+{
+    counts_.imported -= groupStored_;
+    counts_.failed -= groupFailed_;
+    errorLog_.resize(errorLog_.size() - groupFailed_);
 }
 
 void WriteBatch::forgetGroup()
@@ -284,12 +325,13 @@ void WriteBatch::finish()
 
 void WriteBatch::close() noexcept
 {
-    pending_.clear();
     sending_.clear();
-    if (!inGroup_)
+    if (!inGroup_) {
+        pending_.clear(); // never sent: firstOpenRow_ names the first of them already
         return;
+    }
     bool kept = false;
-    if (!policy_.dryRun && !commitRefused_) {
+    if (!policy_.dryRun && !broken_) {
         try {
             store_.commit();
             kept = true;
@@ -303,8 +345,11 @@ void WriteBatch::close() noexcept
         } catch (...) {
         }
         if (!policy_.dryRun)
-            counts_.imported -= groupStored_; // those rows never reached the store
+            uncount(); // those rows never reached the store
+    } else {
+        settled();
     }
+    pending_.clear();
     inGroup_ = false;
     forgetGroup();
 }

@@ -13,15 +13,19 @@
 //   halves, down to rows alone, so that exactly the refused rows fail. A row the caller expects to be refused
 //   goes alone from the start.
 // - A row fault (a constraint, a value the column cannot take) fails that row; a store fault (locked beyond the
-//   busy time-out, read-only, full, gone, a table that does not fit) escapes as data::DatabaseError after the
-//   batch has kept what the store took.
+//   busy time-out, read-only, full, gone, a table that does not fit) escapes as data::DatabaseError. The open
+//   group is then rolled back, never committed (a lost connection may have taken it already, and a commit that
+//   seems to pass proves nothing): its rows are neither stored nor failed, and firstRowNotCommitted() names the
+//   first of them, the row to import again from.
 // - A group the store refuses at its commit for a row's sake (a constraint checked at commit), or that a refusal
 //   took with it, stored nothing: its rows are counted no longer and written again, read anew from the sheet
 //   through the caller's rewrite, each committing by itself from then on.
-// - A dry run keeps the whole run in its first transaction and rolls it back at the end.
+// - A dry run keeps the whole run in its first transaction and rolls it back at the end; constraints the store
+//   would check at the commit are checked at each row there, where the store can.
 
 #include "CpxmColumns.h"
 #include "DatabaseError.h"
+#include "StoreColumns.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -30,6 +34,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace data {
@@ -41,12 +46,14 @@ namespace importer {
 
 struct ImportCounts;
 
-// What the log line of a failed row names: the sheet's code (without the letter) and the name. The line itself is
-// made only for a row that fails.
+// What the log line of a failed row names: the sheet's code (without the letter), the name, and what is known of
+// why it may fail. The line itself is made only for a row that fails.
 struct RowName
 {
     QString code;
     QString name;
+    QString reason;     // why the row failed before it reached the store (a number that does not convert)
+    int earlierRow = 0; // the sheet's row number of an earlier row with the same code, 0 when there is none
 };
 
 struct WritePolicy
@@ -70,6 +77,8 @@ public:
     // How rows of a lost group are written again. Without it, a lost group ends the writes with its cause.
     void setRewrite(Rewrite rewrite) { rewrite_ = std::move(rewrite); }
 
+    // The further columns of Cpxm the rows carry after the twenty; before the first row.
+    void setFurtherColumns(std::vector<data::StoreColumn> columns) { furtherColumns_ = std::move(columns); }
     // Opens the first group and locks the code letters: before the letter probe. Throws data::DatabaseError.
     void start();
     // A row for the store: its values in the column table's order, and what its log line names should the store
@@ -81,9 +90,12 @@ public:
     void addFailed(int sheetRow, const RowName& name);
     // Sends what waits and commits (a dry run rolls everything back). Throws data::DatabaseError.
     void finish();
-    // Ends the writes whatever the state, quietly: keeps what the store took (a dry run rolls back); rows whose
-    // group did not reach the store are no longer counted as stored.
+    // Ends the writes whatever the state, quietly: commits the open group unless an error escaped the writes (a
+    // dry run rolls back); rows whose group did not reach the store are no longer counted, as stored or as failed.
     void close() noexcept;
+    // The sheet row of the first row handed to the writes that the store does not hold for good (neither committed
+    // nor failed), if any: where an import that ended early is to be taken up again.
+    std::optional<int> firstRowNotCommitted() const { return firstOpenRow_; }
 
 private:
     enum class Mode { Grouped, RowByRow };
@@ -105,9 +117,11 @@ private:
     bool groupDue() const;
     void commitGroup();
     void writeGroupAgain(const data::DatabaseError& cause);
+    void uncount();
     void forgetGroup();
+    void settled();
     void stored(int rows);
-    void failed(const RowName& name);
+    void failed(const RowName& name, const QString& reason);
     bool usesSavepoints() const;
     bool keepsGroupRows() const;
 
@@ -116,11 +130,13 @@ private:
     ImportCounts& counts_;
     QStringList& errorLog_;
     Rewrite rewrite_;
+    std::vector<data::StoreColumn> furtherColumns_;
     std::unique_ptr<data::PreparedInsert> insert_;
     Mode mode_ = Mode::Grouped;
     bool inGroup_ = false;
-    bool letterClaimed_ = false; // a group that stored a row has committed: the lock may go
-    bool commitRefused_ = false; // the store refused the last commit: close() must not try again
+    bool letterClaimed_ = false;      // a group that stored a row has committed: the lock may go
+    bool broken_ = false;             // an error escaped the writes: close() must not commit the open group
+    std::optional<int> firstOpenRow_; // see firstRowNotCommitted()
     QElapsedTimer groupTimer_;
     std::vector<int> groupSheetRows_; // every row handed to the open group, in sheet order
     int groupRows_ = 0;               // rows sent in the open group
@@ -129,6 +145,7 @@ private:
     std::vector<Pending> pending_;    // rows waiting for the next batch
     std::vector<Pending> sending_;    // the batch being sent
     std::vector<const data::BoundValue*> batchRows_;
+    std::optional<data::DatabaseError> lastRefusal_; // why the store refused the last row sent
 };
 
 } // namespace importer

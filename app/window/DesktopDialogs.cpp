@@ -1,5 +1,6 @@
 #include "DesktopDialogs.h"
 
+#include "ColumnMappingDialog.h"
 #include "LogViewer.h"
 #include "WorkbookFileDialog.h"
 
@@ -34,6 +35,17 @@ std::optional<QString> DesktopDialogs::chooseWorkbook(QWidget* owner, const QStr
 bool DesktopDialogs::openWithDesktop(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+std::optional<importer::SheetLayout> DesktopDialogs::chooseColumns(QWidget* owner, const data::Worksheet& sheet,
+                                                                   const importer::SheetLayout& preset,
+                                                                   bool phraseMnemonics,
+                                                                   const QStringList& furtherColumns)
+{
+    ColumnMappingDialog dialog(sheet, preset, phraseMnemonics, furtherColumns, owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.layout();
 }
 
 void DesktopDialogs::showLog(QWidget* owner, const QString& path, const QString& text)

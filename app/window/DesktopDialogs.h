@@ -11,6 +11,9 @@ public:
     void showError(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QString> chooseWorkbook(QWidget* owner, const QString& startFile) override;
     bool openWithDesktop(const QUrl& url) override;
+    std::optional<importer::SheetLayout> chooseColumns(QWidget* owner, const data::Worksheet& sheet,
+                                                       const importer::SheetLayout& preset, bool phraseMnemonics,
+                                                       const QStringList& furtherColumns) override;
     void showLog(QWidget* owner, const QString& path, const QString& text) override;
     void requestQuit() override;
 };

@@ -1,10 +1,24 @@
 #include "ProgramSettings.h"
 
+#include <QCryptographicHash>
 #include <QSettings>
 
 namespace {
 
 const QString kPhraseMnemonicsKey = QStringLiteral("mnemonic/phrases");
+// A further column of the store's Cpxm, by its name after this.
+const QString kFurtherPrefix = QStringLiteral("further-");
+// The fields' keys in product-import.ini, in the order of the template's columns.
+const char* const kFieldKeys[importer::kProductColumnCount] = {
+    "code", "name", "unit", "costPrice", "salePrice", "minDiscount", "stock", "itemDiscount", "mnemonic"};
+
+// A sheet's header row as a key: a digest of its cells, so that any text can stand in it.
+QString columnsGroup(const QStringList& headerRowTexts)
+{
+    const QByteArray digest =
+        QCryptographicHash::hash(headerRowTexts.join(u'\t').toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QStringLiteral("columns-") + QString::fromLatin1(digest);
+}
 
 } // namespace
 
@@ -22,6 +36,53 @@ bool ProgramSettings::setPhraseMnemonics(bool on)
 {
     QSettings settings(filePath_, QSettings::IniFormat);
     settings.setValue(kPhraseMnemonicsKey, on);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+std::optional<importer::ColumnChoice> ProgramSettings::columnChoice(const QStringList& headerRowTexts) const
+{
+    QSettings settings(filePath_, QSettings::IniFormat);
+    settings.beginGroup(columnsGroup(headerRowTexts));
+    if (!settings.contains(QStringLiteral("headerRow")))
+        return std::nullopt;
+    importer::ColumnChoice choice;
+    choice.headerRow = settings.value(QStringLiteral("headerRow")).toInt() - 1;
+    for (importer::ProductColumn field : importer::kProductColumns) {
+        const QString letter = settings.value(QLatin1String(kFieldKeys[importer::indexOf(field)])).toString();
+        const std::optional<int> column = importer::columnFromLetter(letter);
+        choice.columns[field] = letter == importer::kAutoNumberText ? importer::ColumnRef::autoNumber()
+                                : column                            ? importer::ColumnRef::byColumn(*column)
+                                                                    : importer::ColumnRef::none();
+    }
+    for (const QString& key : settings.childKeys()) {
+        if (!key.startsWith(kFurtherPrefix))
+            continue;
+        if (const std::optional<int> column = importer::columnFromLetter(settings.value(key).toString()))
+            choice.further[key.mid(kFurtherPrefix.size())] = importer::ColumnRef::byColumn(*column);
+    }
+    return choice;
+}
+
+bool ProgramSettings::setColumnChoice(const QStringList& headerRowTexts, const importer::SheetLayout& layout)
+{
+    QSettings settings(filePath_, QSettings::IniFormat);
+    settings.beginGroup(columnsGroup(headerRowTexts));
+    settings.setValue(QStringLiteral("headerRow"), layout.headerRow + 1);
+    for (importer::ProductColumn field : importer::kProductColumns) {
+        const int column = layout.column(field);
+        settings.setValue(QLatin1String(kFieldKeys[importer::indexOf(field)]),
+                          column == importer::kAutoNumber ? importer::kAutoNumberText
+                          : column < 0                    ? QString()
+                                                          : importer::columnLetter(column));
+    }
+    for (const QString& key : settings.childKeys()) {
+        if (key.startsWith(kFurtherPrefix))
+            settings.remove(key);
+    }
+    for (const auto& [name, column] : layout.further)
+        settings.setValue(kFurtherPrefix + name, importer::columnLetter(column));
+    settings.endGroup();
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

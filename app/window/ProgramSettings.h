@@ -2,7 +2,12 @@
 // What the window remembers between runs of the program: product-import.ini in the program folder, an INI file that
 // QSettings reads and writes. A missing file or key means the default.
 
+#include "SheetLayout.h"
+
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class ProgramSettings
 {
@@ -17,6 +22,11 @@ public:
     // Written at once. False when the file could not be written (a read-only folder): the choice then holds only
     // until the program ends.
     bool setPhraseMnemonics(bool on);
+
+    // [columns]: the columns the clerk chose for a sheet whose header row reads the same (headerRowTexts: the cells
+    // of that row). Nothing when none was kept.
+    std::optional<importer::ColumnChoice> columnChoice(const QStringList& headerRowTexts) const;
+    bool setColumnChoice(const QStringList& headerRowTexts, const importer::SheetLayout& layout);
 
 private:
     QString filePath_;

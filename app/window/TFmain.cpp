@@ -19,7 +19,13 @@
 #include "WindowImportReporter.h"
 #include "WindowResources.h"
 
+#include "FurtherColumns.h"
+#include "ProductSheet.h"
+
+#include "DatabaseError.h"
+
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -112,8 +118,12 @@ void TFmain::createControls()
     excel = new QLineEdit(RzPanel1);
     excel->setObjectName(QStringLiteral("excel"));
     excel->setGeometry(16, 55, 217, 20);
-    RzEdit2 = new QLineEdit(QStringLiteral("Sheet1"), RzPanel1);
+    RzEdit2 = new QComboBox(RzPanel1);
     RzEdit2->setObjectName(QStringLiteral("RzEdit2"));
+    RzEdit2->setEditable(true);
+    RzEdit2->setCompleter(nullptr);                // a typed name is used exactly as typed
+    RzEdit2->setInsertPolicy(QComboBox::NoInsert); // and never added to the workbook's sheets
+    RzEdit2->setEditText(QStringLiteral("Sheet1"));
     RzEdit2->setGeometry(232, 55, 105, 20);
 
     splb_com = new KindComboBox(RzPanel1);
@@ -165,6 +175,7 @@ void TFmain::createControls()
     connect(RzBitBtn1, &QPushButton::clicked, this, &TFmain::RzBitBtn1Click);
     connect(RzBitBtn2, &QPushButton::clicked, this, &TFmain::RzBitBtn2Click);
     connect(RzBitBtn3, &QPushButton::clicked, this, &TFmain::RzBitBtn3Click);
+    connect(excel, &QLineEdit::editingFinished, this, [this] { guarded([this] { listSheets(); }); });
     connect(N2, &QAction::triggered, this, &TFmain::N2Click);
     connect(N3, &QAction::triggered, this, &TFmain::N3Click);
     connect(RzComboBox1, &KindComboBox::picked, this, &TFmain::RzComboBox1Select);
@@ -243,10 +254,12 @@ std::optional<data::ProductKind> TFmain::chosenCategory() const
 void TFmain::RzBitBtn1Click()
 {
     guarded([this] {
-        const importer::ImportRequest request{.workbookPath = excel->text(),
-                                              .sheetName = RzEdit2->text(),
-                                              .category = chosenCategory(),
-                                              .phraseMnemonics = N3->isChecked()};
+        importer::ImportRequest request{.workbookPath = excel->text(),
+                                        .sheetName = RzEdit2->currentText(),
+                                        .category = chosenCategory(),
+                                        .phraseMnemonics = N3->isChecked()};
+        if (!request.workbookPath.isEmpty() && request.category && !chooseColumns(request))
+            return;
         WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com});
         const InputBlocker noInputWhileRunning(this);
         try {
@@ -275,7 +288,108 @@ void TFmain::RzBitBtn3Click()
             return;
         lastConfirmedWorkbook_ = *chosen;
         excel->setText(QDir::toNativeSeparators(*chosen));
+        listSheets();
     });
+}
+
+void TFmain::listSheets()
+{
+    const QString path = excel->text();
+    if (path.isEmpty() || path == listedWorkbook_)
+        return;
+    listedWorkbook_ = path;
+    const BusyCursor busy;
+    const QString typed = RzEdit2->currentText();
+    RzEdit2->clear();
+    try {
+        RzEdit2->addItems(workbooks_.workbook(path).sheetNames());
+        RzEdit2->setCurrentIndex(RzEdit2->findText(workbooks_.productSheet(path).name(), Qt::MatchExactly));
+    } catch (const std::runtime_error&) {
+        // The run says what is wrong with the file; the name typed stays.
+        RzEdit2->setEditText(typed);
+    }
+}
+
+namespace {
+
+QStringList rowTexts(const data::Worksheet& sheet, int row)
+{
+    QStringList texts;
+    for (int column = 0; column < sheet.columnCount(); ++column)
+        texts << sheet.cellText(row, column);
+    return texts;
+}
+
+// A layout with the header on the first row that holds anything, and no field chosen: where the clerk starts when
+// no row names a code and a name column.
+importer::SheetLayout emptyLayout(const data::Worksheet& sheet)
+{
+    importer::SheetLayout layout;
+    layout.columns.fill(-1);
+    layout.foundBy.fill(importer::FoundBy::Missing);
+    for (int row = 0; row < std::min(sheet.rowCount(), importer::kHeaderSearchRows); ++row) {
+        const QStringList texts = rowTexts(sheet, row);
+        if (std::any_of(texts.begin(), texts.end(), [](const QString& text) { return !text.isEmpty(); })) {
+            layout.headerRow = row;
+            break;
+        }
+    }
+    return layout;
+}
+
+} // namespace
+
+bool TFmain::chooseColumns(importer::ImportRequest& request)
+{
+    std::optional<data::Worksheet> sheet;
+    importer::SheetLayout preset;
+    {
+        const BusyCursor busy;
+        try {
+            sheet = workbooks_.sheet(request.workbookPath, request.sheetName);
+        } catch (const std::runtime_error&) {
+            return true; // the run itself says why the workbook or the sheet cannot be read
+        }
+        try {
+            preset = importer::findSheetLayout(*sheet);
+            if (preset.isExactTemplate()) {
+                request.readSheet = sheet;
+                return true;
+            }
+        } catch (const importer::MissingColumnsError&) {
+            preset = emptyLayout(*sheet);
+        }
+        // What the clerk chose last time for a header row that reads the same.
+        std::optional<importer::ColumnChoice> kept = settings_.columnChoice(rowTexts(*sheet, preset.headerRow));
+        for (int row = 0; !kept && row < std::min(sheet->rowCount(), importer::kHeaderSearchRows); ++row) {
+            kept = settings_.columnChoice(rowTexts(*sheet, row));
+            if (kept && kept->headerRow != row)
+                kept.reset();
+        }
+        if (kept) {
+            try {
+                preset = importer::findSheetLayout(*sheet, *kept);
+            } catch (const std::runtime_error&) {
+                // The sheet has changed since: what is found stands.
+            }
+        }
+    }
+    QStringList furtherColumns;
+    try {
+        for (const data::StoreColumn& column : importer::offeredFurtherColumns(ADOCon))
+            furtherColumns << column.name;
+    } catch (const data::DatabaseError&) {
+        // Without them the nine fields are still offered; the run reports a store that does not answer.
+    }
+    const std::optional<importer::SheetLayout> chosen =
+        dialogs_->chooseColumns(this, *sheet, preset, N3->isChecked(), furtherColumns);
+    if (!chosen)
+        return false;
+    // A folder that cannot be written keeps nothing; the run does not need it.
+    settings_.setColumnChoice(rowTexts(*sheet, chosen->headerRow), *chosen);
+    request.columns = chosen->asChoice();
+    request.readSheet = sheet;
+    return true;
 }
 
 void TFmain::N2Click()

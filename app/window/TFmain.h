@@ -9,6 +9,7 @@
 #include "ProgramPlaces.h"
 #include "ProgramSettings.h"
 #include "Query.h"
+#include "WorkbookCache.h"
 
 #include <QString>
 #include <QWidget>
@@ -20,6 +21,7 @@
 class DockingPanel;
 class KindComboBox;
 class QAction;
+class QComboBox;
 class MenuDropButton;
 class QLabel;
 class QLineEdit;
@@ -64,6 +66,11 @@ private:
     void createControls();
     void FormCreate();
     void loadProductTypes();
+    // Lists the sheets of the workbook in excel and selects the one that holds the products.
+    void listSheets();
+    // Before a run of a sheet that is not the template itself: the clerk confirms or changes which column feeds
+    // each field. False when the clerk cancels; the sheet read for it goes with the request.
+    bool chooseColumns(importer::ImportRequest& request);
     std::optional<data::ProductKind> chosenCategory() const;
     // Runs a handler; an error it lets through reaches the default error report and the window goes on.
     void guarded(const std::function<void()>& handler);
@@ -73,6 +80,8 @@ private:
     QString programFolder_;         // where the store, log.txt and product-import.ini are: places_.dataFolder
     QString lastConfirmedWorkbook_; // where the workbook picker starts: its last confirmed file in this run
     ProgramSettings settings_;
+    WorkbookCache workbooks_;
+    QString listedWorkbook_; // the path whose sheets RzEdit2 lists
 
     data::Connection ADOCon;
     data::Query ADOQuery2{ADOCon};
@@ -93,7 +102,7 @@ private:
     StyledButton* RzBitBtn2 = nullptr;
     StyledButton* RzBitBtn3 = nullptr;
     QLineEdit* excel = nullptr;
-    QLineEdit* RzEdit2 = nullptr;
+    QComboBox* RzEdit2 = nullptr; // the worksheet: typed, or picked from the workbook's sheets
     KindComboBox* splb_com = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     DockingPanel* RzPanel2 = nullptr;

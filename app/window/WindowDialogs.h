@@ -2,6 +2,10 @@
 // What the import window asks of the desktop: its message boxes, the workbook picker, the shell's "open" and the
 // quit request. The program uses DesktopDialogs; the window tests record the calls instead of blocking on them.
 
+#include "SheetLayout.h"
+
+#include "Workbook.h"
+
 #include <QString>
 
 #include <optional>
@@ -24,6 +28,13 @@ public:
     virtual std::optional<QString> chooseWorkbook(QWidget* owner, const QString& startFile) = 0;
     // The desktop's default program for url; false when none could be started.
     virtual bool openWithDesktop(const QUrl& url) = 0;
+    // Which column of the sheet feeds each field, preset as given: the layout chosen, or nothing when the clerk
+    // cancels.
+    // furtherColumns: the store's further columns of Cpxm, which the clerk may feed from the sheet too.
+    virtual std::optional<importer::SheetLayout> chooseColumns(QWidget* owner, const data::Worksheet& sheet,
+                                                               const importer::SheetLayout& preset,
+                                                               bool phraseMnemonics,
+                                                               const QStringList& furtherColumns) = 0;
     // The log file at path in the window's own read-only viewer, modal, owned by owner; text is its decoded content.
     virtual void showLog(QWidget* owner, const QString& path, const QString& text) = 0;
     // Ends the program as soon as the event loop reads the request.

@@ -39,6 +39,12 @@ public:
     void showError(QWidget*, const QString&, const QString& text) override { shown << text; }
     std::optional<QString> chooseWorkbook(QWidget*, const QString&) override { return std::nullopt; }
     bool openWithDesktop(const QUrl&) override { return false; }
+    std::optional<importer::SheetLayout> chooseColumns(QWidget*, const data::Worksheet&,
+                                                       const importer::SheetLayout& preset, bool,
+                                                       const QStringList&) override
+    {
+        return preset;
+    }
     void showLog(QWidget*, const QString&, const QString&) override {}
     void requestQuit() override {}
 };
@@ -128,8 +134,11 @@ int main(int argc, char* argv[])
         const data::ProductKindList categories = data::loadCategories(query, typeKinid);
         importer::ImportSession session{store, query, folder + QStringLiteral("log.txt"), {}, {}};
         const int category = indexOfKind(categories, categoryKinid);
-        const importer::ImportRequest request{workbook, sheet,
-                                              category >= 0 ? std::optional(categories.at(category)) : std::nullopt};
+        importer::ImportRequest request;
+        request.workbookPath = workbook;
+        request.sheetName = sheet;
+        if (category >= 0)
+            request.category = categories.at(category);
         QElapsedTimer timer;
         timer.start();
         importer::runImport(session, request, silent);

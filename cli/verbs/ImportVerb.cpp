@@ -1,8 +1,10 @@
-// import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] [--log FILE]
-// [--phrase-mnemonics] [--dry-run]: one import run, as the window's OK button does it; --dry-run rolls the whole
-// run back at its end. Standard output gets the final status line; standard error the messages of an early end
-// and, on a terminal, a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with
-// failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage error.
+// import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N]
+// [--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run]: one import run, as the window's OK
+// button does it; --dry-run rolls the whole run back at its end. Standard output gets the final status line; standard
+// error the messages of an early end and, on a terminal, a progress bar. Exit status: 0 every row handled and none
+// failed, 3 every row handled with failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage
+// error.
+#include "../SheetOptions.h"
 #include "../CliHelpTexts.h"
 #include "../StoreChoice.h"
 #include "../VerbParser.h"
@@ -11,8 +13,10 @@
 #include "Connection.h"
 #include "DatabaseError.h"
 #include "ErrorLogFile.h"
+#include "FurtherColumns.h"
 #include "ImportRun.h"
 #include "ImportTexts.h"
+#include "LogPathCheck.h"
 #include "ProductKinds.h"
 #include "ProgramPlaces.h"
 #include "Query.h"
@@ -25,7 +29,6 @@
 namespace {
 
 const QString kCategory = QStringLiteral("category");
-const QString kSheet = QStringLiteral("sheet");
 const QString kLog = QStringLiteral("log");
 const QString kDryRun = QStringLiteral("dry-run");
 const QString kPhraseMnemonics = QStringLiteral("phrase-mnemonics");
@@ -67,6 +70,11 @@ public:
             console_.err << "  " << detail << '\n';
     }
     void runStarted() override { statusText_ = importer::texts::kImporting; }
+    void sheetChosen(const QString& sheetName) override
+    {
+        clearBar();
+        cli::sayWhichSheet(console_, QStringLiteral("import"), sheetName);
+    }
     void codeLetterChosen(const QString&) override { drawBar(); }
     void rowsCounted(int rowTotal) override
     {
@@ -120,13 +128,13 @@ private:
 int cli::runImport(const QStringList& arguments, Console& console)
 {
     VerbParser parser(console, QStringLiteral("import"),
-                      QStringLiteral("import WORKBOOK --category KINID [--sheet NAME] [--store FILE | --odbc CONNSTR] "
-                                     "[--log FILE] [--phrase-mnemonics] [--dry-run]"));
+                      QStringLiteral("import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... "
+                                     "[--header-row N] [--store FILE | --odbc CONNSTR] [--log FILE] "
+                                     "[--phrase-mnemonics] [--dry-run]"));
     parser.addOption(QCommandLineOption(
         kCategory, QStringLiteral("kinid of the products' category (product-import-cli kinds lists them)"),
         QStringLiteral("KINID")));
-    parser.addOption(
-        QCommandLineOption(kSheet, QStringLiteral("the worksheet; default Sheet1"), QStringLiteral("NAME"), "Sheet1"));
+    addSheetOptions(parser);
     addStoreOptions(parser);
     parser.addOption(
         QCommandLineOption(kLog, QStringLiteral("where the error log goes; default log.txt in the program folder"),
@@ -135,7 +143,8 @@ int cli::runImport(const QStringList& arguments, Console& console)
                                                                          "not RC; a 助记码 in the sheet stays")));
     parser.addOption(QCommandLineOption(
         kDryRun, QStringLiteral("check the sheet against the store: the same status line, exit status and log as the "
-                                "real run, and the store left as it was")));
+                                "real run, and the store left as it was; it cannot foresee a full disk, nor what "
+                                "changes in the store before the real run")));
     parser.setDetails(
         QStringLiteral("Prints the run's final status line.\n"
                        "Exit status: 0 every row was handled and none failed, 3 some rows failed (see the "
@@ -157,12 +166,45 @@ int cli::runImport(const QStringList& arguments, Console& console)
         return parser.usageError(problem);
     if (parser.isSet(kLog) && parser.value(kLog).isEmpty())
         return parser.usageError(QStringLiteral("--log needs a value"));
+    QString choiceProblem;
+    const std::optional<importer::ColumnChoice> columns = columnChoice(parser, choiceProblem);
+    if (!columns)
+        return parser.usageError(choiceProblem);
+    const QString logPath = parser.isSet(kLog)
+                                ? parser.value(kLog)
+                                : importer::errorLogPath(importer::ProgramPlaces::ofThisProgram().dataFolder);
+    switch (importer::logPathClash(logPath, chosenStoreFile(parser), workbooks.constFirst())) {
+    case importer::LogClash::None:
+        break;
+    case importer::LogClash::StoreFile:
+        return parser.usageError(QStringLiteral("the log %1 is the store file: it would be written over").arg(logPath));
+    case importer::LogClash::StoreJournal:
+        return parser.usageError(
+            QStringLiteral("the log %1 is the store's journal or write-ahead log: it would be written over")
+                .arg(logPath));
+    case importer::LogClash::Workbook:
+        return parser.usageError(QStringLiteral("the log %1 is the workbook: it would be written over").arg(logPath));
+    }
 
     data::Connection connection;
     try {
         connectChosenStore(parser, connection);
     } catch (const data::DatabaseError& error) {
         return parser.failure(QStringLiteral("cannot connect to the store database\n  ") + error.message());
+    }
+
+    // Further columns the store does not have are a usage error, before anything is touched.
+    if (!columns->further.empty()) {
+        QStringList names;
+        for (const auto& [name, ref] : columns->further)
+            names << name;
+        try {
+            importer::chosenFurtherColumns(importer::offeredFurtherColumns(connection), names);
+        } catch (const importer::ColumnChoiceError& error) {
+            return parser.usageError(QStringLiteral("--map: ") + error.message());
+        } catch (const data::DatabaseError& error) {
+            return parser.failure(QStringLiteral("cannot read the columns of Cpxm\n  ") + error.message());
+        }
     }
 
     data::Query storeQuery(connection);
@@ -179,14 +221,11 @@ int cli::runImport(const QStringList& arguments, Console& console)
                                      .arg(parser.value(kCategory)));
     }
 
-    importer::ImportSession session{connection, storeQuery,
-                                    parser.isSet(kLog)
-                                        ? parser.value(kLog)
-                                        : importer::errorLogPath(importer::ProgramPlaces::ofThisProgram().dataFolder),
-                                    QString(), QStringList()};
+    importer::ImportSession session{connection, storeQuery, logPath, QString(), QStringList()};
     importer::ImportRequest request;
     request.workbookPath = workbooks.constFirst();
-    request.sheetName = parser.value(kSheet);
+    request.sheetName = chosenSheetName(parser);
+    request.columns = *columns;
     request.category = category;
     request.phraseMnemonics = parser.isSet(kPhraseMnemonics);
     request.commitEveryRow = qEnvironmentVariableIntValue(kCommitEveryRowVariable) == 1;

@@ -1,6 +1,8 @@
-// product-import-cli preview WORKBOOK [--sheet NAME] [--raw] [--phrase-mnemonics]: the rows as the import reads them
-// (the nine fields, trimmed and defaulted; a blank 助记码 by whole words with --phrase-mnemonics, as the import's
-// option), or with --raw every cell of the sheet as the reader gives it.
+// product-import-cli preview WORKBOOK [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] [--raw]
+// [--phrase-mnemonics]: which sheet column feeds each field, then the rows as the import reads them (the nine
+// fields, trimmed and defaulted; a blank 助记码 by whole words with --phrase-mnemonics, as the import's option), or
+// with --raw every cell of the sheet as the reader gives it.
+#include "../SheetOptions.h"
 #include "../VerbParser.h"
 #include "../Verbs.h"
 #include "TsvText.h"
@@ -8,11 +10,11 @@
 #include "MnemonicEncoder.h"
 #include "ProductRow.h"
 #include "ProductSheet.h"
+#include "SheetLayout.h"
 #include "Workbook.h"
 
 namespace {
 
-const QString kSheet = QStringLiteral("sheet");
 const QString kRaw = QStringLiteral("raw");
 const QString kPhraseMnemonics = QStringLiteral("phrase-mnemonics");
 
@@ -28,9 +30,39 @@ void printRaw(const data::Worksheet& sheet, QTextStream& out)
     }
 }
 
-void printProducts(const data::Worksheet& sheet, QTextStream& out, bool phraseMnemonics)
+// One line a field: the field, then the sheet column's letter and header that feed it, or "(空)" and what the
+// field takes instead.
+void printLayout(const importer::ProductSheet& products, QTextStream& out)
 {
-    const importer::ProductSheet products(sheet);
+    using importer::ProductColumn;
+    const importer::SheetLayout& layout = products.layout();
+    for (ProductColumn field : importer::kProductColumns) {
+        out << importer::templateHeader(field) << '\t';
+        const int column = layout.column(field);
+        if (column == importer::kAutoNumber) {
+            out << importer::kAutoNumberText;
+        } else if (column >= 0) {
+            out << importer::columnLetter(column) << '\t'
+                << cli::tsvField(products.worksheet().cellText(layout.headerRow, column));
+        } else if (field == ProductColumn::Mnemonic) {
+            out << QStringLiteral("(空)\t由商品名称生成");
+        } else if (*importer::blankDefault(field)) {
+            out << QStringLiteral("(空)\t") << importer::blankDefault(field);
+        } else {
+            out << QStringLiteral("(空)");
+        }
+        out << '\n';
+    }
+    for (int i = 0; i < products.furtherCount(); ++i) {
+        const int column = layout.further[std::size_t(i)].second;
+        out << cli::tsvField(layout.further[std::size_t(i)].first) << '\t' << importer::columnLetter(column) << '\t'
+            << cli::tsvField(products.worksheet().cellText(layout.headerRow, column)) << '\n';
+    }
+    out << QStringLiteral("表头在第%1行\n\n").arg(layout.headerRow + 1);
+}
+
+void printProducts(const importer::ProductSheet& products, QTextStream& out, bool phraseMnemonics)
+{
     // The header names the fields in the order they are printed.
     using importer::ProductColumn;
     const auto& headers = importer::productColumnHeaders();
@@ -63,9 +95,9 @@ void printProducts(const data::Worksheet& sheet, QTextStream& out, bool phraseMn
 int cli::runPreview(const QStringList& arguments, Console& console)
 {
     VerbParser parser(console, QStringLiteral("preview"),
-                      QStringLiteral("preview WORKBOOK [--sheet NAME] [--raw] [--phrase-mnemonics]"));
-    parser.addOption(
-        QCommandLineOption(kSheet, QStringLiteral("the worksheet; default Sheet1"), QStringLiteral("NAME"), "Sheet1"));
+                      QStringLiteral("preview WORKBOOK [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] [--raw] "
+                                     "[--phrase-mnemonics]"));
+    addSheetOptions(parser);
     parser.addOption(QCommandLineOption(kRaw, QStringLiteral("every cell as the reader gives it")));
     parser.addOption(QCommandLineOption(
         kPhraseMnemonics, QStringLiteral("a blank 助记码 read by whole words, as import --phrase-mnemonics does")));
@@ -79,18 +111,28 @@ int cli::runPreview(const QStringList& arguments, Console& console)
     if (workbooks.size() != 1)
         return parser.usageError(workbooks.isEmpty() ? QStringLiteral("name the workbook")
                                                      : QStringLiteral("more than one workbook given"));
+    QString problem;
+    const std::optional<importer::ColumnChoice> choice = columnChoice(parser, problem);
+    if (!choice)
+        return parser.usageError(problem);
 
     try {
         const data::Workbook book = data::Workbook::open(workbooks.constFirst());
-        const data::Worksheet sheet = book.sheet(parser.value(kSheet));
+        const QString sheetName = chosenSheetName(parser);
+        const data::Worksheet sheet = sheetName.isEmpty() ? importer::chooseProductSheet(book) : book.sheet(sheetName);
+        if (sheetName.isEmpty() && !parser.isSet(kRaw))
+            sayWhichSheet(console, QStringLiteral("preview"), sheet.name());
         QString text;
         {
             // Collected first, so that an error leaves no half-written table behind.
             QTextStream out(&text);
-            if (parser.isSet(kRaw))
+            if (parser.isSet(kRaw)) {
                 printRaw(sheet, out);
-            else
-                printProducts(sheet, out, parser.isSet(kPhraseMnemonics));
+            } else {
+                const importer::ProductSheet products(sheet, *choice);
+                printLayout(products, out);
+                printProducts(products, out, parser.isSet(kPhraseMnemonics));
+            }
         }
         console.out << text;
         return 0;
@@ -99,6 +141,8 @@ int cli::runPreview(const QStringList& arguments, Console& console)
     } catch (const data::SheetError& error) {
         return parser.failure(error.reason());
     } catch (const importer::MissingColumnsError& error) {
+        return parser.failure(error.message());
+    } catch (const importer::ColumnChoiceError& error) {
         return parser.failure(error.message());
     }
 }

@@ -84,6 +84,18 @@ void Connection::lockCodeLetters()
     backend().lockCodeLetters();
 }
 
+std::vector<StoreColumn> Connection::tableColumns(const QString& table)
+{
+    return backend().tableColumns(table);
+}
+
+void Connection::checkConstraintsAtOnce()
+{
+    if (!inTransaction_)
+        throw DatabaseError(QStringLiteral("Constraints are checked at once only inside a transaction"), Fault::Store);
+    backend().checkConstraintsAtOnce();
+}
+
 std::unique_ptr<PreparedInsert> Connection::prepareInsert(const InsertTexts& texts)
 {
     return backend().prepareInsert(texts);

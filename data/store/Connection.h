@@ -1,10 +1,13 @@
 #pragma once
 // A store connection: an SQLite file through SQLite's own API, or a server through ODBC.
 
+#include "StoreColumns.h"
+
 #include <QString>
 
 #include <chrono>
 #include <memory>
+#include <vector>
 
 namespace data {
 
@@ -58,9 +61,14 @@ public:
     // until this transaction ends (SQLite: the write lock its transactions take at once; servers: a lock the
     // transaction holds). Waits at most the busy time-out; throws DatabaseError, a store fault, after that.
     void lockCodeLetters();
+    // Inside a transaction: constraints that would wait for the commit are checked at each statement, where the
+    // store can; a transaction that is never committed (a dry run) then still meets them. Throws DatabaseError.
+    void checkConstraintsAtOnce();
 
     // An insert prepared once, for row after row. Throws DatabaseError.
     std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts);
+    // The table's columns as the store states them; empty when there is no such table. Throws DatabaseError.
+    std::vector<StoreColumn> tableColumns(const QString& table);
 
     ConnectionBackend& backend() const; // for Query; throws DatabaseError when not connected
 

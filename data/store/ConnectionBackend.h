@@ -4,6 +4,7 @@
 // from taking the same code letter.
 
 #include "StatementText.h"
+#include "StoreColumns.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,7 @@ struct InsertTexts
     int columns = 0;
     QString into;
     QString table;
+    QStringList columnNames; // the columns in order, where the parameters are not named after them
     std::vector<BoundValue::Type> columnTypes;
 
     bool offersArrays() const { return !into.isEmpty() && !table.isEmpty() && int(columnTypes.size()) == columns; }
@@ -110,6 +112,12 @@ public:
     // Inside a transaction: waits (at most the busy time-out) until no other connection's transaction holds the
     // code letters of Cpxm, and holds them until this transaction ends.
     virtual void lockCodeLetters() = 0;
+    // The table's columns as the store states them, in the table's order; empty when there is no such table.
+    // Throws DatabaseError.
+    virtual std::vector<StoreColumn> tableColumns(const QString& table) = 0;
+    // Inside a transaction: constraints declared to wait for the commit are checked at every statement instead,
+    // where the store can (PostgreSQL's SET CONSTRAINTS ALL IMMEDIATE); elsewhere nothing.
+    virtual void checkConstraintsAtOnce() {}
     // The store's product as it names itself ("SQLite", "PostgreSQL", "Microsoft SQL Server", ...).
     virtual QString dbmsName() const = 0;
 };

@@ -45,28 +45,33 @@ BoundValue::Type boundValueType(ColumnType type)
     return BoundValue::Type::Text;
 }
 
-QString productInsertClause()
+QString productInsertClause(const QStringList& furtherColumns)
 {
     QString clause = QStringLiteral("insert into Cpxm(");
     for (const CpxmColumn& column : cpxmColumns())
         clause += column.name + u',';
+    for (const QString& column : furtherColumns)
+        clause += column + u',';
     clause.back() = u')';
     return clause;
 }
 
-QString productValuesClause()
+QString productValuesClause(const QStringList& furtherColumns)
 {
     QString clause = QStringLiteral(" values(");
     for (const CpxmColumn& column : cpxmColumns())
         clause += u':' + column.name + u',';
+    // A store's column name need not make a parameter name (a blank, a Chinese name): numbered instead.
+    for (qsizetype i = 0; i < furtherColumns.size(); ++i)
+        clause += QStringLiteral(":further%1,").arg(i + 1);
     clause.back() = u')';
     return clause;
 }
 
-QString productInsertText()
+QString productInsertText(const QStringList& furtherColumns)
 {
     const QString lineEnd = QStringLiteral("\r\n");
-    return productInsertClause() + lineEnd + productValuesClause() + lineEnd;
+    return productInsertClause(furtherColumns) + lineEnd + productValuesClause(furtherColumns) + lineEnd;
 }
 
 } // namespace data

@@ -6,8 +6,10 @@
 #include "StatementText.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <vector>
 
 namespace data {
 
@@ -45,18 +47,21 @@ struct CpxmColumn
 };
 
 inline constexpr int kCpxmColumnCount = 20;
+// Further columns of Cpxm a run may fill from the sheet, after the twenty.
+inline constexpr int kMaxFurtherColumns = 12;
 
 // In the order of the insert statement.
 const std::array<CpxmColumn, kCpxmColumnCount>& cpxmColumns();
 
-// The values of one product row, column by column in the table's order.
-using CpxmRow = std::array<BoundValue, kCpxmColumnCount>;
+// The values of one product row, column by column in the table's order, then the further columns of the run. One
+// allocation a row, and a row moves from thread to batch as a pointer.
+using CpxmRow = std::vector<BoundValue>;
 
-// "insert into Cpxm(<the twenty names>)"
-QString productInsertClause();
-// " values(:<name>,...)": one named parameter per column, named like it.
-QString productValuesClause();
+// "insert into Cpxm(<the twenty names>[,<further columns>])"
+QString productInsertClause(const QStringList& furtherColumns = {});
+// " values(:<name>,...)": one named parameter per column, named like it (the further ones :further1, ...).
+QString productValuesClause(const QStringList& furtherColumns = {});
 // The statement as the store query holds it: the two clauses, each line followed by CR LF.
-QString productInsertText();
+QString productInsertText(const QStringList& furtherColumns = {});
 
 } // namespace data

@@ -1,6 +1,7 @@
 #include "OdbcBackend.h"
 
 #include "DatabaseError.h"
+#include "OdbcColumns.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcInserts.h"
 
@@ -190,7 +191,9 @@ std::unique_ptr<PreparedInsert> OdbcBackend::prepareInsert(const InsertTexts& te
 {
     // PostgreSQL takes a batch as one array per column, far cheaper for it and the driver than a hundred tuples.
     if (isPostgreSql() && texts.offersArrays())
-        return makeArrayInsert(connectionHandle(), texts, columnTypes(texts.table, texts.singleRow.names));
+        return makeArrayInsert(
+            connectionHandle(), texts,
+            columnTypes(texts.table, texts.columnNames.isEmpty() ? texts.singleRow.names : texts.columnNames));
     return makeRowsInsert(connectionHandle(), texts);
 }
 
@@ -214,6 +217,12 @@ QStringList OdbcBackend::columnTypes(const QString& table, const QStringList& co
     for (const QString& column : columns)
         found.append(types.value(column.toLower()));
     return found;
+}
+
+void OdbcBackend::checkConstraintsAtOnce()
+{
+    if (isPostgreSql())
+        executeDirect(QStringLiteral("set constraints all immediate"));
 }
 
 void OdbcBackend::executeDirect(const QString& sql)
@@ -350,6 +359,11 @@ void OdbcBackend::lockCodeLetters()
                 .arg(busyTimeoutMs_));
     }
     // Other servers: the probe and the first group run in one transaction without a lock of their own.
+}
+
+std::vector<StoreColumn> OdbcBackend::tableColumns(const QString& table)
+{
+    return odbcTableColumns(connectionHandle(), table);
 }
 
 } // namespace data

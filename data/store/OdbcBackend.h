@@ -36,6 +36,8 @@ public:
 
     void setBusyTimeout(int milliseconds) override;
     void lockCodeLetters() override;
+    std::vector<StoreColumn> tableColumns(const QString& table) override;
+    void checkConstraintsAtOnce() override;
     QString dbmsName() const override { return dbmsName_; }
 
 private:

@@ -5,25 +5,36 @@
 
 namespace data {
 
-InsertTexts productInsertTexts()
+InsertTexts productInsertTexts(const std::vector<StoreColumn>& furtherColumns)
 {
+    QStringList further;
+    for (const StoreColumn& column : furtherColumns)
+        further << column.name;
+    const int columns = kCpxmColumnCount + int(further.size());
     InsertTexts texts;
-    texts.singleRow = parseStatement(productInsertText());
-    texts.into = productInsertClause();
+    texts.singleRow = parseStatement(productInsertText(further));
+    texts.into = productInsertClause(further);
     texts.table = QStringLiteral("Cpxm");
     texts.head = texts.into + QStringLiteral("\r\n values");
-    texts.tuple = u'(' + QStringLiteral("?,").repeated(kCpxmColumnCount);
+    texts.tuple = u'(' + QStringLiteral("?,").repeated(columns);
     texts.tuple.back() = u')';
     texts.tail = QStringLiteral("\r\n");
-    texts.columns = kCpxmColumnCount;
+    texts.columns = columns;
     for (const CpxmColumn& column : cpxmColumns())
         texts.columnTypes.push_back(boundValueType(column.type));
+    for (const CpxmColumn& column : cpxmColumns())
+        texts.columnNames << column.name;
+    texts.columnNames << further;
+    for (const StoreColumn& column : furtherColumns)
+        texts.columnTypes.push_back(column.kind == StoreColumn::Kind::Number ? BoundValue::Type::Double
+                                                                             : BoundValue::Type::Text);
     return texts;
 }
 
-std::unique_ptr<PreparedInsert> prepareProductInsert(Connection& connection)
+std::unique_ptr<PreparedInsert> prepareProductInsert(Connection& connection,
+                                                     const std::vector<StoreColumn>& furtherColumns)
 {
-    return connection.prepareInsert(productInsertTexts());
+    return connection.prepareInsert(productInsertTexts(furtherColumns));
 }
 
 } // namespace data

@@ -3,8 +3,10 @@
 // SQLite, up to a hundred through ODBC, five hundred as arrays on PostgreSQL.
 
 #include "ConnectionBackend.h"
+#include "StoreColumns.h"
 
 #include <memory>
+#include <vector>
 
 namespace data {
 
@@ -12,9 +14,11 @@ class Connection;
 
 // The texts of the product insert: the statement as the store query holds it, its pieces for several rows, and
 // the columns' types for a batch in arrays.
-InsertTexts productInsertTexts();
+// The further columns follow the twenty, each bound as a text or a number.
+InsertTexts productInsertTexts(const std::vector<StoreColumn>& furtherColumns = {});
 
 // Prepares the insert on the connection. Throws DatabaseError (a store fault when Cpxm does not fit it).
-std::unique_ptr<PreparedInsert> prepareProductInsert(Connection& connection);
+std::unique_ptr<PreparedInsert> prepareProductInsert(Connection& connection,
+                                                     const std::vector<StoreColumn>& furtherColumns = {});
 
 } // namespace data

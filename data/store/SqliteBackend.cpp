@@ -192,10 +192,8 @@ SqliteBackend::SqliteBackend(const QString& path, int busyTimeoutMs)
     }
     sqlite3_extended_result_codes(db_, 1);
     setBusyTimeout(busyTimeoutMs);
-    // A group of a full sheet's rows fits in the page cache: pages are written once, at the commit, instead of
-    // being pushed out to the file half-way. This connection's setting only; the file is not changed by it.
-    sqlite3_exec(db_, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
-    // Opening reads nothing yet: read the schema now so that a file that is no database fails here.
+    // Opening reads nothing yet: read the schema now so that a file that is no database fails here. This is the
+    // one statement that waits for a store another program holds; the pragma below needs the schema read.
     char* message = nullptr;
     if (sqlite3_exec(db_, "select count(*) from sqlite_master", nullptr, nullptr, &message) != SQLITE_OK) {
         const QString detail = QString::fromUtf8(message ? message : sqlite3_errmsg(db_));
@@ -206,6 +204,9 @@ SqliteBackend::SqliteBackend(const QString& path, int busyTimeoutMs)
         throw DatabaseError(QStringLiteral("Cannot open the SQLite store %1: %2").arg(path, detail), Fault::Store,
                             sqliteCodeName(code));
     }
+    // A group of a full sheet's rows fits in the page cache: pages are written once, at the commit, instead of
+    // being pushed out to the file half-way. This connection's setting only; the file is not changed by it.
+    sqlite3_exec(db_, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
 }
 
 SqliteBackend::~SqliteBackend()
@@ -361,5 +362,27 @@ void SqliteBackend::rollbackToSavepoint(const QString& name)
 // The transaction began IMMEDIATE and so holds the store's one write lock already: no other connection writes
 // until it ends.
 void SqliteBackend::lockCodeLetters() {}
+
+std::vector<StoreColumn> SqliteBackend::tableColumns(const QString& table)
+{
+    BoundValue name;
+    name.type = BoundValue::Type::Text;
+    name.text = table;
+    ResultSet result;
+    select(parseStatement(QStringLiteral("select name, type, dflt_value from pragma_table_info(:t)")), {name}, 0,
+           result);
+    std::vector<StoreColumn> columns;
+    for (int row = 0; row < result.rowCount; ++row) {
+        const QString* cells = result.cells.data() + size_t(row) * 3;
+        StoreColumn column;
+        column.name = cells[0];
+        column.typeName = cells[1];
+        column.kind = kindOfDeclaredType(cells[1]);
+        column.length = lengthOfDeclaredType(cells[1]);
+        column.defaultValue = defaultLiteral(cells[2]);
+        columns.push_back(column);
+    }
+    return columns;
+}
 
 } // namespace data

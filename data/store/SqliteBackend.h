@@ -35,6 +35,7 @@ public:
 
     void setBusyTimeout(int milliseconds) override;
     void lockCodeLetters() override;
+    std::vector<StoreColumn> tableColumns(const QString& table) override;
     QString dbmsName() const override { return QStringLiteral("SQLite"); }
 
 private:

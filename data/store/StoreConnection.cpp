@@ -85,6 +85,18 @@ QString storeConnectionString(const QString& programFolder, const QString& compu
     throw DatabaseError(QStringLiteral("The store file %1 is neither an SQLite nor an Access database").arg(path));
 }
 
+QString storeFileOf(const QString& connectionString)
+{
+    const QString sqlite = Connection::sqliteConnectionString(QString());
+    if (connectionString.startsWith(sqlite))
+        return connectionString.mid(sqlite.size());
+    for (const QString& part : connectionString.split(u';')) {
+        if (part.trimmed().startsWith(QStringLiteral("DBQ="), Qt::CaseInsensitive))
+            return part.section(u'=', 1).trimmed();
+    }
+    return {};
+}
+
 void connectStore(Connection& connection, const QString& programFolder, const QString& computerName)
 {
     connection.disconnect();

@@ -16,6 +16,9 @@ QString storeFilePath(const QString& programFolder);
 // Throws DatabaseError for a store file of another format.
 QString storeConnectionString(const QString& programFolder, const QString& computerName);
 
+// The file a store of that connection string lives in (an SQLite file, an Access file's DBQ), empty for a server.
+QString storeFileOf(const QString& connectionString);
+
 // Disconnects, chooses the connection string and connects. Throws DatabaseError with the driver's detail.
 void connectStore(Connection& connection, const QString& programFolder, const QString& computerName);
 

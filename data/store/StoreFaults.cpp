@@ -40,4 +40,30 @@ Fault sqlStateFault(const QString& sqlState, int nativeError)
     return Fault::Row;
 }
 
+Refusal refusalOf(const DatabaseError& error)
+{
+    const QString& code = error.code();
+    if (code.startsWith(QLatin1String("SQLITE "))) {
+        const int resultCode = code.section(u' ', 1, 1).toInt();
+        if (resultCode == SQLITE_CONSTRAINT_UNIQUE || resultCode == SQLITE_CONSTRAINT_PRIMARYKEY)
+            return Refusal::RepeatedKey;
+        if (resultCode == SQLITE_TOOBIG)
+            return Refusal::TextTooLong;
+        return Refusal::Other;
+    }
+    if (code == QLatin1String("23505"))
+        return Refusal::RepeatedKey;
+    // SQL Server reports every integrity refusal as 23000; its message tells a repeated key from the others.
+    if (code == QLatin1String("23000")) {
+        const QString message = error.message();
+        if (message.contains(QLatin1String("duplicate"), Qt::CaseInsensitive) ||
+            message.contains(QLatin1String("UNIQUE KEY"), Qt::CaseInsensitive) ||
+            message.contains(QLatin1String("PRIMARY KEY"), Qt::CaseInsensitive))
+            return Refusal::RepeatedKey;
+    }
+    if (code == QLatin1String("22001"))
+        return Refusal::TextTooLong;
+    return Refusal::Other;
+}
+
 } // namespace data

@@ -21,4 +21,9 @@ QString sqliteCodeName(int resultCode);
 // error 1222, whatever the SQLSTATE. Other codes count as row faults, as every refusal did before.
 Fault sqlStateFault(const QString& sqlState, int nativeError = 0);
 
+// What a row's refusal was about, as far as the driver's code tells: a key the table already holds (the code of an
+// earlier row, most often), a text longer than its column, or something else, which the driver's message says.
+enum class Refusal { RepeatedKey, TextTooLong, Other };
+Refusal refusalOf(const DatabaseError& error);
+
 } // namespace data

@@ -1,6 +1,7 @@
 #include "InflatingReader.h"
 
 #include "XmlParts.h"
+#include "ZipDirectory.h"
 
 #include <algorithm>
 
@@ -13,8 +14,8 @@ constexpr std::size_t kChunksAhead = 4;
 
 } // namespace
 
-InflatingReader::InflatingReader(GsfInput* part, std::size_t size)
-    : part_(part), remaining_(size), thread_([this] { run(); })
+InflatingReader::InflatingReader(GsfInput* part, std::size_t size, std::optional<std::uint32_t> crc)
+    : part_(part), remaining_(size), crc_(crc), thread_([this] { run(); })
 {
 }
 
@@ -30,12 +31,19 @@ InflatingReader::~InflatingReader()
 
 void InflatingReader::run()
 {
+    Crc32 crc;
     while (remaining_ > 0) {
         std::vector<char> chunk(std::min(remaining_, kChunk));
         const bool read = gsf_input_read(part_, chunk.size(), reinterpret_cast<guint8*>(chunk.data())) != nullptr;
+        if (read && crc_)
+            crc.add(chunk.data(), chunk.size());
         std::unique_lock lock(mutex_);
         if (!read) {
-            failed_ = true;
+            failure_ = kDamagedEntry;
+            break;
+        }
+        if (remaining_ == chunk.size() && crc_ && crc.value() != *crc_) {
+            failure_ = kWrongCrc;
             break;
         }
         remaining_ -= chunk.size();
@@ -62,8 +70,8 @@ std::vector<char> InflatingReader::next()
         changed_.notify_all();
         return chunk;
     }
-    if (failed_)
-        throw PackageError("cannot be inflated (the zip entry is damaged)");
+    if (!failure_.empty())
+        throw PackageError(failure_);
     return {};
 }
 

@@ -5,11 +5,15 @@
 
 #include "GsfSupport.h"
 #include "XmlParts.h"
+#include "ZipDirectory.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <map>
 #include <memory>
+#include <mutex>
+#include <vector>
 #include <string>
 
 namespace data::xlsx {
@@ -26,6 +30,15 @@ struct PartStream
 class PackageFile
 {
 public:
+    // A relationship of a part, as its relationships part states it.
+    struct Relation
+    {
+        std::string id;
+        std::string type;
+        std::string target;
+        bool external = false;
+    };
+
     // A zip whose first bytes say so. Throws WorkbookError with the clerk's message for a damaged zip, a zip that
     // is no workbook, a binary (.xlsb) or a strict-namespace workbook.
     // fileBytes: the bytes a memory input reads in place, kept as long as the package.
@@ -41,16 +54,24 @@ public:
     gsf::InputPtr partById(GsfInput* from, const QByteArray& id) const;
     // The part's inflated size as its zip entry gives it (what parse() reads at most).
     static qint64 partSize(GsfInput* part);
-    // Streams the part's XML to the handler. Throws PackageError for damage; the handler's own exceptions pass.
+    // Streams the part's XML to the handler. Throws PackageError for damage (bytes that do not match the CRC-32
+    // of their zip entry among it); the handler's own exceptions pass.
     void parse(GsfInput* part, XmlHandler& handler) const;
-    // The part's bytes from its start. Throws PackageError for a part too large.
-    static PartStream stream(GsfInput* part);
+    // The part's bytes from its start, their CRC-32 checked at the end. Throws PackageError for a part too large,
+    // or one that cannot be read (encrypted, compressed in a way zip readers rarely know).
+    PartStream stream(GsfInput* part) const;
 
     static bool hasZipSignature(const char* firstBytes, qint64 size);
 
 private:
-    PackageFile(gsf::InputPtr source, gsf::InfilePtr zip, const QString& fileName, const QByteArray& fileBytes);
+    PackageFile(gsf::InputPtr source, gsf::InfilePtr zip, const QString& fileName, const QByteArray& fileBytes,
+                ZipDirectory directory);
     void checkInflatedSizes() const;
+    // The part's zip entry; nullptr when the directory does not name it. Throws PackageError for an entry that
+    // cannot be read.
+    const ZipEntry* readableEntry(const std::string& partName) const;
+    gsf::InputPtr resolve(GsfInput* from, const std::string& target) const;
+    std::vector<Relation> relationsOf(GsfInput* from) const;
     void findWorkbookPart();
 
     QByteArray fileBytes_;
@@ -58,6 +79,9 @@ private:
     gsf::InfilePtr zip_;
     gsf::InputPtr workbook_;
     QString fileName_;
+    ZipDirectory directory_;
+    mutable std::mutex relationsMutex_;
+    mutable std::map<std::string, std::vector<Relation>> relations_; // by part name, "" for the package's own
 };
 
 } // namespace data::xlsx

@@ -75,6 +75,15 @@ QString decodedText(std::string_view utf8)
         }
         decoded += text[i++];
     }
+    // An escape may name half of a surrogate pair; one that is not paired names no character, and would reach the
+    // stores as different texts (a server's driver pairs it with whatever follows): it reads as U+FFFD.
+    for (qsizetype i = 0; i < decoded.size(); ++i) {
+        const QChar c = decoded.at(i);
+        if (c.isHighSurrogate() && i + 1 < decoded.size() && decoded.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            decoded[i] = QChar::ReplacementCharacter;
+    }
     return decoded;
 }
 

@@ -48,6 +48,8 @@ void SheetPart::startElement(const XmlName& name, const XmlAttributes& attribute
             hasValue_ = true;
             value_.clear();
         }
+    } else if (local == "f") {
+        hasFormula_ = hasFormula_ || inCell_;
     } else if (local == "row") {
         if (inSheetData_)
             startRow(attributes);
@@ -143,6 +145,7 @@ void SheetPart::startCell(const XmlAttributes& attributes)
     inCell_ = true;
     hasValue_ = false;
     hasInline_ = false;
+    hasFormula_ = false;
     inlineText_.clear();
     const char* r = nullptr;
     const char* t = nullptr;
@@ -186,6 +189,11 @@ void SheetPart::endCell()
     // An empty value holds nothing, as a formatted blank; only a formula's text result may be empty text.
     if (hasValue_ && type_ != ValueType::FormulaString && type_ != ValueType::InlineString && trimmed(value_).empty())
         hasValue_ = false;
+    // A formula whose writer never computed it has no result to read, which is not the same as a blank.
+    if (hasFormula_ && !hasValue_ && !hasInline_) {
+        add(CellKind::Uncomputed, 0, 0);
+        return;
+    }
     switch (type_) {
     case ValueType::Number:
         if (hasValue_)

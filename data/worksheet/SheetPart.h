@@ -61,6 +61,7 @@ private:
     bool inText_ = false;
     bool hasValue_ = false;
     bool hasInline_ = false;
+    bool hasFormula_ = false;
     bool rowSeen_ = false;
     bool inOrder_ = true;
     int phonetic_ = 0;

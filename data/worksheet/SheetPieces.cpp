@@ -156,7 +156,7 @@ std::optional<std::vector<char>> nextChunk(InflatingReader& chunks)
 bool readInPieces(GsfInput* part, WorksheetData& sheet, const WorkbookData& book, const SheetReading& reading,
                   int threads, bool& inOrder)
 {
-    PartStream stream = PackageFile::stream(part);
+    PartStream stream = book.package->stream(part);
     SheetPart whole(sheet, book);
     XmlPartParser parser(whole, stream.name);
     std::string pending;

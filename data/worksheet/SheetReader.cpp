@@ -330,14 +330,26 @@ std::shared_ptr<const WorksheetData> readWorksheet(const std::shared_ptr<const W
     return sheet;
 }
 
-QString WorksheetData::cellText(int row, int column) const
+const Cell* WorksheetData::find(int row, int column) const
 {
     if (row < 0 || row >= rows || column < 0 || column >= columns)
-        return {};
+        return nullptr;
     const auto begin = cells.begin() + rowStart[row];
     const auto end = cells.begin() + rowStart[row + 1];
     const auto cell = std::lower_bound(begin, end, column, [](const Cell& c, int col) { return c.column < col; });
-    if (cell == end || cell->column != column)
+    return cell == end || cell->column != column ? nullptr : &*cell;
+}
+
+bool WorksheetData::isUncomputed(int row, int column) const
+{
+    const Cell* cell = find(row, column);
+    return cell && cell->kind == CellKind::Uncomputed;
+}
+
+QString WorksheetData::cellText(int row, int column) const
+{
+    const Cell* cell = find(row, column);
+    if (!cell)
         return {};
     switch (cell->kind) {
     case CellKind::Number:
@@ -355,6 +367,7 @@ QString WorksheetData::cellText(int row, int column) const
     case CellKind::Error:
         return errorText(static_cast<std::uint8_t>(cell->low));
     case CellKind::EmptyText:
+    case CellKind::Uncomputed:
         return {};
     }
     return {};

@@ -58,6 +58,11 @@ QString Worksheet::cellText(int row, int column) const
     return data_->cellText(row, column);
 }
 
+bool Worksheet::isUncomputedFormula(int row, int column) const
+{
+    return data_->isUncomputed(row, column);
+}
+
 Workbook::Workbook(std::shared_ptr<const WorkbookData> data) : data_(std::move(data)) {}
 
 Workbook Workbook::fromStream(QByteArray stream, bool excel5Name, const QString& fileName)

@@ -56,6 +56,8 @@ public:
     // The cell as text: text as it stands, numbers in general format, dates as yyyy-mm-dd[ hh:mm:ss],
     // TRUE/FALSE, error texts (#N/A ...), a formula's cached result; "" for a blank or missing cell.
     QString cellText(int row, int column) const;
+    // The cell holds a formula that its writer never computed: it has no result, and reads as "".
+    bool isUncomputedFormula(int row, int column) const;
 
 private:
     std::shared_ptr<const WorksheetData> data_;

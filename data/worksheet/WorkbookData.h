@@ -42,7 +42,8 @@ public:
     bool isDateXf(std::uint32_t xf) const { return xf < xfIsDate.size() && xfIsDate[xf]; }
 };
 
-enum class CellKind : std::uint8_t { Number, Date, SharedText, Text, Boolean, Error, EmptyText };
+// Uncomputed: a formula its writer never computed, without a result; it reads as "".
+enum class CellKind : std::uint8_t { Number, Date, SharedText, Text, Boolean, Error, EmptyText, Uncomputed };
 
 // Sixteen bytes a cell: a sheet of 600,000 cells costs about 10 MB, a full 1,048,576 x 9 one 150 MB.
 struct Cell
@@ -81,6 +82,10 @@ public:
     biff::StringTable texts;             // strings kept in the sheet itself (LABEL, formula results)
 
     QString cellText(int row, int column) const;
+    bool isUncomputed(int row, int column) const;
+
+private:
+    const Cell* find(int row, int column) const; // nullptr where no cell is
 };
 
 // Sorts the cells by row and column unless they came in that order (of two cells at one place the later one

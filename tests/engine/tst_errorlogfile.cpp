@@ -1,5 +1,5 @@
-// log.txt: GBK, CR LF after every line and one line per entry, no byte-order mark, an old log that survives a
-// failed write, and FIFOs and devices written in place.
+// log.txt: GB18030 (GBK where GBK has the character), CR LF after every line and one line per entry, no byte-order
+// mark, an old log that survives a failed write, and FIFOs and devices written in place.
 #include "ErrorLogFile.h"
 
 #include <QDir>
@@ -41,11 +41,16 @@ void TestErrorLogFile::bytes_data()
         << (QByteArray::fromHex("b1e0bac5") + "---1001" + QByteArray::fromHex("a3bbc3fbb3c6") + "---" +
             QByteArray::fromHex("d2a9") + "\r\n");
     QTest::newRow("empty line still ends") << QStringList{QString(), QStringLiteral("a")} << QByteArray("\r\na\r\n");
-    QTest::newRow("outside GBK becomes ?") << QStringList{QStringLiteral("x😀y")} << QByteArray("x?y\r\n");
+    QTest::newRow("outside GBK, in four bytes")
+        << QStringList{QStringLiteral("x😀y𠀀")}
+        << ("x" + QByteArray::fromHex("9439fc36") + "y" + QByteArray::fromHex("95328236") + "\r\n");
     QTest::newRow("no lines") << QStringList() << QByteArray();
     QTest::newRow("line breaks inside a line stay on it")
         << QStringList{QStringLiteral("编号---A\r\n1；名称---x\ny\r")}
         << (QByteArray::fromHex("b1e0bac5") + "---A\\r\\n1" + QByteArray::fromHex("a3bbc3fbb3c6") + "---x\\ny\\r\r\n");
+    QTest::newRow("NUL, vertical tab and form feed written as two characters")
+        << QStringList{QStringLiteral("K2") + QChar(u'\0') + QStringLiteral("x\vy\fz")}
+        << QByteArray("K2\\0x\\vy\\fz\r\n");
 }
 
 void TestErrorLogFile::bytes()

@@ -5,9 +5,12 @@
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using storetest::Backend;
 
@@ -22,6 +25,8 @@ private slots:
     void dryRunMatchesTheRealRun();
     void storeFaultEndsWithTheStoresWords_data();
     void storeFaultEndsWithTheStoresWords();
+    void logThatWouldOverwriteWhatTheRunUses_data();
+    void logThatWouldOverwriteWhatTheRunUses();
 };
 
 namespace {
@@ -82,10 +87,16 @@ void TestImportVerb::runs_data()
                                       << 1 << started << QStringLiteral("Execl文件不存在,请重新连接！") << 0 << false;
     QTest::newRow("no such sheet") << Backend::Sqlite << (base + QStringList{"--sheet", "Sheet9"}) << 1 << started
                                    << QStringLiteral("Sheet9") << 0 << false;
-    QTest::newRow("column missing")
-        << Backend::Sqlite
-        << QStringList{"{data}/no-mnemonic-column.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"}
-        << 1 << started << QStringLiteral("助记码") << 0 << false;
+    QTest::newRow("no code column") << Backend::Sqlite << QStringList{"{xls}/products-xlwt.xls",
+                                                                      "--sheet",
+                                                                      " Sheet1 ",
+                                                                      "--category",
+                                                                      "010101",
+                                                                      "--store",
+                                                                      "{store}",
+                                                                      "--log",
+                                                                      "{log}"}
+                                    << 1 << started << QStringLiteral("没有商品编号列") << 0 << false;
     QTest::newRow("log cannot be written")
         << Backend::Sqlite
         << QStringList{"{data}/five-rows.xls",        "--category", "010101", "--store", "{store}", "--log",
@@ -157,6 +168,7 @@ void TestImportVerb::runs()
     const QString log = folder.filePath(QStringLiteral("log.txt"));
     for (QString& argument : arguments) {
         argument.replace(QLatin1String("{data}"), testsupport::testData(QStringLiteral("engine")));
+        argument.replace(QLatin1String("{xls}"), testsupport::testData(QStringLiteral("xls")));
         argument.replace(QLatin1String("{store}"), storeArgument);
         argument.replace(QLatin1String("{log}"), log);
         argument.replace(QLatin1String("{folder}"), folder.path());
@@ -246,6 +258,87 @@ void TestImportVerb::storeFaultEndsWithTheStoresWords()
              qPrintable(err));
     QVERIFY(!run.out.isEmpty());
     QVERIFY(QFile::exists(log));
+    QCOMPARE(enginetest::productCount(store), 2);
+}
+
+void TestImportVerb::logThatWouldOverwriteWhatTheRunUses_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::addColumn<QString>("log");  // {store} and {book}: the store file and the workbook, in {folder}
+    QTest::addColumn<QString>("link"); // made first: {folder}/link pointing there ("hard:" a hard link), or nothing
+    QTest::addColumn<QString>("word"); // on standard error
+
+    QTest::newRow("the store") << Backend::Sqlite << "{store}" << QString() << "store file";
+    QTest::newRow("the store by another path")
+        << Backend::Sqlite << "{folder}/sub/../demo-store.sqlite" << QString() << "store file";
+    QTest::newRow("a link to the store") << Backend::Sqlite << "{folder}/link"
+                                         << "{store}"
+                                         << "store file";
+    QTest::newRow("a hard link to the store") << Backend::Sqlite << "{folder}/link"
+                                              << "hard:{store}"
+                                              << "store file";
+    QTest::newRow("the store's journal") << Backend::Sqlite << "{store}-journal" << QString() << "journal";
+    QTest::newRow("the store's write-ahead log") << Backend::Sqlite << "{store}-wal" << QString() << "journal";
+    QTest::newRow("a link to the journal, not there yet") << Backend::Sqlite << "{folder}/link"
+                                                          << "{store}-journal"
+                                                          << "journal";
+    QTest::newRow("the journal of the store through a link")
+        << Backend::Sqlite << "{folder}/link-journal" << QString() << "journal";
+    QTest::newRow("the workbook") << Backend::Sqlite << "{book}" << QString() << "workbook";
+    QTest::newRow("a link to the workbook") << Backend::Sqlite << "{folder}/link"
+                                            << "{book}"
+                                            << "workbook";
+    QTest::newRow("server: the workbook") << Backend::Server << "{book}" << QString() << "workbook";
+}
+
+// --log naming a file the run reads or writes, through whatever path: a usage error before anything is touched.
+void TestImportVerb::logThatWouldOverwriteWhatTheRunUses()
+{
+    QFETCH(Backend, backend);
+    QFETCH(QString, log);
+    QFETCH(QString, link);
+    QFETCH(QString, word);
+    STORETEST_REQUIRE_BACKEND(backend);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("sub")));
+    data::Connection store;
+    storetest::connectDemoStore(backend, store, folder.path());
+    const QString storeFile = folder.filePath(QStringLiteral("demo-store.sqlite"));
+    const QString book = folder.filePath(QStringLiteral("five-rows.xls"));
+    QVERIFY(QFile::copy(testsupport::testData(QStringLiteral("engine/five-rows.xls")), book));
+    const auto filledIn = [&](QString text) {
+        return text.replace(QLatin1String("{store}"), storeFile)
+            .replace(QLatin1String("{book}"), book)
+            .replace(QLatin1String("{folder}"), folder.path());
+    };
+    QString storeArgument = backend == Backend::Server ? storetest::serverConnectionString() : storeFile;
+    if (!link.isEmpty()) {
+        const QString target = filledIn(link);
+        const QString linkPath = folder.filePath(QStringLiteral("link"));
+        if (target.startsWith(QLatin1String("hard:")))
+            QCOMPARE(::link(QFile::encodeName(target.mid(5)).constData(), QFile::encodeName(linkPath).constData()), 0);
+        else
+            QVERIFY(QFile::link(target, linkPath));
+    } else if (log.contains(QLatin1String("link-journal"))) {
+        // The store opened through a link: its journal is named after the link.
+        QVERIFY(QFile::link(storeFile, folder.filePath(QStringLiteral("link"))));
+        storeArgument = folder.filePath(QStringLiteral("link"));
+    }
+    const QByteArray storeBefore = fileBytes(storeFile);
+    const QByteArray bookBefore = fileBytes(book);
+    const QStringList before = QDir(folder.path()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+
+    const testsupport::CliRun run = testsupport::runCliInProcess(
+        {QStringLiteral("import"), book, QStringLiteral("--category"), QStringLiteral("010101"),
+         backend == Backend::Server ? QStringLiteral("--odbc") : QStringLiteral("--store"), storeArgument,
+         QStringLiteral("--log"), filledIn(log)});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(QString::fromUtf8(run.err).contains(word), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(fileBytes(storeFile), storeBefore);
+    QCOMPARE(fileBytes(book), bookBefore);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), before);
     QCOMPARE(enginetest::productCount(store), 2);
 }
 

@@ -107,7 +107,9 @@ void TestPhraseMnemonics::previewShowsTheCodesTheImportStores()
         commandLine << QStringLiteral("--phrase-mnemonics");
     const testsupport::CliRun run = testsupport::runCliInProcess(commandLine);
     QCOMPARE(run.exitCode, 0);
-    QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // The rows come after the lines that say which column feeds each field, a blank line and the header.
+    QStringList lines =
+        QString::fromUtf8(run.out).section(QStringLiteral("\n\n"), 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY(!lines.isEmpty());
     QCOMPARE(lines.takeFirst().section(QLatin1Char('\t'), 2, 2), QStringLiteral("助记码")); // the header
     QStringList mnemonics;

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -97,6 +98,31 @@ private slots:
         storetest::insertProducts(writer, {{"W2", "名", "", "", 1, 1, 1}});
         QCOMPARE(scalar(writer, "select count(*) as n from Cpxm where Cpxm_bm in ('H1', 'W2')"),
                  backend == Backend::Server ? QString("1") : QString("2"));
+    }
+
+    // Another program holds the whole store (an exclusive lock, as during its commit) while the store is opened:
+    // the opening waits for it once, at most the busy time-out, not once per statement it runs.
+    void openingAHeldStoreWaitsOnce()
+    {
+        data::Connection holder;
+        folders_.connectDemo(Backend::Sqlite, holder);
+        execute(holder, "begin exclusive");
+        execute(holder, "insert into Cpxm(Cpxm_bm) values('H2')");
+        data::Connection opener;
+        constexpr std::chrono::milliseconds kTimeout{1000};
+        opener.setBusyTimeout(kTimeout);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            opener.connect(holder.connectionString());
+            QFAIL("the store is held");
+        } catch (const data::DatabaseError& error) {
+            QVERIFY2(error.message().contains("locked"), qPrintable(error.message()));
+        }
+        const qint64 waited = timer.elapsed();
+        qInfo("waited %lld ms (busy time-out %lld ms)", waited, qint64(kTimeout.count()));
+        QVERIFY2(waited < kTimeout.count() * 3 / 2, qPrintable(QString::number(waited))); // once, not twice
+        execute(holder, "rollback");
     }
 
     // The code letter lock is held by one transaction at a time and ends with it.

@@ -69,8 +69,8 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 data::CpxmRow productValues(const Product& product)
 {
-    data::CpxmRow values;
-    for (size_t i = 0; i < values.size(); ++i) {
+    data::CpxmRow values(data::cpxmColumns().size());
+    for (size_t i = 0; i < data::cpxmColumns().size(); ++i) {
         const data::CpxmColumn& column = data::cpxmColumns()[i];
         data::BoundValue& value = values[i];
         value.type = data::boundValueType(column.type);

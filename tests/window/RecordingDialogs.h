@@ -89,6 +89,23 @@ public:
             throw std::runtime_error("no program opens this file");
         return !noLauncher;
     }
+    // The column choice: what was preset each time, and the answer (the preset itself unless answerColumns says
+    // otherwise; nothing: cancelled).
+    struct ColumnsAsked
+    {
+        QString sheetName;
+        importer::SheetLayout preset;
+        QStringList furtherColumns;
+    };
+    QList<ColumnsAsked> columnsAsked;
+    std::function<std::optional<importer::SheetLayout>(const importer::SheetLayout&)> answerColumns;
+    std::optional<importer::SheetLayout> chooseColumns(QWidget*, const data::Worksheet& sheet,
+                                                       const importer::SheetLayout& preset, bool,
+                                                       const QStringList& furtherColumns) override
+    {
+        columnsAsked.append({sheet.name(), preset, furtherColumns});
+        return answerColumns ? answerColumns(preset) : std::optional(preset);
+    }
     void showLog(QWidget*, const QString& path, const QString& text) override { logsShown.append({path, text}); }
     void requestQuit() override { ++quitRequests; }
 };

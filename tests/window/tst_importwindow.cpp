@@ -35,6 +35,9 @@
 namespace {
 
 const QString kFiveRows = testsupport::testData(QStringLiteral("window/five-rows.xls"));
+const QString kDecorated = testsupport::testData(QStringLiteral("lists/decorated-headers.xlsx"));
+const QString kTitleRows = testsupport::testData(QStringLiteral("lists/title-rows.xlsx"));
+const QString kTwoCodes = testsupport::testData(QStringLiteral("lists/two-codes.xlsx"));
 
 // A program folder of its own for each test, with a fresh demo store in database/Member.dat.
 struct ProgramFolder
@@ -188,6 +191,9 @@ private slots:
     void phraseMnemonicsEntryChoosesTheCodes_data();
     void phraseMnemonicsEntryChoosesTheCodes();
     void statusLineOpensTheLog();
+    void sheetBoxListsTheWorkbooksSheets();
+    void columnChoiceBeforeAListThatIsNotTheTemplate();
+    void cancelledColumnChoiceWritesNothing();
     void closeEndsTheWindow();
 
 private:
@@ -227,7 +233,7 @@ void ImportWindowTest::startsWithTheStoresProductTypes()
     QCOMPARE(types->currentText(), QString());
     QCOMPARE(w.child<QComboBox>("splb_com")->count(), 0);
     QCOMPARE(w.child<QLineEdit>("excel")->text(), QString());
-    QCOMPARE(w.child<QLineEdit>("RzEdit2")->text(), QStringLiteral("Sheet1"));
+    QCOMPARE(w.child<QComboBox>("RzEdit2")->currentText(), QStringLiteral("Sheet1"));
 }
 
 // An installed program's first start for a user: no store in the user's data folder and no server (no ODBC driver
@@ -513,6 +519,7 @@ void ImportWindowTest::fullRunImportsCountsAndLogs()
 
     QVERIFY(w.dialogs->informations.isEmpty());
     QVERIFY2(w.dialogs->errors.isEmpty(), qPrintable(w.dialogs->errors.value(0).text));
+    QVERIFY(w.dialogs->columnsAsked.isEmpty()); // the template itself: no question about its columns
     const auto* status = w.child<QLabel>("RzURLLabel1");
     QVERIFY(!status->isHidden());
     QCOMPARE(status->text(), QStringLiteral("共5条,正确导入3条,错误1条,空纪录1条,点此查看错误的信息！"));
@@ -616,7 +623,7 @@ void ImportWindowTest::headerOnlySheet()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
     fillForFiveRows(w);
-    w.child<QLineEdit>("RzEdit2")->setText(QStringLiteral("只有表头"));
+    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("只有表头"));
     QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
     QVERIFY(w.dialogs->errors.isEmpty());
     QCOMPARE(w.child<QLabel>("RzURLLabel1")->text(), QStringLiteral("有 0条 正在导入......"));
@@ -696,7 +703,7 @@ void ImportWindowTest::earlyEnds()
     workbook.replace(QStringLiteral("<five>"), kFiveRows);
     workbook.replace(QStringLiteral("<folder>/"), folder_->path());
     w.child<QLineEdit>("excel")->setText(workbook);
-    w.child<QLineEdit>("RzEdit2")->setText(sheet);
+    w.child<QComboBox>("RzEdit2")->setEditText(sheet);
     pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
     auto* categories = w.child<QComboBox>("splb_com");
     if (category == u"<pick>")
@@ -806,7 +813,7 @@ void ImportWindowTest::browseConfirmedAndCancelled()
     QTest::mouseClick(browse, Qt::LeftButton);
     QCOMPARE(path->text(), QStringLiteral("/somewhere/else.xls"));
     QCOMPARE(w.dialogs->pickerStartFiles, QStringList({"", "", chosen}));
-    QCOMPARE(w.child<QLineEdit>("RzEdit2")->text(), QStringLiteral("Sheet1"));
+    QCOMPARE(w.child<QComboBox>("RzEdit2")->currentText(), QStringLiteral("Sheet1"));
 }
 
 void ImportWindowTest::templateExampleOpensBesideTheProgram()
@@ -1023,6 +1030,104 @@ void ImportWindowTest::statusLineOpensTheLog()
     QTest::mouseClick(status, Qt::LeftButton);
     QCOMPARE(w.dialogs->logsShown.size(), 2);
     QVERIFY(w.dialogs->errors.isEmpty());
+}
+
+void ImportWindowTest::sheetBoxListsTheWorkbooksSheets()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    auto* sheets = w.child<QComboBox>("RzEdit2");
+    // Picked with the browse button: the products stand on 饮片, beside an empty Sheet1.
+    w.dialogs->pickerAnswers.push_back(kTitleRows);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn3"), Qt::LeftButton);
+    QCOMPARE(itemsOf(sheets), (QStringList{"Sheet1", "饮片"}));
+    QCOMPARE(sheets->currentText(), QStringLiteral("饮片"));
+    // Typed, on leaving the box: Sheet1 has the products.
+    auto* path = w.child<QLineEdit>("excel");
+    path->setFocus();
+    path->setText(kTwoCodes);
+    QTest::keyClick(path, Qt::Key_Tab);
+    QCOMPARE(itemsOf(sheets), QStringList{"Sheet1"});
+    QCOMPARE(sheets->currentText(), QStringLiteral("Sheet1"));
+    // A name typed is used as typed: no completion to a sheet of the list.
+    sheets->setFocus();
+    sheets->lineEdit()->selectAll();
+    QTest::keyClicks(sheets->lineEdit(), QStringLiteral("sheet"));
+    QCOMPARE(sheets->currentText(), QStringLiteral("sheet"));
+}
+
+// A list that is not the template: the clerk sees which column feeds each field, preset from what was found,
+// changes one, and the run stores the choice; the next run of a sheet with the same header row starts from it.
+void ImportWindowTest::columnChoiceBeforeAListThatIsNotTheTemplate()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w.child<QLineEdit>("excel")->setText(kDecorated);
+    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(w.child<QComboBox>("splb_com"), 0);
+    w.dialogs->answerColumns = [](const importer::SheetLayout& preset) {
+        importer::SheetLayout changed = preset;
+        changed.columns[std::size_t(importer::indexOf(importer::ProductColumn::Unit))] = -1; // 计量单位: (无)
+        changed.further.emplace_back(QStringLiteral("Cpxm_gg"), 7); // 备注 into the store's 规格 column
+        return std::optional(changed);
+    };
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+
+    QCOMPARE(w.dialogs->columnsAsked.size(), 1);
+    const importer::SheetLayout& preset = w.dialogs->columnsAsked[0].preset;
+    QCOMPARE(preset.headerRow, 0);
+    QCOMPARE(preset.column(importer::ProductColumn::Code), 0);
+    QCOMPARE(preset.column(importer::ProductColumn::Unit), 2);
+    QCOMPARE(preset.column(importer::ProductColumn::Mnemonic), 6);
+    QCOMPARE(preset.column(importer::ProductColumn::MinDiscount), -1);
+    QCOMPARE(w.dialogs->columnsAsked[0].furtherColumns,
+             (QStringList{"Cpxm_gg", "Cpxm_cd", "Cpxm_txm", "Cpxm_zt"})); // the store's own, not the twenty
+    QVERIFY(preset.further.empty());
+    QCOMPARE(w.child<QLabel>("RzURLLabel1")->text(),
+             QStringLiteral("共3条,正确导入3条,错误0条,空纪录0条,点此查看错误的信息！"));
+    QCOMPARE(storedCodes(*folder_, QStringLiteral("BP%")).size(), 3);
+    data::Connection store;
+    store.connect(data::Connection::sqliteConnectionString(data::storeFilePath(folder_->path())));
+    data::Query query(store);
+    query.setSqlText(QStringLiteral("select count(*) as n from Cpxm where Cpxm_bm like 'BP%' and Cpxm_dw = ''"));
+    query.open();
+    QCOMPARE(query.fieldText(QStringLiteral("n")), QStringLiteral("3"));
+    query.setSqlText(QStringLiteral("select Cpxm_gg as g from Cpxm where Cpxm_bm = 'BP001'"));
+    query.open();
+    QCOMPARE(query.fieldText(QStringLiteral("g")), QStringLiteral("常用"));
+
+    // Remembered: a new window over the same program folder presets the choice made.
+    const Window again = openWindow(*folder_);
+    again.child<QLineEdit>("excel")->setText(kDecorated);
+    pickFromList(again.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(again.child<QComboBox>("splb_com"), 0);
+    again.dialogs->answerColumns = [](const importer::SheetLayout&) { return std::nullopt; };
+    QTest::mouseClick(again.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QCOMPARE(again.dialogs->columnsAsked.size(), 1);
+    QCOMPARE(again.dialogs->columnsAsked[0].preset.column(importer::ProductColumn::Unit), -1);
+    QCOMPARE(again.dialogs->columnsAsked[0].preset.column(importer::ProductColumn::Code), 0);
+    QCOMPARE(again.dialogs->columnsAsked[0].preset.further,
+             (std::vector<std::pair<QString, int>>{{QStringLiteral("Cpxm_gg"), 7}}));
+}
+
+void ImportWindowTest::cancelledColumnChoiceWritesNothing()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w.child<QLineEdit>("excel")->setText(kTitleRows);
+    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("饮片"));
+    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(w.child<QComboBox>("splb_com"), 0);
+    w.dialogs->answerColumns = [](const importer::SheetLayout&) { return std::nullopt; };
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QCOMPARE(w.dialogs->columnsAsked.size(), 1);
+    QCOMPARE(w.dialogs->columnsAsked[0].preset.headerRow, 6);
+    QVERIFY(w.child<QLabel>("RzURLLabel1")->isHidden());
+    QVERIFY(!QFile::exists(folder_->file(QStringLiteral("log.txt"))));
+    QCOMPARE(storedCodes(*folder_, QStringLiteral("%")).size(), 2);
 }
 
 void ImportWindowTest::closeEndsTheWindow()

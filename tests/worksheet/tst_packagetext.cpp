@@ -22,6 +22,13 @@ private slots:
         QTest::newRow("not hex") << QByteArray("_x00G0_") << u"_x00G0_"_qs;
         QTest::newRow("cut short") << QByteArray("ab_x000") << u"ab_x000"_qs;
         QTest::newRow("one after the other") << QByteArray("_x0041__x0042_") << u"AB"_qs;
+        QTest::newRow("a surrogate pair in two escapes") << QByteArray("_xD83D__xDE00_") << u"😀"_qs;
+        QTest::newRow("lone high surrogate") << QByteArray("_xD800_") << u"\uFFFD"_qs;
+        QTest::newRow("lone low surrogate") << QByteArray("a_xDC00_b") << u"a\uFFFDb"_qs;
+        QTest::newRow("high surrogate before a character") << QByteArray("_xD800_x") << u"\uFFFDx"_qs;
+        QTest::newRow("two high surrogates, then a low one")
+            << QByteArray("_xD800__xD801__xDC00_") << u"\uFFFD\U00010400"_qs;
+        QTest::newRow("low before high") << QByteArray("_xDC00__xD800_") << u"\uFFFD\uFFFD"_qs;
     }
     void decodedText()
     {

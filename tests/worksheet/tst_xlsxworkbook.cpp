@@ -5,10 +5,13 @@
 #include "TestPaths.h"
 #include "Workbook.h"
 #include "WorkbookDump.h"
+#include "ZipDirectory.h"
 
 #include <gsf/gsf-outfile-msole.h>
 
 #include <QTest>
+
+#include <zlib.h>
 
 using data::SheetError;
 using data::Workbook;
@@ -62,6 +65,22 @@ QByteArray claimingSize(QByteArray file, quint32 size)
     patch(QByteArray("PK\x03\x04", 4), 22);
     patch(QByteArray("PK\x01\x02", 4), 24);
     return file;
+}
+
+// The file with the central directory's entry of that part changed: at offset (8 flags, 10 method, 16 CRC-32) the
+// 16-bit value or the 32-bit CRC xor-ed with mask, as a damaged or otherwise made zip has it.
+QByteArray withDirectoryEntry(QByteArray file, const QByteArray& partName, int offset, quint32 mask)
+{
+    const QByteArray signature("PK\x01\x02", 4);
+    for (qsizetype at = file.indexOf(signature); at >= 0; at = file.indexOf(signature, at + 4)) {
+        const int nameLength = quint8(file[at + 28]) | quint8(file[at + 29]) << 8;
+        if (file.mid(at + 46, nameLength) != partName)
+            continue;
+        for (int i = 0; i < (offset == 16 ? 4 : 2); ++i)
+            file[at + offset + i] = char(quint8(file[at + offset + i]) ^ ((mask >> (8 * i)) & 0xFF));
+        return file;
+    }
+    qFatal("no entry %s", partName.constData());
 }
 
 QByteArray nested(int depth)
@@ -354,6 +373,126 @@ private slots:
         } catch (const WorkbookError& error) {
             QVERIFY2(error.reason().contains(reason), qPrintable(error.reason()));
         }
+    }
+
+    // The CRC-32 the reader checks parts with, against zlib's, for every length around the sizes it folds at, from
+    // unaligned starts, in one piece and in two.
+    void crc32AsZlibHasIt()
+    {
+        data::xlsx::Crc32 check;
+        check.add("123456789", 9);
+        QCOMPARE(check.value(), 0xCBF43926u);
+        QByteArray bytes(3 << 20, '\0');
+        quint32 seed = 1;
+        for (char& byte : bytes) {
+            seed = seed * 1103515245 + 12345;
+            byte = char(seed >> 24);
+        }
+        const auto* raw = reinterpret_cast<const Bytef*>(bytes.constData());
+        QList<int> lengths;
+        for (int length = 0; length <= 300; ++length)
+            lengths << length;
+        lengths << 4095 << 65536 + 7 << (1 << 20) + 13 << (3 << 20) - 3;
+        for (const int length : lengths) {
+            for (const int start : {0, 1, 3}) {
+                const auto expected = quint32(crc32(crc32(0, nullptr, 0), raw + start, uInt(length)));
+                data::xlsx::Crc32 whole;
+                whole.add(raw + start, std::size_t(length));
+                QCOMPARE(whole.value(), expected);
+                data::xlsx::Crc32 halves;
+                halves.add(raw + start, std::size_t(length / 3));
+                halves.add(raw + start + length / 3, std::size_t(length - length / 3));
+                QCOMPARE(halves.value(), expected);
+            }
+        }
+    }
+
+    // A part whose bytes do not match the CRC-32 its zip entry gives (what unzip -t refuses), an empty part, or an
+    // entry this reader cannot read (said as what it is, not as damage) refuses the workbook and says why, naming
+    // the part once.
+    void damagedEntries_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("damaged"); // the message calls the file damaged
+        const QByteArray rows = "<row><c r=\"A1\"><v>1.5</v></c><c r=\"B1\" t=\"s\"><v>0</v></c></row>";
+        const Parts parts = oneSheetParts(rows, "<si><t>a</t></si>");
+        const QString crc = QStringLiteral("CRC-32");
+        for (const char* part : {"xl/worksheets/sheet1.xml", "xl/sharedStrings.xml", "xl/workbook.xml",
+                                 "xl/_rels/workbook.xml.rels", "_rels/.rels", "[Content_Types].xml"}) {
+            QTest::addRow("deflated %s, CRC-32 wrong", part)
+                << withDirectoryEntry(zip(parts), part, 16, 0x10) << crc << true;
+            QTest::addRow("stored %s, CRC-32 wrong", part)
+                << withDirectoryEntry(zip(parts, false), part, 16, 1) << crc << true;
+        }
+        QByteArray altered = zip(parts, false);
+        altered.replace("<v>1.5</v>", "<v>7.5</v>");
+        QTest::newRow("stored sheet, a byte altered") << altered << crc << true;
+        // Large enough to be inflated on a thread of its own.
+        QByteArray many;
+        for (int row = 1; row <= 40000; ++row)
+            many += "<row r=\"" + QByteArray::number(row) + "\"><c r=\"A" + QByteArray::number(row) + "\"><v>" +
+                    QByteArray::number(row * 7) + "</v></c></row>";
+        QTest::newRow("large sheet, CRC-32 wrong")
+            << withDirectoryEntry(oneSheet(many), "xl/worksheets/sheet1.xml", 16, 0x8000) << crc << true;
+        QTest::newRow("large sheet, malformed at its end")
+            << oneSheet(many + "<row><c r=\"A40001\"><v>1</c></row>") << QStringLiteral("mismatched") << true;
+        Parts empty = parts;
+        for (auto& [name, bytes] : empty) {
+            if (name == "xl/worksheets/sheet1.xml")
+                bytes.clear();
+        }
+        QTest::newRow("empty sheet part") << zip(empty) << QStringLiteral("empty") << true;
+        QTest::newRow("encrypted entry") << withDirectoryEntry(zip(parts), "xl/worksheets/sheet1.xml", 8, 1)
+                                         << QStringLiteral("加密") << false;
+        QTest::newRow("Deflate64 entry") << withDirectoryEntry(zip(parts), "xl/worksheets/sheet1.xml", 10, 8 ^ 9)
+                                         << QStringLiteral("Deflate64") << false;
+    }
+    void damagedEntries()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, reason);
+        QFETCH(bool, damaged);
+        QString why;
+        try {
+            const Workbook book = Workbook::openBytes(file);
+            const Worksheet sheet = book.sheet(0);
+            QFAIL(qPrintable(QStringLiteral("read, A1 %1").arg(sheet.cellText(0, 0))));
+        } catch (const WorkbookError& error) {
+            why = error.reason();
+        } catch (const SheetError& error) {
+            why = error.reason();
+        }
+        QVERIFY2(why.contains(reason), qPrintable(why));
+        QCOMPARE(why.contains(u"已损坏"), damaged);
+        QVERIFY2(!why.contains(u"no element found"), qPrintable(why));
+        QVERIFY2(why.count(QStringLiteral("sheet1.xml")) <= 1, qPrintable(why));
+    }
+
+    // Part names as Excel finds them, their letters' case aside; of two zip entries of one name, the one the
+    // zip's directory names last, as other readers take it.
+    void partNames_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("a1");
+        Parts upper = oneSheetParts("<row><c r=\"A1\"><v>1.5</v></c></row>");
+        for (auto& [name, bytes] : upper) {
+            if (name.startsWith("xl/"))
+                name = name.replace("xl/", "XL/")
+                           .replace("worksheets/sheet1", "WorkSheets/SHEET1")
+                           .replace("workbook.xml", "WorkBook.xml");
+        }
+        QTest::newRow("names in other cases than the relationships'") << zip(upper) << u"1.5"_qs;
+        Parts twice = oneSheetParts("<row><c r=\"A1\"><v>1</v></c></row>");
+        twice.append({"xl/worksheets/sheet1.xml", worksheet("<row><c r=\"A1\"><v>2</v></c></row>")});
+        QTest::newRow("two entries of one name, deflated") << zip(twice) << u"2"_qs;
+        QTest::newRow("two entries of one name, stored") << zip(twice, false) << u"2"_qs;
+    }
+    void partNames()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, a1);
+        QCOMPARE(sheetOf(file).cellText(0, 0), a1);
     }
 
     void damagedSheets_data()

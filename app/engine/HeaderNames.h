@@ -1,0 +1,28 @@
+#pragma once
+// The header names a product list gives each of the nine fields: the template's own header first, then the other
+// names that pharmacies' and shops' lists use, in order of preference. A header cell is compared after
+// normalising, so that decoration ("（必填）", "(*)", line breaks, full-width letters) does not matter.
+
+#include "ProductFields.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace importer {
+
+// The names of a field in order of preference, the template header first, as a clerk would write them.
+const QStringList& headerNamesOf(ProductColumn field);
+
+// A header cell as it is compared: compatibility forms folded (full-width letters and brackets), every blank and
+// line break removed, a trailing bracketed remark ("(必填)", "(*)", "【数字】") and a leading or trailing "*"
+// dropped, letters case-folded.
+QString normalizedHeader(const QString& text);
+
+// How well a header cell names the field: 0 the template header spelled exactly, 1 + its place in the field's
+// list after normalising, -1 not at all. Lower is better.
+int headerRank(ProductColumn field, const QString& headerCell);
+
+// The field whose list holds the normalised text, if any (a field named by the clerk, such as 商品编号 or 编码).
+std::optional<ProductColumn> fieldNamed(const QString& text);
+
+} // namespace importer

@@ -1,0 +1,193 @@
+#include "ColumnMappingDialog.h"
+
+#include "MnemonicEncoder.h"
+#include "ProductRow.h"
+#include "ProductSheet.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using importer::ProductColumn;
+
+namespace {
+
+const QString kNoColumn = QStringLiteral("(无)");
+
+} // namespace
+
+ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const importer::SheetLayout& preset,
+                                         bool phraseMnemonics, const QStringList& furtherColumns, QWidget* parent)
+    : QDialog(parent), sheet_(sheet), phraseMnemonics_(phraseMnemonics), furtherNames_(furtherColumns)
+{
+    setObjectName(QStringLiteral("ColumnMappingDialog"));
+    setWindowTitle(QStringLiteral("列的对应 - %1").arg(sheet.name()));
+    setModal(true);
+
+    auto* intro =
+        new QLabel(QStringLiteral("这张表不是导入模板的格式。请为每一项选择表中的列（只有商品编号和商品名称是必须的），"
+                                  "下面是前%1行导入后的样子。")
+                       .arg(kPreviewRows),
+                   this);
+    intro->setWordWrap(true);
+
+    auto* form = new QFormLayout;
+    headerRow_ = new QSpinBox(this);
+    headerRow_->setObjectName(QStringLiteral("headerRow"));
+    headerRow_->setRange(1, std::max(1, std::min(sheet_.rowCount(), importer::kHeaderSearchRows)));
+    headerRow_->setValue(preset.headerRow + 1);
+    form->addRow(QStringLiteral("表头在第几行："), headerRow_);
+    for (ProductColumn field : importer::kProductColumns) {
+        auto* box = new QComboBox(this);
+        box->setObjectName(importer::templateHeader(field));
+        fields_[std::size_t(importer::indexOf(field))] = box;
+        form->addRow(importer::templateHeader(field) + QStringLiteral("："), box);
+    }
+    // The store's own further columns, by the names its system gives them.
+    for (const QString& name : furtherNames_) {
+        auto* box = new QComboBox(this);
+        box->setObjectName(QStringLiteral("further:") + name);
+        further_.push_back(box);
+        form->addRow(name + QStringLiteral("："), box);
+    }
+
+    preview_ = new QTableWidget(this);
+    preview_->setObjectName(QStringLiteral("preview"));
+    preview_->setColumnCount(importer::kProductColumnCount);
+    QStringList headers;
+    for (ProductColumn field : importer::kProductColumns)
+        headers << importer::templateHeader(field);
+    preview_->setHorizontalHeaderLabels(headers);
+    preview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    preview_->verticalHeader()->setVisible(true);
+
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons_->setObjectName(QStringLiteral("buttons"));
+    buttons_->button(QDialogButtonBox::Ok)->setText(QStringLiteral("导入"));
+    buttons_->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addLayout(form);
+    layout->addWidget(preview_, 1);
+    layout->addWidget(buttons_);
+    resize(760, 620);
+
+    fillColumnBoxes(preset.headerRow);
+    select(preset);
+    connect(headerRow_, &QSpinBox::valueChanged, this, &ColumnMappingDialog::headerRowChanged);
+    for (QComboBox* box : fields_)
+        connect(box, &QComboBox::currentIndexChanged, this, &ColumnMappingDialog::refresh);
+    if (!furtherNames_.isEmpty())
+        resize(width(), height() + 28 * int(furtherNames_.size()));
+    refresh();
+}
+
+importer::SheetLayout ColumnMappingDialog::layout() const
+{
+    importer::SheetLayout chosen;
+    chosen.headerRow = headerRow_->value() - 1;
+    for (ProductColumn field : importer::kProductColumns) {
+        const auto i = std::size_t(importer::indexOf(field));
+        chosen.columns[i] = fields_[i]->currentData().toInt();
+        chosen.foundBy[i] = chosen.columns[i] == -1 ? importer::FoundBy::Missing : importer::FoundBy::Choice;
+    }
+    for (std::size_t i = 0; i < further_.size(); ++i) {
+        const int column = further_[i]->currentData().toInt();
+        if (column >= 0)
+            chosen.further.emplace_back(furtherNames_.at(qsizetype(i)), column);
+    }
+    return chosen;
+}
+
+void ColumnMappingDialog::headerRowChanged(int rowNumber)
+{
+    // Another header row: its columns, and the fields found by their names there.
+    importer::SheetLayout found;
+    try {
+        importer::ColumnChoice choice;
+        choice.headerRow = rowNumber - 1;
+        found = importer::findSheetLayout(sheet_, choice);
+    } catch (const std::exception&) {
+        found.headerRow = rowNumber - 1;
+        found.columns.fill(-1);
+        found.foundBy.fill(importer::FoundBy::Missing);
+    }
+    fillColumnBoxes(found.headerRow);
+    select(found);
+    refresh();
+}
+
+void ColumnMappingDialog::fillColumnBoxes(int headerRow)
+{
+    std::vector<QComboBox*> boxes(fields_.begin(), fields_.end());
+    boxes.insert(boxes.end(), further_.begin(), further_.end());
+    for (QComboBox* box : boxes) {
+        const QSignalBlocker quiet(box);
+        box->clear();
+        box->addItem(kNoColumn, -1);
+        for (int column = 0; column < sheet_.columnCount(); ++column) {
+            const QString header = sheet_.cellText(headerRow, column).simplified();
+            box->addItem(QStringLiteral("%1  %2").arg(importer::columnLetter(column), header), column);
+        }
+    }
+    // A list without codes can be numbered.
+    fields_[std::size_t(importer::indexOf(ProductColumn::Code))]->addItem(importer::kAutoNumberText,
+                                                                          importer::kAutoNumber);
+}
+
+void ColumnMappingDialog::select(const importer::SheetLayout& layout)
+{
+    for (ProductColumn field : importer::kProductColumns) {
+        QComboBox* box = fields_[std::size_t(importer::indexOf(field))];
+        const QSignalBlocker quiet(box);
+        box->setCurrentIndex(std::max(0, box->findData(layout.column(field))));
+    }
+    for (std::size_t i = 0; i < further_.size(); ++i) {
+        const QSignalBlocker quiet(further_[i]);
+        int column = -1;
+        for (const auto& [name, at] : layout.further) {
+            if (name.compare(furtherNames_.at(qsizetype(i)), Qt::CaseInsensitive) == 0)
+                column = at;
+        }
+        further_[i]->setCurrentIndex(std::max(0, further_[i]->findData(column)));
+    }
+}
+
+// The preview shows the rows as the import will store them, and OK waits for a code and a name column.
+void ColumnMappingDialog::refresh()
+{
+    const importer::SheetLayout chosen = layout();
+    const bool complete = chosen.column(ProductColumn::Code) != -1 && chosen.column(ProductColumn::Name) >= 0;
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(complete);
+    preview_->setRowCount(0);
+    if (!complete)
+        return;
+    const importer::ProductSheet products(sheet_, chosen);
+    mnemonic::MnemonicEncoder mnemonics;
+    QStringList rowNumbers;
+    for (int row = 0; row < products.rowCount() && preview_->rowCount() < kPreviewRows; ++row) {
+        const importer::ProductRow p = importer::fillProductRow(products, row, mnemonics, phraseMnemonics_);
+        if (p.Code.isEmpty())
+            continue; // an empty record or a total row: nothing is stored
+        const QString values[] = {p.Code,        p.Name,  p.Unit,         p.CostPrice, p.SalePrice,
+                                  p.MinDiscount, p.Stock, p.ItemDiscount, p.Mnemonic};
+        const int at = preview_->rowCount();
+        preview_->insertRow(at);
+        for (int i = 0; i < importer::kProductColumnCount; ++i)
+            preview_->setItem(at, i, new QTableWidgetItem(values[i]));
+        rowNumbers << QString::number(products.sheetRowNumber(row));
+    }
+    preview_->setVerticalHeaderLabels(rowNumbers);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// "列的对应": which column of the sheet feeds each of the nine fields, shown before a run whose sheet is not the
+// template itself. Each field has a combo box of the sheet's columns (and "(无)"), preset from what was found or
+// remembered; below them, the sheet's first rows as they will be stored. OK takes the choice; Cancel ends the run
+// before anything is written.
+
+#include "ProductFields.h"
+#include "SheetLayout.h"
+
+#include "Workbook.h"
+
+#include <QDialog>
+
+#include <array>
+#include <vector>
+
+class QComboBox;
+class QDialogButtonBox;
+class QSpinBox;
+class QTableWidget;
+
+class ColumnMappingDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    // The rows shown below the fields.
+    static constexpr int kPreviewRows = 20;
+
+    // furtherColumns: the store's further columns of Cpxm, offered below the nine fields, none chosen unless the
+    // preset chooses it.
+    ColumnMappingDialog(const data::Worksheet& sheet, const importer::SheetLayout& preset, bool phraseMnemonics,
+                        const QStringList& furtherColumns = {}, QWidget* parent = nullptr);
+
+    // The header row and every field's column as the dialog shows them now.
+    importer::SheetLayout layout() const;
+
+private:
+    void headerRowChanged(int rowNumber);
+    void fillColumnBoxes(int headerRow);
+    void select(const importer::SheetLayout& layout);
+    void refresh();
+
+    data::Worksheet sheet_;
+    bool phraseMnemonics_;
+    QSpinBox* headerRow_ = nullptr;
+    std::array<QComboBox*, importer::kProductColumnCount> fields_{};
+    QStringList furtherNames_;
+    std::vector<QComboBox*> further_; // one a further column, in the order of furtherNames_
+    QTableWidget* preview_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
+};

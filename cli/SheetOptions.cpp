@@ -1,0 +1,68 @@
+#include "SheetOptions.h"
+
+namespace cli {
+
+namespace {
+
+const QString kSheet = QStringLiteral("sheet");
+const QString kMap = QStringLiteral("map");
+const QString kHeaderRow = QStringLiteral("header-row");
+
+} // namespace
+
+void addSheetOptions(VerbParser& parser)
+{
+    parser.addOption(QCommandLineOption(
+        kSheet,
+        QStringLiteral("the worksheet, exactly as the workbook names it; default Sheet1 when it has a header row, "
+                       "else the first sheet that has one"),
+        QStringLiteral("NAME")));
+    parser.addOption(QCommandLineOption(
+        kMap,
+        QStringLiteral("the sheet column that feeds a field (repeatable): FIELD a template header such as 商品编号, "
+                       "or a further column of the store's Cpxm such as Cpxm_gg; HEADER the column's header text or "
+                       "its letter (C), or (无) for none; 商品编号=# numbers a list without codes"),
+        QStringLiteral("FIELD=HEADER")));
+    parser.addOption(QCommandLineOption(
+        kHeaderRow,
+        QStringLiteral("the sheet's row that holds the headers (1 for the first); default the first of "
+                       "the first 30 rows that names a code and a name column"),
+        QStringLiteral("N")));
+}
+
+std::optional<importer::ColumnChoice> columnChoice(const VerbParser& parser, QString& problem)
+{
+    importer::ColumnChoice choice;
+    if (parser.isSet(kHeaderRow)) {
+        bool ok = false;
+        const int row = parser.value(kHeaderRow).toInt(&ok);
+        if (!ok || row < 1) {
+            problem =
+                QStringLiteral("--header-row takes a row number from 1, not \"%1\"").arg(parser.value(kHeaderRow));
+            return std::nullopt;
+        }
+        choice.headerRow = row - 1;
+    }
+    try {
+        for (const QString& assignment : parser.values(kMap))
+            importer::addColumnChoice(choice, assignment);
+    } catch (const importer::ColumnChoiceError& error) {
+        problem = QStringLiteral("--map: ") + error.message();
+        return std::nullopt;
+    }
+    return choice;
+}
+
+QString chosenSheetName(const VerbParser& parser)
+{
+    return parser.isSet(kSheet) ? parser.value(kSheet) : QString();
+}
+
+void sayWhichSheet(Console& console, const QString& verb, const QString& sheetName)
+{
+    if (sheetName != QLatin1String("Sheet1"))
+        console.err << "product-import-cli " << verb << ": reading the sheet \"" << sheetName
+                    << "\", which holds the products (--sheet names another)\n";
+}
+
+} // namespace cli
