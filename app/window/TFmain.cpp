@@ -254,10 +254,11 @@ std::optional<data::ProductKind> TFmain::chosenCategory() const
 void TFmain::RzBitBtn1Click()
 {
     guarded([this] {
-        importer::ImportRequest request{.workbookPath = excel->text(),
-                                        .sheetName = RzEdit2->currentText(),
-                                        .category = chosenCategory(),
-                                        .phraseMnemonics = N3->isChecked()};
+        importer::ImportRequest request;
+        request.workbookPath = excel->text();
+        request.sheetName = RzEdit2->currentText();
+        request.category = chosenCategory();
+        request.phraseMnemonics = N3->isChecked();
         if (!request.workbookPath.isEmpty() && request.category && !chooseColumns(request))
             return;
         WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com});

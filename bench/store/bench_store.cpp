@@ -38,7 +38,10 @@ QTextStream out(stdout);
 // The values of every row, made by the import's own productValues from product rows as a sheet gives them.
 std::vector<data::BoundValue> allRows(int rows)
 {
-    const importer::BatchValues batch{QStringLiteral("B"), QStringLiteral("XY2"), QStringLiteral("0102")};
+    importer::BatchValues batch;
+    batch.batchPrefix = QStringLiteral("B");
+    batch.bigKindCode = QStringLiteral("XY2");
+    batch.categoryKindId = QStringLiteral("0102");
     std::vector<data::BoundValue> values;
     values.reserve(size_t(rows) * data::kCpxmColumnCount);
     for (int row = 0; row < rows; ++row) {

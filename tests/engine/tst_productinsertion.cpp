@@ -33,7 +33,11 @@ importer::ProductRow goodRow(const QString& code, const QString& name)
 
 importer::BatchValues batchD()
 {
-    return importer::BatchValues{QStringLiteral("D"), QStringLiteral("XY11"), QStringLiteral("010101")};
+    importer::BatchValues batch;
+    batch.batchPrefix = QStringLiteral("D");
+    batch.bigKindCode = QStringLiteral("XY11");
+    batch.categoryKindId = QStringLiteral("010101");
+    return batch;
 }
 
 // The writes of one run, with the counts and the log they keep.

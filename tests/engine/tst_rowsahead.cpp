@@ -56,7 +56,10 @@ private slots:
         codes[501] = QStringLiteral("C500");
 
         const importer::ProductSheet sheet(productSheet(codes, costs));
-        const importer::BatchValues batch{QStringLiteral("B"), QStringLiteral("XY11"), QStringLiteral("010101")};
+        importer::BatchValues batch;
+        batch.batchPrefix = QStringLiteral("B");
+        batch.bigKindCode = QStringLiteral("XY11");
+        batch.categoryKindId = QStringLiteral("010101");
         importer::RowsAhead rows(sheet, sheet.rowCount(), false, batch);
         QStringList repeats;
         for (int i = 0; i < 700; ++i) {
