@@ -43,10 +43,7 @@ int columnHeaded(const data::Worksheet& sheet, int row, const QString& header)
 // The layout the row would give as a header row; nothing when a header the clerk named is not in it.
 std::optional<SheetLayout> layoutOfRow(const data::Worksheet& sheet, int row, const ColumnChoice& choice)
 {
-    SheetLayout layout;
-    layout.headerRow = row;
-    layout.columns.fill(-1);
-    layout.foundBy.fill(FoundBy::Missing);
+    SheetLayout layout = SheetLayout::withoutColumns(row);
     std::array<int, kProductColumnCount> ranks;
     ranks.fill(-1);
     const int columns = sheet.columnCount();

@@ -72,6 +72,16 @@ struct SheetLayout
     // Further columns of the store and the sheet column that feeds each, in the order of the clerk's choice.
     std::vector<std::pair<QString, int>> further;
 
+    // No field has a column yet: where a layout is built up, or the clerk starts when nothing was found.
+    static SheetLayout withoutColumns(int headerRow)
+    {
+        SheetLayout layout;
+        layout.headerRow = headerRow;
+        layout.columns.fill(-1);
+        layout.foundBy.fill(FoundBy::Missing);
+        return layout;
+    }
+
     int column(ProductColumn field) const { return columns[std::size_t(indexOf(field))]; }
     bool numbersProducts() const { return column(ProductColumn::Code) == kAutoNumber; }
     FoundBy found(ProductColumn field) const { return foundBy[std::size_t(indexOf(field))]; }

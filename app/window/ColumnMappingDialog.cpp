@@ -120,9 +120,7 @@ void ColumnMappingDialog::headerRowChanged(int rowNumber)
         choice.headerRow = rowNumber - 1;
         found = importer::findSheetLayout(sheet_, choice);
     } catch (const std::exception&) {
-        found.headerRow = rowNumber - 1;
-        found.columns.fill(-1);
-        found.foundBy.fill(importer::FoundBy::Missing);
+        found = importer::SheetLayout::withoutColumns(rowNumber - 1);
     }
     fillColumnBoxes(found.headerRow);
     select(found);

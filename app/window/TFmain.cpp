@@ -325,17 +325,12 @@ QStringList rowTexts(const data::Worksheet& sheet, int row)
 // no row names a code and a name column.
 importer::SheetLayout emptyLayout(const data::Worksheet& sheet)
 {
-    importer::SheetLayout layout;
-    layout.columns.fill(-1);
-    layout.foundBy.fill(importer::FoundBy::Missing);
     for (int row = 0; row < std::min(sheet.rowCount(), importer::kHeaderSearchRows); ++row) {
         const QStringList texts = rowTexts(sheet, row);
-        if (std::any_of(texts.begin(), texts.end(), [](const QString& text) { return !text.isEmpty(); })) {
-            layout.headerRow = row;
-            break;
-        }
+        if (std::any_of(texts.begin(), texts.end(), [](const QString& text) { return !text.isEmpty(); }))
+            return importer::SheetLayout::withoutColumns(row);
     }
-    return layout;
+    return importer::SheetLayout::withoutColumns(0);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 
-#include "../worksheet/PackageBuilder.h"
+#include "ListWorkbook.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -15,23 +15,6 @@
 using storetest::Backend;
 
 namespace {
-
-// A one-sheet .xlsx ("S") of the rows as inline texts.
-void writeRows(const QString& path, const QList<QStringList>& rows)
-{
-    QByteArray data;
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        data += "<row r=\"" + QByteArray::number(r + 1) + "\">";
-        for (const QString& cell : rows[r]) {
-            data += cell.isEmpty() ? QByteArray("<c/>")
-                                   : "<c t=\"inlineStr\"><is><t>" + cell.toHtmlEscaped().toUtf8() + "</t></is></c>";
-        }
-        data += "</row>";
-    }
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(packagebuilder::zip(packagebuilder::oneSheetParts(data)));
-}
 
 QStringList logLines(const QString& path)
 {
@@ -84,14 +67,14 @@ private slots:
         STORETEST_REQUIRE_BACKEND(backend);
         open(backend);
         const QString path = folder_.filePath(QStringLiteral("further.xlsx"));
-        writeRows(path, {
-                            {"编码", "名称", "规格", "产地", "条码", "批发价", "状态"},
-                            {"G1", "甘草片", "0.3g*100片", "山西", "6901028004954", "12.5", "0"},
-                            {"G2", "板蓝根颗粒", "", "", "", "", ""},
-                            {"G3", "维生素C片", "10片", "", "", "十元", ""},
-                            {"G4", "黄芪", kLongSpec, "", "", "", ""},
-                            {"G5", "当归", "", "", "", "", "停用"},
-                        });
+        enginetest::writeListWorkbook(path, {
+                                                {"编码", "名称", "规格", "产地", "条码", "批发价", "状态"},
+                                                {"G1", "甘草片", "0.3g*100片", "山西", "6901028004954", "12.5", "0"},
+                                                {"G2", "板蓝根颗粒", "", "", "", "", ""},
+                                                {"G3", "维生素C片", "10片", "", "", "十元", ""},
+                                                {"G4", "黄芪", kLongSpec, "", "", "", ""},
+                                                {"G5", "当归", "", "", "", "", "停用"},
+                                            });
         const testsupport::CliRun run =
             import(path, {"Cpxm_gg=规格", "cpxm_cd=产地", "Cpxm_txm=E", "Cpxm_pfj=批发价", "Cpxm_zt=状态"});
         QVERIFY2(run.exitCode == 3, run.err.constData());
@@ -129,7 +112,7 @@ private slots:
         STORETEST_REQUIRE_BACKEND(backend);
         open(backend);
         const QString path = folder_.filePath(QStringLiteral("plain.xlsx"));
-        writeRows(path, {{"编码", "名称", "规格"}, {"N1", "甘草片", "0.3g"}});
+        enginetest::writeListWorkbook(path, {{"编码", "名称", "规格"}, {"N1", "甘草片", "0.3g"}});
         const testsupport::CliRun run = import(path, {});
         QVERIFY2(run.exitCode == 0, run.err.constData());
         QCOMPARE(enginetest::column(store_, QStringLiteral("select count(*) as v from Cpxm where Cpxm_bm = 'BN1' "
@@ -158,7 +141,7 @@ private slots:
         STORETEST_REQUIRE_BACKEND(backend);
         open(backend);
         const QString path = folder_.filePath(QStringLiteral("refused.xlsx"));
-        writeRows(path, {{"编码", "名称", "规格"}, {"R1", "甘草片", "0.3g"}});
+        enginetest::writeListWorkbook(path, {{"编码", "名称", "规格"}, {"R1", "甘草片", "0.3g"}});
         const testsupport::CliRun run = import(path, {map});
         QCOMPARE(run.exitCode, 2);
         const QString err = QString::fromUtf8(run.err);
@@ -183,7 +166,7 @@ private slots:
         }
         rows << QStringList{QStringLiteral("合  计"), "66"};
         const QString path = folder_.filePath(QStringLiteral("numbered.xlsx"));
-        writeRows(path, rows);
+        enginetest::writeListWorkbook(path, rows);
         const testsupport::CliRun run = import(path, {"商品编号=#"});
         QVERIFY2(run.exitCode == 0, run.err.constData());
         QCOMPARE(QString::fromUtf8(run.out).trimmed(),

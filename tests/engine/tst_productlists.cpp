@@ -11,7 +11,7 @@
 #include "StoreFixture.h"
 #include "TestPaths.h"
 
-#include "../worksheet/PackageBuilder.h"
+#include "ListWorkbook.h"
 
 #include "Connection.h"
 #include "DemoStore.h"
@@ -55,21 +55,6 @@ importer::ProductSheet productSheet(const QString& path, const QString& sheetNam
     const data::Workbook book = data::Workbook::open(path);
     return importer::ProductSheet(sheetName.isEmpty() ? importer::chooseProductSheet(book) : book.sheet(sheetName),
                                   choice);
-}
-
-// A one-sheet .xlsx ("S") of the rows as inline texts.
-void writeRows(const QString& path, const QList<QStringList>& rows)
-{
-    QByteArray data;
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        data += "<row r=\"" + QByteArray::number(r + 1) + "\">";
-        for (const QString& cell : rows[r])
-            data += "<c t=\"inlineStr\"><is><t>" + cell.toHtmlEscaped().toUtf8() + "</t></is></c>";
-        data += "</row>";
-    }
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(packagebuilder::zip(packagebuilder::oneSheetParts(data)));
 }
 
 QStringList rowFields(const importer::ProductRow& p)
@@ -201,7 +186,7 @@ private slots:
         // A sheet of its own: the template header and the one row.
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("total.xlsx"));
-        writeRows(path, {{QStringLiteral("商品编号"), QStringLiteral("商品名称")}, {code, name}});
+        enginetest::writeListWorkbook(path, {{QStringLiteral("商品编号"), QStringLiteral("商品名称")}, {code, name}});
         QCOMPARE(productSheet(path, QStringLiteral("S")).isTotalRow(0), total);
     }
 

@@ -72,11 +72,11 @@ private slots:
         QCOMPARE(int(columns.size()), 24);
         QCOMPARE(columns.front().name.toLower(), QStringLiteral("cpxm_bm"));
 
-        const data::StoreColumn* spec = findColumn(columns, QStringLiteral("Cpxm_gg"));
-        QVERIFY(spec);
-        QCOMPARE(spec->kind, data::StoreColumn::Kind::Text);
-        QCOMPARE(spec->length, 60);
-        QVERIFY(spec->defaultValue && spec->defaultValue->type == data::BoundValue::Type::Unset);
+        const data::StoreColumn* packing = findColumn(columns, QStringLiteral("Cpxm_gg"));
+        QVERIFY(packing);
+        QCOMPARE(packing->kind, data::StoreColumn::Kind::Text);
+        QCOMPARE(packing->length, 60);
+        QVERIFY(packing->defaultValue && packing->defaultValue->type == data::BoundValue::Type::Unset);
 
         const data::StoreColumn* stock = findColumn(columns, QStringLiteral("CPxm_sl"));
         QVERIFY(stock);

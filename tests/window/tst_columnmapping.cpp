@@ -84,10 +84,7 @@ private slots:
     void anotherHeaderRowFindsItsColumns()
     {
         const data::Worksheet sheet = listSheet(QStringLiteral("title-rows.xlsx"), QStringLiteral("饮片"));
-        importer::SheetLayout nothing;
-        nothing.headerRow = 0;
-        nothing.columns.fill(-1);
-        nothing.foundBy.fill(importer::FoundBy::Missing);
+        const importer::SheetLayout nothing = importer::SheetLayout::withoutColumns(0);
         ColumnMappingDialog dialog(sheet, nothing, false);
         dialog.show();
         QVERIFY(!okButton(dialog)->isEnabled());
@@ -105,9 +102,7 @@ private slots:
     void furtherColumnsAndNumbering()
     {
         const data::Worksheet sheet = listSheet(QStringLiteral("no-code.xlsx"), QStringLiteral("Sheet1"));
-        importer::SheetLayout preset;
-        preset.columns.fill(-1);
-        preset.foundBy.fill(importer::FoundBy::Missing);
+        importer::SheetLayout preset = importer::SheetLayout::withoutColumns(0);
         preset.columns[std::size_t(importer::indexOf(ProductColumn::Name))] = 0;
         preset.further.emplace_back(QStringLiteral("Cpxm_gg"), 1);
         ColumnMappingDialog dialog(sheet, preset, false, {"Cpxm_gg", "Cpxm_cd"});
