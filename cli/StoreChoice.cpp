@@ -53,7 +53,7 @@ void connectChosenStore(const VerbParser& parser, data::Connection& connection)
     if (parser.isSet(kStore)) {
         const QString file = parser.value(kStore);
         if (!QFileInfo::exists(file))
-            throw data::DatabaseError(QStringLiteral("the file %1 does not exist").arg(file));
+            throw data::DatabaseError(QStringLiteral("the file %1 does not exist").arg(file), data::Fault::Store);
         connection.connect(data::Connection::sqliteConnectionString(file));
     } else if (parser.isSet(kOdbc)) {
         connection.connect(parser.value(kOdbc));

@@ -8,16 +8,13 @@
 #include "FurtherColumns.h"
 #include "ImportTexts.h"
 #include "LogPathCheck.h"
-#include "MnemonicEncoder.h"
 #include "ProductInsertion.h"
 #include "ProductKinds.h"
-#include "ProductRow.h"
 #include "ProductSheet.h"
-#include "RowsAhead.h"
+#include "RowLoop.h"
 #include "StoreConnection.h"
 #include "WriteBatch.h"
 
-#include <QHash>
 #include <QFileInfo>
 
 #include <optional>
@@ -46,110 +43,6 @@ public:
 
 private:
     ImportReporter& reporter_;
-};
-
-// The row loop: every row of the sheet read, counted, and handed to the run's writes.
-class RowLoop
-{
-public:
-    RowLoop(const ProductSheet& sheet, const BatchValues& batch, bool phraseMnemonics, WriteBatch& writes,
-            ImportCounts& counts, ImportReporter& reporter)
-        : sheet_(sheet), batchValues_(batch), writes_(writes), counts_(counts), reporter_(reporter),
-          rowTotal_(sheet.rowCount()), phraseMnemonics_(phraseMnemonics)
-    {
-        // A group the store lost is written again from the sheet itself.
-        writes_.setRewrite([this](int row) { writeRow(row); });
-    }
-    ~RowLoop() { writes_.setRewrite({}); }
-    RowLoop(const RowLoop&) = delete;
-    RowLoop& operator=(const RowLoop&) = delete;
-
-    void run()
-    {
-        int row = 0;
-        try {
-            RowsAhead rows(sheet_, rowTotal_, phraseMnemonics_, batchValues_);
-            for (; row < rowTotal_; ++row) {
-                handleRow(row, rows.next());
-                reporter_.rowHandled(row + 1, counts_);
-            }
-            finishWrites();
-        } catch (...) {
-            // The rows the store took so far stay there, and are counted as what became of them.
-            const ImportCounts before = counts_;
-            writes_.close();
-            reportChange(before);
-            firstRowAgain_ = writes_.firstRowNotCommitted().value_or(row);
-            throw;
-        }
-    }
-
-    // After an early end: the first row of the sheet (from 0) that the store does not hold, nor the log name.
-    int firstRowAgain() const { return firstRowAgain_; }
-
-private:
-    void handleRow(int row, MadeRow& made)
-    {
-        if (made.name.code.isEmpty()) {
-            ++counts_.empty;
-            return;
-        }
-        InsertProductRecord(writes_, made.name, std::move(made.values), row, made.repeatsCode);
-    }
-
-    void writeRow(int row)
-    {
-        MadeRow made = makeRow(sheet_, row, mnemonics_, phraseMnemonics_, batchValues_);
-        made.name.earlierRow = earlierRowOfCode(made.name.code, row);
-        InsertProductRecord(writes_, made.name, std::move(made.values), row);
-    }
-
-    // The sheet's row number of the first row with this code, when that row comes before this one. Rows written
-    // again are rare: the codes are looked up in an index made the first time one is needed.
-    int earlierRowOfCode(const QString& code, int row)
-    {
-        if (code.isEmpty())
-            return 0;
-        if (!firstRowOfCode_) {
-            firstRowOfCode_.emplace();
-            for (int r = rowTotal_ - 1; r >= 0; --r) // the first row of a code is the one kept
-                firstRowOfCode_->insert(trimControls(sheet_.cellText(r, ProductColumn::Code)), r);
-        }
-        const auto found = firstRowOfCode_->constFind(code);
-        return found != firstRowOfCode_->constEnd() && *found < row ? sheet_.sheetRowNumber(*found) : 0;
-    }
-
-    // The rows still waiting are sent and the last group committed; the counts are reported once more if that
-    // changed them.
-    void finishWrites()
-    {
-        const ImportCounts before = counts_;
-        writes_.finish();
-        reportChange(before);
-    }
-
-    void reportChange(const ImportCounts& before)
-    {
-        const int rowsDone = counts_.imported + counts_.failed + counts_.empty;
-        if (before.imported != counts_.imported || before.failed != counts_.failed) {
-            try {
-                reporter_.rowHandled(rowsDone, counts_);
-            } catch (...) {
-                // The run's own outcome or error is what counts.
-            }
-        }
-    }
-
-    const ProductSheet& sheet_;
-    const BatchValues& batchValues_;
-    WriteBatch& writes_;
-    ImportCounts& counts_;
-    ImportReporter& reporter_;
-    const int rowTotal_;
-    const bool phraseMnemonics_;
-    int firstRowAgain_ = 0;
-    mnemonic::MnemonicEncoder mnemonics_; // for rows written again; RowsAhead makes the others
-    std::optional<QHash<QString, int>> firstRowOfCode_;
 };
 
 QString probeFailure(const data::DatabaseError& error)
@@ -340,7 +233,7 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     outcome.rowTotal = rowTotal;
     reporter.rowsCounted(rowTotal);
 
-    RowLoop rows(*sheet, batch, request.phraseMnemonics, writes, counts, reporter);
+    RowLoop rows(rowTotal, sheetRowMaker(*sheet, request.phraseMnemonics, batch), writes, counts, reporter);
     try {
         rows.run();
     } catch (const ImportError&) {

@@ -121,7 +121,7 @@ QString errorLine(const QString& code, const QString& name, const QString& reaso
     return line;
 }
 
-QString refusalReason(const data::DatabaseError& refusal, const RowName& row)
+QString refusalReason(const data::DatabaseError& refusal, const MadeRow& row)
 {
     // The driver's message on one line: the log keeps a line a row.
     const QString message = refusal.message().simplified();
@@ -184,29 +184,18 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow)
 {
-    std::optional<data::CpxmRow> values;
-    RowName name{row.Code, row.Name, QString(), 0};
+    MadeRow made;
+    made.sheetRow = sheetRow;
+    made.code = row.Code;
+    made.name = row.Name;
     try {
-        values = productValues(row, batch);
+        made.values = productValues(row, batch);
     } catch (const NumberTextError&) {
+        made.reason = numberProblem(row, batch);
     } catch (const RowValueError& error) {
-        name.reason = error.reason();
-        InsertProductRecord(writes, name, std::nullopt, sheetRow);
-        return;
+        made.reason = error.reason();
     }
-    if (!values)
-        name.reason = numberProblem(row, batch);
-    InsertProductRecord(writes, name, std::move(values), sheetRow);
-}
-
-void InsertProductRecord(WriteBatch& writes, const RowName& name, std::optional<data::CpxmRow> values, int sheetRow,
-                         bool repeatsCode)
-{
-    if (!values) {
-        writes.addFailed(sheetRow, name);
-        return;
-    }
-    writes.add(sheetRow, std::move(*values), name, repeatsCode);
+    writes.add(std::move(made));
 }
 
 } // namespace importer

@@ -21,8 +21,8 @@ class DatabaseError;
 
 namespace importer {
 
+struct MadeRow;
 struct ProductRow;
-struct RowName;
 class WriteBatch;
 
 // A further column of Cpxm fed from the sheet: the column as the store states it, and the sheet's header that
@@ -66,7 +66,7 @@ QString errorLine(const QString& code, const QString& name, const QString& reaso
 
 // Why the store refused the row, in the clerk's words: a repeated code (naming the earlier row of the sheet that
 // has it), a text longer than its column, or the store's own message.
-QString refusalReason(const data::DatabaseError& refusal, const RowName& row);
+QString refusalReason(const data::DatabaseError& refusal, const MadeRow& row);
 
 // Why the row's numbers do not convert: the first that does not, as "<header>“<text>”不是数字", the header being
 // the sheet's own where headerOf gives it. Empty when every number converts.
@@ -84,10 +84,5 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 // it is counted as failed and logged at once, after the rows before it. Throws data::DatabaseError on a store
 // fault only.
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow);
-// The same with the row's values made already by productValues (nothing where a number did not convert) and
-// the code and name its log line names. repeatsCode: an earlier row of the sheet has the same code, so the store
-// most likely refuses this one.
-void InsertProductRecord(WriteBatch& writes, const RowName& name, std::optional<data::CpxmRow> values, int sheetRow,
-                         bool repeatsCode = false);
 
 } // namespace importer

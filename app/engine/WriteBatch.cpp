@@ -58,33 +58,51 @@ bool WriteBatch::keepsGroupRows() const
     return mode_ == Mode::Grouped && !policy_.dryRun;
 }
 
-void WriteBatch::add(int sheetRow, data::CpxmRow&& values, const RowName& name, bool likelyRefused)
+void WriteBatch::add(MadeRow&& row)
 {
+    // Nothing passes the rows of a lost group: they are written again first, in order.
+    if (!lost_.empty()) {
+        lost_.push_back(std::move(row));
+        return;
+    }
+    if (!firstOpenRow_)
+        firstOpenRow_ = row.sheetRow;
+    if (!row.values) {
+        addFailed(std::move(row));
+        return;
+    }
     if (!insert_) {
         insert_ = data::prepareProductInsert(store_, furtherColumns_);
         pending_.reserve(size_t(insert_->maxRows()));
     }
     // A row the store will most likely refuse goes alone, after the rows before it, so that their batch is not
     // refused with it and written again apart. The store still decides.
-    if (!firstOpenRow_)
-        firstOpenRow_ = sheetRow;
+    const bool likelyRefused = row.repeatsCode;
     if (likelyRefused)
         flush();
-    pending_.push_back(Pending{sheetRow, std::move(values), name});
+    if (!lost_.empty()) {
+        lost_.push_back(std::move(row));
+        return;
+    }
+    pending_.push_back(std::move(row));
     if (likelyRefused || int(pending_.size()) >= insert_->maxRows())
         flush();
     if (groupDue())
         commitGroup();
 }
 
-void WriteBatch::addFailed(int sheetRow, const RowName& name)
+void WriteBatch::addFailed(MadeRow&& row)
 {
-    if (!firstOpenRow_)
-        firstOpenRow_ = sheetRow;
     flush();
-    if (inGroup_ && keepsGroupRows())
-        groupSheetRows_.push_back(sheetRow);
-    failed(name, name.reason);
+    if (!lost_.empty()) {
+        lost_.push_back(std::move(row));
+        return;
+    }
+    failed(row, row.reason);
+    if (inGroup_ && keepsGroupRows()) {
+        sent_.push_back(std::move(row));
+        batchRows_.push_back(nullptr); // never sent
+    }
     if (!inGroup_)
         settled();
 }
@@ -92,7 +110,9 @@ void WriteBatch::addFailed(int sheetRow, const RowName& name)
 // Everything handed so far is in the store for good, or logged as failed, but the rows waiting for a batch.
 void WriteBatch::settled()
 {
-    if (pending_.empty())
+    if (!lost_.empty())
+        firstOpenRow_ = lost_.front().sheetRow;
+    else if (pending_.empty())
         firstOpenRow_.reset();
     else
         firstOpenRow_ = pending_.front().sheetRow;
@@ -107,10 +127,10 @@ void WriteBatch::stored(int rows)
     }
 }
 
-void WriteBatch::failed(const RowName& name, const QString& reason)
+void WriteBatch::failed(const MadeRow& row, const QString& reason)
 {
     ++counts_.failed;
-    errorLog_.append(errorLine(name.code, name.name, reason));
+    errorLog_.append(errorLine(row.code, row.name, reason));
     if (inGroup_) {
         ++groupFailed_;
         ++groupRows_;
@@ -121,38 +141,45 @@ void WriteBatch::flush()
 {
     if (pending_.empty())
         return;
-    sending_.swap(pending_); // pending_ keeps the storage of the last batch sent
-    const auto done = qScopeGuard([this] { sending_.clear(); });
     ensureGroup();
-    if (inGroup_ && keepsGroupRows()) {
-        for (const Pending& row : sending_)
-            groupSheetRows_.push_back(row.sheetRow);
+    if (!keepsGroupRows()) {
+        sent_.clear();
+        batchRows_.clear();
     }
-    batchRows_.clear();
-    for (const Pending& row : sending_)
-        batchRows_.push_back(row.values.data());
+    const std::size_t first = sent_.size();
+    const int count = int(pending_.size());
+    for (MadeRow& row : pending_) {
+        sent_.push_back(std::move(row));
+        // A moved vector keeps its storage: the values stay where they are as sent_ grows.
+        batchRows_.push_back(sent_.back().values->data());
+    }
+    pending_.clear();
     try {
-        sendRows(0, int(sending_.size())); // false: the group went, and these rows are written again with it
+        sendRows(first, count); // false: the group went, and its rows wait to be written again
     } catch (...) {
         broken_ = true;
         throw;
+    }
+    if (!keepsGroupRows()) {
+        sent_.clear();
+        batchRows_.clear();
     }
     if (!inGroup_)
         settled();
 }
 
-// Sends sending_[first], count of them, in statements of the sizes the insert keeps prepared. The rows of a
+// Sends sent_[first], count of them, in statements of the sizes the insert keeps prepared. The rows of a
 // refused statement are written again in halves, and a refused half in halves again, down to rows alone: only the
 // refused rows fail, and a batch with one refused row among five hundred costs about twenty statements instead of
 // five hundred. Everything goes in order, so the log keeps the sheet's order. False when the group went.
-bool WriteBatch::sendRows(int first, int count)
+bool WriteBatch::sendRows(std::size_t first, int count)
 {
     while (count > 0) {
         const int rows = insert_->statementRows(count);
         if (!inGroup_) // each statement commits by itself: the rows before it are in for good
-            firstOpenRow_ = sending_[size_t(first)].sheetRow;
+            firstOpenRow_ = sent_[first].sheetRow;
         if (rows == 1) {
-            if (!writeAlone(sending_[size_t(first)]))
+            if (!writeAlone(sent_[first]))
                 return false;
         } else {
             switch (send(batchRows_.data() + first, rows)) {
@@ -160,28 +187,28 @@ bool WriteBatch::sendRows(int first, int count)
                 stored(rows);
                 break;
             case Sent::RowRefused:
-                if (!sendRows(first, rows / 2) || !sendRows(first + rows / 2, rows - rows / 2))
+                if (!sendRows(first, rows / 2) || !sendRows(first + std::size_t(rows / 2), rows - rows / 2))
                     return false;
                 break;
             case Sent::GroupLost:
                 return false;
             }
         }
-        first += rows;
+        first += std::size_t(rows);
         count -= rows;
     }
     return true;
 }
 
-bool WriteBatch::writeAlone(const Pending& row)
+bool WriteBatch::writeAlone(const MadeRow& row)
 {
-    const data::BoundValue* values = row.values.data();
+    const data::BoundValue* values = row.values->data();
     switch (send(&values, 1)) {
     case Sent::Stored:
         stored(1);
         return true;
     case Sent::RowRefused:
-        failed(row.name, lastRefusal_ ? refusalReason(*lastRefusal_, row.name) : QString());
+        failed(row, lastRefusal_ ? refusalReason(*lastRefusal_, row) : QString());
         return true;
     case Sent::GroupLost:
         break;
@@ -268,12 +295,11 @@ void WriteBatch::commitGroup()
 }
 
 // The store refused the group at its commit for a row's sake, or a refusal took the whole transaction with it:
-// nothing of the group was stored. Its rows are counted no longer and handed to the writes once more, read anew
-// from the sheet, each committing by itself from now on. A dry run, or writes without a rewrite, end with the
-// cause instead.
+// nothing of the group was stored. Its rows are counted no longer and wait, as they were made, to be added again,
+// each committing by itself from now on. A dry run ends with the cause instead.
 void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
 {
-    if (policy_.dryRun || !rewrite_)
+    if (policy_.dryRun)
         throw cause;
     try {
         if (store_.inTransaction())
@@ -283,14 +309,16 @@ void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
     }
     inGroup_ = false;
     uncount();
-    const std::vector<int> rows = std::exchange(groupSheetRows_, {});
-    sending_.clear(); // its rows are among them
+    lost_ = std::exchange(sent_, {});
+    for (MadeRow& row : pending_) // handed after the group's rows, and not sent yet
+        lost_.push_back(std::move(row));
+    pending_.clear();
+    batchRows_.clear();
     forgetGroup();
-    firstOpenRow_.reset(); // the first row handed again sets it
+    firstOpenRow_.reset();
+    if (!lost_.empty())
+        firstOpenRow_ = lost_.front().sheetRow;
     mode_ = Mode::RowByRow;
-    for (const int row : rows)
-        rewrite_(row);
-    flush();
 }
 
 // The open group's rows are counted no longer, as stored or as failed, and their log lines go.
@@ -306,13 +334,14 @@ void WriteBatch::forgetGroup()
     groupRows_ = 0;
     groupStored_ = 0;
     groupFailed_ = 0;
-    groupSheetRows_.clear();
+    sent_.clear();
+    batchRows_.clear();
 }
 
 void WriteBatch::finish()
 {
     flush();
-    if (!inGroup_)
+    if (!inGroup_ || !lost_.empty())
         return;
     if (policy_.dryRun) {
         inGroup_ = false;
@@ -325,9 +354,11 @@ void WriteBatch::finish()
 
 void WriteBatch::close() noexcept
 {
-    sending_.clear();
+    lost_.clear(); // firstOpenRow_ names the first of them already
     if (!inGroup_) {
         pending_.clear(); // never sent: firstOpenRow_ names the first of them already
+        sent_.clear();
+        batchRows_.clear();
         return;
     }
     bool kept = false;

@@ -18,13 +18,15 @@
 //   seems to pass proves nothing): its rows are neither stored nor failed, and firstRowNotCommitted() names the
 //   first of them, the row to import again from.
 // - A group the store refuses at its commit for a row's sake (a constraint checked at commit), or that a refusal
-//   took with it, stored nothing: its rows are counted no longer and written again, read anew from the sheet
-//   through the caller's rewrite, each committing by itself from then on.
+//   took with it, stored nothing: its rows are counted no longer and handed back as they were made, with the rows
+//   handed after them; the caller adds them again, and each commits by itself from then on.
 // - A dry run keeps the whole run in its first transaction and rolls it back at the end; constraints the store
 //   would check at the commit are checked at each row there, where the store can.
 
 #include "CpxmColumns.h"
 #include "DatabaseError.h"
+#include "MadeRow.h"
+#include "Quantities.h"
 #include "StoreColumns.h"
 
 #include <QElapsedTimer>
@@ -32,9 +34,9 @@
 #include <QStringList>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace data {
@@ -46,50 +48,35 @@ namespace importer {
 
 struct ImportCounts;
 
-// What the log line of a failed row names: the sheet's code (without the letter), the name, and what is known of
-// why it may fail. The line itself is made only for a row that fails.
-struct RowName
-{
-    QString code;
-    QString name;
-    QString reason;     // why the row failed before it reached the store (a number that does not convert)
-    int earlierRow = 0; // the sheet's row number of an earlier row with the same code, 0 when there is none
-};
-
 struct WritePolicy
 {
-    std::chrono::milliseconds groupTime{250}; // work per group before it is committed
-    int groupRows = 20000;                    // and at most this many rows
-    bool dryRun = false;                      // one transaction for the whole run, rolled back at the end
+    std::chrono::milliseconds groupTime = data::sizes::kGroupTime; // work per group before it is committed
+    int groupRows = data::sizes::kGroupRows;                       // and at most this many rows
+    bool dryRun = false; // one transaction for the whole run, rolled back at the end
 };
 
 class WriteBatch
 {
 public:
-    // Hands the row of the sheet (a row index as given to add) to the writes once more.
-    using Rewrite = std::function<void(int sheetRow)>;
-
     WriteBatch(data::Connection& store, WritePolicy policy, ImportCounts& counts, QStringList& errorLog);
     ~WriteBatch(); // close()
     WriteBatch(const WriteBatch&) = delete;
     WriteBatch& operator=(const WriteBatch&) = delete;
 
-    // How rows of a lost group are written again. Without it, a lost group ends the writes with its cause.
-    void setRewrite(Rewrite rewrite) { rewrite_ = std::move(rewrite); }
-
     // The further columns of Cpxm the rows carry after the twenty; before the first row.
     void setFurtherColumns(std::vector<data::StoreColumn> columns) { furtherColumns_ = std::move(columns); }
     // Opens the first group and locks the code letters: before the letter probe. Throws data::DatabaseError.
     void start();
-    // A row for the store: its values in the column table's order, and what its log line names should the store
-    // refuse it. likelyRefused: the caller expects a refusal (the row repeats the code of an earlier one), and the
-    // row goes in a statement of its own. Throws data::DatabaseError on a store fault.
-    void add(int sheetRow, data::CpxmRow&& values, const RowName& name, bool likelyRefused = false);
-    // A row that failed before it reached the store (a number that does not convert): counted and logged after
-    // the rows before it. Throws data::DatabaseError on a store fault while those are sent.
-    void addFailed(int sheetRow, const RowName& name);
-    // Sends what waits and commits (a dry run rolls everything back). Throws data::DatabaseError.
+    // A row with a code, in sheet order. With values it goes to the store (a row that repeats an earlier code in a
+    // statement of its own); without, it failed before the store (a number that does not convert) and is counted
+    // and logged after the rows before it. Throws data::DatabaseError on a store fault.
+    void add(MadeRow&& row);
+    // Sends what waits and commits (a dry run rolls everything back). Throws data::DatabaseError. When a group is
+    // lost on the way, the rows to write again are waiting, and finish() is to be called again after them.
     void finish();
+    // The rows of a lost group (and those handed after them), to be added again, in order, before anything else.
+    bool hasRowsToWriteAgain() const { return !lost_.empty(); }
+    std::vector<MadeRow> takeRowsToWriteAgain() { return std::exchange(lost_, {}); }
     // Ends the writes whatever the state, quietly: commits the open group unless an error escaped the writes (a
     // dry run rolls back); rows whose group did not reach the store are no longer counted, as stored or as failed.
     void close() noexcept;
@@ -99,17 +86,12 @@ public:
 
 private:
     enum class Mode { Grouped, RowByRow };
-    struct Pending // a row waiting for its batch
-    {
-        int sheetRow;
-        data::CpxmRow values;
-        RowName name;
-    };
 
+    void addFailed(MadeRow&& row);
     void flush();
     enum class Sent { Stored, RowRefused, GroupLost };
-    bool writeAlone(const Pending& row);
-    bool sendRows(int first, int count);
+    bool writeAlone(const MadeRow& row);
+    bool sendRows(std::size_t first, int count);
     Sent send(const data::BoundValue* const* rows, int count);
     bool undone(bool savepoint, const data::DatabaseError& refusal);
     bool undoToSavepoint();
@@ -121,7 +103,7 @@ private:
     void forgetGroup();
     void settled();
     void stored(int rows);
-    void failed(const RowName& name, const QString& reason);
+    void failed(const MadeRow& row, const QString& reason);
     bool usesSavepoints() const;
     bool keepsGroupRows() const;
 
@@ -129,7 +111,6 @@ private:
     WritePolicy policy_;
     ImportCounts& counts_;
     QStringList& errorLog_;
-    Rewrite rewrite_;
     std::vector<data::StoreColumn> furtherColumns_;
     std::unique_ptr<data::PreparedInsert> insert_;
     Mode mode_ = Mode::Grouped;
@@ -138,13 +119,15 @@ private:
     bool broken_ = false;             // an error escaped the writes: close() must not commit the open group
     std::optional<int> firstOpenRow_; // see firstRowNotCommitted()
     QElapsedTimer groupTimer_;
-    std::vector<int> groupSheetRows_; // every row handed to the open group, in sheet order
-    int groupRows_ = 0;               // rows sent in the open group
-    int groupStored_ = 0;             // of them stored
-    int groupFailed_ = 0;             // of them failed and logged
-    std::vector<Pending> pending_;    // rows waiting for the next batch
-    std::vector<Pending> sending_;    // the batch being sent
-    std::vector<const data::BoundValue*> batchRows_;
+    int groupRows_ = 0;            // rows sent in the open group
+    int groupStored_ = 0;          // of them stored
+    int groupFailed_ = 0;          // of them failed and logged
+    std::vector<MadeRow> pending_; // rows waiting for the next batch
+    // Every row handed to the open group, in sheet order, where a lost group would be written again; else the
+    // batch being sent.
+    std::vector<MadeRow> sent_;
+    std::vector<MadeRow> lost_;                      // see takeRowsToWriteAgain()
+    std::vector<const data::BoundValue*> batchRows_; // the values of sent_, a row each
     std::optional<data::DatabaseError> lastRefusal_; // why the store refused the last row sent
 };
 

@@ -127,7 +127,7 @@ double sqliteFloor(const QString& path, const std::vector<data::BoundValue>& val
             }
         }
         if (sqlite3_step(statement) != SQLITE_DONE)
-            throw data::DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+            throw data::DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), data::Fault::Store);
         sqlite3_reset(statement);
     }
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);

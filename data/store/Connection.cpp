@@ -111,7 +111,7 @@ ConnectionBackend& Connection::backend() const
 void Connection::beginTransaction()
 {
     if (inTransaction_)
-        throw DatabaseError(QStringLiteral("A transaction is already open"));
+        throw DatabaseError(QStringLiteral("A transaction is already open"), Fault::Store);
     backend().beginTransaction();
     inTransaction_ = true;
 }
@@ -119,7 +119,7 @@ void Connection::beginTransaction()
 void Connection::commit()
 {
     if (!inTransaction_)
-        throw DatabaseError(QStringLiteral("No transaction is open"));
+        throw DatabaseError(QStringLiteral("No transaction is open"), Fault::Store);
     backend().commit();
     inTransaction_ = false;
 }
@@ -127,7 +127,7 @@ void Connection::commit()
 void Connection::rollback()
 {
     if (!inTransaction_)
-        throw DatabaseError(QStringLiteral("No transaction is open"));
+        throw DatabaseError(QStringLiteral("No transaction is open"), Fault::Store);
     inTransaction_ = false;
     backend().rollback();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The one exception type of the store access layer: it carries the driver's own message, the driver's own code
 // (an SQLite result code name or an SQLSTATE) and what the refusal means for an import: a fault of one row, or a
-// fault of the store itself that no later row can get past.
+// fault of the store itself that no later row can get past. Every raise says which: the layer's own errors (not
+// connected, a statement it cannot run) are faults of the store, never of a row.
 
 #include <QString>
 
@@ -17,7 +18,7 @@ enum class Fault {
 class DatabaseError : public std::runtime_error
 {
 public:
-    explicit DatabaseError(const QString& message, Fault fault = Fault::Row, const QString& code = QString())
+    DatabaseError(const QString& message, Fault fault, const QString& code = QString())
         : std::runtime_error(message.toStdString()), message_(message), code_(code), fault_(fault)
     {
     }

@@ -20,7 +20,8 @@ QString fileText(const QString& resource)
 {
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly))
-        throw DatabaseError(QStringLiteral("The demo store SQL %1 is missing from the program").arg(resource));
+        throw DatabaseError(QStringLiteral("The demo store SQL %1 is missing from the program").arg(resource),
+                            Fault::Store);
     return QString::fromUtf8(file.readAll());
 }
 
@@ -31,7 +32,7 @@ void runScript(sqlite3* db, const QString& script)
     if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
         const QString detail = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
         sqlite3_free(message);
-        throw DatabaseError(QStringLiteral("Cannot write the demo store: %1").arg(detail));
+        throw DatabaseError(QStringLiteral("Cannot write the demo store: %1").arg(detail), Fault::Store);
     }
 }
 
@@ -71,17 +72,18 @@ void createDemoStore(const QString& path)
 {
     const QFileInfo target(path);
     if (target.exists())
-        throw DatabaseError(QStringLiteral("%1 already exists; an existing store is never replaced").arg(path));
+        throw DatabaseError(QStringLiteral("%1 already exists; an existing store is never replaced").arg(path),
+                            Fault::Store);
     if (!QDir().mkpath(target.absolutePath()))
-        throw DatabaseError(QStringLiteral("Cannot create the folder %1").arg(target.absolutePath()));
+        throw DatabaseError(QStringLiteral("Cannot create the folder %1").arg(target.absolutePath()), Fault::Store);
     const QString script = demoStoreSql();
 
     // Built beside the target under another name and moved in place at the end, so that neither a half-written
     // store nor a store that appeared meanwhile is ever left at path.
     QTemporaryFile building(target.absoluteFilePath() + QStringLiteral(".XXXXXX"));
     if (!building.open())
-        throw DatabaseError(
-            QStringLiteral("Cannot write in %1: %2").arg(target.absolutePath(), building.errorString()));
+        throw DatabaseError(QStringLiteral("Cannot write in %1: %2").arg(target.absolutePath(), building.errorString()),
+                            Fault::Store);
     building.close();
     {
         sqlite3* db = nullptr;
@@ -90,7 +92,8 @@ void createDemoStore(const QString& path)
         const auto closeDb = qScopeGuard([db] { sqlite3_close_v2(db); });
         if (rc != SQLITE_OK)
             throw DatabaseError(QStringLiteral("Cannot create the demo store %1: %2")
-                                    .arg(path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))));
+                                    .arg(path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))),
+                                Fault::Store);
         runScript(db, script);
     }
     // A temporary file is private to its owner; a store is shared like any other file.
@@ -98,7 +101,8 @@ void createDemoStore(const QString& path)
                             QFileDevice::ReadOther);
     if (!QFile::rename(building.fileName(), path))
         throw DatabaseError(
-            QStringLiteral("Cannot create %1: a file appeared there meanwhile or the folder refused it").arg(path));
+            QStringLiteral("Cannot create %1: a file appeared there meanwhile or the folder refused it").arg(path),
+            Fault::Store);
     building.setAutoRemove(false);
 }
 

@@ -3,6 +3,7 @@
 #include "ArrayLiteral.h"
 #include "DatabaseError.h"
 #include "OdbcDiagnostics.h"
+#include "Quantities.h"
 
 #include <sqlext.h>
 
@@ -12,12 +13,12 @@ namespace data {
 
 namespace {
 
-// SQL Server takes at most 2,100 parameters in one statement and 1,000 rows in one VALUES list; 100 rows of
-// twenty columns stay well inside both and already make the round trips a small part of the time.
-constexpr int kMaxRowsPerInsert = 100;
+// SQL Server takes at most 2,100 parameters in one statement and 1,000 rows in one VALUES list; a batch of twenty
+// columns stays well inside both and already makes the round trips a small part of the time. Past a few hundred
+// rows an array batch is no faster, and a refused batch is written again in halves.
+constexpr int kMaxRowsPerInsert = sizes::kStatementRows;
 constexpr int kMaxParameters = 2100;
-// Past a few hundred rows an array batch is no faster, and a refused batch is written again row by row.
-constexpr int kRowsPerArrayInsert = 500;
+constexpr int kRowsPerArrayInsert = sizes::kArrayStatementRows;
 // Texts longer than this are long texts to SQL Server (nvarchar(max)).
 constexpr SQLULEN kMaxShortText = 4000;
 

@@ -45,7 +45,7 @@ public:
         const int index = parsed().indexOf(name);
         if (index < 0) {
             const QString shown = name.startsWith(u':') ? name : QStringLiteral(":") + name;
-            throw DatabaseError(QStringLiteral("The statement has no parameter %1").arg(shown));
+            throw DatabaseError(QStringLiteral("The statement has no parameter %1").arg(shown), Fault::Store);
         }
         return values[size_t(index)];
     }
@@ -55,7 +55,8 @@ public:
         for (size_t i = 0; i < values.size(); ++i) {
             if (values[i].type == BoundValue::Type::Unset)
                 throw DatabaseError(
-                    QStringLiteral("No value was bound to the parameter :%1").arg(statement->names.at(qsizetype(i))));
+                    QStringLiteral("No value was bound to the parameter :%1").arg(statement->names.at(qsizetype(i))),
+                    Fault::Store);
         }
     }
 
@@ -176,7 +177,7 @@ bool Query::eof() const
 QString Query::fieldText(const QString& column) const
 {
     if (!state_->open)
-        throw DatabaseError(QStringLiteral("The query is not open"));
+        throw DatabaseError(QStringLiteral("The query is not open"), Fault::Store);
     const ResultSet& result = state_->result;
     int index = -1;
     for (int i = 0; i < result.columns.size(); ++i) {
@@ -186,9 +187,9 @@ QString Query::fieldText(const QString& column) const
         }
     }
     if (index < 0)
-        throw DatabaseError(QStringLiteral("The result has no column %1").arg(column));
+        throw DatabaseError(QStringLiteral("The result has no column %1").arg(column), Fault::Store);
     if (eof())
-        throw DatabaseError(QStringLiteral("There is no current row: the end of the result was reached"));
+        throw DatabaseError(QStringLiteral("There is no current row: the end of the result was reached"), Fault::Store);
     return result.cells[size_t(state_->row) * size_t(result.columns.size()) + size_t(index)];
 }
 

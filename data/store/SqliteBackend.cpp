@@ -2,6 +2,7 @@
 
 #include "DatabaseError.h"
 #include "StoreFaults.h"
+#include "Quantities.h"
 
 #include <QStringEncoder>
 
@@ -53,7 +54,7 @@ constexpr char kEmptyText[] = "";
 
 // Rows per statement: a hundred are about a fifth faster than one (fewer statements to start and end, one
 // statement journal each); more gain nothing measurable (bench_import).
-constexpr int kRowsPerInsert = 100;
+constexpr int kRowsPerInsert = sizes::kStatementRows;
 
 } // namespace
 
@@ -231,9 +232,9 @@ SqliteBackend::StatementHandle SqliteBackend::prepare(const QString& sql)
     // A second statement in the text would silently be ignored: refuse it instead.
     const QByteArray rest = QByteArray(tail).trimmed();
     if (!rest.isEmpty() && rest != ";")
-        throw DatabaseError(QStringLiteral("One statement at a time: the text goes on after the first"));
+        throw DatabaseError(QStringLiteral("One statement at a time: the text goes on after the first"), Fault::Store);
     if (!statement)
-        throw DatabaseError(QStringLiteral("The statement is empty"));
+        throw DatabaseError(QStringLiteral("The statement is empty"), Fault::Store);
     return statement;
 }
 

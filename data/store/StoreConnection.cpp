@@ -22,7 +22,8 @@ StoreFileFormat formatOf(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw DatabaseError(QStringLiteral("Cannot read the store file %1: %2").arg(path, file.errorString()));
+        throw DatabaseError(QStringLiteral("Cannot read the store file %1: %2").arg(path, file.errorString()),
+                            Fault::Store);
     const QByteArray head = file.read(32);
     if (head.startsWith(QByteArrayView("SQLite format 3\0", 16)))
         return StoreFileFormat::Sqlite;
@@ -82,7 +83,8 @@ QString storeConnectionString(const QString& programFolder, const QString& compu
     case StoreFileFormat::Other:
         break;
     }
-    throw DatabaseError(QStringLiteral("The store file %1 is neither an SQLite nor an Access database").arg(path));
+    throw DatabaseError(QStringLiteral("The store file %1 is neither an SQLite nor an Access database").arg(path),
+                        Fault::Store);
 }
 
 QString storeFileOf(const QString& connectionString)
@@ -109,7 +111,8 @@ void connectStore(Connection& connection, const QString& programFolder, const QS
             throw DatabaseError(QStringLiteral("The store file %1 is an Access database, which only the Microsoft "
                                                "Access ODBC driver on Windows opens; convert it to SQLite to use it "
                                                "here (%2)")
-                                    .arg(storeFilePath(programFolder), error.message()));
+                                    .arg(storeFilePath(programFolder), error.message()),
+                                Fault::Store);
         }
 #endif
         throw;

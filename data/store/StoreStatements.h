@@ -1,7 +1,7 @@
 #pragma once
 // The statements the importer sends to the store, as the store's own system expects them. Inline, so that they
 // are ready before any other static object that uses them. The product insert is built from the column table
-// (ProductColumns.h).
+// (CpxmColumns.h).
 
 #include <QString>
 

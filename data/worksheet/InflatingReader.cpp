@@ -1,5 +1,6 @@
 #include "InflatingReader.h"
 
+#include "Quantities.h"
 #include "XmlParts.h"
 #include "ZipDirectory.h"
 
@@ -7,72 +8,32 @@
 
 namespace data::xlsx {
 
-namespace {
-
-constexpr std::size_t kChunk = std::size_t(1) << 18;
-constexpr std::size_t kChunksAhead = 4;
-
-} // namespace
-
 InflatingReader::InflatingReader(GsfInput* part, std::size_t size, std::optional<std::uint32_t> crc)
-    : part_(part), remaining_(size), crc_(crc), thread_([this] { run(); })
+    : chunks_(sizes::kChunksAhead)
 {
+    chunks_.produce([this, part, size, crc](std::stop_token stop) { inflate(stop, part, size, crc); });
 }
 
-InflatingReader::~InflatingReader()
+void InflatingReader::inflate(std::stop_token stop, GsfInput* part, std::size_t size, std::optional<std::uint32_t> crc)
 {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
+    Crc32 sum;
+    for (std::size_t remaining = size; remaining > 0;) {
+        std::vector<char> chunk(std::min(remaining, sizes::kChunkBytes));
+        if (!gsf_input_read(part, chunk.size(), reinterpret_cast<guint8*>(chunk.data())))
+            throw PackageError(kDamagedEntry);
+        if (crc)
+            sum.add(chunk.data(), chunk.size());
+        remaining -= chunk.size();
+        if (remaining == 0 && crc && sum.value() != *crc)
+            throw PackageError(kWrongCrc);
+        if (!chunks_.push(std::move(chunk), stop))
+            return; // nobody reads on
     }
-    changed_.notify_all();
-    thread_.join();
-}
-
-void InflatingReader::run()
-{
-    Crc32 crc;
-    while (remaining_ > 0) {
-        std::vector<char> chunk(std::min(remaining_, kChunk));
-        const bool read = gsf_input_read(part_, chunk.size(), reinterpret_cast<guint8*>(chunk.data())) != nullptr;
-        if (read && crc_)
-            crc.add(chunk.data(), chunk.size());
-        std::unique_lock lock(mutex_);
-        if (!read) {
-            failure_ = kDamagedEntry;
-            break;
-        }
-        if (remaining_ == chunk.size() && crc_ && crc.value() != *crc_) {
-            failure_ = kWrongCrc;
-            break;
-        }
-        remaining_ -= chunk.size();
-        changed_.wait(lock, [this] { return chunks_.size() < kChunksAhead || stopping_; });
-        if (stopping_)
-            break;
-        chunks_.push_back(std::move(chunk));
-        changed_.notify_all();
-    }
-    {
-        const std::lock_guard lock(mutex_);
-        done_ = true;
-    }
-    changed_.notify_all();
 }
 
 std::vector<char> InflatingReader::next()
 {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !chunks_.empty() || done_; });
-    if (!chunks_.empty()) {
-        std::vector<char> chunk = std::move(chunks_.front());
-        chunks_.pop_front();
-        changed_.notify_all();
-        return chunk;
-    }
-    if (!failure_.empty())
-        throw PackageError(failure_);
-    return {};
+    return chunks_.pop().value_or(std::vector<char>());
 }
 
 } // namespace data::xlsx

@@ -1,18 +1,16 @@
 #include "SheetPieces.h"
 
+#include "BoundedQueue.h"
 #include "InflatingReader.h"
 #include "PackageFile.h"
+#include "Quantities.h"
 #include "RowCuts.h"
 #include "SheetPart.h"
 
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <map>
-#include <mutex>
+#include <memory>
 #include <optional>
-#include <thread>
+#include <stdexcept>
 #include <vector>
 
 namespace data::xlsx {
@@ -25,74 +23,58 @@ struct PieceResult
     WorksheetData sheet; // its cells and texts
     bool inOrder = true;
     std::optional<std::uint32_t> lastRow;
-    std::exception_ptr failure; // what no pass can get past (memory), for the caller
 };
 
-// Parsing threads for the pieces handed to them; the results are taken in the order the pieces were given.
+// Parsing threads, each with a queue of the pieces given to it and a queue of its results. Pieces are dealt to the
+// threads in turn and their results taken in the same turn, so they come back in the order the pieces were given.
 class PieceParsers
 {
 public:
     PieceParsers(int threads, const WorkbookData& book, std::string partName, int depth)
         : book_(book), partName_(std::move(partName)), depth_(depth)
     {
-        for (int i = 0; i < threads; ++i)
-            threads_.emplace_back([this] { run(); });
+        parsers_.reserve(std::size_t(threads));
+        for (int i = 0; i < threads; ++i) {
+            Parser& parser = *parsers_.emplace_back(std::make_unique<Parser>());
+            parser.results.produce([this, &parser](std::stop_token stop) {
+                while (std::optional<std::string> bytes = parser.pieces.pop(stop)) {
+                    if (!parser.results.push(parse(*bytes), stop))
+                        return;
+                }
+            });
+        }
     }
 
     ~PieceParsers()
     {
-        {
-            const std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
-        for (std::thread& thread : threads_)
-            thread.join();
+        // The parsers wait for pieces no more; each queue of results then stops and joins its thread.
+        for (auto& parser : parsers_)
+            parser->pieces.close();
     }
 
     PieceParsers(const PieceParsers&) = delete;
     PieceParsers& operator=(const PieceParsers&) = delete;
 
-    void add(std::string bytes)
-    {
-        {
-            const std::lock_guard lock(mutex_);
-            queue_.emplace_back(added_++, std::move(bytes));
-        }
-        changed_.notify_all();
-    }
+    void add(std::string bytes) { parsers_[added_++ % parsers_.size()]->pieces.push(std::move(bytes)); }
 
     // Pieces given and not yet taken.
     std::size_t outstanding() const { return added_ - taken_; }
 
-    // The result of the oldest piece not yet taken, once it is parsed.
+    // The result of the oldest piece not yet taken, once it is parsed. Rethrows what stopped its parser.
     PieceResult takeNext()
     {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return done_.contains(taken_); });
-        PieceResult result = std::move(done_.extract(taken_++).mapped());
-        if (result.failure)
-            std::rethrow_exception(result.failure);
-        return result;
+        std::optional<PieceResult> result = parsers_[taken_++ % parsers_.size()]->results.pop();
+        if (!result)
+            throw std::logic_error("a piece was taken that was never given");
+        return std::move(*result);
     }
 
 private:
-    void run()
+    struct Parser
     {
-        for (;;) {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (stopping_)
-                return;
-            auto [index, bytes] = std::move(queue_.front());
-            queue_.pop_front();
-            lock.unlock();
-            PieceResult result = parse(bytes);
-            lock.lock();
-            done_.emplace(index, std::move(result));
-            changed_.notify_all();
-        }
-    }
+        BoundedQueue<std::string> pieces{sizes::kPiecesAhead + 1};
+        BoundedQueue<PieceResult> results{sizes::kPiecesAhead + 1}; // last: its thread stops before pieces goes
+    };
 
     PieceResult parse(std::string& bytes) const
     {
@@ -116,8 +98,6 @@ private:
             result.sheet.cells = {}; // one pass finds what is wrong and says where
         } catch (const RowNumberUnknown&) {
             result.sheet.cells = {};
-        } catch (...) {
-            result.failure = std::current_exception();
         }
         bytes = std::string();
         return result;
@@ -126,14 +106,9 @@ private:
     const WorkbookData& book_;
     const std::string partName_;
     const int depth_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::pair<std::size_t, std::string>> queue_;
-    std::map<std::size_t, PieceResult> done_;
-    std::size_t added_ = 0; // changed and read by the caller's thread only
+    std::size_t added_ = 0;
     std::size_t taken_ = 0;
-    bool stopping_ = false;
-    std::vector<std::thread> threads_; // last: they start once everything above is in place
+    std::vector<std::unique_ptr<Parser>> parsers_; // last: stopped before the rest goes
 };
 
 bool comesBefore(const Cell& a, const Cell& b)

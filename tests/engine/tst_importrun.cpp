@@ -8,6 +8,8 @@
 #include "ProductKinds.h"
 #include "ProductSheet.h"
 #include "RecordingReporter.h"
+#include "RowLoop.h"
+#include "WriteBatch.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 #include "TestPaths.h"
@@ -151,7 +153,9 @@ private slots:
     void logLinkedToTheStoreOrWorkbookIsRefused();
     void waitsForAnotherWriter();
     void failedCommitWritesTheGroupAgain();
+    void failedCommitOnSqliteCountsTheGroupOnce();
     void dryRunMeetsConstraintsCheckedAtCommit();
+    void rowMakingFailureEndsTheRunAfterTheRowsBefore();
 
 private:
     void open(Backend backend);
@@ -1149,6 +1153,37 @@ void TestImportRun::failedCommitWritesTheGroupAgain()
     QCOMPARE(reporter_.statusText(), QStringLiteral("共3条,正确导入2条,错误1条,空纪录0条,点此查看错误的信息！"));
 }
 
+// SQLite checks a deferred foreign key at the commit: the group with the row whose unit is unknown is refused whole,
+// its rows are counted no longer and written again one by one, and only that row fails.
+void TestImportRun::failedCommitOnSqliteCountsTheGroupOnce()
+{
+    enginetest::execute(*store_, QStringLiteral("create table Units(name varchar(20) primary key)"));
+    enginetest::execute(*store_, QStringLiteral("insert into Units values('盒')"));
+    QString schema = enginetest::column(*store_, QStringLiteral("select sql as v from sqlite_master "
+                                                                "where type = 'table' and name = 'Cpxm'"))
+                         .value(0);
+    schema.insert(schema.lastIndexOf(u')'),
+                  QStringLiteral(", foreign key (Cpxm_dw) references Units(name) deferrable initially deferred"));
+    enginetest::execute(*store_, QStringLiteral("drop table Cpxm"));
+    enginetest::execute(*store_, schema);
+    enginetest::execute(*store_, QStringLiteral("pragma foreign_keys = on"));
+
+    const QString path = folder_->filePath(QStringLiteral("units.xlsx"));
+    writeProductSheet(path, {{"1", "甲", "盒", "1"},
+                             {"2", "乙", "盒", "2"},
+                             {"3", "丙", "瓶", "3"},
+                             {"4", "丁", "盒", "4"},
+                             {"5", "戊", "盒", "5"}});
+    const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
+    QCOMPARE(outcome.importedCount, 4);
+    QCOMPARE(outcome.failedCount, 1);
+    QCOMPARE(session_->errorLog.size(), 2);
+    QVERIFY2(session_->errorLog.at(1).startsWith(QStringLiteral("编号---3；名称---丙；原因---")),
+             qPrintable(session_->errorLog.at(1)));
+    QCOMPARE(enginetest::productCodes(*store_), (QStringList{"A1", "A2", "A4", "A5"}));
+    QCOMPARE(reporter_.statusText(), QStringLiteral("共5条,正确导入4条,错误1条,空纪录0条,点此查看错误的信息！"));
+}
+
 // A dry run never commits, yet a uniqueness the server checks only at the commit refuses the same row in it as in
 // the real run.
 void TestImportRun::dryRunMeetsConstraintsCheckedAtCommit()
@@ -1200,6 +1235,42 @@ void TestImportRun::longSheetEndsEarlyOnAStoreFault()
     writeLongSheet(path, 20000, 1000000, 1000000);
     fillTheStore(*store_);
     QVERIFY_THROWS_EXCEPTION(importer::ImportError, run(path, 0, QStringLiteral("S")));
+}
+
+// Making a row fails in the middle of the sheet (memory, or a fault of the making itself): the rows before it are
+// counted, logged and kept in the store, the run ends with the failure, and it names that row as the one to take
+// up again.
+void TestImportRun::rowMakingFailureEndsTheRunAfterTheRowsBefore()
+{
+    const QString path = folder_->filePath(QStringLiteral("long.xlsx"));
+    writeLongSheet(path, 700, 250, 1000); // rows 250 and 500 (from 1) have a cost price that is no number
+    const importer::ProductSheet sheet(data::Workbook::open(path).sheet(QStringLiteral("S")));
+    importer::BatchValues batch;
+    batch.batchPrefix = QStringLiteral("B");
+    batch.categoryKindId = QStringLiteral("010101");
+    const importer::RowMaker make = importer::sheetRowMaker(sheet, false, batch);
+
+    importer::ImportCounts counts;
+    QStringList log;
+    importer::WriteBatch writes(*store_, {}, counts, log);
+    writes.start();
+    importer::RowLoop loop(
+        sheet.rowCount(),
+        [&make](int row, mnemonic::MnemonicEncoder& mnemonics, importer::CodeRepeats& codes) {
+            if (row == 600)
+                throw std::runtime_error("making row 600 failed");
+            return make(row, mnemonics, codes);
+        },
+        writes, counts, reporter_);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, loop.run());
+    QCOMPARE(counts.imported, 598);
+    QCOMPARE(counts.failed, 2);
+    QCOMPARE(counts.empty, 0);
+    QCOMPARE(log, (QStringList{QStringLiteral("编号---100250；名称---药品250；原因---成本价“x250”不是数字"),
+                               QStringLiteral("编号---100500；名称---药品500；原因---成本价“x500”不是数字")}));
+    QCOMPARE(loop.firstRowAgain(), 600);
+    QCOMPARE(enginetest::productCount(*store_), 2 + 598);
+    QCOMPARE(reporter_.positions.back(), 600);
 }
 
 QTEST_GUILESS_MAIN(TestImportRun)

@@ -314,27 +314,35 @@ void TestProductInsertion::refusedRowsFailAloneInSheetOrder()
 void TestProductInsertion::probeTakesFirstFreeLetter_data()
 {
     QTest::addColumn<Backend>("backend");
+    QTest::addColumn<bool>("emptied");
     QTest::addColumn<QString>("takenLetters");
     QTest::addColumn<QString>("expected");
     for (Backend backend : {Backend::Sqlite, Backend::Server}) {
         const QString name = storetest::backendName(backend);
-        // The demo store already has A0001 and A0002.
-        QTest::addRow("%s A taken", qPrintable(name)) << backend << QString() << QStringLiteral("B");
-        QTest::addRow("%s A-C taken", qPrintable(name)) << backend << QStringLiteral("BC") << QStringLiteral("D");
-        QTest::addRow("%s gap", qPrintable(name)) << backend << QStringLiteral("BCEF") << QStringLiteral("D");
+        // The demo store already has A0001 and A0002, unless emptied first.
+        QTest::addRow("%s empty", qPrintable(name)) << backend << true << QString() << QStringLiteral("A");
+        QTest::addRow("%s only B taken", qPrintable(name))
+            << backend << true << QStringLiteral("B") << QStringLiteral("A");
+        QTest::addRow("%s A taken", qPrintable(name)) << backend << false << QString() << QStringLiteral("B");
+        QTest::addRow("%s A-C taken", qPrintable(name))
+            << backend << false << QStringLiteral("BC") << QStringLiteral("D");
+        QTest::addRow("%s gap", qPrintable(name)) << backend << false << QStringLiteral("BCEF") << QStringLiteral("D");
         QTest::addRow("%s all taken", qPrintable(name))
-            << backend << QStringLiteral("BCDEFGHIJKLMNOPQRSTUVWXYZ") << QString();
+            << backend << false << QStringLiteral("BCDEFGHIJKLMNOPQRSTUVWXYZ") << QString();
     }
 }
 
 void TestProductInsertion::probeTakesFirstFreeLetter()
 {
     QFETCH(Backend, backend);
+    QFETCH(bool, emptied);
     QFETCH(QString, takenLetters);
     QFETCH(QString, expected);
     STORETEST_REQUIRE_BACKEND(backend);
     connect(backend);
 
+    if (emptied)
+        enginetest::execute(*store_, QStringLiteral("delete from Cpxm"));
     for (const QChar letter : takenLetters) {
         enginetest::execute(*store_,
                             QStringLiteral("insert into Cpxm(Cpxm_bm, Cpxm_mc) values('%1900', '占位')").arg(letter));

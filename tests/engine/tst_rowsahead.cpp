@@ -1,12 +1,19 @@
 // The product rows made ahead of the writes: every row in the sheet's order across the blocks, its values or
-// none, and which rows repeat the code of an earlier one.
+// none, and which rows repeat the code of an earlier one; a row whose making fails, and a taker that stops while
+// the maker waits for room.
+#include "CodeRepeats.h"
 #include "ProductInsertion.h"
 #include "ProductSheet.h"
+#include "Quantities.h"
 #include "RowsAhead.h"
 #include "Workbook.h"
 #include "../worksheet/PackageBuilder.h"
 
 #include <QTest>
+
+#include <atomic>
+#include <new>
+#include <optional>
 
 namespace {
 
@@ -60,18 +67,74 @@ private slots:
         batch.batchPrefix = QStringLiteral("B");
         batch.bigKindCode = QStringLiteral("XY11");
         batch.categoryKindId = QStringLiteral("010101");
-        importer::RowsAhead rows(sheet, sheet.rowCount(), false, batch);
+        importer::RowsAhead rows(sheet.rowCount(), importer::sheetRowMaker(sheet, false, batch));
         QStringList repeats;
         for (int i = 0; i < 700; ++i) {
-            const importer::MadeRow& made = rows.next();
-            QCOMPARE(made.name.name, QStringLiteral("药%1").arg(i));
-            QCOMPARE(made.values.has_value(), !made.name.code.isEmpty() && i != 500);
-            if (made.values)
-                QCOMPARE(made.values->at(0).text, "B" + made.name.code);
-            if (made.repeatsCode)
+            const importer::MadeRow* made = rows.next();
+            QVERIFY(made);
+            QCOMPARE(made->sheetRow, i);
+            QCOMPARE(made->name, QStringLiteral("药%1").arg(i));
+            QCOMPARE(made->values.has_value(), !made->code.isEmpty() && i != 500);
+            if (made->values)
+                QCOMPARE(made->values->at(0).text, "B" + made->code);
+            if (made->repeatsCode)
                 repeats.append(QString::number(i));
         }
+        QCOMPARE(rows.next(), nullptr);
         QCOMPARE(repeats, QStringList({"11", "501", "600"}));
+    }
+
+    // Making a row fails (memory, or anything else) in the middle of a block: every row before it is taken, in
+    // order and whole, and then the failure; never a half-made row, never the end of the program.
+    void failureComesAfterTheRowsBeforeIt_data()
+    {
+        QTest::addColumn<int>("failingRow");
+        QTest::newRow("first row") << 0;
+        QTest::newRow("inside the first block") << 100;
+        QTest::newRow("first of a block") << data::sizes::kBlockRows * 2;
+        QTest::newRow("last row") << 999;
+    }
+    void failureComesAfterTheRowsBeforeIt()
+    {
+        QFETCH(int, failingRow);
+        importer::RowsAhead rows(1000, [failingRow](int row, mnemonic::MnemonicEncoder&, importer::CodeRepeats&) {
+            if (row == failingRow)
+                throw std::bad_alloc();
+            importer::MadeRow made;
+            made.sheetRow = row;
+            made.code = QString::number(row);
+            made.values = data::CpxmRow(20);
+            return made;
+        });
+        for (int row = 0; row < failingRow; ++row) {
+            const importer::MadeRow* made = rows.next();
+            QVERIFY(made);
+            QCOMPARE(made->code, QString::number(row));
+            QCOMPARE(made->values->size(), std::size_t(20));
+        }
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, rows.next());
+    }
+
+    // The writes stop (a store fault) while the maker waits for room in a full queue: it stops at once, having
+    // made no more than the rows that fit, and the thread is joined.
+    void takerStopsWhileTheMakerWaits()
+    {
+        std::atomic<int> made = 0;
+        const int fit = int(data::sizes::kBlocksAhead + 2) * data::sizes::kBlockRows; // taken, queued, waiting
+        {
+            std::optional<importer::RowsAhead> rows;
+            rows.emplace(1000000, [&made](int row, mnemonic::MnemonicEncoder&, importer::CodeRepeats&) {
+                ++made;
+                importer::MadeRow product;
+                product.sheetRow = row;
+                product.code = QStringLiteral("C");
+                return product;
+            });
+            QVERIFY(rows->next());
+            QTRY_COMPARE(made.load(), fit); // the maker now waits for room
+            rows.reset();
+        }
+        QCOMPARE(made.load(), fit);
     }
 };
 

@@ -1,0 +1,39 @@
+#pragma once
+// The row loop of a run: every row of the sheet taken as it is made, counted, and handed to the run's writes; the
+// rows of a group the store lost are handed to the writes again before the next one.
+
+#include "ImportReporter.h"
+#include "RowsAhead.h"
+
+namespace importer {
+
+class WriteBatch;
+
+class RowLoop
+{
+public:
+    // make makes the rows 0 .. rowTotal - 1 on a helper thread (sheetRowMaker).
+    RowLoop(int rowTotal, RowMaker make, WriteBatch& writes, ImportCounts& counts, ImportReporter& reporter);
+
+    // Handles every row and finishes the writes. On any error the rows the store took so far stay there, and are
+    // counted as what became of them; the error escapes.
+    void run();
+
+    // After an early end: the first row of the sheet (from 0) that the store does not hold, nor the log name.
+    int firstRowAgain() const { return firstRowAgain_; }
+
+private:
+    void write(MadeRow&& row);
+    bool writeAgainWhatWasLost();
+    void finishWrites();
+    void reportChange(const ImportCounts& before);
+
+    const int rowTotal_;
+    RowMaker make_;
+    WriteBatch& writes_;
+    ImportCounts& counts_;
+    ImportReporter& reporter_;
+    int firstRowAgain_ = 0;
+};
+
+} // namespace importer

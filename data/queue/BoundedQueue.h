@@ -1,0 +1,99 @@
+#pragma once
+// The one way work passes between threads in this program: a queue of at most `capacity` items, filled by one
+// helper thread of its own and emptied by its owner's thread.
+//
+// - The helper thread runs the body given to produce(). When the body returns, the queue is closed; when it throws
+//   (memory included), or the thread cannot start at all, the queue is closed with that error, and pop() rethrows
+//   it once the items before it are taken. The items pushed before a failure are never lost.
+// - The owner may stop taking at any time: destroying the queue asks the helper to stop (a push() or pop() it is
+//   waiting in returns at once) and joins it, on every way out.
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <thread>
+#include <utility>
+
+namespace data {
+
+template <class T> class BoundedQueue
+{
+public:
+    explicit BoundedQueue(std::size_t capacity) : capacity_(capacity > 0 ? capacity : 1) {}
+    ~BoundedQueue() = default; // the helper (declared last) is asked to stop and joined first
+    BoundedQueue(const BoundedQueue&) = delete;
+    BoundedQueue& operator=(const BoundedQueue&) = delete;
+
+    // Starts the helper thread: body(std::stop_token) pushes the items. Once per queue.
+    template <class Body> void produce(Body body)
+    {
+        try {
+            helper_ = std::jthread([this, body = std::move(body)](std::stop_token stop) mutable {
+                try {
+                    body(stop);
+                    close();
+                } catch (...) {
+                    close(std::current_exception());
+                }
+            });
+        } catch (...) {
+            close(std::current_exception()); // the thread did not start: the taker meets the error
+        }
+    }
+
+    // Waits for room. False when the queue is closed or the helper is asked to stop: nobody takes any more.
+    bool push(T item, std::stop_token stop = {})
+    {
+        std::unique_lock lock(mutex_);
+        if (!changed_.wait(lock, stop, [this] { return items_.size() < capacity_ || closed_; }) || closed_)
+            return false;
+        items_.push_back(std::move(item));
+        changed_.notify_all();
+        return true;
+    }
+
+    // The next item, waiting for it; nothing once the queue is closed and empty (or the caller is asked to stop).
+    // Rethrows the error the queue was closed with, after the items before it.
+    std::optional<T> pop(std::stop_token stop = {})
+    {
+        std::unique_lock lock(mutex_);
+        if (!changed_.wait(lock, stop, [this] { return !items_.empty() || closed_; }))
+            return std::nullopt;
+        if (!items_.empty()) {
+            T item = std::move(items_.front());
+            items_.pop_front();
+            changed_.notify_all();
+            return item;
+        }
+        if (failure_)
+            std::rethrow_exception(failure_);
+        return std::nullopt;
+    }
+
+    // No more items: pop() ends after those queued, with the failure if one is given (the first one counts).
+    void close(std::exception_ptr failure = nullptr) noexcept
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            closed_ = true;
+            if (!failure_)
+                failure_ = std::move(failure);
+        }
+        changed_.notify_all();
+    }
+
+private:
+    const std::size_t capacity_;
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    std::deque<T> items_;
+    bool closed_ = false;
+    std::exception_ptr failure_;
+    std::jthread helper_; // last: stopped and joined before anything above goes
+};
+
+} // namespace data

@@ -1,0 +1,43 @@
+#pragma once
+// How much work moves at a time on the way from the workbook to the store, each size with its reason. One word for
+// each quantity, from the file to the store:
+//   chunk  bytes of a zipped worksheet part, inflated on a helper thread
+//   piece  whole rows of a worksheet part, parsed on one of the parsing threads
+//   block  product rows made together on a helper thread, ahead of the writes
+//   batch  rows sent to the store in one insert statement
+//   group  batches committed together in one transaction
+
+#include <chrono>
+#include <cstddef>
+
+namespace data::sizes {
+
+// Large enough that the inflating thread and the parser hand over a few times a millisecond at most, small enough
+// that the first cells are parsed while the rest inflates.
+inline constexpr std::size_t kChunkBytes = std::size_t(1) << 18;
+// Chunks inflated ahead: enough to ride out a slow parse, little memory.
+inline constexpr std::size_t kChunksAhead = 4;
+
+// A piece takes a parsing thread some milliseconds: the start-up of each piece's parser is paid rarely, and a
+// sheet of a few megabytes is still cut into pieces for every thread.
+inline constexpr std::size_t kPieceBytes = std::size_t(1) << 20;
+// Pieces queued for each parsing thread beyond the one it parses: it never waits for the cutter.
+inline constexpr std::size_t kPiecesAhead = 1;
+
+// Rows made together: the hand-over between the threads is paid once per block, and one block is a few hundred
+// kilobytes of values.
+inline constexpr int kBlockRows = 256;
+// Blocks made ahead of the writes: enough to ride out a slow batch.
+inline constexpr std::size_t kBlocksAhead = 8;
+
+// Rows in one insert statement (the store's prepared sizes): SQLite takes a hundred rows of twenty values well
+// under its parameter limit; through ODBC a hundred rows, on PostgreSQL five hundred as one array a column.
+inline constexpr int kStatementRows = 100;
+inline constexpr int kArrayStatementRows = 500;
+
+// A group is committed after this much work, so that the store waits for its disk a few times a second at most,
+// while a fault loses little; and after this many rows at most, so that the rows a lost group hands back stay few.
+inline constexpr std::chrono::milliseconds kGroupTime{250};
+inline constexpr int kGroupRows = 20000;
+
+} // namespace data::sizes
