@@ -26,7 +26,8 @@ constexpr std::array kVerbs{
          "preview WORKBOOK [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] [--raw] [--phrase-mnemonics]"},
     Verb{"import", runImport,
          "import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] "
-         "[--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run]"},
+         "[--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run] "
+         "[--existing add|skip|update] [--repeats fail|merge]"},
 };
 
 int usage(QTextStream& stream, int status)

@@ -11,6 +11,7 @@
 #include "ImportReporter.h"
 
 #include "ProductKinds.h"
+#include "RunChoices.h"
 #include "SheetLayout.h"
 #include "Workbook.h"
 
@@ -37,6 +38,8 @@ struct ImportRequest
     bool phraseMnemonics = false; // a blank 助记码 read by whole words (人参 RS, not RC); the sheet's own stays
     bool commitEveryRow = false;  // one transaction per row instead of groups: only for measuring the difference
     bool dryRun = false;          // the whole run in one transaction, rolled back at the end: the store unchanged
+    ExistingChoice existing = ExistingChoice::Add; // a row whose product the store holds already
+    RepeatChoice repeats = RepeatChoice::Fail;     // a row that repeats an earlier row's code
     // The sheet read already (by a caller that showed its columns to the clerk), so that it is not read twice;
     // workbookPath and sheetName still name it.
     std::optional<data::Worksheet> readSheet;
@@ -51,6 +54,9 @@ struct ImportOutcome
     int importedCount = 0;
     int failedCount = 0;
     int emptyCount = 0;
+    int existingCount = 0; // left as they were: the store holds their products (ImportCounts::existing)
+    int updatedCount = 0;  // ImportCounts::updated
+    int mergedCount = 0;   // ImportCounts::merged
 };
 
 // What outlives one run: the store, where the error log goes, and what the last run left behind.

@@ -1,6 +1,9 @@
 #pragma once
 // The texts an import run shows and writes, exactly as the clerks know them.
 
+#include "ImportReporter.h"
+#include "RunChoices.h"
+
 #include <QString>
 
 namespace importer::texts {
@@ -15,5 +18,8 @@ inline const QString kImporting = QStringLiteral("正在导入......");
 QString rowCountStatus(int rowTotal);
 // "共N条,正确导入I条,错误F条,空纪录E条,点此查看错误的信息！"
 QString rowSummary(int rowTotal, int imported, int failed, int empty);
+// The same, with ",已有N条" after 空纪录 when existing products are skipped, ",更新N条" when they are updated, then
+// ",合并N条" when repeated codes are merged; a run with neither choice reads as above, byte for byte.
+QString rowSummary(int rowTotal, const ImportCounts& counts, ExistingChoice existing, RepeatChoice repeats);
 
 } // namespace importer::texts

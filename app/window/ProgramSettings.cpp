@@ -6,6 +6,8 @@
 namespace {
 
 const QString kPhraseMnemonicsKey = QStringLiteral("mnemonic/phrases");
+const QString kExistingKey = QStringLiteral("import/existing");
+const QString kRepeatsKey = QStringLiteral("import/repeats");
 // A further column of the store's Cpxm, by its name after this.
 const QString kFurtherPrefix = QStringLiteral("further-");
 // The fields' keys in product-import.ini, in the order of the template's columns.
@@ -36,6 +38,34 @@ bool ProgramSettings::setPhraseMnemonics(bool on)
 {
     QSettings settings(filePath_, QSettings::IniFormat);
     settings.setValue(kPhraseMnemonicsKey, on);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+importer::ExistingChoice ProgramSettings::existingChoice() const
+{
+    const QString name = QSettings(filePath_, QSettings::IniFormat).value(kExistingKey).toString();
+    return importer::existingChoiceNamed(name).value_or(importer::ExistingChoice::Add);
+}
+
+bool ProgramSettings::setExistingChoice(importer::ExistingChoice choice)
+{
+    QSettings settings(filePath_, QSettings::IniFormat);
+    settings.setValue(kExistingKey, importer::choiceName(choice));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+importer::RepeatChoice ProgramSettings::repeatChoice() const
+{
+    const QString name = QSettings(filePath_, QSettings::IniFormat).value(kRepeatsKey).toString();
+    return importer::repeatChoiceNamed(name).value_or(importer::RepeatChoice::Fail);
+}
+
+bool ProgramSettings::setRepeatChoice(importer::RepeatChoice choice)
+{
+    QSettings settings(filePath_, QSettings::IniFormat);
+    settings.setValue(kRepeatsKey, importer::choiceName(choice));
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

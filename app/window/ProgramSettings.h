@@ -2,6 +2,7 @@
 // What the window remembers between runs of the program: product-import.ini in the program folder, an INI file that
 // QSettings reads and writes. A missing file or key means the default.
 
+#include "RunChoices.h"
 #include "SheetLayout.h"
 
 #include <QString>
@@ -22,6 +23,14 @@ public:
     // Written at once. False when the file could not be written (a read-only folder): the choice then holds only
     // until the program ends.
     bool setPhraseMnemonics(bool on);
+
+    // [import] existing: what a run does with a row whose product the store holds already (add, skip, update).
+    // Add by default, and for a value the program does not know.
+    importer::ExistingChoice existingChoice() const;
+    bool setExistingChoice(importer::ExistingChoice choice); // written at once; false when it could not be
+    // [import] repeats: fail or merge a row that repeats an earlier row's code. Fail by default.
+    importer::RepeatChoice repeatChoice() const;
+    bool setRepeatChoice(importer::RepeatChoice choice);
 
     // [columns]: the columns the clerk chose for a sheet whose header row reads the same (headerRowTexts: the cells
     // of that row). Nothing when none was kept.

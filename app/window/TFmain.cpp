@@ -25,6 +25,7 @@
 #include "DatabaseError.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -43,7 +44,10 @@ namespace {
 const QString kNoticeCaption = QStringLiteral("系统提示");
 const QString kExampleWorkbook = QStringLiteral("商品信息导入格式事例.xls");
 constexpr QColor kLabelRed{255, 0, 0};
-constexpr QSize kClientSize{413, 237};
+constexpr QSize kClientSize{413, 267};
+// The choices for products the store holds already, in the order of the box.
+constexpr importer::ExistingChoice kExistingChoices[] = {importer::ExistingChoice::Add, importer::ExistingChoice::Skip,
+                                                         importer::ExistingChoice::Update};
 
 } // namespace
 
@@ -111,8 +115,8 @@ void TFmain::createControls()
         b->setGeometry(x, y, w, 25);
         return b;
     };
-    RzBitBtn1 = button("RzBitBtn1", QStringLiteral("确定"), 80, 168, 75);
-    RzBitBtn2 = button("RzBitBtn2", QStringLiteral("关闭"), 264, 168, 75);
+    RzBitBtn1 = button("RzBitBtn1", QStringLiteral("确定"), 80, 198, 75);
+    RzBitBtn2 = button("RzBitBtn2", QStringLiteral("关闭"), 264, 198, 75);
     RzBitBtn3 = button("RzBitBtn3", QStringLiteral("。。。"), 337, 52, 46);
 
     excel = new QLineEdit(RzPanel1);
@@ -129,6 +133,23 @@ void TFmain::createControls()
     splb_com = new KindComboBox(RzPanel1);
     splb_com->setObjectName(QStringLiteral("splb_com"));
     splb_com->setGeometry(16, 138, 209, 20);
+
+    existingChoice = new QComboBox(RzPanel1);
+    existingChoice->setObjectName(QStringLiteral("existingChoice"));
+    existingChoice->addItems(
+        {QStringLiteral("新增为新商品"), QStringLiteral("跳过已有的商品"), QStringLiteral("更新已有的商品")});
+    existingChoice->setToolTip(QStringLiteral("商品库里已有同一编号（或一个字母加同一编号）的商品时怎么做"));
+    existingChoice->setGeometry(16, 168, 209, 20);
+    const importer::ExistingChoice keptExisting = settings_.existingChoice();
+    for (int i = 0; i < int(std::size(kExistingChoices)); ++i) {
+        if (kExistingChoices[i] == keptExisting)
+            existingChoice->setCurrentIndex(i);
+    }
+    mergeRepeats = new QCheckBox(QStringLiteral("重复编号合并库存"), RzPanel1);
+    mergeRepeats->setObjectName(QStringLiteral("mergeRepeats"));
+    mergeRepeats->setToolTip(QStringLiteral("表中重复的编号不算错误，它的库存加到第一行的商品上"));
+    mergeRepeats->setGeometry(232, 168, 158, 20);
+    mergeRepeats->setChecked(settings_.repeatChoice() == importer::RepeatChoice::Merge);
 
     ProgressBar1 = new QProgressBar(RzPanel1);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -169,7 +190,9 @@ void TFmain::createControls()
     QWidget::setTabOrder(RzBitBtn3, excel);
     QWidget::setTabOrder(excel, RzEdit2);
     QWidget::setTabOrder(RzEdit2, splb_com);
-    QWidget::setTabOrder(splb_com, RzMenuButton1);
+    QWidget::setTabOrder(splb_com, existingChoice);
+    QWidget::setTabOrder(existingChoice, mergeRepeats);
+    QWidget::setTabOrder(mergeRepeats, RzMenuButton1);
     QWidget::setTabOrder(RzMenuButton1, RzComboBox1);
 
     connect(RzBitBtn1, &QPushButton::clicked, this, &TFmain::RzBitBtn1Click);
@@ -180,6 +203,14 @@ void TFmain::createControls()
     connect(N3, &QAction::triggered, this, &TFmain::N3Click);
     connect(RzComboBox1, &KindComboBox::picked, this, &TFmain::RzComboBox1Select);
     connect(RzURLLabel1, &StatusLinkLabel::clicked, this, &TFmain::RzURLLabel1Click);
+    // Connected after the kept choices are shown: opening the window writes nothing.
+    connect(existingChoice, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0 && index < int(std::size(kExistingChoices)))
+            choiceKept(settings_.setExistingChoice(kExistingChoices[index]));
+    });
+    connect(mergeRepeats, &QCheckBox::toggled, this, [this](bool on) {
+        choiceKept(settings_.setRepeatChoice(on ? importer::RepeatChoice::Merge : importer::RepeatChoice::Fail));
+    });
 
     RzBitBtn1->setFocus(Qt::OtherFocusReason);
 }
@@ -259,9 +290,13 @@ void TFmain::RzBitBtn1Click()
         request.sheetName = RzEdit2->currentText();
         request.category = chosenCategory();
         request.phraseMnemonics = N3->isChecked();
+        request.existing =
+            kExistingChoices[std::clamp(existingChoice->currentIndex(), 0, int(std::size(kExistingChoices)) - 1)];
+        request.repeats = mergeRepeats->isChecked() ? importer::RepeatChoice::Merge : importer::RepeatChoice::Fail;
         if (!request.workbookPath.isEmpty() && request.category && !chooseColumns(request))
             return;
-        WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com});
+        WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com}, request.existing,
+                                      request.repeats);
         const InputBlocker noInputWhileRunning(this);
         try {
             lastOutcome_ = importer::runImport(session_, request, reporter);
@@ -410,8 +445,13 @@ void TFmain::N2Click()
 
 void TFmain::N3Click(bool checked)
 {
+    choiceKept(settings_.setPhraseMnemonics(checked));
+}
+
+void TFmain::choiceKept(bool written)
+{
     // A folder that cannot be written keeps the choice for this run of the program only; the import needs no file.
-    if (!settings_.setPhraseMnemonics(checked)) {
+    if (!written) {
         dialogs_->showInformation(this, kNoticeCaption,
                                   QStringLiteral("这个选择只在本次运行中有效，下次启动时不会保留：无法写入 %1")
                                       .arg(QDir::toNativeSeparators(settings_.filePath())));

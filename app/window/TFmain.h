@@ -21,6 +21,7 @@
 class DockingPanel;
 class KindComboBox;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class MenuDropButton;
 class QLabel;
@@ -72,6 +73,9 @@ private:
     // each field. False when the clerk cancels; the sheet read for it goes with the request.
     bool chooseColumns(importer::ImportRequest& request);
     std::optional<data::ProductKind> chosenCategory() const;
+    // A choice kept in product-import.ini: when the file cannot be written, the clerk is told it holds for this run
+    // of the program only.
+    void choiceKept(bool written);
     // Runs a handler; an error it lets through reaches the default error report and the window goes on.
     void guarded(const std::function<void()>& handler);
 
@@ -111,4 +115,6 @@ private:
     QAction* N3 = nullptr; // checkable: a blank 助记码 by whole words, kept in product-import.ini
     MenuDropButton* RzMenuButton1 = nullptr;
     KindComboBox* RzComboBox1 = nullptr;
+    QComboBox* existingChoice = nullptr; // a product the store holds already: add, skip or update; kept in the ini
+    QCheckBox* mergeRepeats = nullptr;   // a repeated code's stock added to the first row's product; kept too
 };

@@ -16,8 +16,9 @@ constexpr qint64 kRepaintIntervalMs = 33;
 
 } // namespace
 
-WindowImportReporter::WindowImportReporter(WindowDialogs& dialogs, const Targets& targets)
-    : dialogs_(dialogs), targets_(targets)
+WindowImportReporter::WindowImportReporter(WindowDialogs& dialogs, const Targets& targets,
+                                           importer::ExistingChoice existing, importer::RepeatChoice repeats)
+    : dialogs_(dialogs), targets_(targets), existing_(existing), repeats_(repeats)
 {
 }
 
@@ -109,8 +110,7 @@ void WindowImportReporter::repaintNow()
 void WindowImportReporter::applyNoted()
 {
     if (notedCounts_) {
-        const importer::ImportCounts& counts = *notedCounts_;
-        notedText_ = importer::texts::rowSummary(rowTotal_, counts.imported, counts.failed, counts.empty);
+        notedText_ = importer::texts::rowSummary(rowTotal_, *notedCounts_, existing_, repeats_);
         notedCounts_.reset();
     }
     if (notedText_) {

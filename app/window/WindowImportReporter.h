@@ -5,6 +5,7 @@
 
 #include "BusyCursor.h"
 #include "ImportReporter.h"
+#include "RunChoices.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -28,7 +29,10 @@ public:
         QWidget* categoryBox;      // splb_com: focus after "no category"
     };
 
-    WindowImportReporter(WindowDialogs& dialogs, const Targets& targets);
+    // The choices add to the summary what became of the rows the store holds already and of repeated codes.
+    WindowImportReporter(WindowDialogs& dialogs, const Targets& targets,
+                         importer::ExistingChoice existing = importer::ExistingChoice::Add,
+                         importer::RepeatChoice repeats = importer::RepeatChoice::Fail);
     WindowImportReporter(const WindowImportReporter&) = delete;
     WindowImportReporter& operator=(const WindowImportReporter&) = delete;
 
@@ -49,6 +53,8 @@ private:
 
     WindowDialogs& dialogs_;
     Targets targets_;
+    importer::ExistingChoice existing_;
+    importer::RepeatChoice repeats_;
     std::optional<BusyCursor> busy_;
     int rowTotal_ = 0;
     std::optional<QString> notedText_;

@@ -1,11 +1,12 @@
 // import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N]
-// [--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run]: one import run, as the window's OK
-// button does it; --dry-run rolls the whole run back at its end. Standard output gets the final status line; standard
-// error the messages of an early end and, on a terminal, a progress bar. Exit status: 0 every row handled and none
-// failed, 3 every row handled with failed rows, 1 ended early (workbook, sheet, column, store or log problem), 2 usage
-// error.
+// [--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run] [--existing add|skip|update]
+// [--repeats fail|merge]: one import run, as the window's OK button does it; --dry-run rolls the whole run back at
+// its end. Standard output gets the final status line; standard error the messages of an early end and, on a
+// terminal, a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with failed rows,
+// 1 ended early (workbook, sheet, column, store or log problem), 2 usage error.
 #include "../SheetOptions.h"
 #include "../CliHelpTexts.h"
+#include "../RunChoiceOptions.h"
 #include "../StoreChoice.h"
 #include "../VerbParser.h"
 #include "../Verbs.h"
@@ -53,13 +54,15 @@ std::optional<data::ProductKind> findCategory(data::Query& query, const QString&
 class CliReporter final : public importer::ImportReporter
 {
 public:
-    explicit CliReporter(cli::Console& console) : console_(console) {}
+    CliReporter(cli::Console& console, importer::ExistingChoice existing, importer::RepeatChoice repeats)
+        : console_(console), existing_(existing), repeats_(repeats)
+    {
+    }
 
     // The summary is made when it is shown, not for every row.
     QString statusText() const
     {
-        return counts_ ? importer::texts::rowSummary(rowTotal_, counts_->imported, counts_->failed, counts_->empty)
-                       : statusText_;
+        return counts_ ? importer::texts::rowSummary(rowTotal_, *counts_, existing_, repeats_) : statusText_;
     }
 
     void notice(importer::ImportNotice, const QString& text, const QString& detail) override
@@ -115,6 +118,8 @@ private:
     }
 
     cli::Console& console_;
+    importer::ExistingChoice existing_;
+    importer::RepeatChoice repeats_;
     bool barShown_ = false;
     int rowTotal_ = 0;
     int rowsDone_ = 0;
@@ -130,7 +135,8 @@ int cli::runImport(const QStringList& arguments, Console& console)
     VerbParser parser(console, QStringLiteral("import"),
                       QStringLiteral("import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... "
                                      "[--header-row N] [--store FILE | --odbc CONNSTR] [--log FILE] "
-                                     "[--phrase-mnemonics] [--dry-run]"));
+                                     "[--phrase-mnemonics] [--dry-run] [--existing add|skip|update] "
+                                     "[--repeats fail|merge]"));
     parser.addOption(QCommandLineOption(
         kCategory, QStringLiteral("kinid of the products' category (product-import-cli kinds lists them)"),
         QStringLiteral("KINID")));
@@ -145,11 +151,12 @@ int cli::runImport(const QStringList& arguments, Console& console)
         kDryRun, QStringLiteral("check the sheet against the store: the same status line, exit status and log as the "
                                 "real run, and the store left as it was; it cannot foresee a full disk, nor what "
                                 "changes in the store before the real run")));
+    addRunChoiceOptions(parser);
     parser.setDetails(
         QStringLiteral("Prints the run's final status line.\n"
-                       "Exit status: 0 every row was handled and none failed, 3 some rows failed (see the "
-                       "log), 1 the run\nended early (the workbook, the sheet, the store or the log), 2 "
-                       "usage error.\n") +
+                       "Exit status: 0 every row was handled (stored, or found in the store and skipped, updated or "
+                       "merged)\nand none failed, 3 some rows failed (see the log), 1 the run ended early (the "
+                       "workbook, the sheet,\nthe store or the log), 2 usage error.\n") +
         defaultStoreText() + u'\n' + defaultLogText() +
         QStringLiteral("\nExample: product-import-cli import 商品.xls --category 0102 --dry-run"));
     if (const std::optional<int> status = parser.parse(arguments))
@@ -169,6 +176,9 @@ int cli::runImport(const QStringList& arguments, Console& console)
     QString choiceProblem;
     const std::optional<importer::ColumnChoice> columns = columnChoice(parser, choiceProblem);
     if (!columns)
+        return parser.usageError(choiceProblem);
+    importer::ImportRequest request;
+    if (!takeRunChoices(parser, request, choiceProblem))
         return parser.usageError(choiceProblem);
     const QString logPath = parser.isSet(kLog)
                                 ? parser.value(kLog)
@@ -222,7 +232,6 @@ int cli::runImport(const QStringList& arguments, Console& console)
     }
 
     importer::ImportSession session{connection, storeQuery, logPath, QString(), QStringList()};
-    importer::ImportRequest request;
     request.workbookPath = workbooks.constFirst();
     request.sheetName = chosenSheetName(parser);
     request.columns = *columns;
@@ -231,21 +240,10 @@ int cli::runImport(const QStringList& arguments, Console& console)
     request.commitEveryRow = qEnvironmentVariableIntValue(kCommitEveryRowVariable) == 1;
     request.dryRun = parser.isSet(kDryRun);
 
-    CliReporter reporter(console);
+    CliReporter reporter(console, request.existing, request.repeats);
     int status = 1;
     try {
-        const importer::ImportOutcome outcome = importer::runImport(session, request, reporter);
-        switch (outcome.end) {
-        case importer::ImportOutcome::End::Refused:
-            status = 2;
-            break;
-        case importer::ImportOutcome::End::EndedEarly:
-            status = 1;
-            break;
-        case importer::ImportOutcome::End::Completed:
-            status = outcome.failedCount > 0 ? 3 : 0;
-            break;
-        }
+        status = importExitStatus(importer::runImport(session, request, reporter));
     } catch (const importer::ImportError& error) {
         parser.failure(error.message());
         status = 1;

@@ -101,6 +101,11 @@ std::unique_ptr<PreparedInsert> Connection::prepareInsert(const InsertTexts& tex
     return backend().prepareInsert(texts);
 }
 
+std::unique_ptr<PreparedWrite> Connection::prepareWrite(const ParsedStatement& statement)
+{
+    return backend().prepareWrite(statement);
+}
+
 ConnectionBackend& Connection::backend() const
 {
     if (!backend_)

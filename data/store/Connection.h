@@ -13,6 +13,8 @@ namespace data {
 
 class ConnectionBackend;
 class PreparedInsert;
+class PreparedWrite;
+struct ParsedStatement;
 struct InsertTexts;
 
 class Connection
@@ -67,6 +69,8 @@ public:
 
     // An insert prepared once, for row after row. Throws DatabaseError.
     std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts);
+    // A statement that changes rows, prepared once, for row after row. Throws DatabaseError.
+    std::unique_ptr<PreparedWrite> prepareWrite(const ParsedStatement& statement);
     // The table's columns as the store states them; empty when there is no such table. Throws DatabaseError.
     std::vector<StoreColumn> tableColumns(const QString& table);
 

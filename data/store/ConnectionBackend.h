@@ -83,6 +83,16 @@ public:
     virtual void insert(const BoundValue* const* rows, int count) = 0;
 };
 
+// A statement that changes rows (an update of one product), prepared once and run for row after row.
+class PreparedWrite
+{
+public:
+    virtual ~PreparedWrite() = default;
+    // values holds one entry per name of the statement, every one set. Returns how many rows the statement
+    // changed. Throws DatabaseError with the store's code and its fault.
+    virtual int run(const std::vector<BoundValue>& values) = 0;
+};
+
 class ConnectionBackend
 {
 public:
@@ -94,6 +104,8 @@ public:
     virtual void select(const ParsedStatement& statement, const std::vector<BoundValue>& values, int maxRows,
                         ResultSet& result) = 0;
     virtual std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts) = 0;
+    // Prepares the statement now, so that a table that does not fit shows before any row. Throws DatabaseError.
+    virtual std::unique_ptr<PreparedWrite> prepareWrite(const ParsedStatement& statement) = 0;
 
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;

@@ -4,6 +4,7 @@
 #include "OdbcColumns.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcInserts.h"
+#include "OdbcWrite.h"
 
 #include <QHash>
 #include <QSqlDriver>
@@ -195,6 +196,11 @@ std::unique_ptr<PreparedInsert> OdbcBackend::prepareInsert(const InsertTexts& te
             connectionHandle(), texts,
             columnTypes(texts.table, texts.columnNames.isEmpty() ? texts.singleRow.names : texts.columnNames));
     return makeRowsInsert(connectionHandle(), texts);
+}
+
+std::unique_ptr<PreparedWrite> OdbcBackend::prepareWrite(const ParsedStatement& statement)
+{
+    return makeOdbcWrite(connectionHandle(), statement);
 }
 
 // PostgreSQL: the type of each of the table's columns, by name, as the server names it without length or

@@ -24,6 +24,7 @@ public:
     void select(const ParsedStatement& statement, const std::vector<BoundValue>& values, int maxRows,
                 ResultSet& result) override;
     std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts) override;
+    std::unique_ptr<PreparedWrite> prepareWrite(const ParsedStatement& statement) override;
 
     void beginTransaction() override;
     void commit() override;

@@ -65,7 +65,8 @@ public:
         for (size_t row = 0; row < size_t(count); ++row) {
             for (size_t column = 0; column < columns; ++column) {
                 const size_t i = row * columns + column;
-                bind(statement, SQLUSMALLINT(i + 1), rows[row][column], indicators_[i]);
+                if (!SQL_SUCCEEDED(bindValue(statement, SQLUSMALLINT(i + 1), rows[row][column], indicators_[i])))
+                    throw statementError(statement, QStringLiteral("Cannot bind a value"), connection_);
             }
         }
         execute(statement, connection_);
@@ -79,31 +80,6 @@ private:
             return found->second.get();
         return statements_.emplace(rows, prepareStatement(connection_, texts_.rowsText(rows, false)))
             .first->second.get();
-    }
-
-    void bind(SQLHSTMT statement, SQLUSMALLINT position, const BoundValue& value, SQLLEN& indicator)
-    {
-        SQLRETURN rc = SQL_SUCCESS;
-        switch (value.type) {
-        case BoundValue::Type::Text:
-            rc = bindText(statement, position, value.text, indicator);
-            break;
-        case BoundValue::Type::Double:
-            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0,
-                                  const_cast<double*>(&value.number), 0, nullptr);
-            break;
-        case BoundValue::Type::Integer:
-            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_INTEGER, 10, 0,
-                                  const_cast<qint64*>(&value.integer), 0, nullptr);
-            break;
-        case BoundValue::Type::Unset:
-            indicator = SQL_NULL_DATA;
-            rc = SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr, 0,
-                                  &indicator);
-            break;
-        }
-        if (!SQL_SUCCEEDED(rc))
-            throw statementError(statement, QStringLiteral("Cannot bind a value"), connection_);
     }
 
     SQLHDBC connection_;
@@ -188,6 +164,25 @@ private:
 };
 
 } // namespace
+
+SQLRETURN bindValue(SQLHSTMT statement, SQLUSMALLINT position, const BoundValue& value, SQLLEN& indicator)
+{
+    switch (value.type) {
+    case BoundValue::Type::Text:
+        return bindText(statement, position, value.text, indicator);
+    case BoundValue::Type::Double:
+        return SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0,
+                                const_cast<double*>(&value.number), 0, nullptr);
+    case BoundValue::Type::Integer:
+        return SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_INTEGER, 10, 0,
+                                const_cast<qint64*>(&value.integer), 0, nullptr);
+    case BoundValue::Type::Unset:
+        break;
+    }
+    indicator = SQL_NULL_DATA;
+    return SQLBindParameter(statement, position, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr, 0,
+                            &indicator);
+}
 
 std::unique_ptr<PreparedInsert> makeRowsInsert(SQLHDBC connection, const InsertTexts& texts)
 {

@@ -17,6 +17,10 @@
 
 namespace data {
 
+// Binds a value that lives, unchanged, until the statement has run: a text from its own characters, a number from
+// its own field; indicator, too, must live until then.
+SQLRETURN bindValue(SQLHSTMT statement, SQLUSMALLINT position, const BoundValue& value, SQLLEN& indicator);
+
 std::unique_ptr<PreparedInsert> makeRowsInsert(SQLHDBC connection, const InsertTexts& texts);
 // texts must offer arrays (InsertTexts::offersArrays). columnTypes: the type of each column in the table, as
 // PostgreSQL names it without length or precision ("character varying", "numeric", "bpchar"); empty where the

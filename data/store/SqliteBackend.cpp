@@ -49,6 +49,17 @@ QByteArray savepointStatement(const char* verb, const QString& name)
     return QByteArray(verb) + ' ' + name.toUtf8();
 }
 
+// The statement as SQLite takes it. Plain "?" where every parameter stands once, in order: the same binding as
+// "?N", and SQLite looks each "?N" up among those before it, which makes a statement of two thousand parameters
+// slow to prepare.
+QString sqliteText(const ParsedStatement& statement)
+{
+    bool inOrder = true;
+    for (size_t i = 0; i < statement.occurrences.size() && inOrder; ++i)
+        inOrder = statement.occurrences[i].parameter == int(i);
+    return statement.driverText(!inOrder);
+}
+
 // An empty text must stay a text: a null pointer would bind NULL.
 constexpr char kEmptyText[] = "";
 
@@ -174,6 +185,35 @@ private:
     QStringEncoder toUtf8_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
 };
 
+// A statement that changes rows: prepared once, bound anew and rewound for every row.
+class SqliteBackend::Write final : public PreparedWrite
+{
+public:
+    Write(SqliteBackend& backend, const ParsedStatement& statement)
+        : backend_(backend), statement_(statement), handle_(backend.prepare(sqliteText(statement)))
+    {
+    }
+
+    int run(const std::vector<BoundValue>& values) override
+    {
+        if (values.size() != size_t(statement_.names.size()))
+            throw DatabaseError(QStringLiteral("The statement takes %1 values, not %2")
+                                    .arg(statement_.names.size())
+                                    .arg(values.size()));
+        ResetOnExit reset(handle_.get());
+        backend_.bind(handle_.get(), statement_, values);
+        const int rc = sqlite3_step(handle_.get());
+        if (rc != SQLITE_DONE)
+            throwSqliteError(backend_.db_, rc);
+        return sqlite3_changes(backend_.db_);
+    }
+
+private:
+    SqliteBackend& backend_;
+    ParsedStatement statement_;
+    StatementHandle handle_;
+};
+
 void SqliteBackend::StatementFinalizer::operator()(sqlite3_stmt* statement) const
 {
     sqlite3_finalize(statement);
@@ -270,7 +310,7 @@ void SqliteBackend::bind(sqlite3_stmt* statement, const ParsedStatement& parsed,
 
 void SqliteBackend::execute(const ParsedStatement& statement, const std::vector<BoundValue>& values)
 {
-    const StatementHandle handle = prepare(statement.driverText(true));
+    const StatementHandle handle = prepare(sqliteText(statement));
     bind(handle.get(), statement, values);
     int rc;
     while ((rc = sqlite3_step(handle.get())) == SQLITE_ROW) {
@@ -283,7 +323,7 @@ void SqliteBackend::select(const ParsedStatement& statement, const std::vector<B
                            ResultSet& result)
 {
     result.clear();
-    const StatementHandle handle = prepare(statement.driverText(true));
+    const StatementHandle handle = prepare(sqliteText(statement));
     bind(handle.get(), statement, values);
     const int columnCount = sqlite3_column_count(handle.get());
     for (int column = 0; column < columnCount; ++column)
@@ -306,6 +346,11 @@ std::unique_ptr<PreparedInsert> SqliteBackend::prepareInsert(const InsertTexts& 
     // A table that does not fit shows now, before any row.
     prepare(texts.singleRow.driverText(true));
     return insert;
+}
+
+std::unique_ptr<PreparedWrite> SqliteBackend::prepareWrite(const ParsedStatement& statement)
+{
+    return std::make_unique<Write>(*this, statement);
 }
 
 void SqliteBackend::executeDirect(const char* sql)

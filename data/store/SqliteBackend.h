@@ -23,6 +23,7 @@ public:
     void select(const ParsedStatement& statement, const std::vector<BoundValue>& values, int maxRows,
                 ResultSet& result) override;
     std::unique_ptr<PreparedInsert> prepareInsert(const InsertTexts& texts) override;
+    std::unique_ptr<PreparedWrite> prepareWrite(const ParsedStatement& statement) override;
 
     void beginTransaction() override;
     void commit() override;
@@ -45,6 +46,7 @@ private:
     };
     using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
     class Insert;
+    class Write;
 
     StatementHandle prepare(const QString& sql);
     void bind(sqlite3_stmt* statement, const ParsedStatement& parsed, const std::vector<BoundValue>& values);

@@ -34,6 +34,9 @@ public:
     bool progressVisible = false;
     bool progressWasShown = false;
     std::function<void(int)> onRowHandled; // a test's way into the middle of a run: called with rowsDone
+    // The run's choices, as the status line names them.
+    importer::ExistingChoice existing = importer::ExistingChoice::Add;
+    importer::RepeatChoice repeats = importer::RepeatChoice::Fail;
 
     QString statusText() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
     // How many times the bar moved on by one.
@@ -72,7 +75,7 @@ public:
     {
         events << QStringLiteral("row %1").arg(rowsDone);
         positions << rowsDone;
-        statusTexts << importer::texts::rowSummary(rangeMaximum, counts.imported, counts.failed, counts.empty);
+        statusTexts << importer::texts::rowSummary(rangeMaximum, counts, existing, repeats);
         if (onRowHandled)
             onRowHandled(rowsDone);
     }

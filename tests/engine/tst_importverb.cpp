@@ -2,6 +2,8 @@
 // messages on standard error, the log file and the store; the verb in process, a few rows through the program.
 #include "CliRun.h"
 #include "EngineTestSupport.h"
+#include "ImportTexts.h"
+#include "RunChoiceOptions.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 
@@ -10,9 +12,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <numeric>
+
 #include <unistd.h>
 
 using storetest::Backend;
+
+Q_DECLARE_METATYPE(importer::ExistingChoice)
+Q_DECLARE_METATYPE(importer::RepeatChoice)
 
 class TestImportVerb : public QObject
 {
@@ -27,6 +34,11 @@ private slots:
     void storeFaultEndsWithTheStoresWords();
     void logThatWouldOverwriteWhatTheRunUses_data();
     void logThatWouldOverwriteWhatTheRunUses();
+    void statusLineSaysWhatBecameOfExistingAndRepeatedRows_data();
+    void statusLineSaysWhatBecameOfExistingAndRepeatedRows();
+    void exitStatusCountsSkippedUpdatedAndMergedRowsAsDone_data();
+    void exitStatusCountsSkippedUpdatedAndMergedRowsAsDone();
+    void helpNamesTheChoices();
 };
 
 namespace {
@@ -132,6 +144,52 @@ void TestImportVerb::runs_data()
         QTest::addRow("not a category: %s", kind)
             << Backend::Sqlite << arguments << 2 << QString() << QStringLiteral("not a category") << 0 << false;
     }
+    // What becomes of rows the store holds already and of repeated codes: the choice in the status line, a value
+    // that is none of the choices a usage error that lists them.
+    const QStringList blankCode{
+        "{data}/blank-code.xls", "--category", "010101", "--store", "{store}", "--log", "{log}"};
+    const QString blankCodeCounts = QStringLiteral("共2条,正确导入1条,错误0条,空纪录1条,");
+    const QString link = QStringLiteral("点此查看错误的信息！");
+    QTest::newRow("--existing add: the line as ever")
+        << Backend::Sqlite << (blankCode + QStringList{"--existing", "add", "--repeats", "fail"}) << 0
+        << blankCodeCounts + link << QString() << 1 << false;
+    QTest::newRow("--existing skip") << Backend::Sqlite << (blankCode + QStringList{"--existing", "skip"}) << 0
+                                     << blankCodeCounts + QStringLiteral("已有0条,") + link << QString() << 1 << false;
+    QTest::newRow("--existing=update") << Backend::Sqlite << (blankCode + QStringList{"--existing=update"}) << 0
+                                       << blankCodeCounts + QStringLiteral("更新0条,") + link << QString() << 1
+                                       << false;
+    QTest::newRow("--repeats merge") << Backend::Sqlite << (blankCode + QStringList{"--repeats", "merge"}) << 0
+                                     << blankCodeCounts + QStringLiteral("合并0条,") + link << QString() << 1 << false;
+    QTest::newRow("--existing update --repeats merge, in a dry run")
+        << Backend::Sqlite << (blankCode + QStringList{"--repeats", "merge", "--dry-run", "--existing", "update"}) << 0
+        << blankCodeCounts + QStringLiteral("更新0条,合并0条,") + link << QString() << 0 << false;
+    QTest::newRow("--existing skip on the server")
+        << Backend::Server
+        << QStringList{"{data}/blank-code.xls",
+                       "--category",
+                       "010101",
+                       "--odbc",
+                       "{store}",
+                       "--log",
+                       "{log}",
+                       "--existing",
+                       "skip",
+                       "--repeats",
+                       "merge"}
+        << 0 << blankCodeCounts + QStringLiteral("已有0条,合并0条,") + link << QString() << 1 << false;
+    for (const char* value : {"keep", "Skip", "", "add,skip"}) {
+        QTest::addRow("--existing \"%s\"", value)
+            << Backend::Sqlite << (blankCode + QStringList{"--existing", value}) << 2 << QString()
+            << QStringLiteral("--existing takes add, skip, update, not \"%1\"").arg(QLatin1String(value)) << 0 << false;
+    }
+    for (const char* value : {"sum", "Merge", ""}) {
+        QTest::addRow("--repeats \"%s\"", value)
+            << Backend::Sqlite << (blankCode + QStringList{"--repeats", value}) << 2 << QString()
+            << QStringLiteral("--repeats takes fail, merge, not \"%1\"").arg(QLatin1String(value)) << 0 << false;
+    }
+    QTest::newRow("--existing without its value") << Backend::Sqlite << (blankCode + QStringList{"--existing"}) << 2
+                                                  << QString() << QStringLiteral("--existing") << 0 << false;
+
     QTest::newRow("server, completed with failed rows")
         << Backend::Server
         << QStringList{"{data}/five-rows.xls", "--category", "010101", "--odbc", "{store}", "--log", "{log}"} << 3
@@ -146,6 +204,12 @@ void TestImportVerb::runs_data()
         << started << QStringLiteral("Execl文件不存在,请重新连接！") << 0 << true;
     QTest::newRow("program: unknown option") << Backend::Sqlite << (base + QStringList{"--fast"}) << 2 << QString()
                                              << QStringLiteral("unknown option \"--fast\"") << 0 << true;
+    QTest::newRow("program: --existing skip")
+        << Backend::Sqlite << (blankCode + QStringList{"--existing", "skip"}) << 0
+        << blankCodeCounts + QStringLiteral("已有0条,") + link << QString() << 1 << true;
+    QTest::newRow("program: --repeats wrong")
+        << Backend::Sqlite << (blankCode + QStringList{"--repeats", "add"}) << 2 << QString()
+        << QStringLiteral("--repeats takes fail, merge, not \"add\"") << 0 << true;
 }
 
 void TestImportVerb::runs()
@@ -340,6 +404,93 @@ void TestImportVerb::logThatWouldOverwriteWhatTheRunUses()
     QCOMPARE(fileBytes(book), bookBefore);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), before);
     QCOMPARE(enginetest::productCount(store), 2);
+}
+
+void TestImportVerb::statusLineSaysWhatBecameOfExistingAndRepeatedRows_data()
+{
+    using importer::ExistingChoice;
+    using importer::RepeatChoice;
+    QTest::addColumn<ExistingChoice>("existing");
+    QTest::addColumn<RepeatChoice>("repeats");
+    QTest::addColumn<QString>(
+        "line"); // counts: 40 rows, 20 imported, 3 failed, 2 empty, 7 existing, 5 updated, 3 merged
+    const QString head = QStringLiteral("共40条,正确导入20条,错误3条,空纪录2条,");
+    const QString link = QStringLiteral("点此查看错误的信息！");
+    QTest::newRow("add, fail: as ever") << ExistingChoice::Add << RepeatChoice::Fail << head + link;
+    QTest::newRow("skip") << ExistingChoice::Skip << RepeatChoice::Fail << head + QStringLiteral("已有7条,") + link;
+    QTest::newRow("update") << ExistingChoice::Update << RepeatChoice::Fail << head + QStringLiteral("更新5条,") + link;
+    QTest::newRow("merge") << ExistingChoice::Add << RepeatChoice::Merge << head + QStringLiteral("合并3条,") + link;
+    QTest::newRow("skip, merge") << ExistingChoice::Skip << RepeatChoice::Merge
+                                 << head + QStringLiteral("已有7条,合并3条,") + link;
+    QTest::newRow("update, merge") << ExistingChoice::Update << RepeatChoice::Merge
+                                   << head + QStringLiteral("更新5条,合并3条,") + link;
+}
+
+// The summary names the count of the choice made, after 空纪录 and before the link text; a run without either
+// choice reads exactly as before.
+void TestImportVerb::statusLineSaysWhatBecameOfExistingAndRepeatedRows()
+{
+    QFETCH(importer::ExistingChoice, existing);
+    QFETCH(importer::RepeatChoice, repeats);
+    QFETCH(QString, line);
+    importer::ImportCounts counts;
+    counts.imported = 20;
+    counts.failed = 3;
+    counts.empty = 2;
+    counts.existing = 7;
+    counts.updated = 5;
+    counts.merged = 3;
+    QCOMPARE(importer::texts::rowSummary(40, counts, existing, repeats), line);
+    if (existing == importer::ExistingChoice::Add && repeats == importer::RepeatChoice::Fail)
+        QCOMPARE(importer::texts::rowSummary(40, counts, existing, repeats), importer::texts::rowSummary(40, 20, 3, 2));
+}
+
+void TestImportVerb::exitStatusCountsSkippedUpdatedAndMergedRowsAsDone_data()
+{
+    using End = importer::ImportOutcome::End;
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QList<int>>("counts"); // imported, failed, empty, existing, updated, merged
+    QTest::addColumn<int>("status");
+    QTest::newRow("every row stored") << int(End::Completed) << QList<int>{5, 0, 0, 0, 0, 0} << 0;
+    QTest::newRow("every row skipped") << int(End::Completed) << QList<int>{0, 0, 0, 5, 0, 0} << 0;
+    QTest::newRow("every row updated") << int(End::Completed) << QList<int>{0, 0, 0, 0, 5, 0} << 0;
+    QTest::newRow("stored and merged") << int(End::Completed) << QList<int>{3, 0, 1, 0, 0, 2} << 0;
+    QTest::newRow("skipped, one failed") << int(End::Completed) << QList<int>{0, 1, 0, 4, 0, 0} << 3;
+    QTest::newRow("updated and merged, one failed") << int(End::Completed) << QList<int>{0, 1, 0, 0, 2, 2} << 3;
+    QTest::newRow("ended early after skipped rows") << int(End::EndedEarly) << QList<int>{0, 0, 0, 3, 0, 0} << 1;
+    QTest::newRow("refused") << int(End::Refused) << QList<int>{0, 0, 0, 0, 0, 0} << 2;
+}
+
+void TestImportVerb::exitStatusCountsSkippedUpdatedAndMergedRowsAsDone()
+{
+    QFETCH(int, end);
+    QFETCH(QList<int>, counts);
+    QFETCH(int, status);
+    importer::ImportOutcome outcome;
+    outcome.end = importer::ImportOutcome::End(end);
+    outcome.importedCount = counts.at(0);
+    outcome.failedCount = counts.at(1);
+    outcome.emptyCount = counts.at(2);
+    outcome.existingCount = counts.at(3);
+    outcome.updatedCount = counts.at(4);
+    outcome.mergedCount = counts.at(5);
+    outcome.rowTotal = std::accumulate(counts.begin(), counts.end(), 0);
+    QCOMPARE(cli::importExitStatus(outcome), status);
+}
+
+// import --help and the program's usage name both options with their values.
+void TestImportVerb::helpNamesTheChoices()
+{
+    const testsupport::CliRun help = testsupport::runCliInProcess({QStringLiteral("import"), QStringLiteral("--help")});
+    QCOMPARE(help.exitCode, 0);
+    const QString text = QString::fromUtf8(help.out);
+    for (const char* piece :
+         {"\n  --existing add|skip|update ", "\n  --repeats fail|merge ", "skipped, updated or merged"})
+        QVERIFY2(text.contains(QLatin1String(piece)), qPrintable(text));
+    const testsupport::CliRun usage = testsupport::runCliInProcess({QStringLiteral("--help")});
+    QVERIFY2(
+        QString::fromUtf8(usage.out).contains(QLatin1String("[--existing add|skip|update] [--repeats fail|merge]")),
+        usage.out.constData());
 }
 
 QTEST_GUILESS_MAIN(TestImportVerb)

@@ -16,6 +16,7 @@
 #include "TypeText.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -186,6 +187,13 @@ private slots:
     void templateMenuDropsBelowItsButton();
     void phraseMnemonicsEntryIsRemembered();
     void phraseMnemonicsChoiceThatCannotBeKeptSaysSo();
+    void runChoicesAreKeptBetweenStarts_data();
+    void runChoicesAreKeptBetweenStarts();
+    void runChoicesAsWrittenByHand_data();
+    void runChoicesAsWrittenByHand();
+    void runChoiceThatCannotBeKeptSaysSo();
+    void runChoicesReachTheRun_data();
+    void runChoicesReachTheRun();
     void returnOnOkStartsTheImport_data();
     void returnOnOkStartsTheImport();
     void phraseMnemonicsEntryChoosesTheCodes_data();
@@ -306,9 +314,9 @@ void ImportWindowTest::controlsStandWhereTheClerkExpectsThem_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("hidden");
     QTest::newRow("Image1") << "Image1"
-                            << "Fmain" << QRect(0, 0, 413, 237) << "" << false;
+                            << "Fmain" << QRect(0, 0, 413, 267) << "" << false;
     QTest::newRow("RzPanel1") << "RzPanel1"
-                              << "Fmain" << QRect(0, 0, 413, 237) << "" << false;
+                              << "Fmain" << QRect(0, 0, 413, 267) << "" << false;
     QTest::newRow("RzLabel1") << "RzLabel1"
                               << "RzPanel1" << QRect(24, 40, 66, 12) << "Excel文件：" << false;
     QTest::newRow("RzLabel2") << "RzLabel2"
@@ -318,9 +326,9 @@ void ImportWindowTest::controlsStandWhereTheClerkExpectsThem_data()
     QTest::newRow("RzLabel4") << "RzLabel4"
                               << "RzPanel1" << QRect(15, 81, 84, 12) << "药品类型选择：" << false;
     QTest::newRow("RzBitBtn1") << "RzBitBtn1"
-                               << "RzPanel1" << QRect(80, 168, 75, 25) << "确定" << false;
+                               << "RzPanel1" << QRect(80, 198, 75, 25) << "确定" << false;
     QTest::newRow("RzBitBtn2") << "RzBitBtn2"
-                               << "RzPanel1" << QRect(264, 168, 75, 25) << "关闭" << false;
+                               << "RzPanel1" << QRect(264, 198, 75, 25) << "关闭" << false;
     QTest::newRow("RzBitBtn3") << "RzBitBtn3"
                                << "RzPanel1" << QRect(337, 52, 46, 25) << "。。。" << false;
     QTest::newRow("excel") << "excel"
@@ -330,7 +338,7 @@ void ImportWindowTest::controlsStandWhereTheClerkExpectsThem_data()
     QTest::newRow("splb_com") << "splb_com"
                               << "RzPanel1" << QRect(16, 138, 209, 20) << "" << false;
     QTest::newRow("ProgressBar1") << "ProgressBar1"
-                                  << "RzPanel1" << QRect(0, 221, 413, 16) << "" << true;
+                                  << "RzPanel1" << QRect(0, 251, 413, 16) << "" << true;
     QTest::newRow("RzPanel2") << "RzPanel2"
                               << "RzPanel1" << QRect(0, 0, 413, 34) << "" << false;
     QTest::newRow("RzURLLabel1") << "RzURLLabel1"
@@ -339,6 +347,11 @@ void ImportWindowTest::controlsStandWhereTheClerkExpectsThem_data()
                                    << "RzPanel1" << QRect(312, 118, 78, 25) << "Excel模板" << false;
     QTest::newRow("RzComboBox1") << "RzComboBox1"
                                  << "RzPanel1" << QRect(15, 96, 209, 20) << "" << false;
+    // Under the category: what becomes of products the store holds already, and of repeated codes.
+    QTest::newRow("existingChoice") << "existingChoice"
+                                    << "RzPanel1" << QRect(16, 168, 209, 20) << "新增为新商品" << false;
+    QTest::newRow("mergeRepeats") << "mergeRepeats"
+                                  << "RzPanel1" << QRect(232, 168, 158, 20) << "重复编号合并库存" << false;
 }
 
 void ImportWindowTest::controlsStandWhereTheClerkExpectsThem()
@@ -364,7 +377,7 @@ void ImportWindowTest::controlsStandWhereTheClerkExpectsThem()
     QCOMPARE(control->isHidden(), hidden);
     if (const auto* label = qobject_cast<const QLabel*>(control); label && name != u"Image1")
         QCOMPARE(label->text(), text);
-    else if (const auto* button = qobject_cast<const QPushButton*>(control))
+    else if (const auto* button = qobject_cast<const QAbstractButton*>(control))
         QCOMPARE(button->text(), text);
     else if (const auto* edit = qobject_cast<const QLineEdit*>(control))
         QCOMPARE(edit->text(), text);
@@ -380,7 +393,7 @@ void ImportWindowTest::windowLook()
     const Window w = openWindow(*folder_);
     QCOMPARE(w->objectName(), QStringLiteral("Fmain"));
     QCOMPARE(w->windowTitle(), QStringLiteral("商品资料批量导入"));
-    QCOMPARE(w->size(), QSize(413, 237));
+    QCOMPARE(w->size(), QSize(413, 267));
     QVERIFY(w->windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(w->font().family(), QStringLiteral("宋体"));
@@ -404,7 +417,7 @@ void ImportWindowTest::windowLook()
     QVERIFY2(besideLabel.red() > 240 && besideLabel.green() > 190 && besideLabel.green() < 250 &&
                  besideLabel.blue() > 210 && besideLabel.red() > besideLabel.green(),
              qPrintable(besideLabel.name()));
-    QCOMPARE(shot.pixelColor(84, 180), kButtonFace);
+    QCOMPARE(shot.pixelColor(84, 210), kButtonFace);
 }
 
 void ImportWindowTest::dockedControlsFollowAResize()
@@ -420,7 +433,7 @@ void ImportWindowTest::dockedControlsFollowAResize()
     QCOMPARE(w.child<QWidget>("RzPanel2")->geometry(), QRect(0, 0, 600, 34));
     const int statusHeight = std::max(12, w.child<QWidget>("RzURLLabel1")->fontMetrics().height());
     QCOMPARE(w.child<QWidget>("RzURLLabel1")->geometry(), QRect(0, 34 - statusHeight, 600, statusHeight));
-    QCOMPARE(w.child<QWidget>("RzBitBtn1")->geometry(), QRect(80, 168, 75, 25));
+    QCOMPARE(w.child<QWidget>("RzBitBtn1")->geometry(), QRect(80, 198, 75, 25));
 }
 
 void ImportWindowTest::tabVisitsTheControlsInOrder()
@@ -431,7 +444,7 @@ void ImportWindowTest::tabVisitsTheControlsInOrder()
     QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
     w.child<QWidget>("RzBitBtn1")->setFocus();
     QStringList visited;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 11; ++i) {
         QWidget* focus = QApplication::focusWidget();
         QVERIFY(focus);
         // The edit field of a combo box stands for the box.
@@ -441,7 +454,7 @@ void ImportWindowTest::tabVisitsTheControlsInOrder()
         QTest::keyClick(focus, Qt::Key_Tab);
     }
     QCOMPARE(visited, QStringList({"RzBitBtn1", "RzBitBtn2", "RzBitBtn3", "excel", "RzEdit2", "splb_com",
-                                   "RzMenuButton1", "RzComboBox1", "RzBitBtn1"}));
+                                   "existingChoice", "mergeRepeats", "RzMenuButton1", "RzComboBox1", "RzBitBtn1"}));
 }
 
 void ImportWindowTest::typeThenCategory()
@@ -925,6 +938,153 @@ void ImportWindowTest::phraseMnemonicsChoiceThatCannotBeKeptSaysSo()
     QCOMPARE(w.dialogs->informations.constFirst().text,
              QStringLiteral("这个选择只在本次运行中有效，下次启动时不会保留：无法写入 ") +
                  QDir::toNativeSeparators(iniPath));
+}
+
+void ImportWindowTest::runChoicesAreKeptBetweenStarts_data()
+{
+    QTest::addColumn<int>("index"); // in the box of existing products
+    QTest::addColumn<bool>("merge");
+    QTest::addColumn<QString>("existing"); // as product-import.ini keeps them
+    QTest::addColumn<QString>("repeats");
+    QTest::newRow("skip") << 1 << false << "skip"
+                          << "fail";
+    QTest::newRow("update") << 2 << false << "update"
+                            << "fail";
+    QTest::newRow("merge") << 0 << true << "add"
+                           << "merge";
+    QTest::newRow("skip and merge") << 1 << true << "skip"
+                                    << "merge";
+    QTest::newRow("update and merge") << 2 << true << "update"
+                                      << "merge";
+}
+
+// The box of existing products and the merge check box start as every run did before, write nothing until the
+// clerk changes them, and keep what the clerk chose in product-import.ini for the next start.
+void ImportWindowTest::runChoicesAreKeptBetweenStarts()
+{
+    QFETCH(int, index);
+    QFETCH(bool, merge);
+    QFETCH(QString, existing);
+    QFETCH(QString, repeats);
+    folder_->addDemoStore();
+    const QString iniPath = folder_->file(QStringLiteral("product-import.ini"));
+    {
+        const Window w = openWindow(*folder_);
+        auto* box = w.child<QComboBox>("existingChoice");
+        auto* check = w.child<QCheckBox>("mergeRepeats");
+        QCOMPARE(itemsOf(box), QStringList({"新增为新商品", "跳过已有的商品", "更新已有的商品"}));
+        QCOMPARE(box->currentIndex(), 0);
+        QVERIFY(!box->isEditable());
+        QVERIFY(!check->isChecked());
+        QVERIFY(!QFile::exists(iniPath)); // opening the window writes nothing
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        pickFromList(box, index);
+        if (merge)
+            QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
+        QCOMPARE(check->isChecked(), merge);
+    }
+    const QSettings ini(iniPath, QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("import/existing"), QStringLiteral("<none>")).toString(),
+             index == 0 ? QStringLiteral("<none>") : existing);
+    QCOMPARE(ini.value(QStringLiteral("import/repeats"), QStringLiteral("<none>")).toString(),
+             merge ? repeats : QStringLiteral("<none>"));
+    {
+        const Window w = openWindow(*folder_);
+        QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), index);
+        QCOMPARE(w.child<QCheckBox>("mergeRepeats")->isChecked(), merge);
+        // Back to the defaults: kept as well.
+        w.child<QComboBox>("existingChoice")->setCurrentIndex(0);
+        w.child<QCheckBox>("mergeRepeats")->setChecked(false);
+    }
+    const Window w = openWindow(*folder_);
+    QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), 0);
+    QVERIFY(!w.child<QCheckBox>("mergeRepeats")->isChecked());
+    // A key the clerk never changed stays out of the file, which reads as the default.
+    const QSettings reset(iniPath, QSettings::IniFormat);
+    QCOMPARE(reset.value(QStringLiteral("import/existing"), QStringLiteral("add")).toString(), QStringLiteral("add"));
+    QCOMPARE(reset.value(QStringLiteral("import/repeats"), QStringLiteral("fail")).toString(), QStringLiteral("fail"));
+}
+
+void ImportWindowTest::runChoicesAsWrittenByHand_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("merge");
+    QTest::newRow("update, merge") << QByteArray("[import]\r\nexisting=update\r\nrepeats=merge\r\n") << 2 << true;
+    QTest::newRow("skip alone") << QByteArray("[import]\nexisting=skip\n") << 1 << false;
+    QTest::newRow("merge alone") << QByteArray("[import]\nrepeats=merge\n") << 0 << true;
+    QTest::newRow("values the program does not know")
+        << QByteArray("[import]\nexisting=keep\nrepeats=yes\n") << 0 << false;
+    QTest::newRow("another section") << QByteArray("[mnemonic]\nexisting=skip\nrepeats=merge\n") << 0 << false;
+}
+
+void ImportWindowTest::runChoicesAsWrittenByHand()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(int, index);
+    QFETCH(bool, merge);
+    folder_->addDemoStore();
+    QFile file(folder_->file(QStringLiteral("product-import.ini")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+    file.close();
+    const Window w = openWindow(*folder_);
+    QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), index);
+    QCOMPARE(w.child<QCheckBox>("mergeRepeats")->isChecked(), merge);
+    QVERIFY(w.dialogs->informations.isEmpty());
+}
+
+// A settings file that cannot be written: each choice holds for this run, and the window says it will not be kept.
+void ImportWindowTest::runChoiceThatCannotBeKeptSaysSo()
+{
+    folder_->addDemoStore();
+    const QString iniPath = folder_->file(QStringLiteral("product-import.ini"));
+    QVERIFY(QDir().mkpath(iniPath));
+    const Window w = openWindow(*folder_);
+    w.child<QComboBox>("existingChoice")->setCurrentIndex(2);
+    w.child<QCheckBox>("mergeRepeats")->setChecked(true);
+    QCOMPARE(w.dialogs->informations.size(), 2);
+    for (const RecordedBox& box : std::as_const(w.dialogs->informations)) {
+        QCOMPARE(box.text, QStringLiteral("这个选择只在本次运行中有效，下次启动时不会保留：无法写入 ") +
+                               QDir::toNativeSeparators(iniPath));
+    }
+    QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), 2);
+    QVERIFY(w.child<QCheckBox>("mergeRepeats")->isChecked());
+}
+
+void ImportWindowTest::runChoicesReachTheRun_data()
+{
+    QTest::addColumn<int>("index"); // in the box of existing products
+    QTest::addColumn<bool>("merge");
+    QTest::addColumn<QString>("named"); // between the counts and the link
+    QTest::newRow("as ever") << 0 << false << "";
+    QTest::newRow("skip") << 1 << false << "已有0条,";
+    QTest::newRow("update") << 2 << false << "更新0条,";
+    QTest::newRow("merge") << 0 << true << "合并0条,";
+    QTest::newRow("update and merge") << 2 << true << "更新0条,合并0条,";
+}
+
+// What the clerk chose goes with the run: the status line names what became of existing products and repeated
+// codes (none of the sheet's codes is in the demo store, and none repeats); the default run's line is as it
+// always was.
+void ImportWindowTest::runChoicesReachTheRun()
+{
+    QFETCH(int, index);
+    QFETCH(bool, merge);
+    QFETCH(QString, named);
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    fillForFiveRows(w);
+    w.child<QComboBox>("existingChoice")->setCurrentIndex(index);
+    w.child<QCheckBox>("mergeRepeats")->setChecked(merge);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QCOMPARE(w->lastOutcome().end, importer::ImportOutcome::End::Completed);
+    QCOMPARE(w.child<QLabel>("RzURLLabel1")->text(),
+             QStringLiteral("共5条,正确导入3条,错误1条,空纪录1条,") + named + QStringLiteral("点此查看错误的信息！"));
+    QVERIFY(w.dialogs->errors.isEmpty());
 }
 
 // Return and keypad Enter on the focused 确定 start the import, as Space does; the tab order is unchanged.

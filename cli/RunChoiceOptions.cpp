@@ -1,0 +1,68 @@
+#include "RunChoiceOptions.h"
+
+namespace cli {
+
+namespace {
+
+const QString kExisting = QStringLiteral("existing");
+const QString kRepeats = QStringLiteral("repeats");
+
+QString badValue(const QString& option, const QString& value, const QStringList& accepted)
+{
+    return QStringLiteral("--%1 takes %2, not \"%3\"").arg(option, accepted.join(QLatin1String(", ")), value);
+}
+
+} // namespace
+
+void addRunChoiceOptions(VerbParser& parser)
+{
+    parser.addOption(QCommandLineOption(
+        kExisting,
+        QStringLiteral("a row whose product the store holds already (its code, or a letter A-Z and its code): add "
+                       "it as a new product (the default), skip it, or update the stored product with the row"),
+        QStringLiteral("add|skip|update")));
+    parser.addOption(QCommandLineOption(
+        kRepeats,
+        QStringLiteral("a row that repeats an earlier row's code: fail it (the default), or merge it, adding its "
+                       "stock to the earlier row's product"),
+        QStringLiteral("fail|merge")));
+}
+
+bool takeRunChoices(const VerbParser& parser, importer::ImportRequest& request, QString& problem)
+{
+    if (parser.isSet(kExisting)) {
+        const QString value = parser.value(kExisting);
+        const std::optional<importer::ExistingChoice> choice = importer::existingChoiceNamed(value);
+        if (!choice) {
+            problem = badValue(kExisting, value, importer::existingChoiceNames());
+            return false;
+        }
+        request.existing = *choice;
+    }
+    if (parser.isSet(kRepeats)) {
+        const QString value = parser.value(kRepeats);
+        const std::optional<importer::RepeatChoice> choice = importer::repeatChoiceNamed(value);
+        if (!choice) {
+            problem = badValue(kRepeats, value, importer::repeatChoiceNames());
+            return false;
+        }
+        request.repeats = *choice;
+    }
+    return true;
+}
+
+int importExitStatus(const importer::ImportOutcome& outcome)
+{
+    switch (outcome.end) {
+    case importer::ImportOutcome::End::Refused:
+        return 2;
+    case importer::ImportOutcome::End::EndedEarly:
+        return 1;
+    case importer::ImportOutcome::End::Completed:
+        break;
+    }
+    // Only a failed row makes a completed run's status 3: skipped, updated and merged rows are done.
+    return outcome.failedCount > 0 ? 3 : 0;
+}
+
+} // namespace cli

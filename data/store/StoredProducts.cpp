@@ -1,0 +1,137 @@
+#include "StoredProducts.h"
+
+#include "Connection.h"
+#include "ConnectionBackend.h"
+#include "DatabaseError.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <bit>
+
+namespace data {
+
+namespace {
+
+// SQL Server takes at most 2,100 parameters in one statement.
+constexpr int kMaxCodesPerSelect = 2000;
+
+// Codes from letter up to the next character: the index on Cpxm_bm answers it without reading the table. Exact
+// where codes sort by character (SQLite, a server with a binary or C collation); a case-blind collation may count
+// a letter as in use that only lower-case codes begin with, which costs a few more codes asked for, nothing else.
+const QString kLetterProbe = QStringLiteral("select Cpxm_bm from Cpxm where Cpxm_bm >= :lo and Cpxm_bm < :hi");
+
+BoundValue textValue(const QString& text)
+{
+    BoundValue value;
+    value.type = BoundValue::Type::Text;
+    value.text = text;
+    return value;
+}
+
+// The codes of one select: the full count, or the power of two that holds them (at least 16).
+int selectSize(int count)
+{
+    return count >= kMaxCodesPerSelect ? kMaxCodesPerSelect : std::max(16, int(std::bit_ceil(unsigned(count))));
+}
+
+} // namespace
+
+StoredProductMatcher::StoredProductMatcher(Connection& store) : store_(store)
+{
+    ConnectionBackend& backend = store_.backend();
+    const ParsedStatement probe = parseStatement(kLetterProbe);
+    ResultSet result;
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        const QString from(QChar{letter});
+        try {
+            backend.select(probe, {textValue(from), textValue(QString(QChar(letter + 1)))}, 1, result);
+        } catch (const DatabaseError& error) {
+            throw DatabaseError(QStringLiteral("Cannot read which code letters Cpxm uses: ") + error.message(),
+                                error.fault(), error.code());
+        }
+        if (result.rowCount > 0)
+            letters_ << from;
+    }
+}
+
+// "select Cpxm_bm, Cpxm_mc from Cpxm where Cpxm_bm in (:c1,...,:cN)": parsing two thousand names costs more than
+// the select itself, so each size is parsed once.
+const ParsedStatement& StoredProductMatcher::selectByCodes(int count)
+{
+    auto found = selects_.find(count);
+    if (found != selects_.end())
+        return found->second;
+    QString text = QStringLiteral("select Cpxm_bm, Cpxm_mc from Cpxm where Cpxm_bm in (");
+    for (int i = 1; i <= count; ++i)
+        text += QStringLiteral(":c%1,").arg(i);
+    text.back() = u')';
+    return selects_.emplace(count, parseStatement(text)).first->second;
+}
+
+std::vector<QStringList> StoredProductMatcher::match(const std::vector<ProductKey>& keys, bool namesCount)
+{
+    // Every code a key may stand for, each asked for once.
+    std::vector<QString> codes;
+    QSet<QString> asked;
+    const auto ask = [&](const QString& code) {
+        if (!asked.contains(code)) {
+            asked.insert(code);
+            codes.push_back(code);
+        }
+    };
+    for (const ProductKey& key : keys) {
+        if (key.code.isEmpty())
+            continue;
+        ask(key.code);
+        for (const QString& letter : std::as_const(letters_))
+            ask(letter + key.code);
+    }
+
+    // Stored code to stored name, trimmed. The store may compare more loosely than the match does (SQL Server
+    // ignores case and trailing blanks): a code counts only when it is exactly one asked for.
+    QHash<QString, QString> stored;
+    ConnectionBackend& backend = store_.backend();
+    ResultSet result;
+    std::vector<BoundValue> values;
+    for (size_t first = 0; first < codes.size(); first += kMaxCodesPerSelect) {
+        const size_t count = std::min(codes.size() - first, size_t(kMaxCodesPerSelect));
+        values.clear();
+        for (size_t i = first; i < first + count; ++i)
+            values.push_back(textValue(codes[i]));
+        // Padded with its last code to one of a few sizes, whose statements are made once.
+        const int size = selectSize(int(count));
+        values.resize(size_t(size), values.back());
+        try {
+            backend.select(selectByCodes(size), values, 0, result);
+        } catch (const DatabaseError& error) {
+            throw DatabaseError(QStringLiteral("Cannot look up the products already in Cpxm: ") + error.message(),
+                                error.fault(), error.code());
+        }
+        for (int row = 0; row < result.rowCount; ++row) {
+            const QString& code = result.cells[size_t(row) * 2];
+            if (asked.contains(code) && !stored.contains(code))
+                stored.insert(code, result.cells[size_t(row) * 2 + 1].trimmed());
+        }
+    }
+
+    std::vector<QStringList> found(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const ProductKey& key = keys[i];
+        if (key.code.isEmpty())
+            continue;
+        const QString name = key.name.trimmed();
+        const auto take = [&](const QString& code) {
+            const auto it = stored.constFind(code);
+            if (it != stored.constEnd() && (!namesCount || *it == name))
+                found[i] << code;
+        };
+        take(key.code);
+        for (const QString& letter : std::as_const(letters_))
+            take(letter + key.code);
+    }
+    return found;
+}
+
+} // namespace data

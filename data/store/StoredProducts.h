@@ -1,0 +1,48 @@
+#pragma once
+// The products already in the store that rows of a sheet mean: found by code, one query per batch of rows, so
+// that a run may skip them, update them or add to their stock instead of adding them again under a new letter.
+
+#include "StatementText.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <vector>
+
+namespace data {
+
+class Connection;
+
+// The sheet's code and name, trimmed.
+struct ProductKey
+{
+    QString code;
+    QString name;
+};
+
+// Finds the stored products that sheet rows mean. A row means a stored product when the stored Cpxm_bm equals the
+// row's code exactly, or equals one letter A-Z followed by the row's code; when names count, the stored Cpxm_mc
+// trimmed must also equal the row's name. A row without a code means none.
+class StoredProductMatcher
+{
+public:
+    // Reads once which code letters are in use, a probe of the index on Cpxm_bm per letter. Throws DatabaseError.
+    explicit StoredProductMatcher(Connection& store);
+
+    // The letters that begin some stored code, in order.
+    const QStringList& lettersInUse() const { return letters_; }
+
+    // For each key (same order), the Cpxm_bm of every stored product it means (empty: none): the code itself
+    // first, then the letters in order. One select per 2,000 codes asked for. Throws DatabaseError.
+    std::vector<QStringList> match(const std::vector<ProductKey>& keys, bool namesCount);
+
+private:
+    const ParsedStatement& selectByCodes(int count);
+
+    Connection& store_;
+    QStringList letters_;
+    std::map<int, ParsedStatement> selects_; // by the codes they take
+};
+
+} // namespace data
