@@ -24,7 +24,8 @@ public:
         if (values.size() != size_t(statement_.names.size()))
             throw DatabaseError(QStringLiteral("The statement takes %1 values, not %2")
                                     .arg(statement_.names.size())
-                                    .arg(values.size()));
+                                    .arg(values.size()),
+                                Fault::Store);
         SQLHSTMT statement = handle_.get();
         // "?" stands once for every occurrence of a name.
         for (size_t i = 0; i < statement_.occurrences.size(); ++i) {

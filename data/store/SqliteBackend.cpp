@@ -199,7 +199,8 @@ public:
         if (values.size() != size_t(statement_.names.size()))
             throw DatabaseError(QStringLiteral("The statement takes %1 values, not %2")
                                     .arg(statement_.names.size())
-                                    .arg(values.size()));
+                                    .arg(values.size()),
+                                Fault::Store);
         ResetOnExit reset(handle_.get());
         backend_.bind(handle_.get(), statement_, values);
         const int rc = sqlite3_step(handle_.get());
