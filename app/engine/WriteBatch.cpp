@@ -6,7 +6,6 @@
 #include "ProductInsert.h"
 #include "ProductInsertion.h"
 
-#include <QScopeGuard>
 
 #include <utility>
 
@@ -20,6 +19,13 @@ WriteBatch::WriteBatch(data::Connection& store, WritePolicy policy, ImportCounts
 WriteBatch::~WriteBatch()
 {
     close();
+}
+
+void WriteBatch::setExistingProducts(ExistingPolicy policy)
+{
+    existing_.reset();
+    if (policy.active())
+        existing_ = std::make_unique<ExistingProducts>(store_, std::move(policy));
 }
 
 void WriteBatch::start()
@@ -155,7 +161,11 @@ void WriteBatch::flush()
     }
     pending_.clear();
     try {
-        sendRows(first, count); // false: the group went, and its rows wait to be written again
+        // false: the group went, and its rows wait to be written again
+        if (existing_)
+            sendDecided(first, count);
+        else
+            sendRows(first, count);
     } catch (...) {
         broken_ = true;
         throw;
@@ -166,6 +176,87 @@ void WriteBatch::flush()
     }
     if (!inGroup_)
         settled();
+}
+
+// Sends sent_[first], count of them, each as the choices for products already in the store say: the rows to
+// insert in statements as sendRows() sends them, the others one by one in between, so that the log keeps the
+// sheet's order. False when the group went.
+bool WriteBatch::sendDecided(std::size_t first, int count)
+{
+    const std::vector<ExistingProducts::Decision> decisions =
+        existing_->decide(std::span<const MadeRow>(sent_.data() + first, std::size_t(count)));
+    std::size_t inserts = first; // the first row of the inserts not sent yet
+    for (std::size_t i = 0; i < decisions.size(); ++i) {
+        if (decisions[i].action == ExistingProducts::Action::Insert)
+            continue;
+        const std::size_t at = first + i;
+        if (!sendRows(inserts, int(at - inserts)) || !apply(sent_[at], decisions[i]))
+            return false;
+        inserts = at + 1;
+    }
+    return sendRows(inserts, int(first + std::size_t(count) - inserts));
+}
+
+// A row written other than by an insert: skipped, an update, a stock merge, or failed. False when the group went.
+bool WriteBatch::apply(const MadeRow& row, const ExistingProducts::Decision& decision)
+{
+    using Action = ExistingProducts::Action;
+    if (!inGroup_)
+        firstOpenRow_ = row.sheetRow;
+    switch (decision.action) {
+    case Action::Insert:
+        return writeAlone(row);
+    case Action::Fail:
+        failed(row, decision.reason);
+        return true;
+    case Action::Skip:
+        done(counts_.existing, groupExisting_);
+        existing_->remember(row, decision.storedCode, true, inGroup_);
+        return true;
+    case Action::Update:
+    case Action::Merge:
+        break;
+    }
+    bool found = true;
+    const Sent sent = write([&] {
+        if (decision.action == Action::Merge)
+            existing_->merge(row, decision.storedCode);
+        else
+            found = existing_->update(row, decision.storedCode);
+    });
+    switch (sent) {
+    case Sent::Stored:
+        if (!found) // gone since the match: the row is a new product after all
+            return writeAlone(row);
+        if (decision.action == Action::Merge) {
+            done(counts_.merged, groupMerged_);
+        } else {
+            done(counts_.updated, groupUpdated_);
+            existing_->remember(row, decision.storedCode, false, inGroup_);
+        }
+        return true;
+    case Sent::RowRefused:
+        failed(row, lastRefusal_ ? refusalReason(*lastRefusal_, row) : QString());
+        return true;
+    case Sent::GroupLost:
+        break;
+    }
+    return false;
+}
+
+void WriteBatch::done(int& count, int& groupCount)
+{
+    ++count;
+    if (inGroup_) {
+        ++groupCount;
+        ++groupRows_;
+    }
+}
+
+void WriteBatch::rememberInserted(const MadeRow& row)
+{
+    if (existing_)
+        existing_->remember(row, row.values->front().text, false, inGroup_);
 }
 
 // Sends sent_[first], count of them, in statements of the sizes the insert keeps prepared. The rows of a
@@ -185,6 +276,8 @@ bool WriteBatch::sendRows(std::size_t first, int count)
             switch (send(batchRows_.data() + first, rows)) {
             case Sent::Stored:
                 stored(rows);
+                for (std::size_t i = first; i < first + std::size_t(rows); ++i)
+                    rememberInserted(sent_[i]);
                 break;
             case Sent::RowRefused:
                 if (!sendRows(first, rows / 2) || !sendRows(first + std::size_t(rows / 2), rows - rows / 2))
@@ -206,6 +299,7 @@ bool WriteBatch::writeAlone(const MadeRow& row)
     switch (send(&values, 1)) {
     case Sent::Stored:
         stored(1);
+        rememberInserted(row);
         return true;
     case Sent::RowRefused:
         failed(row, lastRefusal_ ? refusalReason(*lastRefusal_, row) : QString());
@@ -220,11 +314,16 @@ bool WriteBatch::writeAlone(const MadeRow& row)
 // with it is written again before this returns.
 WriteBatch::Sent WriteBatch::send(const data::BoundValue* const* rows, int count)
 {
+    return write([this, rows, count] { insert_->insert(rows, count); });
+}
+
+WriteBatch::Sent WriteBatch::write(const std::function<void()>& statement)
+{
     const bool savepoint = usesSavepoints();
     try {
         if (savepoint)
             store_.savepoint();
-        insert_->insert(rows, count);
+        statement();
         if (savepoint)
             store_.releaseSavepoint();
         return Sent::Stored;
@@ -290,6 +389,8 @@ void WriteBatch::commitGroup()
     }
     inGroup_ = false;
     letterClaimed_ = letterClaimed_ || groupStored_ > 0;
+    if (existing_)
+        existing_->groupCommitted();
     forgetGroup();
     settled();
 }
@@ -326,6 +427,11 @@ void WriteBatch::uncount()
 {
     counts_.imported -= groupStored_;
     counts_.failed -= groupFailed_;
+    counts_.existing -= groupExisting_;
+    counts_.updated -= groupUpdated_;
+    counts_.merged -= groupMerged_;
+    if (existing_)
+        existing_->groupLost();
     errorLog_.resize(errorLog_.size() - groupFailed_);
 }
 
@@ -334,6 +440,9 @@ void WriteBatch::forgetGroup()
     groupRows_ = 0;
     groupStored_ = 0;
     groupFailed_ = 0;
+    groupExisting_ = 0;
+    groupUpdated_ = 0;
+    groupMerged_ = 0;
     sent_.clear();
     batchRows_.clear();
 }

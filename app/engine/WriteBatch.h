@@ -25,6 +25,7 @@
 
 #include "CpxmColumns.h"
 #include "DatabaseError.h"
+#include "ExistingProducts.h"
 #include "MadeRow.h"
 #include "Quantities.h"
 #include "StoreColumns.h"
@@ -34,6 +35,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -65,6 +67,9 @@ public:
 
     // The further columns of Cpxm the rows carry after the twenty; before the first row.
     void setFurtherColumns(std::vector<data::StoreColumn> columns) { furtherColumns_ = std::move(columns); }
+    // What becomes of rows whose products the store holds, and of repeated codes; before the first row. Without
+    // it (or with the policy that adds every row) each row is an insert.
+    void setExistingProducts(ExistingPolicy policy);
     // Opens the first group and locks the code letters: before the letter probe. Throws data::DatabaseError.
     void start();
     // A row with a code, in sheet order. With values it goes to the store (a row that repeats an earlier code in a
@@ -93,6 +98,11 @@ private:
     bool writeAlone(const MadeRow& row);
     bool sendRows(std::size_t first, int count);
     Sent send(const data::BoundValue* const* rows, int count);
+    Sent write(const std::function<void()>& statement);
+    bool sendDecided(std::size_t first, int count);
+    bool apply(const MadeRow& row, const ExistingProducts::Decision& decision);
+    void done(int& count, int& groupCount);
+    void rememberInserted(const MadeRow& row);
     bool undone(bool savepoint, const data::DatabaseError& refusal);
     bool undoToSavepoint();
     void ensureGroup();
@@ -113,6 +123,7 @@ private:
     QStringList& errorLog_;
     std::vector<data::StoreColumn> furtherColumns_;
     std::unique_ptr<data::PreparedInsert> insert_;
+    std::unique_ptr<ExistingProducts> existing_; // none: every row an insert
     Mode mode_ = Mode::Grouped;
     bool inGroup_ = false;
     bool letterClaimed_ = false;      // a group that stored a row has committed: the lock may go
@@ -122,6 +133,9 @@ private:
     int groupRows_ = 0;            // rows sent in the open group
     int groupStored_ = 0;          // of them stored
     int groupFailed_ = 0;          // of them failed and logged
+    int groupExisting_ = 0;        // of them skipped, updated, merged
+    int groupUpdated_ = 0;
+    int groupMerged_ = 0;
     std::vector<MadeRow> pending_; // rows waiting for the next batch
     // Every row handed to the open group, in sheet order, where a lost group would be written again; else the
     // batch being sent.

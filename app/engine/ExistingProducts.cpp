@@ -1,0 +1,141 @@
+#include "ExistingProducts.h"
+
+#include "ProductUpdate.h"
+#include "StoredProducts.h"
+
+namespace importer {
+
+namespace {
+
+bool sameValue(const data::BoundValue& a, const data::BoundValue& b)
+{
+    return a.type == b.type && a.text == b.text && a.integer == b.integer && a.number == b.number;
+}
+
+QString shown(const data::BoundValue& value)
+{
+    switch (value.type) {
+    case data::BoundValue::Type::Text:
+        return value.text;
+    case data::BoundValue::Type::Integer:
+        return QString::number(value.integer);
+    case data::BoundValue::Type::Double:
+        return data::numberText(value.number);
+    case data::BoundValue::Type::Unset:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+ExistingProducts::ExistingProducts(data::Connection& store, ExistingPolicy policy)
+    : store_(store), policy_(std::move(policy))
+{
+}
+
+ExistingProducts::~ExistingProducts() = default;
+
+std::vector<ExistingProducts::Decision> ExistingProducts::decide(std::span<const MadeRow> rows)
+{
+    std::vector<Decision> decisions(rows.size());
+    std::vector<data::ProductKey> keys;
+    std::vector<std::size_t> asked; // the rows whose keys go to the store
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto found = earlier_.constFind(rows[i].code);
+        if (found != earlier_.constEnd()) {
+            decisions[i] = repeatOf(rows[i], *found);
+        } else if (policy_.existing != ExistingChoice::Add) {
+            keys.push_back(data::ProductKey{rows[i].code, rows[i].name});
+            asked.push_back(i);
+        }
+    }
+    if (keys.empty())
+        return decisions;
+    if (!matcher_)
+        matcher_ = std::make_unique<data::StoredProductMatcher>(store_);
+    const std::vector<QStringList> matches = matcher_->match(keys, policy_.namesCount);
+    for (std::size_t k = 0; k < asked.size(); ++k) {
+        const QStringList& codes = matches[k];
+        Decision& decision = decisions[asked[k]];
+        if (codes.size() > 1) {
+            decision.action = Action::Fail;
+            decision.reason = QStringLiteral("数据库中有%1个商品与它相符（%2），不知道是哪一个")
+                                  .arg(codes.size())
+                                  .arg(codes.join(QStringLiteral("、")));
+        } else if (codes.size() == 1) {
+            decision.action = policy_.existing == ExistingChoice::Skip ? Action::Skip : Action::Update;
+            decision.storedCode = codes.front();
+        }
+    }
+    return decisions;
+}
+
+// A later row with the code of an earlier row of this run: skipped with a skipped one, its stock merged where the
+// clerk asked for that and its other values agree, else a repeat that fails.
+ExistingProducts::Decision ExistingProducts::repeatOf(const MadeRow& row, const Earlier& earlier) const
+{
+    Decision decision;
+    if (earlier.skipped) {
+        decision.action = Action::Skip;
+        decision.storedCode = earlier.storedCode;
+        return decision;
+    }
+    const QString earlierRow = row.earlierRow > 0 ? QStringLiteral("第%1行").arg(row.earlierRow)
+                                                  : QStringLiteral("前面一行");
+    decision.action = Action::Fail;
+    if (policy_.repeats != RepeatChoice::Merge) {
+        decision.reason = QStringLiteral("编号重复，与%1的编号相同").arg(earlierRow);
+        return decision;
+    }
+    const data::CpxmRow& values = *row.values;
+    for (std::size_t i = 0; i < values.size() && i < earlier.values.size(); ++i) {
+        if (int(i) == policy_.stockValue || sameValue(values[i], earlier.values[i]))
+            continue;
+        decision.reason = QStringLiteral("与%1的编号相同，但%2不同（“%3”，%1是“%4”），不能合并库存")
+                              .arg(earlierRow, policy_.labels.value(qsizetype(i)), shown(values[i]),
+                                   shown(earlier.values[i]));
+        return decision;
+    }
+    decision.action = Action::Merge;
+    decision.storedCode = earlier.storedCode;
+    return decision;
+}
+
+void ExistingProducts::remember(const MadeRow& row, const QString& storedCode, bool skipped, bool inGroup)
+{
+    if (earlier_.contains(row.code))
+        return;
+    Earlier earlier{storedCode, policy_.repeats == RepeatChoice::Merge ? *row.values : data::CpxmRow(), skipped};
+    earlier_.insert(row.code, std::move(earlier));
+    if (inGroup)
+        groupCodes_.append(row.code);
+}
+
+void ExistingProducts::groupLost()
+{
+    for (const QString& code : std::as_const(groupCodes_))
+        earlier_.remove(code);
+    groupCodes_.clear();
+}
+
+bool ExistingProducts::update(const MadeRow& row, const QString& storedCode)
+{
+    if (policy_.updateColumns.isEmpty())
+        return true; // the sheet has nothing but the code and the name, which match already
+    if (!update_)
+        update_ = std::make_unique<data::ProductUpdate>(store_, policy_.updateColumns);
+    updateValues_.clear();
+    for (const int place : policy_.updateValues)
+        updateValues_.push_back((*row.values)[std::size_t(place)]);
+    return update_->update(updateValues_, storedCode) > 0;
+}
+
+void ExistingProducts::merge(const MadeRow& row, const QString& storedCode)
+{
+    if (!merge_)
+        merge_ = std::make_unique<data::StockMerge>(store_);
+    merge_->add((*row.values)[std::size_t(policy_.stockValue)].number, storedCode);
+}
+
+} // namespace importer

@@ -1,0 +1,94 @@
+#pragma once
+// What a run does with rows whose products the store holds already, and with rows that repeat a code of the sheet,
+// when the clerk chose more than adding every row: which stored product a row means (one query for each batch of
+// rows), and the update or stock merge that is then written instead of an insert.
+
+#include "MadeRow.h"
+#include "RunChoices.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace data {
+class Connection;
+class ProductUpdate;
+class StockMerge;
+class StoredProductMatcher;
+} // namespace data
+
+namespace importer {
+
+struct ExistingPolicy
+{
+    ExistingChoice existing = ExistingChoice::Add;
+    RepeatChoice repeats = RepeatChoice::Fail;
+    bool namesCount = false;       // the sheet has a name column: a stored product's name must be the row's
+    QStringList updateColumns;     // the Cpxm columns an update sets: those the sheet has, never the code or category
+    std::vector<int> updateValues; // the place of each in a row's values
+    int stockValue = -1;           // the place of the stock in a row's values
+    QStringList labels;            // for each place in a row's values, the sheet's header (for the log)
+
+    // Anything but adding every row as it comes, which needs none of this.
+    bool active() const { return existing != ExistingChoice::Add || repeats == RepeatChoice::Merge; }
+};
+
+class ExistingProducts
+{
+public:
+    enum class Action { Insert, Skip, Update, Merge, Fail };
+    struct Decision
+    {
+        Action action = Action::Insert;
+        QString storedCode; // the Cpxm_bm skipped, updated or merged into
+        QString reason;     // why the row fails
+    };
+
+    // Prepares nothing yet: the first batch asks the store.
+    ExistingProducts(data::Connection& store, ExistingPolicy policy);
+    ~ExistingProducts();
+    ExistingProducts(const ExistingProducts&) = delete;
+    ExistingProducts& operator=(const ExistingProducts&) = delete;
+
+    // What to do with each of rows (with values), about to be written in this order. Throws data::DatabaseError.
+    std::vector<Decision> decide(std::span<const MadeRow> rows);
+
+    // A row now in the store under storedCode (inserted, updated, or skipped as it was): a later row of the sheet
+    // with its code merges into it, is skipped with it, or fails as a repeat. inGroup: until the open group
+    // commits, which groupLost() undoes.
+    void remember(const MadeRow& row, const QString& storedCode, bool skipped, bool inGroup);
+    void groupCommitted() { groupCodes_.clear(); }
+    void groupLost();
+
+    // Writes the row's values into the stored product; false when no product has the code any more. Throws
+    // data::DatabaseError.
+    bool update(const MadeRow& row, const QString& storedCode);
+    // Adds the row's stock to the stored product's. Throws data::DatabaseError.
+    void merge(const MadeRow& row, const QString& storedCode);
+
+private:
+    struct Earlier // the first row of the sheet with a code
+    {
+        QString storedCode;
+        data::CpxmRow values;
+        bool skipped = false;
+    };
+
+    Decision repeatOf(const MadeRow& row, const Earlier& earlier) const;
+
+    data::Connection& store_;
+    const ExistingPolicy policy_;
+    std::unique_ptr<data::StoredProductMatcher> matcher_;
+    std::unique_ptr<data::ProductUpdate> update_;
+    std::unique_ptr<data::StockMerge> merge_;
+    QHash<QString, Earlier> earlier_; // by the sheet's code
+    QStringList groupCodes_;          // remembered in the open group
+    std::vector<data::BoundValue> updateValues_;
+};
+
+} // namespace importer
