@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace data::biff {
+namespace data {
 
 namespace {
 
@@ -223,4 +223,4 @@ bool isDateFormatString(QStringView format)
     return dateParts > digitParts;
 }
 
-} // namespace data::biff
+} // namespace data

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace data::biff {
+namespace data {
 
 // Up to 15 significant digits, no trailing zeros, the given decimal separator; exponent form ("1.5E+16",
 // "1E-05") where general format uses it: 16 or more digits before the point, or very small numbers.
@@ -29,4 +29,4 @@ bool isBuiltInDateFormat(int formatIndex);
 // characters, and not fewer of them than digit placeholders.
 bool isDateFormatString(QStringView format);
 
-} // namespace data::biff
+} // namespace data

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <limits>
 
-using namespace data::biff;
+using namespace data;
 
 class TestCellFormats : public QObject
 {

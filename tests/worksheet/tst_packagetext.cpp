@@ -1,10 +1,10 @@
 // The small texts inside a package's XML: escapes, cell references, row numbers and ISO dates.
-#include "PackageText.h"
+#include "xlsx/PackageText.h"
 
 #include <QTest>
 
 using namespace data::xlsx;
-using data::biff::DateSystem;
+using data::DateSystem;
 
 class TestPackageText : public QObject
 {
@@ -96,14 +96,14 @@ private slots:
         QFETCH(QString, shown);
         const DateSystem system = from1904 ? DateSystem::From1904 : DateSystem::From1900;
         const auto serial = isoDateSerial(std::string_view(text.constData(), size_t(text.size())), system);
-        QCOMPARE(serial ? data::biff::dateText(*serial, system) : QString(), shown);
+        QCOMPARE(serial ? data::dateText(*serial, system) : QString(), shown);
     }
 
     void errorCodes()
     {
         for (const char* text : {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"}) {
             const auto code = errorCode(text);
-            QVERIFY2(code && data::biff::errorText(*code) == QLatin1String(text), text);
+            QVERIFY2(code && data::errorText(*code) == QLatin1String(text), text);
         }
         QVERIFY(!errorCode("#SPILL!"));
     }

@@ -121,7 +121,7 @@ std::optional<std::uint32_t> parseRowNumber(std::string_view text)
     return *row - 1;
 }
 
-std::optional<double> isoDateSerial(std::string_view text, biff::DateSystem system)
+std::optional<double> isoDateSerial(std::string_view text, DateSystem system)
 {
     double days = 0;
     double seconds = 0;
@@ -144,7 +144,7 @@ std::optional<double> isoDateSerial(std::string_view text, biff::DateSystem syst
         if (*day > kMonthDays[*month - 1] || (*month == 2 && *day == 29 && !leapYear(*year)))
             return std::nullopt;
         const long long civil = daysFromCivil(*year, *month, *day);
-        if (system == biff::DateSystem::From1904) {
+        if (system == DateSystem::From1904) {
             days = static_cast<double>(civil - daysFromCivil(1904, 1, 1));
         } else {
             days = static_cast<double>(civil - daysFromCivil(1899, 12, 30));
