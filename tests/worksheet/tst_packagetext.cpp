@@ -81,9 +81,15 @@ private slots:
             << QByteArray("2024-03-05T14:15:16.400") << false << u"2024-03-05 14:15:16"_qs;
         QTest::newRow("first day") << QByteArray("1900-01-01") << false << u"1900-01-01"_qs;
         QTest::newRow("before the counted leap day") << QByteArray("1900-02-28") << false << u"1900-02-28"_qs;
+        QTest::newRow("the counted leap day") << QByteArray("1900-02-29") << false << u"1900-02-29"_qs;
         QTest::newRow("after the counted leap day") << QByteArray("1900-03-01") << false << u"1900-03-01"_qs;
+        QTest::newRow("before the first day") << QByteArray("1899-12-30") << false << QString();
+        QTest::newRow("last day") << QByteArray("9999-12-31") << false << u"9999-12-31"_qs;
         QTest::newRow("1904 system") << QByteArray("2024-03-05") << true << u"2024-03-05"_qs;
         QTest::newRow("before 1904 in the 1904 system") << QByteArray("1903-12-31") << true << QString();
+        QTest::newRow("1904 system: day one") << QByteArray("1904-01-02") << true << u"1904-01-02"_qs;
+        QTest::newRow("1904 system: no counted leap day") << QByteArray("1900-02-29") << true << QString();
+        QTest::newRow("1904 system: last day") << QByteArray("9999-12-31") << true << u"9999-12-31"_qs;
         QTest::newRow("time alone") << QByteArray("08:30:00") << false << u"08:30:00"_qs;
         QTest::newRow("no such day") << QByteArray("2023-02-29") << false << QString();
         QTest::newRow("no such month") << QByteArray("2023-13-01") << false << QString();
