@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace data::biff {
+namespace data {
 
 namespace {
 
@@ -62,49 +62,15 @@ QString generalNumberText(double value, QChar decimalPoint)
     return QString(text, length);
 }
 
-namespace {
-
-struct CivilDate
-{
-    int year;
-    unsigned month;
-    unsigned day;
-};
-
-// Days since 1970-01-01 to a proleptic Gregorian date (H. Hinnant's civil_from_days).
-CivilDate civilFromDays(long long z)
-{
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long y = static_cast<long long>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    return {static_cast<int>(y + (m <= 2)), m, d};
-}
-
-constexpr long long kDays1899_12_30 = -25569; // 1899-12-30 counted from 1970-01-01
-constexpr long long kDays1904_01_01 = -24107;
-constexpr double kLastSerial1900 = 2958465; // 9999-12-31
-constexpr double kLastSerial1904 = kLastSerial1900 - 1462;
-
-} // namespace
-
 QString dateText(double serial, DateSystem system)
 {
-    const double last = system == DateSystem::From1900 ? kLastSerial1900 : kLastSerial1904;
-    if (!std::isfinite(serial) || serial < 0 || serial >= last + 1)
+    if (!std::isfinite(serial) || serial < 0 || serial >= static_cast<double>(lastSerial(system) + 1))
         return {};
     long long days = static_cast<long long>(serial);
     long long seconds = std::llround((serial - static_cast<double>(days)) * 86400.0);
     if (seconds >= 86400) {
         seconds -= 86400;
         ++days;
-        if (days > static_cast<long long>(last))
-            return {};
     }
     QChar text[19];
     int length = 0;
@@ -114,18 +80,14 @@ QString dateText(double serial, DateSystem system)
         length += digits;
     };
     if (days > 0) {
-        CivilDate date;
-        if (system == DateSystem::From1904)
-            date = civilFromDays(kDays1904_01_01 + days);
-        else if (days == 60)
-            date = {1900, 2, 29}; // the day the 1900 system counts although it never was
-        else
-            date = civilFromDays(kDays1899_12_30 + days + (days < 60 ? 1 : 0));
-        put(static_cast<unsigned>(date.year), 4);
+        const std::optional<std::chrono::year_month_day> date = serialDate(days, system);
+        if (!date)
+            return {}; // rounded past the last day
+        put(static_cast<unsigned>(static_cast<int>(date->year())), 4);
         text[length++] = u'-';
-        put(date.month, 2);
+        put(static_cast<unsigned>(date->month()), 2);
         text[length++] = u'-';
-        put(date.day, 2);
+        put(static_cast<unsigned>(date->day()), 2);
         if (seconds == 0)
             return QString(text, length);
         text[length++] = u' ';
@@ -223,4 +185,4 @@ bool isDateFormatString(QStringView format)
     return dateParts > digitParts;
 }
 
-} // namespace data::biff
+} // namespace data

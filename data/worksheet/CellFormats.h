@@ -2,18 +2,18 @@
 // How a cell's value becomes the text the import reads: numbers in general format, dates, error codes, and which
 // number formats show a date.
 
+#include "SerialDates.h"
+
 #include <QString>
 #include <QStringView>
 
 #include <cstdint>
 
-namespace data::biff {
+namespace data {
 
 // Up to 15 significant digits, no trailing zeros, the given decimal separator; exponent form ("1.5E+16",
 // "1E-05") where general format uses it: 16 or more digits before the point, or very small numbers.
 QString generalNumberText(double value, QChar decimalPoint);
-
-enum class DateSystem { From1900, From1904 };
 
 // yyyy-mm-dd, with " hh:mm:ss" when the value has a time of day; a value below one day is the time alone.
 // Excel's own reading of the 1900 system: serial 60 is 1900-02-29, which that system counts as a day.
@@ -29,4 +29,4 @@ bool isBuiltInDateFormat(int formatIndex);
 // characters, and not fewer of them than digit placeholders.
 bool isDateFormatString(QStringView format);
 
-} // namespace data::biff
+} // namespace data

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace data::biff {
+namespace data {
 
 class StringTable
 {
@@ -54,4 +54,4 @@ private:
     std::vector<std::uint32_t> offsets_;
 };
 
-} // namespace data::biff
+} // namespace data

@@ -1,11 +1,12 @@
 #include "Workbook.h"
 
-#include "BiffRecords.h"
-#include "CompoundFile.h"
 #include "GsfSupport.h"
-#include "PackageFile.h"
-#include "PackageReader.h"
 #include "WorkbookData.h"
+#include "xls/BiffReader.h"
+#include "xls/BiffRecords.h"
+#include "xls/CompoundFile.h"
+#include "xlsx/PackageFile.h"
+#include "xlsx/PackageReader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -68,7 +69,7 @@ Workbook::Workbook(std::shared_ptr<const WorkbookData> data) : data_(std::move(d
 Workbook Workbook::fromStream(QByteArray stream, bool excel5Name, const QString& fileName)
 {
     try {
-        return Workbook(readWorkbookGlobals(std::move(stream), excel5Name));
+        return Workbook(biff::readWorkbookGlobals(std::move(stream), excel5Name));
     } catch (const biff::FormatError& error) {
         throw WorkbookError(
             QStringLiteral("“%1”已损坏，无法读取（%2）。").arg(fileName, QString::fromUtf8(error.what())));
@@ -135,7 +136,7 @@ Worksheet Workbook::sheet(int index, const SheetReading& reading) const
 
 std::shared_ptr<const WorksheetData> Workbook::readSheet(const SheetEntry& entry, const SheetReading& reading) const
 {
-    return data_->package ? xlsx::readPackageWorksheet(data_, entry, reading) : readWorksheet(data_, entry);
+    return data_->package ? xlsx::readPackageWorksheet(data_, entry, reading) : biff::readWorksheet(data_, entry);
 }
 
 } // namespace data

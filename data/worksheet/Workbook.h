@@ -2,47 +2,16 @@
 // A workbook read-only, its worksheets and every cell as text: Excel 2007 and later (.xlsx, .xlsm: Office Open
 // XML), Excel 97-2003 (.xls: BIFF8) or Excel 5/95. The format is told by the file's content.
 
+#include "SheetReading.h"
+#include "WorkbookErrors.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-#include <cstddef>
 #include <memory>
-#include <stdexcept>
 
 namespace data {
-
-// The workbook cannot be opened: missing, neither a compound file nor a workbook package, encrypted, a binary or
-// strict-namespace package, no workbook inside, damaged.
-class WorkbookError : public std::runtime_error
-{
-public:
-    explicit WorkbookError(const QString& reason) : std::runtime_error(reason.toStdString()), reason_(reason) {}
-    const QString& reason() const { return reason_; }
-
-private:
-    QString reason_;
-};
-
-// A worksheet cannot be read as asked: no sheet of that name, a missing column header, a damaged sheet.
-class SheetError : public std::runtime_error
-{
-public:
-    explicit SheetError(const QString& reason) : std::runtime_error(reason.toStdString()), reason_(reason) {}
-    const QString& reason() const { return reason_; }
-
-private:
-    QString reason_;
-};
-
-// How a large .xlsx sheet is read: its XML cut into pieces of whole rows that are parsed on several threads at once,
-// read to the same cells as in one pass. The defaults suit every caller; tests cut ordinary sheets small.
-struct SheetReading
-{
-    std::size_t piecesFrom = std::size_t(4) << 20; // parts of at least this many bytes (inflated) are cut
-    std::size_t pieceBytes = std::size_t(1) << 20; // a piece holds the rows of at least this many bytes
-    int threads = 0;                               // parsing threads; 0: as many as the machine runs at once
-};
 
 class WorksheetData;
 

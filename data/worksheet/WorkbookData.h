@@ -33,8 +33,8 @@ public:
     QByteArray stream;
     int biffVersion = 8;  // 8, or 5 for Excel 5/95
     QByteArray codecName; // of the 8-bit strings of an Excel 5/95 workbook
-    biff::DateSystem dateSystem = biff::DateSystem::From1900;
-    biff::StringTable sharedStrings;
+    DateSystem dateSystem = DateSystem::From1900;
+    StringTable sharedStrings;
     std::vector<bool> xfIsDate; // per cell format (XF) index
     std::vector<SheetEntry> sheets;
     std::shared_ptr<const xlsx::PackageFile> package; // set for an Office Open XML workbook
@@ -79,7 +79,7 @@ public:
     int columns = 0;
     std::vector<Cell> cells;             // sorted by row, then column
     std::vector<std::uint32_t> rowStart; // rows + 1 entries into cells
-    biff::StringTable texts;             // strings kept in the sheet itself (LABEL, formula results)
+    StringTable texts;                   // strings kept in the sheet itself (LABEL, formula results)
 
     QString cellText(int row, int column) const;
     bool isUncomputed(int row, int column) const;
@@ -94,12 +94,5 @@ void indexCells(WorksheetData& sheet, bool inOrder);
 
 // A worksheet of that name with no cells yet, its numbers written with the clerk's decimal separator.
 std::shared_ptr<WorksheetData> emptyWorksheet(const std::shared_ptr<const WorkbookData>& book, const QString& name);
-
-// Reads the sheet substream at the entry's offset. Throws SheetError for a damaged sheet.
-std::shared_ptr<const WorksheetData> readWorksheet(const std::shared_ptr<const WorkbookData>& book,
-                                                   const SheetEntry& entry);
-
-// Reads the workbook globals of a workbook stream. Throws WorkbookError.
-std::shared_ptr<WorkbookData> readWorkbookGlobals(QByteArray stream, bool excel5Name);
 
 } // namespace data

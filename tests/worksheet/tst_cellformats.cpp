@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <limits>
 
-using namespace data::biff;
+using namespace data;
 
 class TestCellFormats : public QObject
 {
@@ -112,6 +112,7 @@ private slots:
         QTest::newRow("zero") << 0.0 << false << "00:00:00";
         QTest::newRow("last day Excel shows") << 2958465.0 << false << "9999-12-31";
         QTest::newRow("past 9999") << 2958466.0 << false << "";
+        QTest::newRow("rounding past the last day") << 2958465.9999999 << false << "";
         QTest::newRow("negative") << -1.0 << false << "";
         QTest::newRow("not a number") << std::nan("") << false << "";
         QTest::newRow("1904: day one") << 1.0 << true << "1904-01-02";
@@ -119,6 +120,7 @@ private slots:
         QTest::newRow("1904: time alone") << 0.5 << true << "12:00:00";
         QTest::newRow("1904: last day") << 2958465.0 - 1462 << true << "9999-12-31";
         QTest::newRow("1904: past 9999") << 2958465.0 - 1461 << true << "";
+        QTest::newRow("1904: rounding past the last day") << 2958465.9999999 - 1462 << true << "";
     }
     void date()
     {

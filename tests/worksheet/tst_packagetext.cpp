@@ -1,10 +1,10 @@
 // The small texts inside a package's XML: escapes, cell references, row numbers and ISO dates.
-#include "PackageText.h"
+#include "xlsx/PackageText.h"
 
 #include <QTest>
 
 using namespace data::xlsx;
-using data::biff::DateSystem;
+using data::DateSystem;
 
 class TestPackageText : public QObject
 {
@@ -81,9 +81,15 @@ private slots:
             << QByteArray("2024-03-05T14:15:16.400") << false << u"2024-03-05 14:15:16"_qs;
         QTest::newRow("first day") << QByteArray("1900-01-01") << false << u"1900-01-01"_qs;
         QTest::newRow("before the counted leap day") << QByteArray("1900-02-28") << false << u"1900-02-28"_qs;
+        QTest::newRow("the counted leap day") << QByteArray("1900-02-29") << false << u"1900-02-29"_qs;
         QTest::newRow("after the counted leap day") << QByteArray("1900-03-01") << false << u"1900-03-01"_qs;
+        QTest::newRow("before the first day") << QByteArray("1899-12-30") << false << QString();
+        QTest::newRow("last day") << QByteArray("9999-12-31") << false << u"9999-12-31"_qs;
         QTest::newRow("1904 system") << QByteArray("2024-03-05") << true << u"2024-03-05"_qs;
         QTest::newRow("before 1904 in the 1904 system") << QByteArray("1903-12-31") << true << QString();
+        QTest::newRow("1904 system: day one") << QByteArray("1904-01-02") << true << u"1904-01-02"_qs;
+        QTest::newRow("1904 system: no counted leap day") << QByteArray("1900-02-29") << true << QString();
+        QTest::newRow("1904 system: last day") << QByteArray("9999-12-31") << true << u"9999-12-31"_qs;
         QTest::newRow("time alone") << QByteArray("08:30:00") << false << u"08:30:00"_qs;
         QTest::newRow("no such day") << QByteArray("2023-02-29") << false << QString();
         QTest::newRow("no such month") << QByteArray("2023-13-01") << false << QString();
@@ -96,14 +102,14 @@ private slots:
         QFETCH(QString, shown);
         const DateSystem system = from1904 ? DateSystem::From1904 : DateSystem::From1900;
         const auto serial = isoDateSerial(std::string_view(text.constData(), size_t(text.size())), system);
-        QCOMPARE(serial ? data::biff::dateText(*serial, system) : QString(), shown);
+        QCOMPARE(serial ? data::dateText(*serial, system) : QString(), shown);
     }
 
     void errorCodes()
     {
         for (const char* text : {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"}) {
             const auto code = errorCode(text);
-            QVERIFY2(code && data::biff::errorText(*code) == QLatin1String(text), text);
+            QVERIFY2(code && data::errorText(*code) == QLatin1String(text), text);
         }
         QVERIFY(!errorCode("#SPILL!"));
     }

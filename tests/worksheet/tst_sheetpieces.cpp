@@ -3,12 +3,12 @@
 // be cut safely (a comment, another encoding, rows that number themselves from the row before), it is read in one
 // pass, and the tests say which parts are cut.
 #include "PackageBuilder.h"
-#include "PackageFile.h"
-#include "PackageReader.h"
-#include "SheetPieces.h"
 #include "Workbook.h"
 #include "WorkbookData.h"
 #include "WorkbookDump.h"
+#include "xlsx/PackageFile.h"
+#include "xlsx/PackageReader.h"
+#include "xlsx/SheetPieces.h"
 
 #include <gsf/gsf-input-memory.h>
 

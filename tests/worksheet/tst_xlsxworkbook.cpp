@@ -5,7 +5,7 @@
 #include "TestPaths.h"
 #include "Workbook.h"
 #include "WorkbookDump.h"
-#include "ZipDirectory.h"
+#include "xlsx/ZipDirectory.h"
 
 #include <gsf/gsf-outfile-msole.h>
 

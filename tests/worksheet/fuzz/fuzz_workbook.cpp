@@ -6,9 +6,10 @@
 // workbook package (workbook, shared strings, styles, one sheet, split at lines "--part--"), zipped without
 // compression around them, so that the fuzzer spends its time in the XML handlers rather than in inflation.
 #include "../PackageBuilder.h"
-#include "BiffRecords.h"
 #include "Workbook.h"
 #include "WorkbookData.h"
+#include "xls/BiffReader.h"
+#include "xls/BiffRecords.h"
 
 #include <QByteArray>
 #include <QList>
@@ -85,10 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const QByteArray input(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
     try {
 #if FUZZ_STREAM
-        const std::shared_ptr<const data::WorkbookData> book = data::readWorkbookGlobals(input, false);
+        const std::shared_ptr<const data::WorkbookData> book = data::biff::readWorkbookGlobals(input, false);
         for (const data::SheetEntry& entry : book->sheets) {
             try {
-                readEverything(data::Worksheet(data::readWorksheet(book, entry)));
+                readEverything(data::Worksheet(data::biff::readWorksheet(book, entry)));
             } catch (const data::SheetError&) {
             }
         }

@@ -2,7 +2,7 @@
 
 #include "GsfSupport.h"
 #include "ReadableFormats.h"
-#include "Workbook.h"
+#include "WorkbookErrors.h"
 
 #include <QFileInfo>
 

@@ -4,7 +4,7 @@
 #include "PackageReader.h"
 #include "SheetPart.h"
 #include "SheetPieces.h"
-#include "Workbook.h"
+#include "WorkbookErrors.h"
 
 #include <thread>
 
@@ -35,7 +35,7 @@ std::shared_ptr<const WorksheetData> readPackageWorksheet(const std::shared_ptr<
                 return sheet;
             }
             sheet->cells.clear();
-            sheet->texts = biff::StringTable();
+            sheet->texts = StringTable();
         }
         SheetPart reader(*sheet, *book);
         package.parse(part.get(), reader);

@@ -2,7 +2,7 @@
 // Reading an Office Open XML workbook into the same workbook and worksheet data the BIFF reader fills, so that
 // every cell becomes text by the same rules.
 
-#include "Workbook.h"
+#include "SheetReading.h"
 #include "WorkbookData.h"
 
 #include <memory>

@@ -1,5 +1,7 @@
 #include "PackageText.h"
 
+#include "SerialDates.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -30,22 +32,6 @@ template <typename T> std::optional<T> number(std::string_view text)
     if (result.ec != std::errc() || result.ptr != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-// Days from 1970-01-01 to a proleptic Gregorian date (H. Hinnant's days_from_civil).
-long long daysFromCivil(long long y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-bool leapYear(long long y)
-{
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
 }
 
 } // namespace
@@ -121,7 +107,7 @@ std::optional<std::uint32_t> parseRowNumber(std::string_view text)
     return *row - 1;
 }
 
-std::optional<double> isoDateSerial(std::string_view text, biff::DateSystem system)
+std::optional<double> isoDateSerial(std::string_view text, DateSystem system)
 {
     double days = 0;
     double seconds = 0;
@@ -138,21 +124,13 @@ std::optional<double> isoDateSerial(std::string_view text, biff::DateSystem syst
         const auto year = number<int>(date.substr(0, 4));
         const auto month = number<unsigned>(date.substr(5, 2));
         const auto day = number<unsigned>(date.substr(8, 2));
-        if (!year || !month || !day || !allDigits(date.substr(0, 4)) || *month < 1 || *month > 12 || *day < 1)
+        if (!year || !month || !day || !allDigits(date.substr(0, 4)))
             return std::nullopt;
-        static constexpr unsigned kMonthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        if (*day > kMonthDays[*month - 1] || (*month == 2 && *day == 29 && !leapYear(*year)))
+        const auto serial =
+            dateSerial(std::chrono::year(*year) / std::chrono::month(*month) / std::chrono::day(*day), system);
+        if (!serial)
             return std::nullopt;
-        const long long civil = daysFromCivil(*year, *month, *day);
-        if (system == biff::DateSystem::From1904) {
-            days = static_cast<double>(civil - daysFromCivil(1904, 1, 1));
-        } else {
-            days = static_cast<double>(civil - daysFromCivil(1899, 12, 30));
-            if (days < 61) // before 1900-03-01 the system counts the 29th of February 1900 that never was
-                days -= 1;
-        }
-        if (days < 0)
-            return std::nullopt;
+        days = static_cast<double>(*serial);
     }
     if (!time.empty()) {
         if (time.back() == 'Z')

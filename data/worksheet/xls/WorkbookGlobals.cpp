@@ -1,9 +1,9 @@
 // The workbook globals: code page, date system, number formats, cell formats, shared strings and the sheet list.
 
+#include "BiffReader.h"
 #include "BiffRecords.h"
 #include "ReadableFormats.h"
-#include "Workbook.h"
-#include "WorkbookData.h"
+#include "WorkbookErrors.h"
 
 #include <QStringDecoder>
 
@@ -11,9 +11,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace data {
-
-using namespace biff;
+namespace data::biff {
 
 namespace {
 
@@ -193,4 +191,4 @@ std::shared_ptr<WorkbookData> readWorkbookGlobals(QByteArray stream, bool excel5
     return book;
 }
 
-} // namespace data
+} // namespace data::biff

@@ -2,7 +2,7 @@
 
 #include "InflatingReader.h"
 #include "ReadableFormats.h"
-#include "Workbook.h"
+#include "WorkbookErrors.h"
 
 #include <gsf/gsf-infile-zip.h>
 

@@ -27,7 +27,7 @@ std::optional<std::uint32_t> parseRowNumber(std::string_view text);
 
 // "2024-03-05", "2024-03-05T14:15:16[.fff][Z]" or a time "14:15:16" as a serial day number of the date system;
 // nothing when the text is no such date or the date system cannot show it.
-std::optional<double> isoDateSerial(std::string_view text, biff::DateSystem system);
+std::optional<double> isoDateSerial(std::string_view text, DateSystem system);
 
 // The code of an error text (#DIV/0! ...) as the BIFF records hold it; nothing for a text that is no error.
 std::optional<std::uint8_t> errorCode(std::string_view text);

@@ -3,7 +3,7 @@
 #include "PackageFile.h"
 #include "PackageReader.h"
 #include "PackageText.h"
-#include "Workbook.h"
+#include "WorkbookErrors.h"
 
 #include <charconv>
 #include <string>
@@ -104,7 +104,7 @@ public:
             const auto id = unsignedNumber(attributes.value("numFmtId"));
             const char* code = attributes.value("formatCode");
             if (id && code && customIsDate.size() < kMaxCellFormats)
-                customIsDate[*id] = biff::isDateFormatString(QString::fromUtf8(code));
+                customIsDate[*id] = isDateFormatString(QString::fromUtf8(code));
         }
     }
     void endElement(const XmlName& name) override
@@ -125,7 +125,7 @@ private:
 class SharedStringsPart : public XmlHandler
 {
 public:
-    explicit SharedStringsPart(biff::StringTable& table) : table_(table) {}
+    explicit SharedStringsPart(StringTable& table) : table_(table) {}
 
     void startElement(const XmlName& name, const XmlAttributes&) override
     {
@@ -162,7 +162,7 @@ public:
     }
 
 private:
-    biff::StringTable& table_;
+    StringTable& table_;
     std::string text_;
     bool inItem_ = false;
     bool inText_ = false;
@@ -190,7 +190,7 @@ std::shared_ptr<const WorkbookData> readPackageWorkbook(std::shared_ptr<const Pa
                                                "“Excel 工作簿(*.xlsx)”再导入。")
                                     .arg(fileName));
         }
-        book->dateSystem = workbookPart.date1904 ? biff::DateSystem::From1904 : biff::DateSystem::From1900;
+        book->dateSystem = workbookPart.date1904 ? DateSystem::From1904 : DateSystem::From1900;
         for (WorkbookPart::Sheet& sheet : workbookPart.sheets) {
             // Chart, dialog and macro sheets hold no rows to import.
             if (package->relationType(workbook, sheet.relationId).endsWith("/worksheet"))
@@ -205,7 +205,7 @@ std::shared_ptr<const WorkbookData> readPackageWorkbook(std::shared_ptr<const Pa
                 const auto custom = stylesPart.customIsDate.find(format);
                 book->xfIsDate.push_back(custom != stylesPart.customIsDate.end()
                                              ? custom->second
-                                             : biff::isBuiltInDateFormat(static_cast<int>(format)));
+                                             : isBuiltInDateFormat(static_cast<int>(format)));
             }
         }
         if (const gsf::InputPtr strings = package->relatedPart(workbook, relation("sharedStrings").c_str())) {
