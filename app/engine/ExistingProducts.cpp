@@ -81,8 +81,8 @@ ExistingProducts::Decision ExistingProducts::repeatOf(const MadeRow& row, const 
         decision.storedCode = earlier.storedCode;
         return decision;
     }
-    const QString earlierRow = row.earlierRow > 0 ? QStringLiteral("第%1行").arg(row.earlierRow)
-                                                  : QStringLiteral("前面一行");
+    const QString earlierRow =
+        row.earlierRow > 0 ? QStringLiteral("第%1行").arg(row.earlierRow) : QStringLiteral("前面一行");
     decision.action = Action::Fail;
     if (policy_.repeats != RepeatChoice::Merge) {
         decision.reason = QStringLiteral("编号重复，与%1的编号相同").arg(earlierRow);
@@ -92,9 +92,9 @@ ExistingProducts::Decision ExistingProducts::repeatOf(const MadeRow& row, const 
     for (std::size_t i = 0; i < values.size() && i < earlier.values.size(); ++i) {
         if (int(i) == policy_.stockValue || sameValue(values[i], earlier.values[i]))
             continue;
-        decision.reason = QStringLiteral("与%1的编号相同，但%2不同（“%3”，%1是“%4”），不能合并库存")
-                              .arg(earlierRow, policy_.labels.value(qsizetype(i)), shown(values[i]),
-                                   shown(earlier.values[i]));
+        decision.reason =
+            QStringLiteral("与%1的编号相同，但%2不同（“%3”，%1是“%4”），不能合并库存")
+                .arg(earlierRow, policy_.labels.value(qsizetype(i)), shown(values[i]), shown(earlier.values[i]));
         return decision;
     }
     decision.action = Action::Merge;

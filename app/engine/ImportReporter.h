@@ -14,6 +14,10 @@ struct ImportCounts
     int existing = 0; // rows whose product the store holds already, left as they are (ExistingChoice::Skip)
     int updated = 0;  // rows whose stored product took the sheet's values (ExistingChoice::Update)
     int merged = 0;   // rows repeating a code, their stock added to the first's product (RepeatChoice::Merge)
+
+    // Every row the run is done with.
+    int handled() const { return imported + failed + empty + existing + updated + merged; }
+    bool operator==(const ImportCounts&) const = default;
 };
 
 // The messages that end a run early. The window shows each in an information box and then moves the focus.

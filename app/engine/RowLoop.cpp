@@ -66,10 +66,9 @@ void RowLoop::finishWrites()
 
 void RowLoop::reportChange(const ImportCounts& before)
 {
-    const int rowsDone = counts_.imported + counts_.failed + counts_.empty;
-    if (before.imported != counts_.imported || before.failed != counts_.failed) {
+    if (before != counts_) {
         try {
-            reporter_.rowHandled(rowsDone, counts_);
+            reporter_.rowHandled(counts_.handled(), counts_);
         } catch (...) {
             // The run's own outcome or error is what counts.
         }

@@ -6,7 +6,6 @@
 #include "ProductInsert.h"
 #include "ProductInsertion.h"
 
-
 #include <utility>
 
 namespace importer {

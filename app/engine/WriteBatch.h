@@ -130,10 +130,10 @@ private:
     bool broken_ = false;             // an error escaped the writes: close() must not commit the open group
     std::optional<int> firstOpenRow_; // see firstRowNotCommitted()
     QElapsedTimer groupTimer_;
-    int groupRows_ = 0;            // rows sent in the open group
-    int groupStored_ = 0;          // of them stored
-    int groupFailed_ = 0;          // of them failed and logged
-    int groupExisting_ = 0;        // of them skipped, updated, merged
+    int groupRows_ = 0;     // rows sent in the open group
+    int groupStored_ = 0;   // of them stored
+    int groupFailed_ = 0;   // of them failed and logged
+    int groupExisting_ = 0; // of them skipped, updated, merged
     int groupUpdated_ = 0;
     int groupMerged_ = 0;
     std::vector<MadeRow> pending_; // rows waiting for the next batch

@@ -1,0 +1,282 @@
+// Products already in the store: a list imported again skips or updates what it finds, matched by the stored code
+// (with or without a run's letter) and the name; repeated codes of one sheet merge their stock. On SQLite and on
+// the test server.
+#include "EngineTestSupport.h"
+#include "ImportRun.h"
+#include "ListWorkbook.h"
+#include "ProductKinds.h"
+#include "Query.h"
+#include "RecordingReporter.h"
+#include "StoreTestSupport.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using storetest::Backend;
+
+namespace {
+
+const QStringList kHeader{"商品编号", "商品名称", "计量单位", "成本价", "销售价", "当前库存"};
+
+struct Run
+{
+    importer::ImportOutcome outcome;
+    QString status;
+    QStringList log;
+};
+
+} // namespace
+
+class TestExistingProducts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void sameListTwice_data();
+    void sameListTwice();
+    void updateSetsOnlyTheSheetsColumns_data() { storetest::addBackendRows(); }
+    void updateSetsOnlyTheSheetsColumns();
+    void whichStoredProductARowMeans_data();
+    void whichStoredProductARowMeans();
+    void repeatedCodesMergeTheirStock_data() { storetest::addBackendRows(); }
+    void repeatedCodesMergeTheirStock();
+    void dryRunCountsAsTheRealRun_data();
+    void dryRunCountsAsTheRealRun();
+
+private:
+    void open(Backend backend);
+    Run run(const QList<QStringList>& rows, importer::ExistingChoice existing,
+            importer::RepeatChoice repeats = importer::RepeatChoice::Fail, bool dryRun = false);
+
+    std::unique_ptr<storetest::CaseFolders> folders_;
+    std::unique_ptr<data::Connection> store_;
+    std::unique_ptr<data::Query> query_;
+    std::unique_ptr<importer::ImportSession> session_;
+    QString folder_;
+    int lists_ = 0;
+};
+
+void TestExistingProducts::init()
+{
+    folders_ = std::make_unique<storetest::CaseFolders>();
+    QVERIFY(folders_->isValid());
+}
+
+void TestExistingProducts::open(Backend backend)
+{
+    store_ = std::make_unique<data::Connection>();
+    folders_->connectDemo(backend, *store_);
+    folder_ = folders_->fresh();
+    query_ = std::make_unique<data::Query>(*store_);
+    session_ = std::make_unique<importer::ImportSession>(
+        importer::ImportSession{*store_, *query_, folder_ + QStringLiteral("/log.txt"), QString(), QStringList()});
+}
+
+Run TestExistingProducts::run(const QList<QStringList>& rows, importer::ExistingChoice existing,
+                              importer::RepeatChoice repeats, bool dryRun)
+{
+    const QString path = folder_ + QStringLiteral("/list%1.xlsx").arg(++lists_);
+    enginetest::writeListWorkbook(path, rows);
+    importer::ImportRequest request;
+    request.workbookPath = path;
+    request.category = data::loadCategories(*query_, QStringLiteral("01")).value(0);
+    request.existing = existing;
+    request.repeats = repeats;
+    request.dryRun = dryRun;
+    enginetest::RecordingReporter reporter;
+    reporter.existing = existing;
+    reporter.repeats = repeats;
+    Run result;
+    result.outcome = importer::runImport(*session_, request, reporter);
+    result.status = reporter.statusText();
+    result.log = session_->errorLog.mid(1);
+    return result;
+}
+
+// The same list twice: adding stores every product again under a new letter, skipping stores nothing and counts
+// what is there, updating writes the second list's values into what is there and adds the rest.
+void TestExistingProducts::sameListTwice_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::addColumn<int>("existing");
+    QTest::addColumn<int>("products");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<double>("price11");
+    for (const Backend backend : {Backend::Sqlite, Backend::Server}) {
+        const QByteArray name = storetest::backendName(backend).toUtf8();
+        QTest::addRow("%s add", name.data())
+            << backend << int(importer::ExistingChoice::Add) << 2 + 3 + 3
+            << QStringLiteral("共3条,正确导入3条,错误0条,空纪录0条,点此查看错误的信息！") << 10.0;
+        QTest::addRow("%s skip", name.data())
+            << backend << int(importer::ExistingChoice::Skip) << 2 + 3 + 1
+            << QStringLiteral("共3条,正确导入1条,错误0条,空纪录0条,已有2条,点此查看错误的信息！") << 10.0;
+        QTest::addRow("%s update", name.data())
+            << backend << int(importer::ExistingChoice::Update) << 2 + 3 + 1
+            << QStringLiteral("共3条,正确导入1条,错误0条,空纪录0条,更新2条,点此查看错误的信息！") << 11.5;
+    }
+}
+
+void TestExistingProducts::sameListTwice()
+{
+    QFETCH(Backend, backend);
+    QFETCH(int, existing);
+    QFETCH(int, products);
+    QFETCH(QString, status);
+    QFETCH(double, price11);
+    STORETEST_REQUIRE_BACKEND(backend);
+    open(backend);
+
+    const Run first = run({kHeader,
+                           {"11", "甲片", "盒", "5", "10", "3"},
+                           {"12", "乙片", "盒", "6", "12", "4"},
+                           {"13", "丙片", "瓶", "7", "14", "5"}},
+                          importer::ExistingChoice::Add);
+    QCOMPARE(first.outcome.importedCount, 3);
+    // The second list: 11 and 12 at new prices, 13 gone, 14 new.
+    const Run second = run({kHeader,
+                            {"11", "甲片", "盒", "5", "11.5", "3"},
+                            {"12", "乙片", "盒", "6", "12.5", "9"},
+                            {"14", "丁片", "盒", "8", "16", "6"}},
+                           importer::ExistingChoice(existing));
+    QCOMPARE(second.status, status);
+    QVERIFY2(second.log.isEmpty(), qPrintable(second.log.join(u'\n')));
+    QCOMPARE(enginetest::productCount(*store_), products);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), price11);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B13"), "Cpxm_ysdj"), 14.0);
+    QCOMPARE(second.outcome.existingCount + second.outcome.updatedCount + second.outcome.importedCount, 3);
+}
+
+// A price list: only the columns the sheet has change (both cost price columns go with the cost price); the
+// unit, the stock, the mnemonic, the category and the code stay as they were.
+void TestExistingProducts::updateSetsOnlyTheSheetsColumns()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    open(backend);
+    run({kHeader, {"11", "甲片", "盒", "5", "10", "3"}}, importer::ExistingChoice::Add);
+    const QString kind = enginetest::productValue(*store_, QStringLiteral("B11"), "Cpxm_Skind");
+    const Run prices =
+        run({{"编码", "名称", "进价", "售价"}, {"11", "甲片", "5.5", "10.5"}}, importer::ExistingChoice::Update);
+    QCOMPARE(prices.outcome.updatedCount, 1);
+    QCOMPARE(enginetest::productCount(*store_), 3);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), 10.5);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_cbdj"), 5.5);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_jhdj"), 5.5);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "CPxm_sl"), 3.0);
+    QCOMPARE(enginetest::productValue(*store_, QStringLiteral("B11"), "Cpxm_dw"), QStringLiteral("盒"));
+    QCOMPARE(enginetest::productValue(*store_, QStringLiteral("B11"), "Cpxm_jp"), QStringLiteral("JP"));
+    QCOMPARE(enginetest::productValue(*store_, QStringLiteral("B11"), "Cpxm_Skind"), kind);
+}
+
+// Which stored product a row means: its code exactly (a list exported from the store), or a letter and its code,
+// with the same name; a name that differs means a new product; two products that fit fail the row.
+void TestExistingProducts::whichStoredProductARowMeans_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::addColumn<QStringList>("row");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QStringList>("log");
+    for (const Backend backend : {Backend::Sqlite, Backend::Server}) {
+        const QByteArray name = storetest::backendName(backend).toUtf8();
+        QTest::addRow("%s stored code", name.data())
+            << backend << QStringList{"B11", "甲片", "盒", "5", "20", "3"}
+            << QStringLiteral("共1条,正确导入0条,错误0条,空纪录0条,更新1条,点此查看错误的信息！") << QStringList();
+        QTest::addRow("%s letter and code", name.data())
+            << backend << QStringList{"11", "甲片", "盒", "5", "20", "3"}
+            << QStringLiteral("共1条,正确导入0条,错误0条,空纪录0条,更新1条,点此查看错误的信息！") << QStringList();
+        QTest::addRow("%s another name", name.data())
+            << backend << QStringList{"11", "甲片（新）", "盒", "5", "20", "3"}
+            << QStringLiteral("共1条,正确导入1条,错误0条,空纪录0条,更新0条,点此查看错误的信息！") << QStringList();
+        QTest::addRow("%s two products", name.data())
+            << backend << QStringList{"12", "乙片", "盒", "5", "20", "3"}
+            << QStringLiteral("共1条,正确导入0条,错误1条,空纪录0条,更新0条,点此查看错误的信息！")
+            << QStringList{QStringLiteral("编号---12；名称---乙片；原因---数据库中有2个商品与它相符（B12、C12），"
+                                          "不知道是哪一个")};
+    }
+}
+
+void TestExistingProducts::whichStoredProductARowMeans()
+{
+    QFETCH(Backend, backend);
+    QFETCH(QStringList, row);
+    QFETCH(QString, status);
+    QFETCH(QStringList, log);
+    STORETEST_REQUIRE_BACKEND(backend);
+    open(backend);
+    run({kHeader, {"11", "甲片", "盒", "5", "10", "3"}, {"12", "乙片", "盒", "5", "10", "3"}},
+        importer::ExistingChoice::Add);
+    run({kHeader, {"12", "乙片", "盒", "5", "10", "3"}}, importer::ExistingChoice::Add); // C12
+    const Run again = run({kHeader, row}, importer::ExistingChoice::Update);
+    QCOMPARE(again.status, status);
+    QCOMPARE(again.log, log);
+    const bool updated = again.outcome.updatedCount == 1;
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), updated ? 20.0 : 10.0);
+}
+
+// Batch rows of one code: the first is stored, the later ones add their stock to it; one whose other values
+// differ fails with the reason, and leaves the stock alone.
+void TestExistingProducts::repeatedCodesMergeTheirStock()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    open(backend);
+    const Run merged = run({kHeader,
+                            {"11", "甲片", "盒", "5", "10", "3"},
+                            {"12", "乙片", "盒", "6", "12", "1"},
+                            {"11", "甲片", "盒", "5", "10", "4.5"},
+                            {"11", "甲片", "盒", "5", "10.5", "100"},
+                            {"11", "甲片", "盒", "5", "10", "2"}},
+                           importer::ExistingChoice::Add, importer::RepeatChoice::Merge);
+    QCOMPARE(merged.status, QStringLiteral("共5条,正确导入2条,错误1条,空纪录0条,合并2条,点此查看错误的信息！"));
+    QCOMPARE(merged.log, QStringList{QStringLiteral("编号---11；名称---甲片；原因---与第2行的编号相同，但销售价不同"
+                                                    "（“10.5”，第2行是“10”），不能合并库存")});
+    QCOMPARE(enginetest::productCount(*store_), 2 + 2);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "CPxm_sl"), 9.5);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B12"), "CPxm_sl"), 1.0);
+}
+
+// A dry run with any choice reports what the real run then does, and leaves the store as it was.
+void TestExistingProducts::dryRunCountsAsTheRealRun_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::addColumn<int>("existing");
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<int>("failed");
+    for (const Backend backend : {Backend::Sqlite, Backend::Server}) {
+        const QByteArray name = storetest::backendName(backend).toUtf8();
+        // Both later 13s fail as repeats; merged, the second adds its stock and the third differs in its unit.
+        QTest::addRow("%s skip", name.data()) << backend << int(importer::ExistingChoice::Skip) << 0 << 2;
+        QTest::addRow("%s update, merge", name.data())
+            << backend << int(importer::ExistingChoice::Update) << int(importer::RepeatChoice::Merge) << 1;
+    }
+}
+
+void TestExistingProducts::dryRunCountsAsTheRealRun()
+{
+    QFETCH(Backend, backend);
+    QFETCH(int, existing);
+    QFETCH(int, repeats);
+    QFETCH(int, failed);
+    STORETEST_REQUIRE_BACKEND(backend);
+    open(backend);
+    run({kHeader, {"11", "甲片", "盒", "5", "10", "3"}, {"12", "乙片", "盒", "6", "12", "1"}},
+        importer::ExistingChoice::Add);
+    const QList<QStringList> list{kHeader,
+                                  {"11", "甲片", "盒", "5", "11", "3"},
+                                  {"13", "丙片", "盒", "5", "10", "3"},
+                                  {"13", "丙片", "盒", "5", "10", "2"},
+                                  {"13", "丙片", "瓶", "5", "10", "2"}};
+    const QStringList before = enginetest::productCodes(*store_);
+    const Run dry = run(list, importer::ExistingChoice(existing), importer::RepeatChoice(repeats), true);
+    QCOMPARE(enginetest::productCodes(*store_), before);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), 10.0);
+    const Run real = run(list, importer::ExistingChoice(existing), importer::RepeatChoice(repeats));
+    QCOMPARE(dry.status, real.status);
+    QCOMPARE(dry.log, real.log);
+    QCOMPARE(real.outcome.failedCount, failed);
+}
+
+QTEST_GUILESS_MAIN(TestExistingProducts)
+#include "tst_existingproducts.moc"
