@@ -197,10 +197,9 @@ public:
     int run(const std::vector<BoundValue>& values) override
     {
         if (values.size() != size_t(statement_.names.size()))
-            throw DatabaseError(QStringLiteral("The statement takes %1 values, not %2")
-                                    .arg(statement_.names.size())
-                                    .arg(values.size()),
-                                Fault::Store);
+            throw DatabaseError(
+                QStringLiteral("The statement takes %1 values, not %2").arg(statement_.names.size()).arg(values.size()),
+                Fault::Store);
         ResetOnExit reset(handle_.get());
         backend_.bind(handle_.get(), statement_, values);
         const int rc = sqlite3_step(handle_.get());
@@ -253,6 +252,7 @@ SqliteBackend::SqliteBackend(const QString& path, int busyTimeoutMs)
 
 SqliteBackend::~SqliteBackend()
 {
+    selects_.clear();
     sqlite3_close_v2(db_);
 }
 
@@ -324,7 +324,16 @@ void SqliteBackend::select(const ParsedStatement& statement, const std::vector<B
                            ResultSet& result)
 {
     result.clear();
-    const StatementHandle handle = prepare(sqliteText(statement));
+    constexpr std::size_t kSelectsKept = 32;
+    const QString text = sqliteText(statement);
+    auto kept = selects_.find(text);
+    if (kept == selects_.end()) {
+        if (selects_.size() >= kSelectsKept)
+            selects_.clear();
+        kept = selects_.emplace(text, prepare(text)).first;
+    }
+    const StatementHandle& handle = kept->second;
+    const ResetOnExit reset(handle.get());
     bind(handle.get(), statement, values);
     const int columnCount = sqlite3_column_count(handle.get());
     for (int column = 0; column < columnCount; ++column)

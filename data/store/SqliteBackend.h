@@ -5,6 +5,7 @@
 
 #include "ConnectionBackend.h"
 
+#include <map>
 #include <memory>
 
 struct sqlite3;
@@ -53,6 +54,9 @@ private:
     void executeDirect(const char* sql);
 
     sqlite3* db_ = nullptr;
+    // Selects prepared before, by their text: a run asks the same few selects again and again (the products
+    // already in the store, a batch at a time), and preparing one can cost more than running it.
+    std::map<QString, StatementHandle> selects_;
 };
 
 // The DatabaseError for the last failure on db, with its code and fault; context goes before the message.
