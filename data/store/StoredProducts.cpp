@@ -5,10 +5,8 @@
 #include "DatabaseError.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
-#include <bit>
 
 namespace data {
 
@@ -30,10 +28,13 @@ BoundValue textValue(const QString& text)
     return value;
 }
 
-// The codes of one select: the full count, or the power of two that holds them (at least 16).
+// The codes of one select: the count rounded up to a multiple of 64 (at least 16), so that few sizes are made and a
+// select pads little: a padded code is one more look-up in the index.
 int selectSize(int count)
 {
-    return count >= kMaxCodesPerSelect ? kMaxCodesPerSelect : std::max(16, int(std::bit_ceil(unsigned(count))));
+    if (count <= 16)
+        return 16;
+    return std::min(kMaxCodesPerSelect, (count + 63) / 64 * 64);
 }
 
 } // namespace
@@ -72,25 +73,19 @@ const ParsedStatement& StoredProductMatcher::selectByCodes(int count)
 
 std::vector<QStringList> StoredProductMatcher::match(const std::vector<ProductKey>& keys, bool namesCount)
 {
-    // Every code a key may stand for, each asked for once.
+    // Every code a key may stand for: the code, then each letter in use before it. A code asked for twice costs the
+    // select nothing more than a look-up.
+    const std::size_t perKey = std::size_t(letters_.size()) + 1;
     std::vector<QString> codes;
-    QSet<QString> asked;
-    const auto ask = [&](const QString& code) {
-        if (!asked.contains(code)) {
-            asked.insert(code);
-            codes.push_back(code);
-        }
-    };
+    codes.reserve(keys.size() * perKey);
     for (const ProductKey& key : keys) {
-        if (key.code.isEmpty())
-            continue;
-        ask(key.code);
+        codes.push_back(key.code);
         for (const QString& letter : std::as_const(letters_))
-            ask(letter + key.code);
+            codes.push_back(key.code.isEmpty() ? QString() : letter + key.code);
     }
 
     // Stored code to stored name, trimmed. The store may compare more loosely than the match does (SQL Server
-    // ignores case and trailing blanks): a code counts only when it is exactly one asked for.
+    // ignores case and trailing blanks): below, a code counts only when it is exactly one asked for.
     QHash<QString, QString> stored;
     ConnectionBackend& backend = store_.backend();
     ResultSet result;
@@ -109,27 +104,23 @@ std::vector<QStringList> StoredProductMatcher::match(const std::vector<ProductKe
             throw DatabaseError(QStringLiteral("Cannot look up the products already in Cpxm: ") + error.message(),
                                 error.fault(), error.code());
         }
-        for (int row = 0; row < result.rowCount; ++row) {
-            const QString& code = result.cells[size_t(row) * 2];
-            if (asked.contains(code) && !stored.contains(code))
-                stored.insert(code, result.cells[size_t(row) * 2 + 1].trimmed());
-        }
+        for (int row = 0; row < result.rowCount; ++row)
+            stored.insert(result.cells[size_t(row) * 2], result.cells[size_t(row) * 2 + 1].trimmed());
     }
 
     std::vector<QStringList> found(keys.size());
+    if (stored.isEmpty())
+        return found;
     for (size_t i = 0; i < keys.size(); ++i) {
-        const ProductKey& key = keys[i];
-        if (key.code.isEmpty())
+        if (keys[i].code.isEmpty())
             continue;
-        const QString name = key.name.trimmed();
-        const auto take = [&](const QString& code) {
+        const QString name = keys[i].name.trimmed();
+        for (std::size_t j = 0; j < perKey; ++j) {
+            const QString& code = codes[i * perKey + j];
             const auto it = stored.constFind(code);
             if (it != stored.constEnd() && (!namesCount || *it == name))
                 found[i] << code;
-        };
-        take(key.code);
-        for (const QString& letter : std::as_const(letters_))
-            take(letter + key.code);
+        }
     }
     return found;
 }
