@@ -1,5 +1,6 @@
 // product-import-cli: the command-line companion of the import window.
 
+#include "HeapSettings.h"
 #include "Verbs.h"
 
 #include <QCoreApplication>
@@ -34,6 +35,7 @@ void quietDriverWarnings(QtMsgType type, const QMessageLogContext& context, cons
 
 int main(int argc, char* argv[])
 {
+    cli::settleHeap(); // before anything allocates much, and before the first thread
     QCoreApplication app(argc, argv);
     if (qEnvironmentVariableIntValue("PI_DEBUG") == 0)
         qInstallMessageHandler(quietDriverWarnings);

@@ -113,7 +113,8 @@ int main(int argc, char* argv[])
         auto* categories = window.findChild<QComboBox*>(QStringLiteral("splb_com"));
         categories->setCurrentIndex(indexOfKind(window.categories(), categoryKinid));
         window.findChild<QLineEdit*>(QStringLiteral("excel"))->setText(workbook);
-        window.findChild<QLineEdit*>(QStringLiteral("RzEdit2"))->setText(sheet);
+        // The sheet box is an editable combo box now: the name goes in as typed.
+        window.findChild<QComboBox*>(QStringLiteral("RzEdit2"))->setEditText(sheet);
         QElapsedTimer timer;
         timer.start();
         window.RzBitBtn1Click();
