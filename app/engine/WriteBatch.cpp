@@ -78,7 +78,10 @@ void WriteBatch::add(MadeRow&& row)
     }
     if (!insert_) {
         insert_ = data::prepareProductInsert(store_, furtherColumns_);
-        pending_.reserve(size_t(insert_->maxRows()));
+        // Rows matched against the stored products go to the store's look-up a few statements at a time: one
+        // select of many codes costs much less than several of a few.
+        waitingRowsMax_ = existing_ ? data::sizes::kMatchRows : insert_->maxRows();
+        pending_.reserve(size_t(waitingRowsMax_));
     }
     // A row the store will most likely refuse goes alone, after the rows before it, so that their batch is not
     // refused with it and written again apart. The store still decides.
@@ -90,7 +93,7 @@ void WriteBatch::add(MadeRow&& row)
         return;
     }
     pending_.push_back(std::move(row));
-    if (likelyRefused || int(pending_.size()) >= insert_->maxRows())
+    if (likelyRefused || int(pending_.size()) >= waitingRowsMax_)
         flush();
     if (groupDue())
         commitGroup();
@@ -363,7 +366,9 @@ bool WriteBatch::undoToSavepoint()
 
 bool WriteBatch::groupDue() const
 {
-    if (!inGroup_ || policy_.dryRun)
+    // A first group found unable to commit (no row stored under the run's letter yet, commitGroup()) is due no
+    // more until it stores one: else each row after its time would be sent by itself.
+    if (!inGroup_ || policy_.dryRun || (waitsForLetterRow_ && groupStored_ == 0))
         return false;
     const int rows = groupRows_ + int(pending_.size());
     return rows >= policy_.groupRows || groupTimer_.elapsed() >= policy_.groupTime.count();
@@ -373,8 +378,10 @@ void WriteBatch::commitGroup()
 {
     flush();
     // The first group keeps the code letters locked until it has stored a row under the run's letter.
-    if (!inGroup_ || (!letterClaimed_ && groupStored_ == 0))
+    if (!inGroup_ || (!letterClaimed_ && groupStored_ == 0)) {
+        waitsForLetterRow_ = inGroup_;
         return;
+    }
     try {
         store_.commit();
     } catch (const data::DatabaseError& error) {
@@ -388,6 +395,7 @@ void WriteBatch::commitGroup()
     }
     inGroup_ = false;
     letterClaimed_ = letterClaimed_ || groupStored_ > 0;
+    waitsForLetterRow_ = false;
     if (existing_)
         existing_->groupCommitted();
     forgetGroup();

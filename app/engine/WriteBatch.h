@@ -124,9 +124,11 @@ private:
     std::vector<data::StoreColumn> furtherColumns_;
     std::unique_ptr<data::PreparedInsert> insert_;
     std::unique_ptr<ExistingProducts> existing_; // none: every row an insert
+    int waitingRowsMax_ = 0;                     // rows that wait before they are sent
     Mode mode_ = Mode::Grouped;
     bool inGroup_ = false;
     bool letterClaimed_ = false;      // a group that stored a row has committed: the lock may go
+    bool waitsForLetterRow_ = false;  // the open group was due but could not commit before it stores a row
     bool broken_ = false;             // an error escaped the writes: close() must not commit the open group
     std::optional<int> firstOpenRow_; // see firstRowNotCommitted()
     QElapsedTimer groupTimer_;

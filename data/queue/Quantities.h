@@ -34,6 +34,9 @@ inline constexpr std::size_t kBlocksAhead = 8;
 // under its parameter limit; through ODBC a hundred rows, on PostgreSQL five hundred as one array a column.
 inline constexpr int kStatementRows = 100;
 inline constexpr int kArrayStatementRows = 500;
+// Rows whose stored products are looked up at once when a run matches rows to products already in the store: a
+// select of some 1,500 codes, inside SQL Server's limit of 2,100 parameters with a few letters in use.
+inline constexpr int kMatchRows = 500;
 
 // A group is committed after this much work, so that the store waits for its disk a few times a second at most,
 // while a fault loses little; and after this many rows at most, so that the rows a lost group hands back stay few.

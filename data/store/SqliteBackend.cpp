@@ -325,12 +325,12 @@ void SqliteBackend::select(const ParsedStatement& statement, const std::vector<B
 {
     result.clear();
     constexpr std::size_t kSelectsKept = 32;
-    const QString text = sqliteText(statement);
-    auto kept = selects_.find(text);
+    // Found by the text as written: making SQLite's text of a long statement costs as much as running it.
+    auto kept = selects_.find(statement.text);
     if (kept == selects_.end()) {
         if (selects_.size() >= kSelectsKept)
             selects_.clear();
-        kept = selects_.emplace(text, prepare(text)).first;
+        kept = selects_.emplace(statement.text, prepare(sqliteText(statement))).first;
     }
     const StatementHandle& handle = kept->second;
     const ResetOnExit reset(handle.get());

@@ -54,7 +54,7 @@ private:
     void executeDirect(const char* sql);
 
     sqlite3* db_ = nullptr;
-    // Selects prepared before, by their text: a run asks the same few selects again and again (the products
+    // Selects prepared before, by their text as written: a run asks the same few selects again and again (the products
     // already in the store, a batch at a time), and preparing one can cost more than running it.
     std::map<QString, StatementHandle> selects_;
 };

@@ -39,7 +39,8 @@ int selectSize(int count)
 
 } // namespace
 
-StoredProductMatcher::StoredProductMatcher(Connection& store) : store_(store)
+StoredProductMatcher::StoredProductMatcher(Connection& store)
+    : store_(store), keysAsTable_(store.dbmsName() == QLatin1String("SQLite"))
 {
     ConnectionBackend& backend = store_.backend();
     const ParsedStatement probe = parseStatement(kLetterProbe);
@@ -71,8 +72,73 @@ const ParsedStatement& StoredProductMatcher::selectByCodes(int count)
     return selects_.emplace(count, parseStatement(text)).first->second;
 }
 
+// On SQLite: "select asked.column2, Cpxm_bm, Cpxm_mc from (values (:c1,0),...,(:cN,N-1)) as asked join Cpxm on
+// Cpxm_bm in (asked.column1, 'A' || asked.column1, ...)". The store walks the sheet's codes and looks up each form
+// of each in the index, and says which key each product answers: the codes are sent once, not once a letter, and
+// nothing is sorted or hashed on either side.
+const ParsedStatement& StoredProductMatcher::selectByKeys(int count)
+{
+    auto found = selects_.find(-count);
+    if (found != selects_.end())
+        return found->second;
+    QString text = QStringLiteral("select asked.column2, Cpxm_bm, Cpxm_mc from (values ");
+    for (int i = 0; i < count; ++i)
+        text += QStringLiteral("(:c%1,%2),").arg(i + 1).arg(i);
+    text.back() = u')';
+    text += QStringLiteral(" as asked join Cpxm on Cpxm_bm in (asked.column1");
+    for (const QString& letter : std::as_const(letters_))
+        text += QStringLiteral(",'%1'||asked.column1").arg(letter); // A to Z: nothing to quote
+    text += u')';
+    return selects_.emplace(-count, parseStatement(text)).first->second;
+}
+
+std::vector<QStringList> StoredProductMatcher::matchByKeys(const std::vector<ProductKey>& keys, bool namesCount)
+{
+    std::vector<QStringList> found(keys.size());
+    ConnectionBackend& backend = store_.backend();
+    ResultSet result;
+    std::vector<BoundValue> values;
+    const std::size_t perSelect = std::size_t(kMaxCodesPerSelect);
+    for (std::size_t first = 0; first < keys.size(); first += perSelect) {
+        const std::size_t count = std::min(keys.size() - first, perSelect);
+        values.clear();
+        for (std::size_t i = first; i < first + count; ++i) {
+            // No code means no product: NULL matches nothing, where '' would match a stored code "A".
+            values.push_back(keys[i].code.isEmpty() ? BoundValue() : textValue(keys[i].code));
+        }
+        const int size = selectSize(int(count));
+        values.resize(std::size_t(size), BoundValue()); // the padding's NULLs match nothing
+        try {
+            backend.select(selectByKeys(size), values, 0, result);
+        } catch (const DatabaseError& error) {
+            throw DatabaseError(QStringLiteral("Cannot look up the products already in Cpxm: ") + error.message(),
+                                error.fault(), error.code());
+        }
+        for (int row = 0; row < result.rowCount; ++row) {
+            const std::size_t key = first + result.cells[std::size_t(row) * 3].toULongLong();
+            const QString& code = result.cells[std::size_t(row) * 3 + 1];
+            if (key >= first + count ||
+                (namesCount && result.cells[std::size_t(row) * 3 + 2].trimmed() != keys[key].name.trimmed()))
+                continue;
+            if (!found[key].contains(code))
+                found[key] << code;
+        }
+    }
+    // The code itself first, then the letters in order (the same suffix: in the order of the codes).
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (found[i].size() > 1) {
+            std::sort(found[i].begin(), found[i].end(), [&code = keys[i].code](const QString& a, const QString& b) {
+                return (a == code) != (b == code) ? a == code : a < b;
+            });
+        }
+    }
+    return found;
+}
+
 std::vector<QStringList> StoredProductMatcher::match(const std::vector<ProductKey>& keys, bool namesCount)
 {
+    if (keysAsTable_)
+        return matchByKeys(keys, namesCount);
     // Every code a key may stand for: the code, then each letter in use before it. A code asked for twice costs the
     // select nothing more than a look-up.
     const std::size_t perKey = std::size_t(letters_.size()) + 1;

@@ -39,10 +39,14 @@ public:
 
 private:
     const ParsedStatement& selectByCodes(int count);
+    const ParsedStatement& selectByKeys(int count);
+    std::vector<QStringList> matchByKeys(const std::vector<ProductKey>& keys, bool namesCount);
 
     Connection& store_;
+    // The keys as a table of values joined to Cpxm (SQLite), not an "in" list of every code they may stand for.
+    const bool keysAsTable_;
     QStringList letters_;
-    std::map<int, ParsedStatement> selects_; // by the codes they take
+    std::map<int, ParsedStatement> selects_; // by the codes they take (by keys: negative)
 };
 
 } // namespace data
