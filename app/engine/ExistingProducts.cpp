@@ -53,7 +53,7 @@ std::vector<ExistingProducts::Decision> ExistingProducts::decide(std::span<const
     if (keys.empty())
         return decisions;
     if (!matcher_)
-        matcher_ = std::make_unique<data::StoredProductMatcher>(store_);
+        matcher_ = std::make_unique<data::StoredProductMatcher>(store_, policy_.rowsToMatch);
     const std::vector<QStringList> matches = matcher_->match(keys, policy_.namesCount);
     for (std::size_t k = 0; k < asked.size(); ++k) {
         const QStringList& codes = matches[k];

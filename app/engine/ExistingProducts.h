@@ -33,6 +33,7 @@ struct ExistingPolicy
     std::vector<int> updateValues; // the place of each in a row's values
     int stockValue = -1;           // the place of the stock in a row's values
     QStringList labels;            // for each place in a row's values, the sheet's header (for the log)
+    int rowsToMatch = 0;           // the rows of the sheet: a run of many reads the stored products at once
 
     // Anything but adding every row as it comes, which needs none of this.
     bool active() const { return existing != ExistingChoice::Add || repeats == RepeatChoice::Merge; }

@@ -151,6 +151,7 @@ ExistingPolicy existingPolicy(const ImportRequest& request, const ProductSheet& 
     policy.existing = request.existing;
     policy.repeats = request.repeats;
     policy.namesCount = sheet.layout().columns[std::size_t(indexOf(ProductColumn::Name))] >= 0;
+    policy.rowsToMatch = sheet.rowCount();
     const auto& columns = data::cpxmColumns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const std::optional<ProductColumn> field = sheetField(columns[i].source);

@@ -7,7 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <QHash>
+
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace data {
@@ -29,6 +32,13 @@ class StoredProductMatcher
 public:
     // Reads once which code letters are in use, a probe of the index on Cpxm_bm per letter. Throws DatabaseError.
     explicit StoredProductMatcher(Connection& store);
+    // The same for a run that will ask for rowsToMatch rows: where that is a good part of the store (a price list
+    // of every product, a list imported again), the codes and names of every product are read at once, in one
+    // select, and the rows matched against them here; a batch of rows then costs the store nothing.
+    StoredProductMatcher(Connection& store, int rowsToMatch);
+
+    // Whether every stored product was read at once.
+    bool readWhole() const { return whole_.has_value(); }
 
     // The letters that begin some stored code, in order.
     const QStringList& lettersInUse() const { return letters_; }
@@ -41,12 +51,14 @@ private:
     const ParsedStatement& selectByCodes(int count);
     const ParsedStatement& selectByKeys(int count);
     std::vector<QStringList> matchByKeys(const std::vector<ProductKey>& keys, bool namesCount);
+    std::vector<QStringList> matchInWhole(const std::vector<ProductKey>& keys, bool namesCount) const;
 
     Connection& store_;
     // The keys as a table of values joined to Cpxm (SQLite), not an "in" list of every code they may stand for.
     const bool keysAsTable_;
     QStringList letters_;
-    std::map<int, ParsedStatement> selects_; // by the codes they take (by keys: negative)
+    std::map<int, ParsedStatement> selects_;       // by the codes they take (by keys: negative)
+    std::optional<QHash<QString, QString>> whole_; // every stored code and its name, trimmed, when read at once
 };
 
 } // namespace data

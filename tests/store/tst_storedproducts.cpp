@@ -156,6 +156,7 @@ void TestStoredProducts::match_data()
     QTest::addColumn<QStringList>("keys");     // "code|name"
     QTest::addColumn<bool>("namesCount");
     QTest::addColumn<QStringList>("expected"); // per key, the stored codes joined by ","
+    QTest::addColumn<bool>("whole");           // a long run: every stored product read at once
 
     struct Case
     {
@@ -202,9 +203,11 @@ void TestStoredProducts::match_data()
         {"no keys", {"B1001"}, {}, false, {}},
     };
     for (Backend backend : {Backend::Sqlite, Backend::Server}) {
-        for (const Case& c : cases) {
-            QTest::addRow("%s: %s", qPrintable(storetest::backendName(backend)), c.name)
-                << backend << c.products << c.keys << c.namesCount << c.expected;
+        for (const bool whole : {false, true}) {
+            for (const Case& c : cases) {
+                QTest::addRow("%s%s: %s", qPrintable(storetest::backendName(backend)), whole ? " whole" : "", c.name)
+                    << backend << c.products << c.keys << c.namesCount << c.expected << whole;
+            }
         }
     }
 }
@@ -216,10 +219,12 @@ void TestStoredProducts::match()
     QFETCH(QStringList, keys);
     QFETCH(bool, namesCount);
     QFETCH(QStringList, expected);
+    QFETCH(bool, whole);
     STORETEST_REQUIRE_BACKEND(backend);
     data::Connection store;
     connectDemo(backend, store, products);
-    data::StoredProductMatcher matcher(store);
+    data::StoredProductMatcher matcher(store, whole ? 100000 : 0);
+    QCOMPARE(matcher.readWhole(), whole);
     QCOMPARE(joined(matcher.match(keysOf(keys), namesCount)), expected);
 }
 
