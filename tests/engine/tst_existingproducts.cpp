@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <future>
+#include <latch>
+
 using storetest::Backend;
 
 namespace {
@@ -44,6 +47,8 @@ private slots:
     void repeatedCodesMergeTheirStock();
     void dryRunCountsAsTheRealRun_data();
     void dryRunCountsAsTheRealRun();
+    void twoUpdatesAtOnce_data() { storetest::addBackendRows(); }
+    void twoUpdatesAtOnce();
 
 private:
     void open(Backend backend);
@@ -276,6 +281,53 @@ void TestExistingProducts::dryRunCountsAsTheRealRun()
     QCOMPARE(dry.status, real.status);
     QCOMPARE(dry.log, real.log);
     QCOMPARE(real.outcome.failedCount, failed);
+}
+
+// Two runs update the same products at once, each with prices and stock of its own: every product ends with one
+// run's values, never a mix of the two rows.
+void TestExistingProducts::twoUpdatesAtOnce()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    open(backend);
+    const auto list = [](int value) {
+        QList<QStringList> rows{kHeader};
+        for (int n = 1; n <= 600; ++n) {
+            const QString v = QString::number(value);
+            rows.append({QString::number(1000 + n), QStringLiteral("药品%1").arg(n), QStringLiteral("盒"), v, v, v});
+        }
+        return rows;
+    };
+    QCOMPARE(run(list(0), importer::ExistingChoice::Add).outcome.importedCount, 600);
+    const QString first = folder_ + QStringLiteral("/first.xlsx");
+    const QString second = folder_ + QStringLiteral("/second.xlsx");
+    enginetest::writeListWorkbook(first, list(1));
+    enginetest::writeListWorkbook(second, list(2));
+
+    const QString connectionString = store_->connectionString();
+    std::latch ready(2);
+    const auto update = [&](const QString& path, const QString& logName) {
+        data::Connection connection;
+        connection.connect(connectionString);
+        data::Query query(connection);
+        importer::ImportSession session{connection, query, folder_ + u'/' + logName, QString(), {}};
+        importer::ImportRequest request;
+        request.workbookPath = path;
+        request.category = data::loadCategories(query, QStringLiteral("01")).value(0);
+        request.existing = importer::ExistingChoice::Update;
+        enginetest::RecordingReporter reporter;
+        ready.arrive_and_wait();
+        return importer::runImport(session, request, reporter);
+    };
+    auto one = std::async(std::launch::async, update, first, QStringLiteral("log1.txt"));
+    auto two = std::async(std::launch::async, update, second, QStringLiteral("log2.txt"));
+    QCOMPARE(one.get().updatedCount, 600);
+    QCOMPARE(two.get().updatedCount, 600);
+    QCOMPARE(enginetest::productCount(*store_), 2 + 600);
+    const QStringList mixed = enginetest::column(
+        *store_, QStringLiteral("select Cpxm_bm as v from Cpxm where Cpxm_bm like 'B%' and "
+                                "(Cpxm_ysdj <> Cpxm_cbdj or Cpxm_ysdj <> CPxm_sl or Cpxm_ysdj not in (1, 2))"));
+    QVERIFY2(mixed.isEmpty(), qPrintable(mixed.join(u',')));
 }
 
 QTEST_GUILESS_MAIN(TestExistingProducts)
