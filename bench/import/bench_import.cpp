@@ -1,7 +1,8 @@
 // bench_import: the whole import of a full sheet by `product-import-cli import`, each run a child process measured
 // from outside (wall time, peak memory), medians of runs interleaved with a yardstick:
 //   - into a fresh SQLite demo store, beside GDAL's ogr2ogr loading the same workbook into a fresh SQLite file
-//     (the fastest general tool measured here); the C insert floor of the same rows is bench_store's;
+//     (the fastest general tool measured here); the C insert floor of the same rows is bench_store's; then the
+//     same sheet again with --existing update, every row matching the product just stored;
 //   - with --odbc, into a server reset to the demo contents, beside psql's \copy of the same rows (the rows the
 //     import stored, taken out as CSV) into the reset server; the test server by default (PI_TEST_ODBC);
 //   - two imports of the same sheet started together into one store: both times, and the letters they took;
@@ -230,6 +231,7 @@ void sqliteBesideOgr2ogr(const Options& options, const QString& cli, const QStri
 {
     const QString ogr2ogr = QStandardPaths::findExecutable(QStringLiteral("ogr2ogr"));
     std::vector<Measure> imports;
+    std::vector<Measure> updates;
     std::vector<Measure> gdal;
     int stored = 0;
     for (int r = 0; r < options.repeat; ++r) {
@@ -238,17 +240,33 @@ void sqliteBesideOgr2ogr(const Options& options, const QString& cli, const QStri
         data::createDemoStore(store);
         imports.push_back(runChild(importCommand(cli, workbook, store, false, folder + QStringLiteral("/log.txt")),
                                    false, folder + QStringLiteral("/stdout.txt")));
-        data::Connection connection;
-        connection.connect(data::Connection::sqliteConnectionString(store));
-        stored = productCount(connection) - 2;
+        {
+            data::Connection connection;
+            connection.connect(data::Connection::sqliteConnectionString(store));
+            stored = productCount(connection) - 2;
+        }
+
         if (!ogr2ogr.isEmpty()) {
             gdal.push_back(runChild({ogr2ogr, QStringLiteral("-f"), QStringLiteral("SQLite"),
                                      folder + QStringLiteral("/ogr2ogr.sqlite"), workbook},
                                     false, folder + QStringLiteral("/ogr2ogr.txt")));
         }
     }
+    // The same sheet again into each store, once the imports and ogr2ogr are measured (an update's writes to the
+    // disk would fall into the next run measured): every row matches the product the import stored, and updates it.
+    for (int r = 0; r < options.repeat; ++r) {
+        const QString folder = scratch.filePath(QStringLiteral("sqlite-%1").arg(r));
+        updates.push_back(runChild(importCommand(cli, workbook, folder + QStringLiteral("/Member.dat"), false,
+                                                 folder + QStringLiteral("/log.txt")) +
+                                       QStringList{QStringLiteral("--existing"), QStringLiteral("update")},
+                                   false, folder + QStringLiteral("/update.txt")));
+    }
     printRow(QStringLiteral("sqlite, product-import-cli import"), imports, options.rows,
              QStringLiteral("stored %1; %2").arg(stored).arg(imports.back().statusLine));
+    printRow(QStringLiteral("sqlite, the same sheet again, --existing update"), updates, options.rows,
+             updates.back().statusLine);
+    printRatio(QStringLiteral("update / import (how many times the import's time the update takes): "), updates,
+               imports);
     if (gdal.empty()) {
         out << "ogr2ogr: skipped, not on PATH (Debian package gdal-bin, scripts/setup --tools)\n";
         return;
