@@ -226,8 +226,7 @@ bool WriteBatch::apply(const MadeRow& row, const ExistingProducts::Decision& dec
         else
             found = existing_->update(row, decision.storedCode);
     });
-    switch (sent) {
-    case Sent::Stored:
+    return settle(sent, row, [&] {
         if (!found) // gone since the match: the row is a new product after all
             return writeAlone(row);
         if (decision.action == Action::Merge) {
@@ -237,6 +236,16 @@ bool WriteBatch::apply(const MadeRow& row, const ExistingProducts::Decision& dec
             existing_->remember(row, decision.storedCode, false, inGroup_);
         }
         return true;
+    });
+}
+
+// What became of a row written by itself: taken (then whenTaken says the rest), refused and logged, or its group
+// lost (false).
+bool WriteBatch::settle(Sent sent, const MadeRow& row, const std::function<bool()>& whenTaken)
+{
+    switch (sent) {
+    case Sent::Stored:
+        return whenTaken();
     case Sent::RowRefused:
         failed(row, lastRefusal_ ? refusalReason(*lastRefusal_, row) : QString());
         return true;
@@ -298,18 +307,11 @@ bool WriteBatch::sendRows(std::size_t first, int count)
 bool WriteBatch::writeAlone(const MadeRow& row)
 {
     const data::BoundValue* values = row.values->data();
-    switch (send(&values, 1)) {
-    case Sent::Stored:
+    return settle(send(&values, 1), row, [&] {
         stored(1);
         rememberInserted(row);
         return true;
-    case Sent::RowRefused:
-        failed(row, lastRefusal_ ? refusalReason(*lastRefusal_, row) : QString());
-        return true;
-    case Sent::GroupLost:
-        break;
-    }
-    return false;
+    });
 }
 
 // Sends rows, under a savepoint where the store needs one. A store fault escapes; a group that a refusal took

@@ -101,6 +101,7 @@ private:
     Sent write(const std::function<void()>& statement);
     bool sendDecided(std::size_t first, int count);
     bool apply(const MadeRow& row, const ExistingProducts::Decision& decision);
+    bool settle(Sent sent, const MadeRow& row, const std::function<bool()>& whenTaken);
     void done(int& count, int& groupCount);
     void rememberInserted(const MadeRow& row);
     bool undone(bool savepoint, const data::DatabaseError& refusal);
