@@ -1,12 +1,12 @@
 #pragma once
-// The one way work passes between threads in this program: a queue of at most `capacity` items, filled by one
-// helper thread of its own and emptied by its owner's thread.
+// The one way work passes between threads in this program: a queue of at most `capacity` items, filled by helper
+// threads of its own (or by its owner) and emptied by its owner's thread (or by another queue's helpers).
 //
-// - The helper thread runs the body given to produce(). When the body returns, the queue is closed; when it throws
-//   (memory included), or the thread cannot start at all, the queue is closed with that error, and pop() rethrows
-//   it once the items before it are taken. The items pushed before a failure are never lost.
-// - The owner may stop taking at any time: destroying the queue asks the helper to stop (a push() or pop() it is
-//   waiting in returns at once) and joins it, on every way out.
+// - The helper threads run the body given to produce(). When the last body returns, the queue is closed; when one
+//   throws (memory included), or a thread cannot start at all, the queue is closed with that error, and pop()
+//   rethrows it once the items before it are taken. The items pushed before a failure are never lost.
+// - The owner may stop taking at any time: destroying the queue asks the helpers to stop (a push() or pop() they
+//   are waiting in returns at once) and joins them, on every way out.
 
 #include <condition_variable>
 #include <cstddef>
@@ -17,6 +17,7 @@
 #include <stop_token>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace data {
 
@@ -28,20 +29,28 @@ public:
     BoundedQueue(const BoundedQueue&) = delete;
     BoundedQueue& operator=(const BoundedQueue&) = delete;
 
-    // Starts the helper thread: body(std::stop_token) pushes the items. Once per queue.
-    template <class Body> void produce(Body body)
+    // Starts the helper threads, `helpers` of them, each running body(std::stop_token) to push items. Once per
+    // queue. The queue closes when the last body returns, or at once with the first failure.
+    template <class Body> void produce(Body body, int helpers = 1)
     {
+        {
+            const std::lock_guard lock(mutex_);
+            running_ = helpers;
+        }
         try {
-            helper_ = std::jthread([this, body = std::move(body)](std::stop_token stop) mutable {
-                try {
-                    body(stop);
-                    close();
-                } catch (...) {
-                    close(std::current_exception());
-                }
-            });
+            helpers_.reserve(std::size_t(helpers));
+            for (int i = 0; i < helpers; ++i) {
+                helpers_.emplace_back([this, body](std::stop_token stop) mutable {
+                    try {
+                        body(stop);
+                        helperDone();
+                    } catch (...) {
+                        close(std::current_exception());
+                    }
+                });
+            }
         } catch (...) {
-            close(std::current_exception()); // the thread did not start: the taker meets the error
+            close(std::current_exception()); // a thread did not start: the taker meets the error
         }
     }
 
@@ -87,13 +96,25 @@ public:
     }
 
 private:
+    void helperDone() noexcept
+    {
+        bool last = false;
+        {
+            const std::lock_guard lock(mutex_);
+            last = --running_ == 0;
+        }
+        if (last)
+            close();
+    }
+
     const std::size_t capacity_;
     std::mutex mutex_;
     std::condition_variable_any changed_;
     std::deque<T> items_;
     bool closed_ = false;
     std::exception_ptr failure_;
-    std::jthread helper_; // last: stopped and joined before anything above goes
+    int running_ = 0;                   // helper bodies not yet returned
+    std::vector<std::jthread> helpers_; // last: stopped and joined before anything above goes
 };
 
 } // namespace data

@@ -8,7 +8,7 @@
 #include "SheetPart.h"
 
 #include <algorithm>
-#include <memory>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -25,55 +25,63 @@ struct PieceResult
     std::optional<std::uint32_t> lastRow;
 };
 
-// Parsing threads, each with a queue of the pieces given to it and a queue of its results. Pieces are dealt to the
-// threads in turn and their results taken in the same turn, so they come back in the order the pieces were given.
+// Parsing threads that take the pieces from one queue as each is free; their results come back through one queue in
+// the order they are done, and are handed out in the order the pieces were given.
 class PieceParsers
 {
 public:
     PieceParsers(int threads, const WorkbookData& book, std::string partName, int depth)
-        : book_(book), partName_(std::move(partName)), depth_(depth)
+        : book_(book), partName_(std::move(partName)), depth_(depth), pieces_(sizes::kPiecesQueued),
+          results_(sizes::kPiecesQueued)
     {
-        parsers_.reserve(std::size_t(threads));
-        for (int i = 0; i < threads; ++i) {
-            Parser& parser = *parsers_.emplace_back(std::make_unique<Parser>());
-            parser.results.produce([this, &parser](std::stop_token stop) {
-                while (std::optional<std::string> bytes = parser.pieces.pop(stop)) {
-                    if (!parser.results.push(parse(*bytes), stop))
+        results_.produce(
+            [this](std::stop_token stop) {
+                while (std::optional<Piece> piece = pieces_.pop(stop)) {
+                    if (!results_.push(Parsed{piece->index, parse(piece->bytes)}, stop))
                         return;
                 }
-            });
-        }
+            },
+            threads);
     }
 
-    ~PieceParsers()
-    {
-        // The parsers wait for pieces no more; each queue of results then stops and joins its thread.
-        for (auto& parser : parsers_)
-            parser->pieces.close();
-    }
+    ~PieceParsers() { pieces_.close(); } // the parsers wait for pieces no more, and results_ joins them
 
     PieceParsers(const PieceParsers&) = delete;
     PieceParsers& operator=(const PieceParsers&) = delete;
 
-    void add(std::string bytes) { parsers_[added_++ % parsers_.size()]->pieces.push(std::move(bytes)); }
+    void add(std::string bytes) { pieces_.push(Piece{added_++, std::move(bytes)}); }
 
     // Pieces given and not yet taken.
     std::size_t outstanding() const { return added_ - taken_; }
 
-    // The result of the oldest piece not yet taken, once it is parsed. Rethrows what stopped its parser.
+    // The result of the oldest piece not yet taken, once it is parsed. Rethrows what stopped a parser.
     PieceResult takeNext()
     {
-        std::optional<PieceResult> result = parsers_[taken_++ % parsers_.size()]->results.pop();
-        if (!result)
-            throw std::logic_error("a piece was taken that was never given");
-        return std::move(*result);
+        auto found = early_.find(taken_);
+        while (found == early_.end()) {
+            std::optional<Parsed> parsed = results_.pop();
+            if (!parsed)
+                throw std::logic_error("a piece was taken that was never given");
+            found = early_.emplace(parsed->index, std::move(parsed->result)).first;
+            if (parsed->index != taken_)
+                found = early_.end();
+        }
+        PieceResult result = std::move(found->second);
+        early_.erase(found);
+        ++taken_;
+        return result;
     }
 
 private:
-    struct Parser
+    struct Piece
     {
-        BoundedQueue<std::string> pieces{sizes::kPiecesAhead + 1};
-        BoundedQueue<PieceResult> results{sizes::kPiecesAhead + 1}; // last: its thread stops before pieces goes
+        std::size_t index;
+        std::string bytes;
+    };
+    struct Parsed
+    {
+        std::size_t index;
+        PieceResult result;
     };
 
     PieceResult parse(std::string& bytes) const
@@ -108,7 +116,9 @@ private:
     const int depth_;
     std::size_t added_ = 0;
     std::size_t taken_ = 0;
-    std::vector<std::unique_ptr<Parser>> parsers_; // last: stopped before the rest goes
+    std::map<std::size_t, PieceResult> early_; // parsed before the pieces given ahead of them
+    BoundedQueue<Piece> pieces_;
+    BoundedQueue<Parsed> results_; // last: its parsers stop before the pieces go
 };
 
 bool comesBefore(const Cell& a, const Cell& b)
@@ -186,7 +196,7 @@ bool readInPieces(GsfInput* part, WorksheetData& sheet, const WorkbookData& book
              cut = nextRowStart(pending, start + pieceBytes, head.rowTag)) {
             parsers.add(pending.substr(start, cut - start));
             start = cut;
-            while (parsers.outstanding() > static_cast<std::size_t>(threads) + 1) {
+            while (parsers.outstanding() > static_cast<std::size_t>(threads) + sizes::kPiecesAhead) {
                 if (!takeNext())
                     return false;
             }
