@@ -1,5 +1,8 @@
 #include "ExistingProducts.h"
 
+#include "CpxmColumns.h"
+#include "ProductInsertion.h"
+#include "ProductSheet.h"
 #include "ProductUpdate.h"
 #include "StoredProducts.h"
 
@@ -27,7 +30,65 @@ QString shown(const data::BoundValue& value)
     return QString();
 }
 
+// The field of the sheet a column of the twenty is fed from; nothing for the code, the category and the fixed
+// values, which an update never sets.
+std::optional<ProductColumn> sheetField(data::ColumnSource source)
+{
+    using data::ColumnSource;
+    switch (source) {
+    case ColumnSource::Name:
+        return ProductColumn::Name;
+    case ColumnSource::Mnemonic:
+        return ProductColumn::Mnemonic;
+    case ColumnSource::Unit:
+        return ProductColumn::Unit;
+    case ColumnSource::SalePrice:
+        return ProductColumn::SalePrice;
+    case ColumnSource::CostPrice:
+        return ProductColumn::CostPrice;
+    case ColumnSource::Stock:
+        return ProductColumn::Stock;
+    case ColumnSource::MinDiscount:
+        return ProductColumn::MinDiscount;
+    case ColumnSource::ItemDiscount:
+        return ProductColumn::ItemDiscount;
+    case ColumnSource::LetterAndCode:
+    case ColumnSource::BigKindCode:
+    case ColumnSource::CategoryKindId:
+    case ColumnSource::Fixed:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+ExistingPolicy existingPolicy(ExistingChoice existing, RepeatChoice repeats, const ProductSheet& sheet,
+                              const BatchValues& batch)
+{
+    ExistingPolicy policy;
+    policy.existing = existing;
+    policy.repeats = repeats;
+    policy.namesCount = sheet.layout().columns[std::size_t(indexOf(ProductColumn::Name))] >= 0;
+    policy.rowsToMatch = sheet.rowCount();
+    const auto& columns = data::cpxmColumns();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const std::optional<ProductColumn> field = sheetField(columns[i].source);
+        policy.labels << (field ? sheet.headerText(*field) : columns[i].name);
+        if (columns[i].source == data::ColumnSource::Stock)
+            policy.stockValue = int(i);
+        if (field && *field != ProductColumn::Name && sheet.layout().columns[std::size_t(indexOf(*field))] >= 0) {
+            policy.updateColumns << columns[i].name;
+            policy.updateValues.push_back(int(i));
+        }
+    }
+    for (std::size_t j = 0; j < batch.further.size(); ++j) {
+        policy.labels << batch.further[j].header;
+        policy.updateColumns << batch.further[j].column.name;
+        policy.updateValues.push_back(int(columns.size() + j));
+    }
+    return policy;
+}
 
 ExistingProducts::ExistingProducts(data::Connection& store, ExistingPolicy policy)
     : store_(store), policy_(std::move(policy))

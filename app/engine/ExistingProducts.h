@@ -39,6 +39,15 @@ struct ExistingPolicy
     bool active() const { return existing != ExistingChoice::Add || repeats == RepeatChoice::Merge; }
 };
 
+struct BatchValues;
+class ProductSheet;
+
+// What the writes do with products already in the store, for the sheet: an update sets the columns the sheet has
+// (a field the sheet lacks keeps the stored value, not the default; the name is what the row was matched by), and
+// every chosen further column.
+ExistingPolicy existingPolicy(ExistingChoice existing, RepeatChoice repeats, const ProductSheet& sheet,
+                              const BatchValues& batch);
+
 class ExistingProducts
 {
 public:

@@ -111,66 +111,6 @@ QString rowLoopFailure(const QString& reason, int firstRowAgain)
         .arg(reason, fromRow(firstRowAgain));
 }
 
-// The field of the sheet a column of the twenty is fed from; nothing for the code, the category and the fixed
-// values, which an update never sets.
-std::optional<ProductColumn> sheetField(data::ColumnSource source)
-{
-    using data::ColumnSource;
-    switch (source) {
-    case ColumnSource::Name:
-        return ProductColumn::Name;
-    case ColumnSource::Mnemonic:
-        return ProductColumn::Mnemonic;
-    case ColumnSource::Unit:
-        return ProductColumn::Unit;
-    case ColumnSource::SalePrice:
-        return ProductColumn::SalePrice;
-    case ColumnSource::CostPrice:
-        return ProductColumn::CostPrice;
-    case ColumnSource::Stock:
-        return ProductColumn::Stock;
-    case ColumnSource::MinDiscount:
-        return ProductColumn::MinDiscount;
-    case ColumnSource::ItemDiscount:
-        return ProductColumn::ItemDiscount;
-    case ColumnSource::LetterAndCode:
-    case ColumnSource::BigKindCode:
-    case ColumnSource::CategoryKindId:
-    case ColumnSource::Fixed:
-        break;
-    }
-    return std::nullopt;
-}
-
-// What the writes do with products already in the store: an update sets the columns the sheet has (a field the
-// sheet lacks keeps the stored value, not the default; the name is what the row was matched by), and every
-// chosen further column.
-ExistingPolicy existingPolicy(const ImportRequest& request, const ProductSheet& sheet, const BatchValues& batch)
-{
-    ExistingPolicy policy;
-    policy.existing = request.existing;
-    policy.repeats = request.repeats;
-    policy.namesCount = sheet.layout().columns[std::size_t(indexOf(ProductColumn::Name))] >= 0;
-    policy.rowsToMatch = sheet.rowCount();
-    const auto& columns = data::cpxmColumns();
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        const std::optional<ProductColumn> field = sheetField(columns[i].source);
-        policy.labels << (field ? sheet.headerText(*field) : columns[i].name);
-        if (columns[i].source == data::ColumnSource::Stock)
-            policy.stockValue = int(i);
-        if (field && *field != ProductColumn::Name && sheet.layout().columns[std::size_t(indexOf(*field))] >= 0) {
-            policy.updateColumns << columns[i].name;
-            policy.updateValues.push_back(int(i));
-        }
-    }
-    for (std::size_t j = 0; j < batch.further.size(); ++j) {
-        policy.labels << batch.further[j].header;
-        policy.updateColumns << batch.further[j].column.name;
-        policy.updateValues.push_back(int(columns.size() + j));
-    }
-    return policy;
-}
-
 } // namespace
 
 ImportOutcome runImport(ImportSession& session, const ImportRequest& request, ImportReporter& reporter)
@@ -289,7 +229,7 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     for (const FurtherColumn& further : batch.further)
         inserted.push_back(further.column);
     writes.setFurtherColumns(std::move(inserted));
-    writes.setExistingProducts(existingPolicy(request, *sheet, batch));
+    writes.setExistingProducts(existingPolicy(request.existing, request.repeats, *sheet, batch));
 
     const int rowTotal = sheet->rowCount();
     outcome.rowTotal = rowTotal;

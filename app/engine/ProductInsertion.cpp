@@ -182,19 +182,26 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
     return values;
 }
 
+void makeValues(MadeRow& made, const ProductRow& row, const BatchValues& batch,
+                const std::function<QString(ProductColumn)>& headerOf)
+{
+    try {
+        made.values = productValues(row, batch);
+    } catch (const NumberTextError&) {
+        // counted and logged as failed when the writes take the row
+        made.reason = numberProblem(row, batch, headerOf);
+    } catch (const RowValueError& error) {
+        made.reason = error.reason();
+    }
+}
+
 void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchValues& batch, int sheetRow)
 {
     MadeRow made;
     made.sheetRow = sheetRow;
     made.code = row.Code;
     made.name = row.Name;
-    try {
-        made.values = productValues(row, batch);
-    } catch (const NumberTextError&) {
-        made.reason = numberProblem(row, batch);
-    } catch (const RowValueError& error) {
-        made.reason = error.reason();
-    }
+    makeValues(made, row, batch);
     writes.add(std::move(made));
 }
 

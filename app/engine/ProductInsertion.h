@@ -79,6 +79,11 @@ QString numberProblem(const ProductRow& row, const BatchValues& batch,
 // the row's readFault, or a text no store keeps as it is: one holding U+0000, which a server cuts short).
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
 
+// The row's values for the store into made, or, where a value does not convert, the reason it fails before the
+// store (its number named by the header headerOf gives, the template's without it).
+void makeValues(MadeRow& made, const ProductRow& row, const BatchValues& batch,
+                const std::function<QString(ProductColumn)>& headerOf = {});
+
 // Hands the row (sheetRow of the sheet) to the run's writes, which count it (ImportedCount or FailedCount) and log
 // its error line when the store has taken or refused it. A row with a number that does not convert sends nothing:
 // it is counted as failed and logged at once, after the rows before it. Throws data::DatabaseError on a store

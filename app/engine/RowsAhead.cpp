@@ -2,7 +2,6 @@
 
 #include "CodeRepeats.h"
 #include "MnemonicEncoder.h"
-#include "NumberText.h"
 #include "ProductRow.h"
 #include "ProductSheet.h"
 #include "Quantities.h"
@@ -11,8 +10,12 @@
 
 namespace importer {
 
+namespace {
+
+// Makes the row of the sheet: its fields, its values for the store, or the reason it fails before the store; codes
+// tells the rows that repeat an earlier row's code.
 MadeRow makeRow(const ProductSheet& sheet, int row, mnemonic::MnemonicEncoder& mnemonics, bool phraseMnemonics,
-                const BatchValues& batch, CodeRepeats* codes)
+                const BatchValues& batch, CodeRepeats& codes)
 {
     const ProductRow product = fillProductRow(sheet, row, mnemonics, phraseMnemonics, batch.mnemonicWidth);
     MadeRow made;
@@ -21,28 +24,21 @@ MadeRow makeRow(const ProductSheet& sheet, int row, mnemonic::MnemonicEncoder& m
     made.name = product.Name;
     if (product.Code.isEmpty())
         return made;
-    if (codes) {
-        const int earlier = codes->earlierRow(product.Code, row);
-        made.repeatsCode = earlier >= 0;
-        // The hash may be another code's: the earlier row is named only when its code is this one.
-        if (earlier >= 0 && trimControls(sheet.cellText(earlier, ProductColumn::Code)) == product.Code)
-            made.earlierRow = sheet.sheetRowNumber(earlier);
-    }
-    try {
-        made.values = productValues(product, batch);
-    } catch (const NumberTextError&) {
-        // counted and logged as failed when the writes take the row
-        made.reason = numberProblem(product, batch, [&sheet](ProductColumn field) { return sheet.headerText(field); });
-    } catch (const RowValueError& error) {
-        made.reason = error.reason();
-    }
+    const int earlier = codes.earlierRow(product.Code, row);
+    made.repeatsCode = earlier >= 0;
+    // The hash may be another code's: the earlier row is named only when its code is this one.
+    if (earlier >= 0 && trimControls(sheet.cellText(earlier, ProductColumn::Code)) == product.Code)
+        made.earlierRow = sheet.sheetRowNumber(earlier);
+    makeValues(made, product, batch, [&sheet](ProductColumn field) { return sheet.headerText(field); });
     return made;
 }
+
+} // namespace
 
 RowMaker sheetRowMaker(const ProductSheet& sheet, bool phraseMnemonics, const BatchValues& batch)
 {
     return [&sheet, phraseMnemonics, &batch](int row, mnemonic::MnemonicEncoder& mnemonics, CodeRepeats& codes) {
-        return makeRow(sheet, row, mnemonics, phraseMnemonics, batch, &codes);
+        return makeRow(sheet, row, mnemonics, phraseMnemonics, batch, codes);
     };
 }
 

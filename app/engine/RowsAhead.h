@@ -23,11 +23,6 @@ class ProductSheet;
 // Makes one row of the sheet with the making thread's own encoder and its table of the codes seen so far.
 using RowMaker = std::function<MadeRow(int row, mnemonic::MnemonicEncoder& mnemonics, CodeRepeats& codes)>;
 
-// Makes the row of the sheet: its fields, its values for the store, or the reason it fails before the store.
-// codes, when given, tells the rows that repeat an earlier row's code.
-MadeRow makeRow(const ProductSheet& sheet, int row, mnemonic::MnemonicEncoder& mnemonics, bool phraseMnemonics,
-                const BatchValues& batch, CodeRepeats* codes = nullptr);
-
 // The maker of the sheet's rows; the sheet and the batch's values are only read, and outlive it.
 RowMaker sheetRowMaker(const ProductSheet& sheet, bool phraseMnemonics, const BatchValues& batch);
 

@@ -54,6 +54,7 @@ void WriteBatch::ensureGroup()
         return;
     store_.beginTransaction();
     inGroup_ = true;
+    groupStart_ = counts_;
     groupTimer_.start();
 }
 
@@ -129,20 +130,12 @@ void WriteBatch::settled()
 void WriteBatch::stored(int rows)
 {
     counts_.imported += rows;
-    if (inGroup_) {
-        groupStored_ += rows;
-        groupRows_ += rows;
-    }
 }
 
 void WriteBatch::failed(const MadeRow& row, const QString& reason)
 {
     ++counts_.failed;
     errorLog_.append(errorLine(row.code, row.name, reason));
-    if (inGroup_) {
-        ++groupFailed_;
-        ++groupRows_;
-    }
 }
 
 void WriteBatch::flush()
@@ -212,7 +205,7 @@ bool WriteBatch::apply(const MadeRow& row, const ExistingProducts::Decision& dec
         failed(row, decision.reason);
         return true;
     case Action::Skip:
-        done(counts_.existing, groupExisting_);
+        ++counts_.existing;
         existing_->remember(row, decision.storedCode, true, inGroup_);
         return true;
     case Action::Update:
@@ -230,9 +223,9 @@ bool WriteBatch::apply(const MadeRow& row, const ExistingProducts::Decision& dec
         if (!found) // gone since the match: the row is a new product after all
             return writeAlone(row);
         if (decision.action == Action::Merge) {
-            done(counts_.merged, groupMerged_);
+            ++counts_.merged;
         } else {
-            done(counts_.updated, groupUpdated_);
+            ++counts_.updated;
             existing_->remember(row, decision.storedCode, false, inGroup_);
         }
         return true;
@@ -253,15 +246,6 @@ bool WriteBatch::settle(Sent sent, const MadeRow& row, const std::function<bool(
         break;
     }
     return false;
-}
-
-void WriteBatch::done(int& count, int& groupCount)
-{
-    ++count;
-    if (inGroup_) {
-        ++groupCount;
-        ++groupRows_;
-    }
 }
 
 void WriteBatch::rememberInserted(const MadeRow& row)
@@ -366,13 +350,26 @@ bool WriteBatch::undoToSavepoint()
     }
 }
 
+// Rows of the open group stored, and handed to it in all (stored, failed, skipped, updated or merged): what the
+// counts gained since it began.
+int WriteBatch::groupStored() const
+{
+    return counts_.imported - groupStart_.imported;
+}
+
+int WriteBatch::groupRows() const
+{
+    return groupStored() + (counts_.failed - groupStart_.failed) + (counts_.existing - groupStart_.existing) +
+           (counts_.updated - groupStart_.updated) + (counts_.merged - groupStart_.merged);
+}
+
 bool WriteBatch::groupDue() const
 {
     // A first group found unable to commit (no row stored under the run's letter yet, commitGroup()) is due no
     // more until it stores one: else each row after its time would be sent by itself.
-    if (!inGroup_ || policy_.dryRun || (waitsForLetterRow_ && groupStored_ == 0))
+    if (!inGroup_ || policy_.dryRun || (waitsForLetterRow_ && groupStored() == 0))
         return false;
-    const int rows = groupRows_ + int(pending_.size());
+    const int rows = groupRows() + int(pending_.size());
     return rows >= policy_.groupRows || groupTimer_.elapsed() >= policy_.groupTime.count();
 }
 
@@ -380,7 +377,7 @@ void WriteBatch::commitGroup()
 {
     flush();
     // The first group keeps the code letters locked until it has stored a row under the run's letter.
-    if (!inGroup_ || (!letterClaimed_ && groupStored_ == 0)) {
+    if (!inGroup_ || (!letterClaimed_ && groupStored() == 0)) {
         waitsForLetterRow_ = inGroup_;
         return;
     }
@@ -396,7 +393,7 @@ void WriteBatch::commitGroup()
         return;
     }
     inGroup_ = false;
-    letterClaimed_ = letterClaimed_ || groupStored_ > 0;
+    letterClaimed_ = letterClaimed_ || groupStored() > 0;
     waitsForLetterRow_ = false;
     if (existing_)
         existing_->groupCommitted();
@@ -434,24 +431,19 @@ void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
 // The open group's rows are counted no longer, as stored or as failed, and their log lines go.
 void WriteBatch::uncount()
 {
-    counts_.imported -= groupStored_;
-    counts_.failed -= groupFailed_;
-    counts_.existing -= groupExisting_;
-    counts_.updated -= groupUpdated_;
-    counts_.merged -= groupMerged_;
+    const int failedInGroup = counts_.failed - groupStart_.failed;
+    counts_.imported = groupStart_.imported;
+    counts_.failed = groupStart_.failed;
+    counts_.existing = groupStart_.existing;
+    counts_.updated = groupStart_.updated;
+    counts_.merged = groupStart_.merged;
     if (existing_)
         existing_->groupLost();
-    errorLog_.resize(errorLog_.size() - groupFailed_);
+    errorLog_.resize(errorLog_.size() - failedInGroup);
 }
 
 void WriteBatch::forgetGroup()
 {
-    groupRows_ = 0;
-    groupStored_ = 0;
-    groupFailed_ = 0;
-    groupExisting_ = 0;
-    groupUpdated_ = 0;
-    groupMerged_ = 0;
     sent_.clear();
     batchRows_.clear();
 }

@@ -26,6 +26,7 @@
 #include "CpxmColumns.h"
 #include "DatabaseError.h"
 #include "ExistingProducts.h"
+#include "ImportReporter.h"
 #include "MadeRow.h"
 #include "Quantities.h"
 #include "StoreColumns.h"
@@ -47,8 +48,6 @@ class PreparedInsert;
 } // namespace data
 
 namespace importer {
-
-struct ImportCounts;
 
 struct WritePolicy
 {
@@ -102,11 +101,12 @@ private:
     bool sendDecided(std::size_t first, int count);
     bool apply(const MadeRow& row, const ExistingProducts::Decision& decision);
     bool settle(Sent sent, const MadeRow& row, const std::function<bool()>& whenTaken);
-    void done(int& count, int& groupCount);
     void rememberInserted(const MadeRow& row);
     bool undone(bool savepoint, const data::DatabaseError& refusal);
     bool undoToSavepoint();
     void ensureGroup();
+    int groupStored() const;
+    int groupRows() const;
     bool groupDue() const;
     void commitGroup();
     void writeGroupAgain(const data::DatabaseError& cause);
@@ -133,12 +133,7 @@ private:
     bool broken_ = false;             // an error escaped the writes: close() must not commit the open group
     std::optional<int> firstOpenRow_; // see firstRowNotCommitted()
     QElapsedTimer groupTimer_;
-    int groupRows_ = 0;     // rows sent in the open group
-    int groupStored_ = 0;   // of them stored
-    int groupFailed_ = 0;   // of them failed and logged
-    int groupExisting_ = 0; // of them skipped, updated, merged
-    int groupUpdated_ = 0;
-    int groupMerged_ = 0;
+    ImportCounts groupStart_;      // the counts when the open group began: what the group adds is the difference
     std::vector<MadeRow> pending_; // rows waiting for the next batch
     // Every row handed to the open group, in sheet order, where a lost group would be written again; else the
     // batch being sent.
