@@ -149,7 +149,7 @@ ExistingProducts::Decision ExistingProducts::repeatOf(const MadeRow& row, const 
         decision.reason = QStringLiteral("编号重复，与%1的编号相同").arg(earlierRow);
         return decision;
     }
-    const data::CpxmRow& values = *row.values;
+    const RowValues& values = *row.values;
     for (std::size_t i = 0; i < values.size() && i < earlier.values.size(); ++i) {
         if (int(i) == policy_.stockValue || sameValue(values[i], earlier.values[i]))
             continue;
@@ -167,7 +167,8 @@ void ExistingProducts::remember(const MadeRow& row, const QString& storedCode, b
 {
     if (earlier_.contains(row.code))
         return;
-    Earlier earlier{storedCode, policy_.repeats == RepeatChoice::Merge ? *row.values : data::CpxmRow(), skipped};
+    Earlier earlier{storedCode, policy_.repeats == RepeatChoice::Merge ? data::CpxmRow(row.values->begin(), row.values->end())
+                                                                 : data::CpxmRow(), skipped};
     earlier_.insert(row.code, std::move(earlier));
     if (inGroup)
         groupCodes_.append(row.code);

@@ -235,7 +235,8 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     outcome.rowTotal = rowTotal;
     reporter.rowsCounted(rowTotal);
 
-    RowLoop rows(rowTotal, sheetRowMaker(*sheet, request.phraseMnemonics, batch), writes, counts, reporter);
+    RowLoop rows(rowTotal, sheetRowMaker(*sheet, request.phraseMnemonics, batch), sheetRepeatMarker(*sheet), writes,
+                 counts, reporter);
     try {
         rows.run();
     } catch (const ImportError&) {

@@ -3,7 +3,7 @@
 //
 // A row's way, and the words for how much moves at a time (the sizes and their reasons: Quantities.h):
 //   the reader inflates a worksheet part in chunks and parses it in pieces of whole rows (data/worksheet);
-//   RowsAhead makes the product rows in blocks, on a helper thread, each row a MadeRow from then on;
+//   RowsAhead makes the product rows in blocks, on helper threads, each row a MadeRow from then on;
 //   the row loop (ImportRun.cpp) counts each row and hands it to the writes;
 //   WriteBatch sends the rows in batches, one insert statement each, and commits the batches in groups.
 // Each hand-over between threads is a data::BoundedQueue.

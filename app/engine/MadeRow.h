@@ -2,7 +2,7 @@
 // A row of the product sheet as the writes take it: what its log line names, and its values for the store. The one
 // shape a row has from its making to the store, written again as it is when its group is lost.
 
-#include "CpxmColumns.h"
+#include "RowValues.h"
 
 #include <QString>
 
@@ -20,7 +20,7 @@ struct MadeRow
     // An earlier row of the sheet has the same code (Cpxm_bm is unique in the store's own schema): the store most
     // likely refuses this one, and it goes in a statement of its own. Only a hint (CodeRepeats.h).
     bool repeatsCode = false;
-    std::optional<data::CpxmRow> values; // nothing when the row fails before the store, or has no code
+    std::optional<RowValues> values; // nothing when the row fails before the store, or has no code
 };
 
 } // namespace importer

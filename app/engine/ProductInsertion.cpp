@@ -158,7 +158,9 @@ QString numberProblem(const ProductRow& row, const BatchValues& batch,
     return QString();
 }
 
-data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
+namespace {
+
+void fillValues(data::BoundValue* values, const ProductRow& row, const BatchValues& batch)
 {
     if (!row.readFault.isEmpty())
         throw RowValueError(row.readFault);
@@ -174,19 +176,33 @@ data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
             throw RowValueError(QStringLiteral("文字中有空字符（U+0000）"));
     }
     const auto& columns = data::cpxmColumns();
-    data::CpxmRow values(columns.size() + batch.further.size());
     for (size_t i = 0; i < columns.size(); ++i)
         values[i] = valueOf(columns[i], row, batch);
     for (size_t j = 0; j < batch.further.size(); ++j)
         values[columns.size() + j] = furtherValue(batch.further[j], row.further.value(qsizetype(j)), batch);
+}
+
+} // namespace
+
+std::size_t productValueCount(const BatchValues& batch)
+{
+    return data::cpxmColumns().size() + batch.further.size();
+}
+
+data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
+{
+    data::CpxmRow values(productValueCount(batch));
+    fillValues(values.data(), row, batch);
     return values;
 }
 
-void makeValues(MadeRow& made, const ProductRow& row, const BatchValues& batch,
+void makeValues(MadeRow& made, const ProductRow& row, const BatchValues& batch, ValueSlabs& slabs,
                 const std::function<QString(ProductColumn)>& headerOf)
 {
     try {
-        made.values = productValues(row, batch);
+        RowValues values = slabs.take(productValueCount(batch));
+        fillValues(values.data(), row, batch);
+        made.values = std::move(values);
     } catch (const NumberTextError&) {
         // counted and logged as failed when the writes take the row
         made.reason = numberProblem(row, batch, headerOf);
@@ -201,7 +217,8 @@ void InsertProductRecord(WriteBatch& writes, const ProductRow& row, const BatchV
     made.sheetRow = sheetRow;
     made.code = row.Code;
     made.name = row.Name;
-    makeValues(made, row, batch);
+    ValueSlabs slabs(1);
+    makeValues(made, row, batch, slabs);
     writes.add(std::move(made));
 }
 

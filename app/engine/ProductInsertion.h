@@ -23,6 +23,7 @@ namespace importer {
 
 struct MadeRow;
 struct ProductRow;
+class ValueSlabs;
 class WriteBatch;
 
 // A further column of Cpxm fed from the sheet: the column as the store states it, and the sheet's header that
@@ -78,10 +79,12 @@ QString numberProblem(const ProductRow& row, const BatchValues& batch,
 // cell takes the column's default. Throws NumberTextError (the twenty) or RowValueError (the further columns,
 // the row's readFault, or a text no store keeps as it is: one holding U+0000, which a server cuts short).
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch);
+// How many values a row has: the twenty, then the further columns.
+std::size_t productValueCount(const BatchValues& batch);
 
-// The row's values for the store into made, or, where a value does not convert, the reason it fails before the
-// store (its number named by the header headerOf gives, the template's without it).
-void makeValues(MadeRow& made, const ProductRow& row, const BatchValues& batch,
+// The row's values for the store into made, taken from slabs, or, where a value does not convert, the reason it
+// fails before the store (its number named by the header headerOf gives, the template's without it).
+void makeValues(MadeRow& made, const ProductRow& row, const BatchValues& batch, ValueSlabs& slabs,
                 const std::function<QString(ProductColumn)>& headerOf = {});
 
 // Hands the row (sheetRow of the sheet) to the run's writes, which count it (ImportedCount or FailedCount) and log

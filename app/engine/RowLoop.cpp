@@ -4,8 +4,10 @@
 
 namespace importer {
 
-RowLoop::RowLoop(int rowTotal, RowMaker make, WriteBatch& writes, ImportCounts& counts, ImportReporter& reporter)
-    : rowTotal_(rowTotal), make_(std::move(make)), writes_(writes), counts_(counts), reporter_(reporter)
+RowLoop::RowLoop(int rowTotal, RowMaker make, RepeatMarker mark, WriteBatch& writes, ImportCounts& counts,
+                 ImportReporter& reporter)
+    : rowTotal_(rowTotal), make_(std::move(make)), mark_(std::move(mark)), writes_(writes), counts_(counts),
+      reporter_(reporter)
 {
 }
 
@@ -13,7 +15,7 @@ void RowLoop::run()
 {
     int row = 0;
     try {
-        RowsAhead rows(rowTotal_, make_);
+        RowsAhead rows(rowTotal_, make_, mark_);
         for (; row < rowTotal_; ++row) {
             MadeRow* made = rows.next();
             if (!made)

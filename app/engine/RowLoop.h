@@ -12,8 +12,10 @@ class WriteBatch;
 class RowLoop
 {
 public:
-    // make makes the rows 0 .. rowTotal - 1 on a helper thread (sheetRowMaker).
-    RowLoop(int rowTotal, RowMaker make, WriteBatch& writes, ImportCounts& counts, ImportReporter& reporter);
+    // make makes the rows 0 .. rowTotal - 1 on helper threads (sheetRowMaker), mark tells the repeated codes in
+    // sheet order (sheetRepeatMarker).
+    RowLoop(int rowTotal, RowMaker make, RepeatMarker mark, WriteBatch& writes, ImportCounts& counts,
+            ImportReporter& reporter);
 
     // Handles every row and finishes the writes. On any error the rows the store took so far stay there, and are
     // counted as what became of them; the error escapes.
@@ -30,6 +32,7 @@ private:
 
     const int rowTotal_;
     RowMaker make_;
+    RepeatMarker mark_;
     WriteBatch& writes_;
     ImportCounts& counts_;
     ImportReporter& reporter_;

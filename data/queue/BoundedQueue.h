@@ -83,6 +83,18 @@ public:
         return std::nullopt;
     }
 
+    // The next item if one is queued, without waiting (for a queue that hands spare items back the other way).
+    std::optional<T> tryPop()
+    {
+        const std::lock_guard lock(mutex_);
+        if (items_.empty())
+            return std::nullopt;
+        T item = std::move(items_.front());
+        items_.pop_front();
+        changed_.notify_all();
+        return item;
+    }
+
     // No more items: pop() ends after those queued, with the failure if one is given (the first one counts).
     void close(std::exception_ptr failure = nullptr) noexcept
     {

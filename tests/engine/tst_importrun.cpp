@@ -1256,12 +1256,12 @@ void TestImportRun::rowMakingFailureEndsTheRunAfterTheRowsBefore()
     writes.start();
     importer::RowLoop loop(
         sheet.rowCount(),
-        [&make](int row, mnemonic::MnemonicEncoder& mnemonics, importer::CodeRepeats& codes) {
+        [&make](int row, importer::MakingTools& tools) {
             if (row == 600)
                 throw std::runtime_error("making row 600 failed");
-            return make(row, mnemonics, codes);
+            return make(row, tools);
         },
-        writes, counts, reporter_);
+        importer::sheetRepeatMarker(sheet), writes, counts, reporter_);
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, loop.run());
     QCOMPARE(counts.imported, 598);
     QCOMPARE(counts.failed, 2);

@@ -1,7 +1,6 @@
-// The product rows made ahead of the writes: every row in the sheet's order across the blocks, its values or
-// none, and which rows repeat the code of an earlier one; a row whose making fails, and a taker that stops while
-// the maker waits for room.
-#include "CodeRepeats.h"
+// The product rows made ahead of the writes, by one making thread and by several: every row in the sheet's order
+// across the blocks, its values or none, and which rows repeat the code of an earlier one; a row whose making
+// fails, and a taker that stops while the makers wait for room.
 #include "ProductInsertion.h"
 #include "ProductSheet.h"
 #include "Quantities.h"
@@ -11,6 +10,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <new>
 #include <optional>
@@ -41,12 +41,21 @@ class TestRowsAhead : public QObject
 {
     Q_OBJECT
 
+    static void addMakers()
+    {
+        QTest::addColumn<int>("makers");
+        for (int makers = 1; makers <= data::sizes::kRowMakersMax; ++makers)
+            QTest::newRow(qPrintable(QStringLiteral("%1 making threads").arg(makers))) << makers;
+    }
+
 private slots:
+    void rowsInOrderWithRepeatsMarked_data() { addMakers(); }
     // 700 rows, over blocks of 256: a code repeated at once, one repeated two blocks later, a code whose text
     // differs only in case, rows without a code (never a repeat, however many), and a cost price that is no
     // number (no values, but its code still counts as seen).
     void rowsInOrderWithRepeatsMarked()
     {
+        QFETCH(int, makers);
         QStringList codes;
         QStringList costs;
         for (int i = 0; i < 700; ++i) {
@@ -67,20 +76,33 @@ private slots:
         batch.batchPrefix = QStringLiteral("B");
         batch.bigKindCode = QStringLiteral("XY11");
         batch.categoryKindId = QStringLiteral("010101");
-        importer::RowsAhead rows(sheet.rowCount(), importer::sheetRowMaker(sheet, false, batch));
+        std::vector<importer::MadeRow> taken; // as the writes keep them until their group commits
+        {
+            importer::RowsAhead rows(sheet.rowCount(), importer::sheetRowMaker(sheet, false, batch),
+                                     importer::sheetRepeatMarker(sheet), makers);
+            for (int i = 0; i < 700; ++i) {
+                importer::MadeRow* made = rows.next();
+                QVERIFY(made);
+                taken.push_back(std::move(*made));
+            }
+            QCOMPARE(rows.next(), nullptr);
+        }
+        // The rows' values outlive the blocks and the threads that made them.
         QStringList repeats;
         for (int i = 0; i < 700; ++i) {
-            const importer::MadeRow* made = rows.next();
-            QVERIFY(made);
-            QCOMPARE(made->sheetRow, i);
-            QCOMPARE(made->name, QStringLiteral("药%1").arg(i));
-            QCOMPARE(made->values.has_value(), !made->code.isEmpty() && i != 500);
-            if (made->values)
-                QCOMPARE(made->values->at(0).text, "B" + made->code);
-            if (made->repeatsCode)
+            const importer::MadeRow& made = taken[std::size_t(i)];
+            QCOMPARE(made.sheetRow, i);
+            QCOMPARE(made.name, QStringLiteral("药%1").arg(i));
+            QCOMPARE(made.values.has_value(), !made.code.isEmpty() && i != 500);
+            if (made.values) {
+                QCOMPARE(made.values->size(), std::size_t(data::kCpxmColumnCount));
+                QCOMPARE(made.values->at(0).text, "B" + made.code);
+                QCOMPARE(made.values->at(1).text, made.name);
+                QCOMPARE(made.values->at(5).number, double(i));
+            }
+            if (made.repeatsCode)
                 repeats.append(QString::number(i));
         }
-        QCOMPARE(rows.next(), nullptr);
         QCOMPARE(repeats, QStringList({"11", "501", "600"}));
     }
 
@@ -88,24 +110,35 @@ private slots:
     // order and whole, and then the failure; never a half-made row, never the end of the program.
     void failureComesAfterTheRowsBeforeIt_data()
     {
+        QTest::addColumn<int>("makers");
         QTest::addColumn<int>("failingRow");
-        QTest::newRow("first row") << 0;
-        QTest::newRow("inside the first block") << 100;
-        QTest::newRow("first of a block") << data::sizes::kBlockRows * 2;
-        QTest::newRow("last row") << 999;
+        const std::pair<const char*, int> rows[] = {{"first row", 0},
+                                                    {"inside the first block", 100},
+                                                    {"first of an even block", data::sizes::kBlockRows * 2},
+                                                    {"inside an odd block", data::sizes::kBlockRows * 3 + 7},
+                                                    {"last row", 999}};
+        for (int makers = 1; makers <= data::sizes::kRowMakersMax; ++makers) {
+            for (const auto& [name, row] : rows)
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2 making threads").arg(name).arg(makers)))
+                    << makers << row;
+        }
     }
     void failureComesAfterTheRowsBeforeIt()
     {
+        QFETCH(int, makers);
         QFETCH(int, failingRow);
-        importer::RowsAhead rows(1000, [failingRow](int row, mnemonic::MnemonicEncoder&, importer::CodeRepeats&) {
-            if (row == failingRow)
-                throw std::bad_alloc();
-            importer::MadeRow made;
-            made.sheetRow = row;
-            made.code = QString::number(row);
-            made.values = data::CpxmRow(20);
-            return made;
-        });
+        importer::RowsAhead rows(
+            1000,
+            [failingRow](int row, importer::MakingTools&) {
+                if (row == failingRow)
+                    throw std::bad_alloc();
+                importer::MadeRow made;
+                made.sheetRow = row;
+                made.code = QString::number(row);
+                made.values = importer::RowValues(data::CpxmRow(20));
+                return made;
+            },
+            {}, makers);
         for (int row = 0; row < failingRow; ++row) {
             const importer::MadeRow* made = rows.next();
             QVERIFY(made);
@@ -115,21 +148,28 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::bad_alloc, rows.next());
     }
 
-    // The writes stop (a store fault) while the maker waits for room in a full queue: it stops at once, having
-    // made no more than the rows that fit, and the thread is joined.
-    void takerStopsWhileTheMakerWaits()
+    void takerStopsWhileTheMakersWait_data() { addMakers(); }
+    // The writes stop (a store fault) while the makers wait for room in full queues: they stop at once, having
+    // made no more than the rows that fit, and the threads are joined.
+    void takerStopsWhileTheMakersWait()
     {
+        QFETCH(int, makers);
         std::atomic<int> made = 0;
-        const int fit = int(data::sizes::kBlocksAhead + 2) * data::sizes::kBlockRows; // taken, queued, waiting
+        // The block taken, the blocks queued (the blocks ahead shared out) and one block a thread waiting for room.
+        const int queued = makers * int(std::max<std::size_t>(1, data::sizes::kBlocksAhead / std::size_t(makers)));
+        const int fit = (1 + queued + makers) * data::sizes::kBlockRows;
         {
             std::optional<importer::RowsAhead> rows;
-            rows.emplace(1000000, [&made](int row, mnemonic::MnemonicEncoder&, importer::CodeRepeats&) {
-                ++made;
-                importer::MadeRow product;
-                product.sheetRow = row;
-                product.code = QStringLiteral("C");
-                return product;
-            });
+            rows.emplace(
+                1000000,
+                [&made](int row, importer::MakingTools&) {
+                    ++made;
+                    importer::MadeRow product;
+                    product.sheetRow = row;
+                    product.code = QStringLiteral("C");
+                    return product;
+                },
+                importer::RepeatMarker{}, makers);
             QVERIFY(rows->next());
             QTRY_COMPARE(made.load(), fit); // the maker now waits for room
             rows.reset();
