@@ -31,9 +31,6 @@ constexpr std::uintptr_t kHugePage = 2 * kMiB;
 // - each thread keeps its own arena: with one arena for all, the writes wait for the lock while the helper thread
 //   makes rows, which cost an update of matched products (many small allocations on the main thread) half its
 //   time for no gain in a plain import (bench_import: 1.43x against 1.42x over ogr2ogr);
-// - freed small blocks are kept in no fast bins: the making threads free many short texts between the rows' values,
-//   and gathering the fast bins up again before each larger request cost them more than all the rest of their
-//   allocating (M_MXFAST 0: an import some 15% faster, no slower elsewhere);
 // - the heap is grown once now, by the reserve, and that range asked for transparent huge pages: a fault then
 //   brings in 2 MiB instead of 4 KiB (some 1,300 faults a run instead). Without transparent huge pages (or with
 //   "never") the advice does nothing; memory is taken only where it is touched either way.
@@ -42,7 +39,6 @@ void settleHeap()
     mallopt(M_MMAP_THRESHOLD, int(32 * kMiB));
     mallopt(M_TRIM_THRESHOLD, int(512 * kMiB));
     mallopt(M_TOP_PAD, int(kHeapReserve));
-    mallopt(M_MXFAST, 0);
     const auto before = reinterpret_cast<std::uintptr_t>(sbrk(0));
     // Taken from the new top: the heap grows by it and the reserve. Volatile, or the compiler drops the pair.
     void* volatile grow = std::malloc(kHugePage);
