@@ -22,7 +22,7 @@ int CodeRepeats::earlierRow(const QString& code, int row)
     // Linear probing: the table is never more than half full, so an empty slot always comes.
     for (std::uint32_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
         if (slots_[slot].hash == hash)
-            return slots_[slot].row;
+            return slots_[slot].row < row ? slots_[slot].row : -1;
         if (slots_[slot].hash == 0) {
             slots_[slot] = Slot{hash, row};
             return -1;

@@ -17,8 +17,8 @@ class CodeRepeats
 public:
     explicit CodeRepeats(int rowCount);
 
-    // The row that first had a code of the same hash, or -1; remembers the code with this row when it is new.
-    // At most rowCount codes.
+    // The row before this one that first had a code of the same hash, or -1; remembers the code with this row when
+    // it is new (asked again for that row, -1 again). At most rowCount codes.
     int earlierRow(const QString& code, int row);
 
 private:

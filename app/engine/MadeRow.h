@@ -1,6 +1,6 @@
 #pragma once
 // A row of the product sheet as the writes take it: what its log line names, and its values for the store. The one
-// shape a row has from its making to the store, written again as it is when its group is lost.
+// shape a row has from its making to the store, made again as it was when its group is lost.
 
 #include "RowValues.h"
 

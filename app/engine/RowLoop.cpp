@@ -23,10 +23,10 @@ void RowLoop::run()
             if (made->code.isEmpty())
                 ++counts_.empty;
             else
-                write(std::move(*made));
+                write(std::move(*made), rows);
             reporter_.rowHandled(row + 1, counts_);
         }
-        finishWrites();
+        finishWrites(rows);
     } catch (...) {
         const ImportCounts before = counts_;
         writes_.close();
@@ -36,33 +36,33 @@ void RowLoop::run()
     }
 }
 
-void RowLoop::write(MadeRow&& row)
+void RowLoop::write(MadeRow&& row, RowsAhead& rows)
 {
     writes_.add(std::move(row));
-    writeAgainWhatWasLost();
+    writeAgainWhatWasLost(rows);
 }
 
-// The rows of a lost group go to the writes again as they were made; they commit one by one, so they are lost no
-// more. True when there were any.
-bool RowLoop::writeAgainWhatWasLost()
+// The rows of a lost group are made again, as they were, and go to the writes again; they commit one by one, so
+// they are lost no more. True when there were any.
+bool RowLoop::writeAgainWhatWasLost(RowsAhead& rows)
 {
     if (!writes_.hasRowsToWriteAgain())
         return false;
     while (writes_.hasRowsToWriteAgain()) {
-        for (MadeRow& row : writes_.takeRowsToWriteAgain())
-            writes_.add(std::move(row));
+        for (const int row : writes_.takeRowsToWriteAgain())
+            writes_.add(rows.makeAgain(row));
     }
     return true;
 }
 
 // The rows still waiting are sent and the last group committed; the counts are reported once more if that changed
 // them.
-void RowLoop::finishWrites()
+void RowLoop::finishWrites(RowsAhead& rows)
 {
     const ImportCounts before = counts_;
     do {
         writes_.finish();
-    } while (writeAgainWhatWasLost());
+    } while (writeAgainWhatWasLost(rows));
     reportChange(before);
 }
 

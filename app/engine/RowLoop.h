@@ -1,6 +1,6 @@
 #pragma once
 // The row loop of a run: every row of the sheet taken as it is made, counted, and handed to the run's writes; the
-// rows of a group the store lost are handed to the writes again before the next one.
+// rows of a group the store lost are made again and handed to the writes before the next one.
 
 #include "ImportReporter.h"
 #include "RowsAhead.h"
@@ -25,9 +25,9 @@ public:
     int firstRowAgain() const { return firstRowAgain_; }
 
 private:
-    void write(MadeRow&& row);
-    bool writeAgainWhatWasLost();
-    void finishWrites();
+    void write(MadeRow&& row, RowsAhead& rows);
+    bool writeAgainWhatWasLost(RowsAhead& rows);
+    void finishWrites(RowsAhead& rows);
     void reportChange(const ImportCounts& before);
 
     const int rowTotal_;

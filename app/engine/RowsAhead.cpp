@@ -54,8 +54,8 @@ int rowMakersHere()
 }
 
 RowsAhead::RowsAhead(int rowCount, RowMaker make, RepeatMarker mark, int makers)
-    : rowCount_(rowCount), makers_(std::clamp(makers, 1, data::sizes::kRowMakersMax)), mark_(std::move(mark)),
-      codes_(mark_ ? rowCount : 0)
+    : rowCount_(rowCount), makers_(std::clamp(makers, 1, data::sizes::kRowMakersMax)), make_(std::move(make)),
+      mark_(std::move(mark)), codes_(mark_ ? rowCount : 0)
 {
     // The blocks ahead are shared out: as many wait with one thread as with several.
     const std::size_t room = std::max<std::size_t>(1, data::sizes::kBlocksAhead / std::size_t(makers_));
@@ -64,7 +64,7 @@ RowsAhead::RowsAhead(int rowCount, RowMaker make, RepeatMarker mark, int makers)
         ready_.push_back(std::make_unique<BlockQueue>(room));
     }
     for (int i = 0; i < makers_; ++i)
-        ready_[std::size_t(i)]->produce([this, make, i](std::stop_token stop) { makeRows(stop, make, i); });
+        ready_[std::size_t(i)]->produce([this, make = make_, i](std::stop_token stop) { makeRows(stop, make, i); });
 }
 
 int RowsAhead::blockRows(int block) const
@@ -137,6 +137,16 @@ MadeRow* RowsAhead::next()
     if (mark_)
         mark_(row, codes_);
     return &row;
+}
+
+MadeRow RowsAhead::makeAgain(int row)
+{
+    if (!againTools_)
+        againTools_.emplace();
+    MadeRow made = make_(row, *againTools_);
+    if (mark_)
+        mark_(made, codes_); // its code is known already: a repeat only of a row before it, as when first taken
+    return made;
 }
 
 } // namespace importer

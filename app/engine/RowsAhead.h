@@ -55,6 +55,8 @@ public:
     // The next row of the sheet, the caller's to take from until the next call; nothing after the last. Rethrows
     // what making a row threw, once the rows before it are taken.
     MadeRow* next();
+    // A row taken before, made again on the taking thread (the writes lost its group): the same row as then.
+    MadeRow makeAgain(int row);
 
 private:
     using Block = std::vector<MadeRow>;
@@ -66,7 +68,9 @@ private:
 
     const int rowCount_;
     const int makers_;
+    RowMaker make_;
     RepeatMarker mark_;
+    std::optional<MakingTools> againTools_; // the taking thread's, made when first needed
     CodeRepeats codes_;
     Block taking_; // the block the writes take rows from
     std::size_t taken_ = 0;

@@ -68,7 +68,7 @@ void WriteBatch::add(MadeRow&& row)
 {
     // Nothing passes the rows of a lost group: they are written again first, in order.
     if (!lost_.empty()) {
-        lost_.push_back(std::move(row));
+        lost_.push_back(row.sheetRow);
         return;
     }
     if (!firstOpenRow_)
@@ -90,7 +90,7 @@ void WriteBatch::add(MadeRow&& row)
     if (likelyRefused)
         flush();
     if (!lost_.empty()) {
-        lost_.push_back(std::move(row));
+        lost_.push_back(row.sheetRow);
         return;
     }
     pending_.push_back(std::move(row));
@@ -104,14 +104,12 @@ void WriteBatch::addFailed(MadeRow&& row)
 {
     flush();
     if (!lost_.empty()) {
-        lost_.push_back(std::move(row));
+        lost_.push_back(row.sheetRow);
         return;
     }
     failed(row, row.reason);
-    if (inGroup_ && keepsGroupRows()) {
-        sent_.push_back(std::move(row));
-        batchRows_.push_back(nullptr); // never sent
-    }
+    if (inGroup_ && keepsGroupRows())
+        groupRows_.push_back(row.sheetRow);
     if (!inGroup_)
         settled();
 }
@@ -120,7 +118,7 @@ void WriteBatch::addFailed(MadeRow&& row)
 void WriteBatch::settled()
 {
     if (!lost_.empty())
-        firstOpenRow_ = lost_.front().sheetRow;
+        firstOpenRow_ = lost_.front();
     else if (pending_.empty())
         firstOpenRow_.reset();
     else
@@ -143,32 +141,28 @@ void WriteBatch::flush()
     if (pending_.empty())
         return;
     ensureGroup();
-    if (!keepsGroupRows()) {
-        sent_.clear();
-        batchRows_.clear();
-    }
-    const std::size_t first = sent_.size();
-    const int count = int(pending_.size());
+    sent_.clear();
+    batchRows_.clear();
     for (MadeRow& row : pending_) {
+        if (keepsGroupRows())
+            groupRows_.push_back(row.sheetRow);
         sent_.push_back(std::move(row));
-        // A moved vector keeps its storage: the values stay where they are as sent_ grows.
         batchRows_.push_back(sent_.back().values->data());
     }
     pending_.clear();
     try {
         // false: the group went, and its rows wait to be written again
         if (existing_)
-            sendDecided(first, count);
+            sendDecided(0, int(sent_.size()));
         else
-            sendRows(first, count);
+            sendRows(0, int(sent_.size()));
     } catch (...) {
         broken_ = true;
         throw;
     }
-    if (!keepsGroupRows()) {
-        sent_.clear();
-        batchRows_.clear();
-    }
+    // The rows go once sent: a lost group's rows are made again from the sheet.
+    sent_.clear();
+    batchRows_.clear();
     if (!inGroup_)
         settled();
 }
@@ -416,15 +410,14 @@ void WriteBatch::writeGroupAgain(const data::DatabaseError& cause)
     }
     inGroup_ = false;
     uncount();
-    lost_ = std::exchange(sent_, {});
-    for (MadeRow& row : pending_) // handed after the group's rows, and not sent yet
-        lost_.push_back(std::move(row));
+    lost_ = std::exchange(groupRows_, {});
+    for (const MadeRow& row : pending_) // handed after the group's rows, and not sent yet
+        lost_.push_back(row.sheetRow);
     pending_.clear();
-    batchRows_.clear();
     forgetGroup();
     firstOpenRow_.reset();
     if (!lost_.empty())
-        firstOpenRow_ = lost_.front().sheetRow;
+        firstOpenRow_ = lost_.front();
     mode_ = Mode::RowByRow;
 }
 
@@ -444,8 +437,7 @@ void WriteBatch::uncount()
 
 void WriteBatch::forgetGroup()
 {
-    sent_.clear();
-    batchRows_.clear();
+    groupRows_.clear();
 }
 
 void WriteBatch::finish()
@@ -467,8 +459,7 @@ void WriteBatch::close() noexcept
     lost_.clear(); // firstOpenRow_ names the first of them already
     if (!inGroup_) {
         pending_.clear(); // never sent: firstOpenRow_ names the first of them already
-        sent_.clear();
-        batchRows_.clear();
+        forgetGroup();
         return;
     }
     bool kept = false;

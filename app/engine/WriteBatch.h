@@ -18,8 +18,9 @@
 //   seems to pass proves nothing): its rows are neither stored nor failed, and firstRowNotCommitted() names the
 //   first of them, the row to import again from.
 // - A group the store refuses at its commit for a row's sake (a constraint checked at commit), or that a refusal
-//   took with it, stored nothing: its rows are counted no longer and handed back as they were made, with the rows
-//   handed after them; the caller adds them again, and each commits by itself from then on.
+//   took with it, stored nothing: its rows are counted no longer and their sheet rows handed back, with those of
+//   the rows handed after them; the caller makes them again and adds them, and each commits by itself from then
+//   on. A row is kept only until its batch is sent: the group remembers where its rows stand in the sheet.
 // - A dry run keeps the whole run in its first transaction and rolls it back at the end; constraints the store
 //   would check at the commit are checked at each row there, where the store can.
 
@@ -78,9 +79,10 @@ public:
     // Sends what waits and commits (a dry run rolls everything back). Throws data::DatabaseError. When a group is
     // lost on the way, the rows to write again are waiting, and finish() is to be called again after them.
     void finish();
-    // The rows of a lost group (and those handed after them), to be added again, in order, before anything else.
+    // The sheet rows of a lost group's rows (and of those handed after them), to be made and added again, in order,
+    // before anything else.
     bool hasRowsToWriteAgain() const { return !lost_.empty(); }
-    std::vector<MadeRow> takeRowsToWriteAgain() { return std::exchange(lost_, {}); }
+    std::vector<int> takeRowsToWriteAgain() { return std::exchange(lost_, {}); }
     // Ends the writes whatever the state, quietly: commits the open group unless an error escaped the writes (a
     // dry run rolls back); rows whose group did not reach the store are no longer counted, as stored or as failed.
     void close() noexcept;
@@ -135,10 +137,10 @@ private:
     QElapsedTimer groupTimer_;
     ImportCounts groupStart_;      // the counts when the open group began: what the group adds is the difference
     std::vector<MadeRow> pending_; // rows waiting for the next batch
-    // Every row handed to the open group, in sheet order, where a lost group would be written again; else the
-    // batch being sent.
-    std::vector<MadeRow> sent_;
-    std::vector<MadeRow> lost_;                      // see takeRowsToWriteAgain()
+    std::vector<MadeRow> sent_;    // the batch being sent
+    // The sheet rows of every row handed to the open group, in order, where a lost group would be written again.
+    std::vector<int> groupRows_;
+    std::vector<int> lost_;                          // see takeRowsToWriteAgain()
     std::vector<const data::BoundValue*> batchRows_; // the values of sent_, a row each
     std::optional<data::DatabaseError> lastRefusal_; // why the store refused the last row sent
 };

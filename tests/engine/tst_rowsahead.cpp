@@ -86,6 +86,19 @@ private slots:
                 taken.push_back(std::move(*made));
             }
             QCOMPARE(rows.next(), nullptr);
+            // A row made again (its group was lost) is the row first taken: a repeat of the same earlier row, or
+            // of none.
+            for (const int again : {10, 11, 500, 600, 699}) {
+                const importer::MadeRow made = rows.makeAgain(again);
+                const importer::MadeRow& first = taken[std::size_t(again)];
+                QCOMPARE(made.code, first.code);
+                QCOMPARE(made.repeatsCode, first.repeatsCode);
+                QCOMPARE(made.earlierRow, first.earlierRow);
+                QCOMPARE(made.reason, first.reason);
+                QCOMPARE(made.values.has_value(), first.values.has_value());
+                if (made.values)
+                    QCOMPARE(made.values->at(0).text, first.values->at(0).text);
+            }
         }
         // The rows' values outlive the blocks and the threads that made them.
         QStringList repeats;
