@@ -1,8 +1,8 @@
 #pragma once
 // The values of a product row for the store, in the insert's order (the twenty columns, then the run's further
 // ones), kept in a slab that a block of rows shares: the rows of a block take their values with one allocation
-// instead of one a row, and the slab goes when its last row does (a row may outlive its block, kept by the writes
-// until its group commits).
+// instead of one a row, and the slab goes when its last row does (a row outlives its block until its batch is
+// sent). The slabs of rows sent make room for the next ones: the memory is used again rather than touched anew.
 
 #include "CpxmColumns.h"
 
