@@ -30,11 +30,16 @@ struct ProductRow
 
 // Removes every character at or below U+0020 at both ends (the full-width blank stays).
 QString trimControls(const QString& text);
+void trimControlsInPlace(QString& text);
 
 // Trims, defaults "0"/"1", and builds the mnemonic from the name when the sheet has none, by whole words where
 // phraseMnemonics asks for it, at most mnemonicWidth characters where that is not 0. The caller's encoder serves
 // row after row: making the GBK converter costs more than using it.
 ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics,
                           bool phraseMnemonics = false, int mnemonicWidth = 0);
+// The same into row, the storage of its texts used again where it has room: a making thread fills one row after
+// another without allocating for the cells it does not keep (the numbers).
+void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics,
+                    bool phraseMnemonics = false, int mnemonicWidth = 0);
 
 } // namespace importer

@@ -58,12 +58,22 @@ int ProductSheet::rowCount() const
 
 QString ProductSheet::cellText(int dataRow, ProductColumn column) const
 {
+    QString text;
+    cellText(dataRow, column, text);
+    return text;
+}
+
+void ProductSheet::cellText(int dataRow, ProductColumn column, QString& text) const
+{
     const int at = layout_.column(column);
     if (at == kAutoNumber) {
         const int place = places_[std::size_t(dataRow)];
-        return place > 0 ? QStringLiteral("%1").arg(place, placeWidth_, 10, QLatin1Char('0')) : QString();
+        text = place > 0 ? QStringLiteral("%1").arg(place, placeWidth_, 10, QLatin1Char('0')) : QString();
+    } else if (at < 0) {
+        text = QString();
+    } else {
+        sheet_.cellText(layout_.headerRow + 1 + dataRow, at, text);
     }
-    return at < 0 ? QString() : sheet_.cellText(layout_.headerRow + 1 + dataRow, at);
 }
 
 QString ProductSheet::furtherText(int dataRow, int further) const

@@ -27,6 +27,8 @@ public:
     // Untrimmed, dataRow from 0; "" where the field has no column. A numbered list's code is the row's place among
     // the products (rows with a name), zero-padded to the width of the last: 001, 002, ...
     QString cellText(int dataRow, ProductColumn column) const;
+    // The same into text, its storage used again where it has room: for making row after row.
+    void cellText(int dataRow, ProductColumn column, QString& text) const;
     // The cell of the further column (in the layout's order), untrimmed.
     QString furtherText(int dataRow, int further) const;
     int furtherCount() const { return int(layout_.further.size()); }

@@ -14,7 +14,8 @@ namespace {
 // Makes the row of the sheet: its fields, its values for the store, or the reason it fails before the store.
 MadeRow makeRow(const ProductSheet& sheet, int row, MakingTools& tools, bool phraseMnemonics, const BatchValues& batch)
 {
-    const ProductRow product = fillProductRow(sheet, row, tools.mnemonics, phraseMnemonics, batch.mnemonicWidth);
+    ProductRow& product = tools.cells;
+    fillProductRow(product, sheet, row, tools.mnemonics, phraseMnemonics, batch.mnemonicWidth);
     MadeRow made;
     made.sheetRow = row;
     made.code = product.Code;

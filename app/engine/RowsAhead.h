@@ -12,6 +12,7 @@
 #include "MadeRow.h"
 #include "MnemonicEncoder.h"
 #include "ProductInsertion.h"
+#include "ProductRow.h"
 #include "Quantities.h"
 #include "RowValues.h"
 
@@ -25,10 +26,12 @@ namespace importer {
 class ProductSheet;
 
 // What a making thread keeps for the rows it makes: its own GBK converter (making one costs more than using it),
-// and the slabs its rows' values go in, a block's rows a slab.
+// the row its cells are read into, one row after another, and the slabs its rows' values go in, a block's rows a
+// slab.
 struct MakingTools
 {
     mnemonic::MnemonicEncoder mnemonics;
+    ProductRow cells;
     ValueSlabs values{std::size_t(data::sizes::kBlockRows)};
 };
 

@@ -7,8 +7,9 @@ namespace data {
 
 namespace {
 
-// units / 10^decimals, with no trailing zeros (the caller's fewest decimals have none).
-QString fixedDecimals(long long units, int decimals, QChar decimalPoint)
+// units / 10^decimals, with no trailing zeros (the caller's fewest decimals have none); an integer when decimals
+// is 0.
+void fixedDecimals(long long units, int decimals, QChar decimalPoint, QString& into)
 {
     QChar text[24];
     int length = 0;
@@ -23,22 +24,29 @@ QString fixedDecimals(long long units, int decimals, QChar decimalPoint)
     } while (rest > 0 || count <= decimals);
     for (int i = count - 1; i >= 0; --i) {
         text[length++] = QChar(digits[i]);
-        if (i == decimals)
+        if (i == decimals && decimals > 0)
             text[length++] = decimalPoint;
     }
-    return QString(text, length);
+    assignText(into, QStringView(text, length));
 }
 
 } // namespace
 
 QString generalNumberText(double value, QChar decimalPoint)
 {
+    QString text;
+    generalNumberText(value, decimalPoint, text);
+    return text;
+}
+
+void generalNumberText(double value, QChar decimalPoint, QString& into)
+{
     if (!std::isfinite(value))
-        return QStringLiteral("#NUM!");
+        return assignText(into, u"#NUM!");
     if (value == 0)
-        return QStringLiteral("0"); // also -0
+        return assignText(into, u"0"); // also -0
     if (value == std::trunc(value) && std::fabs(value) < 1e15)
-        return QString::number(static_cast<qint64>(value));
+        return fixedDecimals(static_cast<long long>(value), 0, decimalPoint, into);
 
     if (const double magnitude = std::fabs(value); magnitude >= 1e-4 && magnitude < 1e15) {
         // Most prices have a few decimals: find the fewest that give the value back exactly and write them
@@ -50,7 +58,7 @@ QString generalNumberText(double value, QChar decimalPoint)
             if (std::fabs(scaled) >= 1e15)
                 break;
             if (scaled / scale == value)
-                return fixedDecimals(static_cast<long long>(scaled), decimals, decimalPoint);
+                return fixedDecimals(static_cast<long long>(scaled), decimals, decimalPoint, into);
         }
     }
     char buffer[40];
@@ -59,7 +67,7 @@ QString generalNumberText(double value, QChar decimalPoint)
     qsizetype length = 0;
     for (const char* c = buffer; c != result.ptr; ++c)
         text[length++] = *c == 'e' ? QChar(u'E') : *c == '.' ? decimalPoint : QChar(char16_t(*c));
-    return QString(text, length);
+    assignText(into, QStringView(text, length));
 }
 
 QString dateText(double serial, DateSystem system)

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <QStringView>
+
+#include <algorithm>
 #include <cstdint>
 
 namespace data {
@@ -14,6 +17,20 @@ namespace data {
 // Up to 15 significant digits, no trailing zeros, the given decimal separator; exponent form ("1.5E+16",
 // "1E-05") where general format uses it: 16 or more digits before the point, or very small numbers.
 QString generalNumberText(double value, QChar decimalPoint);
+// The same into text, its storage used again where it has room.
+void generalNumberText(double value, QChar decimalPoint, QString& text);
+
+// Sets text to these characters, its storage used again where it has room and is its own: a row after row of
+// cells read into the same strings allocates only where a text outgrows them.
+inline void assignText(QString& text, QStringView characters)
+{
+    if (characters.isEmpty()) {
+        text.truncate(0); // a null text stays null
+        return;
+    }
+    text.resize(characters.size());
+    std::copy(characters.begin(), characters.end(), text.data());
+}
 
 // yyyy-mm-dd, with " hh:mm:ss" when the value has a time of day; a value below one day is the time alone.
 // Excel's own reading of the 1900 system: serial 60 is 1900-02-29, which that system counts as a day.

@@ -3,6 +3,7 @@
 // hundreds of thousands of strings costs little more than the characters themselves.
 
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,11 @@ public:
     {
         const std::uint32_t begin = offsets_[index];
         return QString(chars_.constData() + begin, offsets_[index + 1] - begin);
+    }
+    QStringView view(std::uint32_t index) const
+    {
+        const std::uint32_t begin = offsets_[index];
+        return QStringView(chars_.constData() + begin, offsets_[index + 1] - begin);
     }
 
     // Building: append the characters of one text, then close it.

@@ -59,6 +59,11 @@ QString Worksheet::cellText(int row, int column) const
     return data_->cellText(row, column);
 }
 
+void Worksheet::cellText(int row, int column, QString& text) const
+{
+    data_->cellText(row, column, text);
+}
+
 bool Worksheet::isUncomputedFormula(int row, int column) const
 {
     return data_->isUncomputed(row, column);

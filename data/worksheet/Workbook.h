@@ -25,6 +25,8 @@ public:
     // The cell as text: text as it stands, numbers in general format, dates as yyyy-mm-dd[ hh:mm:ss],
     // TRUE/FALSE, error texts (#N/A ...), a formula's cached result; "" for a blank or missing cell.
     QString cellText(int row, int column) const;
+    // The same into text, its storage used again where it has room: for reading row after row.
+    void cellText(int row, int column, QString& text) const;
     // The cell holds a formula that its writer never computed: it has no result, and reads as "".
     bool isUncomputedFormula(int row, int column) const;
 

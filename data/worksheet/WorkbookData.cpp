@@ -66,29 +66,39 @@ bool WorksheetData::isUncomputed(int row, int column) const
 
 QString WorksheetData::cellText(int row, int column) const
 {
+    QString text;
+    cellText(row, column, text);
+    return text;
+}
+
+void WorksheetData::cellText(int row, int column, QString& text) const
+{
     const Cell* cell = find(row, column);
     if (!cell)
-        return {};
+        return assignText(text, {});
     switch (cell->kind) {
     case CellKind::Number:
-        return generalNumberText(cell->number(), decimalPoint);
+        return generalNumberText(cell->number(), decimalPoint, text);
     case CellKind::Date: {
-        QString text = dateText(cell->number(), book->dateSystem);
-        return text.isEmpty() ? generalNumberText(cell->number(), decimalPoint) : text;
+        text = dateText(cell->number(), book->dateSystem);
+        if (text.isEmpty())
+            generalNumberText(cell->number(), decimalPoint, text);
+        return;
     }
     case CellKind::SharedText:
-        return book->sharedStrings.text(cell->low);
+        return assignText(text, book->sharedStrings.view(cell->low));
     case CellKind::Text:
-        return texts.text(cell->low);
+        return assignText(text, texts.view(cell->low));
     case CellKind::Boolean:
-        return cell->low ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        return assignText(text, cell->low ? u"TRUE" : u"FALSE");
     case CellKind::Error:
-        return errorText(static_cast<std::uint8_t>(cell->low));
+        text = errorText(static_cast<std::uint8_t>(cell->low));
+        return;
     case CellKind::EmptyText:
     case CellKind::Uncomputed:
-        return {};
+        return assignText(text, {});
     }
-    return {};
+    assignText(text, {});
 }
 
 } // namespace data

@@ -82,6 +82,8 @@ public:
     StringTable texts;                   // strings kept in the sheet itself (LABEL, formula results)
 
     QString cellText(int row, int column) const;
+    // The same into text, its storage used again where it has room (assignText).
+    void cellText(int row, int column, QString& text) const;
     bool isUncomputed(int row, int column) const;
 
 private:
