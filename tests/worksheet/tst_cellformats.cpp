@@ -72,6 +72,7 @@ private slots:
             return QString::fromLatin1(buffer).replace(u'e', u'E');
         };
         QRandomGenerator random(20240305);
+        QString reused;
         for (int i = 0; i < 200000; ++i) {
             double value;
             switch (i % 4) {
@@ -91,6 +92,10 @@ private slots:
                 continue;
             if (generalNumberText(value, u'.') != reference(value))
                 QFAIL(qPrintable(QStringLiteral("%1 gives %2").arg(reference(value), generalNumberText(value, u'.'))));
+            // Written into the text of the value before, longer or shorter, as a making thread reads its cells.
+            generalNumberText(value, u'.', reused);
+            if (reused != reference(value))
+                QFAIL(qPrintable(QStringLiteral("%1 gives %2 in place").arg(reference(value), reused)));
         }
     }
 
