@@ -35,7 +35,7 @@ void quietDriverWarnings(QtMsgType type, const QMessageLogContext& context, cons
 
 int main(int argc, char* argv[])
 {
-    cli::settleHeap(); // before anything allocates much, and before the first thread
+    importer::settleHeap(); // before anything allocates much, and before the first thread
     QCoreApplication app(argc, argv);
     if (qEnvironmentVariableIntValue("PI_DEBUG") == 0)
         qInstallMessageHandler(quietDriverWarnings);

@@ -1,6 +1,7 @@
 // product-import: the import window.
 
 #include "ChineseFonts.h"
+#include "HeapSettings.h"
 #include "QtChineseTexts.h"
 #include "TFmain.h"
 #include "WindowResources.h"
@@ -9,6 +10,7 @@
 
 int main(int argc, char* argv[])
 {
+    importer::settleHeap(); // before anything allocates much, and before the first thread
     QApplication app(argc, argv);
     installChineseFontSubstitutes();
     installQtChineseTexts();

@@ -8,6 +8,7 @@
 #include "ChineseFonts.h"
 #include "Connection.h"
 #include "DemoStore.h"
+#include "HeapSettings.h"
 #include "ImportRun.h"
 #include "ProductKinds.h"
 #include "Query.h"
@@ -78,6 +79,7 @@ int indexOfKind(const data::ProductKindList& kinds, const QString& kinid)
 
 int main(int argc, char* argv[])
 {
+    importer::settleHeap(); // as the window's own program does
     QApplication app(argc, argv);
     installChineseFontSubstitutes();
     QTextStream out(stdout);

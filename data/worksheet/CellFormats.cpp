@@ -9,10 +9,9 @@ namespace {
 
 // units / 10^decimals, with no trailing zeros (the caller's fewest decimals have none); an integer when decimals
 // is 0.
-void fixedDecimals(long long units, int decimals, QChar decimalPoint, QString& into)
+QStringView fixedDecimals(long long units, int decimals, QChar decimalPoint, ValueChars& text)
 {
-    QChar text[24];
-    int length = 0;
+    qsizetype length = 0;
     if (units < 0)
         text[length++] = u'-';
     unsigned long long rest = units < 0 ? 0ULL - static_cast<unsigned long long>(units) : units;
@@ -27,26 +26,25 @@ void fixedDecimals(long long units, int decimals, QChar decimalPoint, QString& i
         if (i == decimals && decimals > 0)
             text[length++] = decimalPoint;
     }
-    assignText(into, QStringView(text, length));
+    return QStringView(text.data(), length);
 }
 
 } // namespace
 
 QString generalNumberText(double value, QChar decimalPoint)
 {
-    QString text;
-    generalNumberText(value, decimalPoint, text);
-    return text;
+    ValueChars chars;
+    return generalNumberText(value, decimalPoint, chars).toString();
 }
 
-void generalNumberText(double value, QChar decimalPoint, QString& into)
+QStringView generalNumberText(double value, QChar decimalPoint, ValueChars& text)
 {
     if (!std::isfinite(value))
-        return assignText(into, u"#NUM!");
+        return u"#NUM!";
     if (value == 0)
-        return assignText(into, u"0"); // also -0
+        return u"0"; // also -0
     if (value == std::trunc(value) && std::fabs(value) < 1e15)
-        return fixedDecimals(static_cast<long long>(value), 0, decimalPoint, into);
+        return fixedDecimals(static_cast<long long>(value), 0, decimalPoint, text);
 
     if (const double magnitude = std::fabs(value); magnitude >= 1e-4 && magnitude < 1e15) {
         // Most prices have a few decimals: find the fewest that give the value back exactly and write them
@@ -58,19 +56,24 @@ void generalNumberText(double value, QChar decimalPoint, QString& into)
             if (std::fabs(scaled) >= 1e15)
                 break;
             if (scaled / scale == value)
-                return fixedDecimals(static_cast<long long>(scaled), decimals, decimalPoint, into);
+                return fixedDecimals(static_cast<long long>(scaled), decimals, decimalPoint, text);
         }
     }
-    char buffer[40];
+    char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    QChar text[40];
     qsizetype length = 0;
     for (const char* c = buffer; c != result.ptr; ++c)
         text[length++] = *c == 'e' ? QChar(u'E') : *c == '.' ? decimalPoint : QChar(char16_t(*c));
-    assignText(into, QStringView(text, length));
+    return QStringView(text.data(), length);
 }
 
 QString dateText(double serial, DateSystem system)
+{
+    ValueChars chars;
+    return dateText(serial, system, chars).toString();
+}
+
+QStringView dateText(double serial, DateSystem system, ValueChars& text)
 {
     if (!std::isfinite(serial) || serial < 0 || serial >= static_cast<double>(lastSerial(system) + 1))
         return {};
@@ -80,8 +83,7 @@ QString dateText(double serial, DateSystem system)
         seconds -= 86400;
         ++days;
     }
-    QChar text[19];
-    int length = 0;
+    qsizetype length = 0;
     const auto put = [&](unsigned value, int digits) {
         for (int i = digits - 1; i >= 0; --i, value /= 10)
             text[length + i] = QChar(char16_t(u'0' + value % 10));
@@ -97,7 +99,7 @@ QString dateText(double serial, DateSystem system)
         text[length++] = u'-';
         put(static_cast<unsigned>(date->day()), 2);
         if (seconds == 0)
-            return QString(text, length);
+            return QStringView(text.data(), length);
         text[length++] = u' ';
     }
     put(static_cast<unsigned>(seconds / 3600), 2);
@@ -105,30 +107,30 @@ QString dateText(double serial, DateSystem system)
     put(static_cast<unsigned>(seconds / 60 % 60), 2);
     text[length++] = u':';
     put(static_cast<unsigned>(seconds % 60), 2);
-    return QString(text, length);
+    return QStringView(text.data(), length);
 }
 
-QString errorText(std::uint8_t code)
+QStringView errorText(std::uint8_t code)
 {
     switch (code) {
     case 0x00:
-        return QStringLiteral("#NULL!");
+        return u"#NULL!";
     case 0x07:
-        return QStringLiteral("#DIV/0!");
+        return u"#DIV/0!";
     case 0x0F:
-        return QStringLiteral("#VALUE!");
+        return u"#VALUE!";
     case 0x17:
-        return QStringLiteral("#REF!");
+        return u"#REF!";
     case 0x1D:
-        return QStringLiteral("#NAME?");
+        return u"#NAME?";
     case 0x24:
-        return QStringLiteral("#NUM!");
+        return u"#NUM!";
     case 0x2A:
-        return QStringLiteral("#N/A");
+        return u"#N/A";
     case 0x2B:
-        return QStringLiteral("#GETTING_DATA");
+        return u"#GETTING_DATA";
     default:
-        return QStringLiteral("#N/A");
+        return u"#N/A";
     }
 }
 

@@ -10,35 +10,40 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace data {
 
+// Room for the text of any number, date or time a cell holds.
+using ValueChars = std::array<QChar, 32>;
+
 // Up to 15 significant digits, no trailing zeros, the given decimal separator; exponent form ("1.5E+16",
 // "1E-05") where general format uses it: 16 or more digits before the point, or very small numbers.
 QString generalNumberText(double value, QChar decimalPoint);
-// The same into text, its storage used again where it has room.
-void generalNumberText(double value, QChar decimalPoint, QString& text);
+// The same written into chars: a reader of many cells allocates nothing for it.
+QStringView generalNumberText(double value, QChar decimalPoint, ValueChars& chars);
 
-// Sets text to these characters, its storage used again where it has room and is its own: a row after row of
-// cells read into the same strings allocates only where a text outgrows them.
+// yyyy-mm-dd, with " hh:mm:ss" when the value has a time of day; a value below one day is the time alone.
+// Excel's own reading of the 1900 system: serial 60 is 1900-02-29, which that system counts as a day.
+// Empty where the serial is no date Excel can show (negative, past 9999-12-31 or not finite).
+QString dateText(double serial, DateSystem system);
+QStringView dateText(double serial, DateSystem system, ValueChars& chars);
+
+// Sets text to these characters, its storage used again where it has room and is its own: row after row of cells
+// read into the same strings allocates only where a text outgrows them. Empty characters leave a null text null.
 inline void assignText(QString& text, QStringView characters)
 {
     if (characters.isEmpty()) {
-        text.truncate(0); // a null text stays null
+        text.truncate(0);
         return;
     }
     text.resize(characters.size());
     std::copy(characters.begin(), characters.end(), text.data());
 }
 
-// yyyy-mm-dd, with " hh:mm:ss" when the value has a time of day; a value below one day is the time alone.
-// Excel's own reading of the 1900 system: serial 60 is 1900-02-29, which that system counts as a day.
-// Empty where the serial is no date Excel can show (negative, past 9999-12-31 or not finite).
-QString dateText(double serial, DateSystem system);
-
 // The text Excel shows for an error code (#DIV/0!, #N/A, ...).
-QString errorText(std::uint8_t code);
+QStringView errorText(std::uint8_t code);
 
 // Built-in number formats that show a date or time (14-22, 45-47 and the East Asian 27-36, 50-58).
 bool isBuiltInDateFormat(int formatIndex);

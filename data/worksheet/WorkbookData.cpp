@@ -66,39 +66,41 @@ bool WorksheetData::isUncomputed(int row, int column) const
 
 QString WorksheetData::cellText(int row, int column) const
 {
-    QString text;
-    cellText(row, column, text);
-    return text;
+    ValueChars chars;
+    return cellView(row, column, chars).toString();
 }
 
 void WorksheetData::cellText(int row, int column, QString& text) const
 {
+    ValueChars chars;
+    assignText(text, cellView(row, column, chars));
+}
+
+QStringView WorksheetData::cellView(int row, int column, ValueChars& chars) const
+{
     const Cell* cell = find(row, column);
     if (!cell)
-        return assignText(text, {});
+        return {};
     switch (cell->kind) {
     case CellKind::Number:
-        return generalNumberText(cell->number(), decimalPoint, text);
+        return generalNumberText(cell->number(), decimalPoint, chars);
     case CellKind::Date: {
-        text = dateText(cell->number(), book->dateSystem);
-        if (text.isEmpty())
-            generalNumberText(cell->number(), decimalPoint, text);
-        return;
+        const QStringView text = dateText(cell->number(), book->dateSystem, chars);
+        return text.isEmpty() ? generalNumberText(cell->number(), decimalPoint, chars) : text;
     }
     case CellKind::SharedText:
-        return assignText(text, book->sharedStrings.view(cell->low));
+        return book->sharedStrings.view(cell->low);
     case CellKind::Text:
-        return assignText(text, texts.view(cell->low));
+        return texts.view(cell->low);
     case CellKind::Boolean:
-        return assignText(text, cell->low ? u"TRUE" : u"FALSE");
+        return cell->low ? u"TRUE" : u"FALSE";
     case CellKind::Error:
-        text = errorText(static_cast<std::uint8_t>(cell->low));
-        return;
+        return errorText(static_cast<std::uint8_t>(cell->low));
     case CellKind::EmptyText:
     case CellKind::Uncomputed:
-        return assignText(text, {});
+        return {};
     }
-    assignText(text, {});
+    return {};
 }
 
 } // namespace data

@@ -84,6 +84,9 @@ public:
     QString cellText(int row, int column) const;
     // The same into text, its storage used again where it has room (assignText).
     void cellText(int row, int column, QString& text) const;
+    // The same as a view of the sheet's or the workbook's strings, or of chars where the text is written out (a
+    // number, a date); valid while both are.
+    QStringView cellView(int row, int column, ValueChars& chars) const;
     bool isUncomputed(int row, int column) const;
 
 private:

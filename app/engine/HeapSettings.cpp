@@ -9,7 +9,7 @@
 #include <unistd.h>
 #endif
 
-namespace cli {
+namespace importer {
 
 #if defined(__GLIBC__)
 
@@ -55,4 +55,4 @@ void settleHeap() {}
 
 #endif
 
-} // namespace cli
+} // namespace importer
