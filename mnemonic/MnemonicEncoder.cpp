@@ -11,9 +11,8 @@ MnemonicEncoder::MnemonicEncoder() : toGbk_("GBK", QStringConverter::Flag::State
 QString MnemonicEncoder::build(const QString& text, int options, int maxLength)
 {
     // The GBK converter writes one '?' for each character it cannot encode (a lone surrogate or a whole pair alike).
-    gbk_.resize(toGbk_.requiredSpace(text.size()));
-    gbk_.truncate(toGbk_.appendToBuffer(gbk_.data(), text) - gbk_.data());
-    const QByteArray code = BuildMnemonicCode(QByteArrayView(gbk_), options, maxLength);
+    const QByteArray gbk = toGbk_(text);
+    const QByteArray code = BuildMnemonicCode(QByteArrayView(gbk), options, maxLength);
     // Codes are ASCII unless symbols are kept; only then may they hold GBK bytes to read back.
     if (std::none_of(code.begin(), code.end(), [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; }))
         return QString::fromLatin1(code);

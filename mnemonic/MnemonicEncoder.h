@@ -2,7 +2,6 @@
 // Mnemonic codes of many texts in a row (an import builds one per product): the GBK converters are made once,
 // not for every text, which costs more than the conversion itself.
 
-#include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -25,7 +24,6 @@ public:
 private:
     // Stateless: nothing of one text (a surrogate cut in two, say) carries over into the next.
     QStringEncoder toGbk_;
-    QByteArray gbk_; // the bytes of the text, its storage used again text after text
     // Made when a code first holds a byte that is not ASCII, which only kept symbols give.
     std::optional<QStringDecoder> fromGbk_;
 };
