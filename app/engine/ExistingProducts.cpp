@@ -167,8 +167,10 @@ void ExistingProducts::remember(const MadeRow& row, const QString& storedCode, b
 {
     if (earlier_.contains(row.code))
         return;
-    Earlier earlier{storedCode, policy_.repeats == RepeatChoice::Merge ? data::CpxmRow(row.values->begin(), row.values->end())
-                                                                 : data::CpxmRow(), skipped};
+    Earlier earlier{storedCode,
+                    policy_.repeats == RepeatChoice::Merge ? data::CpxmRow(row.values->begin(), row.values->end())
+                                                           : data::CpxmRow(),
+                    skipped};
     earlier_.insert(row.code, std::move(earlier));
     if (inGroup)
         groupCodes_.append(row.code);
