@@ -16,13 +16,9 @@ constexpr int kMnemonicLimit = 255;
 
 QString trimControls(const QString& text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 0x20)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 0x20)
-        --end;
-    return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
+    QString trimmed = text;
+    trimControlsInPlace(trimmed);
+    return trimmed;
 }
 
 void trimControlsInPlace(QString& text)
@@ -35,8 +31,7 @@ void trimControlsInPlace(QString& text)
         --end;
     if (begin == 0 && end == text.size())
         return;
-    text.truncate(end);
-    text.remove(0, begin);
+    text = text.sliced(begin, end - begin);
 }
 
 ProductRow fillProductRow(const ProductSheet& sheet, int dataRow, mnemonic::MnemonicEncoder& mnemonics,

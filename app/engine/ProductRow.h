@@ -30,6 +30,7 @@ struct ProductRow
 
 // Removes every character at or below U+0020 at both ends (the full-width blank stays).
 QString trimControls(const QString& text);
+// The same, to text itself.
 void trimControlsInPlace(QString& text);
 
 // Trims, defaults "0"/"1", and builds the mnemonic from the name when the sheet has none, by whole words where
