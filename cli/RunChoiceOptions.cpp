@@ -20,35 +20,30 @@ void addRunChoiceOptions(VerbParser& parser)
         kExisting,
         QStringLiteral("a row whose product the store holds already (its code, or a letter A-Z and its code): add "
                        "it as a new product (the default), skip it, or update the stored product with the row"),
-        QStringLiteral("add|skip|update")));
+        importer::existingChoiceNames().join(u'|')));
     parser.addOption(QCommandLineOption(
         kRepeats,
         QStringLiteral("a row that repeats an earlier row's code: fail it (the default), or merge it, adding its "
                        "stock to the earlier row's product"),
-        QStringLiteral("fail|merge")));
+        importer::repeatChoiceNames().join(u'|')));
 }
 
 bool takeRunChoices(const VerbParser& parser, importer::ImportRequest& request, QString& problem)
 {
-    if (parser.isSet(kExisting)) {
-        const QString value = parser.value(kExisting);
-        const std::optional<importer::ExistingChoice> choice = importer::existingChoiceNamed(value);
-        if (!choice) {
-            problem = badValue(kExisting, value, importer::existingChoiceNames());
+    const auto take = [&](const QString& option, auto named, const QStringList& accepted, auto& choice) {
+        if (!parser.isSet(option))
+            return true;
+        const QString value = parser.value(option);
+        const auto found = named(value);
+        if (!found) {
+            problem = badValue(option, value, accepted);
             return false;
         }
-        request.existing = *choice;
-    }
-    if (parser.isSet(kRepeats)) {
-        const QString value = parser.value(kRepeats);
-        const std::optional<importer::RepeatChoice> choice = importer::repeatChoiceNamed(value);
-        if (!choice) {
-            problem = badValue(kRepeats, value, importer::repeatChoiceNames());
-            return false;
-        }
-        request.repeats = *choice;
-    }
-    return true;
+        choice = *found;
+        return true;
+    };
+    return take(kExisting, importer::existingChoiceNamed, importer::existingChoiceNames(), request.existing) &&
+           take(kRepeats, importer::repeatChoiceNamed, importer::repeatChoiceNames(), request.repeats);
 }
 
 int importExitStatus(const importer::ImportOutcome& outcome)

@@ -27,12 +27,9 @@ QString wellFormed(const QString& text)
     return result;
 }
 
-data::BoundValue textValue(const QString& text)
+data::BoundValue wellFormedValue(const QString& text)
 {
-    data::BoundValue value;
-    value.type = data::BoundValue::Type::Text;
-    value.text = wellFormed(text);
-    return value;
+    return data::textValue(wellFormed(text));
 }
 
 data::BoundValue numberValue(const BatchValues& batch, const QString& text)
@@ -48,13 +45,13 @@ data::BoundValue valueOf(const data::CpxmColumn& column, const ProductRow& row, 
     using data::ColumnSource;
     switch (column.source) {
     case ColumnSource::LetterAndCode:
-        return textValue(batch.batchPrefix + row.Code);
+        return wellFormedValue(batch.batchPrefix + row.Code);
     case ColumnSource::Name:
-        return textValue(row.Name);
+        return wellFormedValue(row.Name);
     case ColumnSource::Mnemonic:
-        return textValue(row.Mnemonic);
+        return wellFormedValue(row.Mnemonic);
     case ColumnSource::Unit:
-        return textValue(row.Unit);
+        return wellFormedValue(row.Unit);
     case ColumnSource::SalePrice:
         return numberValue(batch, row.SalePrice);
     case ColumnSource::CostPrice:
@@ -66,9 +63,9 @@ data::BoundValue valueOf(const data::CpxmColumn& column, const ProductRow& row, 
     case ColumnSource::ItemDiscount:
         return numberValue(batch, row.ItemDiscount);
     case ColumnSource::BigKindCode:
-        return textValue(batch.bigKindCode);
+        return wellFormedValue(batch.bigKindCode);
     case ColumnSource::CategoryKindId:
-        return textValue(batch.categoryKindId);
+        return wellFormedValue(batch.categoryKindId);
     case ColumnSource::Fixed:
         break;
     }
@@ -78,7 +75,7 @@ data::BoundValue valueOf(const data::CpxmColumn& column, const ProductRow& row, 
         value.integer = column.fixedInteger;
         return value;
     }
-    return textValue(column.fixedText);
+    return wellFormedValue(column.fixedText);
 }
 
 // A blank cell leaves the column as a row without it would have it (its default); a number column takes the cell
@@ -103,7 +100,7 @@ data::BoundValue furtherValue(const FurtherColumn& further, const QString& text,
                                 .arg(further.header, text, column.name)
                                 .arg(column.length));
     }
-    return textValue(text);
+    return wellFormedValue(text);
 }
 
 } // namespace

@@ -36,10 +36,7 @@ bool ProgramSettings::phraseMnemonics() const
 
 bool ProgramSettings::setPhraseMnemonics(bool on)
 {
-    QSettings settings(filePath_, QSettings::IniFormat);
-    settings.setValue(kPhraseMnemonicsKey, on);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    return writeValue(kPhraseMnemonicsKey, on);
 }
 
 importer::ExistingChoice ProgramSettings::existingChoice() const
@@ -50,10 +47,7 @@ importer::ExistingChoice ProgramSettings::existingChoice() const
 
 bool ProgramSettings::setExistingChoice(importer::ExistingChoice choice)
 {
-    QSettings settings(filePath_, QSettings::IniFormat);
-    settings.setValue(kExistingKey, importer::choiceName(choice));
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    return writeValue(kExistingKey, importer::choiceName(choice));
 }
 
 importer::RepeatChoice ProgramSettings::repeatChoice() const
@@ -64,10 +58,7 @@ importer::RepeatChoice ProgramSettings::repeatChoice() const
 
 bool ProgramSettings::setRepeatChoice(importer::RepeatChoice choice)
 {
-    QSettings settings(filePath_, QSettings::IniFormat);
-    settings.setValue(kRepeatsKey, importer::choiceName(choice));
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    return writeValue(kRepeatsKey, importer::choiceName(choice));
 }
 
 std::optional<importer::ColumnChoice> ProgramSettings::columnChoice(const QStringList& headerRowTexts) const
@@ -113,6 +104,14 @@ bool ProgramSettings::setColumnChoice(const QStringList& headerRowTexts, const i
     for (const auto& [name, column] : layout.further)
         settings.setValue(kFurtherPrefix + name, importer::columnLetter(column));
     settings.endGroup();
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+bool ProgramSettings::writeValue(const QString& key, const QVariant& value) const
+{
+    QSettings settings(filePath_, QSettings::IniFormat);
+    settings.setValue(key, value);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -6,6 +6,7 @@
 #include "SheetLayout.h"
 
 #include <QString>
+#include <QVariant>
 #include <QStringList>
 
 #include <optional>
@@ -38,5 +39,8 @@ public:
     bool setColumnChoice(const QStringList& headerRowTexts, const importer::SheetLayout& layout);
 
 private:
+    // Writes one key at once; false when the file could not be written.
+    bool writeValue(const QString& key, const QVariant& value) const;
+
     QString filePath_;
 };

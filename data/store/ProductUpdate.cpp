@@ -85,14 +85,6 @@ QString updateText(const QStringList& columns)
     return text + QStringLiteral(" where ") + kCodeColumn + QStringLiteral(" = :code");
 }
 
-BoundValue codeValue(const QString& code)
-{
-    BoundValue value;
-    value.type = BoundValue::Type::Text;
-    value.text = code;
-    return value;
-}
-
 } // namespace
 
 QString productUpdateText(const QStringList& columns)
@@ -130,7 +122,7 @@ int ProductUpdate::update(const std::vector<BoundValue>& values, const QString& 
                                         .arg(values.size())
                                         .toStdString());
     std::copy(values.begin(), values.end(), bound_.begin());
-    bound_.back() = codeValue(storedCode);
+    bound_.back() = textValue(storedCode);
     return write_->run(bound_);
 }
 
@@ -145,7 +137,7 @@ StockMerge::~StockMerge() = default;
 int StockMerge::add(double stock, const QString& storedCode)
 {
     bound_[0].number = stock;
-    bound_[1] = codeValue(storedCode);
+    bound_[1] = textValue(storedCode);
     return write_->run(bound_);
 }
 

@@ -41,6 +41,15 @@ struct BoundValue
     double number = 0.0;
 };
 
+// A text value.
+inline BoundValue textValue(const QString& text)
+{
+    BoundValue value;
+    value.type = BoundValue::Type::Text;
+    value.text = text;
+    return value;
+}
+
 // Numbers read back as text: integers in plain digits, reals with up to 15 significant digits.
 QString numberText(double value);
 

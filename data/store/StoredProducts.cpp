@@ -26,14 +26,6 @@ constexpr qint64 kWholeStoreRatio = 4;
 // a letter as in use that only lower-case codes begin with, which costs a few more codes asked for, nothing else.
 const QString kLetterProbe = QStringLiteral("select Cpxm_bm from Cpxm where Cpxm_bm >= :lo and Cpxm_bm < :hi");
 
-BoundValue textValue(const QString& text)
-{
-    BoundValue value;
-    value.type = BoundValue::Type::Text;
-    value.text = text;
-    return value;
-}
-
 // The codes of one select: the count rounded up to a multiple of 64 (at least 16), so that few sizes are made and a
 // select pads little: a padded code is one more look-up in the index.
 int selectSize(int count)
@@ -41,6 +33,40 @@ int selectSize(int count)
     if (count <= 16)
         return 16;
     return std::min(kMaxCodesPerSelect, (count + 63) / 64 * 64);
+}
+
+DatabaseError lookupFailed(const DatabaseError& error)
+{
+    return DatabaseError(QStringLiteral("Cannot look up the products already in Cpxm: ") + error.message(),
+                         error.fault(), error.code());
+}
+
+// For each key, the codes of stored (stored code to stored name, trimmed) it means: the code itself, then each
+// letter in use before it, in order. A code counts only when it is exactly one asked for (a server may have
+// compared more loosely: SQL Server ignores case and trailing blanks).
+std::vector<QStringList> matchIn(const QHash<QString, QString>& stored, const QStringList& letters,
+                                 const std::vector<ProductKey>& keys, bool namesCount)
+{
+    std::vector<QStringList> found(keys.size());
+    QString lettered;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const QString& code = keys[i].code;
+        if (code.isEmpty())
+            continue;
+        const QString name = namesCount ? keys[i].name.trimmed() : QString();
+        const auto take = [&](const QString& asked) {
+            const auto it = stored.constFind(asked);
+            if (it != stored.constEnd() && (!namesCount || *it == name))
+                found[i] << asked;
+        };
+        take(code);
+        for (const QString& letter : letters) {
+            lettered = letter;
+            lettered += code;
+            take(lettered);
+        }
+    }
+    return found;
 }
 
 } // namespace
@@ -76,8 +102,7 @@ StoredProductMatcher::StoredProductMatcher(Connection& store, int rowsToMatch) :
             return;
         backend.select(parseStatement(QStringLiteral("select Cpxm_bm, Cpxm_mc from Cpxm")), {}, 0, result);
     } catch (const DatabaseError& error) {
-        throw DatabaseError(QStringLiteral("Cannot look up the products already in Cpxm: ") + error.message(),
-                            error.fault(), error.code());
+        throw lookupFailed(error);
     }
     QHash<QString, QString>& whole = whole_.emplace();
     whole.reserve(result.rowCount);
@@ -86,30 +111,6 @@ StoredProductMatcher::StoredProductMatcher(Connection& store, int rowsToMatch) :
         if (!code.isEmpty())
             whole.insert(code, result.cells[std::size_t(row) * 2 + 1].trimmed());
     }
-}
-
-std::vector<QStringList> StoredProductMatcher::matchInWhole(const std::vector<ProductKey>& keys, bool namesCount) const
-{
-    std::vector<QStringList> found(keys.size());
-    QString lettered;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const QString& code = keys[i].code;
-        if (code.isEmpty())
-            continue;
-        const QString name = namesCount ? keys[i].name.trimmed() : QString();
-        const auto take = [&](const QString& stored) {
-            const auto it = whole_->constFind(stored);
-            if (it != whole_->constEnd() && (!namesCount || *it == name))
-                found[i] << stored;
-        };
-        take(code);
-        for (const QString& letter : letters_) {
-            lettered = letter;
-            lettered += code;
-            take(lettered);
-        }
-    }
-    return found;
 }
 
 // "select Cpxm_bm, Cpxm_mc from Cpxm where Cpxm_bm in (:c1,...,:cN)": parsing two thousand names costs more than
@@ -165,8 +166,7 @@ std::vector<QStringList> StoredProductMatcher::matchByKeys(const std::vector<Pro
         try {
             backend.select(selectByKeys(size), values, 0, result);
         } catch (const DatabaseError& error) {
-            throw DatabaseError(QStringLiteral("Cannot look up the products already in Cpxm: ") + error.message(),
-                                error.fault(), error.code());
+            throw lookupFailed(error);
         }
         for (int row = 0; row < result.rowCount; ++row) {
             const std::size_t key = first + result.cells[std::size_t(row) * 3].toULongLong();
@@ -192,7 +192,7 @@ std::vector<QStringList> StoredProductMatcher::matchByKeys(const std::vector<Pro
 std::vector<QStringList> StoredProductMatcher::match(const std::vector<ProductKey>& keys, bool namesCount)
 {
     if (whole_)
-        return matchInWhole(keys, namesCount);
+        return matchIn(*whole_, letters_, keys, namesCount);
     if (keysAsTable_)
         return matchByKeys(keys, namesCount);
     // Every code a key may stand for: the code, then each letter in use before it. A code asked for twice costs the
@@ -206,9 +206,7 @@ std::vector<QStringList> StoredProductMatcher::match(const std::vector<ProductKe
             codes.push_back(key.code.isEmpty() ? QString() : letter + key.code);
     }
 
-    // Stored code to stored name, trimmed. The store may compare more loosely than the match does (SQL Server
-    // ignores case and trailing blanks): below, a code counts only when it is exactly one asked for.
-    QHash<QString, QString> stored;
+    QHash<QString, QString> stored; // stored code to stored name, trimmed
     ConnectionBackend& backend = store_.backend();
     ResultSet result;
     std::vector<BoundValue> values;
@@ -223,28 +221,12 @@ std::vector<QStringList> StoredProductMatcher::match(const std::vector<ProductKe
         try {
             backend.select(selectByCodes(size), values, 0, result);
         } catch (const DatabaseError& error) {
-            throw DatabaseError(QStringLiteral("Cannot look up the products already in Cpxm: ") + error.message(),
-                                error.fault(), error.code());
+            throw lookupFailed(error);
         }
         for (int row = 0; row < result.rowCount; ++row)
             stored.insert(result.cells[size_t(row) * 2], result.cells[size_t(row) * 2 + 1].trimmed());
     }
-
-    std::vector<QStringList> found(keys.size());
-    if (stored.isEmpty())
-        return found;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        if (keys[i].code.isEmpty())
-            continue;
-        const QString name = keys[i].name.trimmed();
-        for (std::size_t j = 0; j < perKey; ++j) {
-            const QString& code = codes[i * perKey + j];
-            const auto it = stored.constFind(code);
-            if (it != stored.constEnd() && (!namesCount || *it == name))
-                found[i] << code;
-        }
-    }
-    return found;
+    return matchIn(stored, letters_, keys, namesCount);
 }
 
 } // namespace data

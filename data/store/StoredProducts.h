@@ -51,7 +51,6 @@ private:
     const ParsedStatement& selectByCodes(int count);
     const ParsedStatement& selectByKeys(int count);
     std::vector<QStringList> matchByKeys(const std::vector<ProductKey>& keys, bool namesCount);
-    std::vector<QStringList> matchInWhole(const std::vector<ProductKey>& keys, bool namesCount) const;
 
     Connection& store_;
     // The keys as a table of values joined to Cpxm (SQLite), not an "in" list of every code they may stand for.

@@ -104,7 +104,7 @@ Run TestExistingProducts::run(const QList<QStringList>& rows, importer::Existing
 // what is there, updating writes the second list's values into what is there and adds the rest.
 void TestExistingProducts::sameListTwice_data()
 {
-    QTest::addColumn<Backend>("backend");
+    storetest::addBackendColumn();
     QTest::addColumn<int>("existing");
     QTest::addColumn<int>("products");
     QTest::addColumn<QString>("status");
@@ -179,7 +179,7 @@ void TestExistingProducts::updateSetsOnlyTheSheetsColumns()
 // with the same name; a name that differs means a new product; two products that fit fail the row.
 void TestExistingProducts::whichStoredProductARowMeans_data()
 {
-    QTest::addColumn<Backend>("backend");
+    storetest::addBackendColumn();
     QTest::addColumn<QStringList>("row");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QStringList>("log");
@@ -245,7 +245,7 @@ void TestExistingProducts::repeatedCodesMergeTheirStock()
 // A dry run with any choice reports what the real run then does, and leaves the store as it was.
 void TestExistingProducts::dryRunCountsAsTheRealRun_data()
 {
-    QTest::addColumn<Backend>("backend");
+    storetest::addBackendColumn();
     QTest::addColumn<int>("existing");
     QTest::addColumn<int>("repeats");
     QTest::addColumn<int>("failed");
