@@ -141,15 +141,14 @@ void WriteBatch::flush()
     if (pending_.empty())
         return;
     ensureGroup();
-    sent_.clear();
+    sent_.clear(); // left over only where a store fault ended the batch before
     batchRows_.clear();
-    for (MadeRow& row : pending_) {
+    sent_.swap(pending_); // pending_ takes the storage of the batch sent before
+    for (const MadeRow& row : sent_) {
         if (keepsGroupRows())
             groupRows_.push_back(row.sheetRow);
-        sent_.push_back(std::move(row));
-        batchRows_.push_back(sent_.back().values->data());
+        batchRows_.push_back(row.values->data());
     }
-    pending_.clear();
     try {
         // false: the group went, and its rows wait to be written again
         if (existing_)

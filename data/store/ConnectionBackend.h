@@ -3,6 +3,7 @@
 // for the import, transactions and savepoints, the waiting time for locks and the lock that keeps two imports
 // from taking the same code letter.
 
+#include "DatabaseError.h"
 #include "StatementText.h"
 #include "StoreColumns.h"
 
@@ -87,10 +88,24 @@ public:
 class PreparedWrite
 {
 public:
+    explicit PreparedWrite(const ParsedStatement& statement) : valueCount_(statement.names.size()) {}
     virtual ~PreparedWrite() = default;
     // values holds one entry per name of the statement, every one set. Returns how many rows the statement
-    // changed. Throws DatabaseError with the store's code and its fault.
-    virtual int run(const std::vector<BoundValue>& values) = 0;
+    // changed. Throws DatabaseError with the store's code and its fault (a store fault for a wrong number of values).
+    int run(const std::vector<BoundValue>& values)
+    {
+        if (values.size() != valueCount_)
+            throw DatabaseError(
+                QStringLiteral("The statement takes %1 values, not %2").arg(valueCount_).arg(values.size()),
+                Fault::Store);
+        return write(values);
+    }
+
+protected:
+    virtual int write(const std::vector<BoundValue>& values) = 0;
+
+private:
+    std::size_t valueCount_;
 };
 
 class ConnectionBackend

@@ -14,18 +14,14 @@ class OdbcWrite final : public PreparedWrite
 {
 public:
     OdbcWrite(SQLHDBC connection, const ParsedStatement& statement)
-        : connection_(connection), statement_(statement),
+        : PreparedWrite(statement), connection_(connection), statement_(statement),
           handle_(prepareStatement(connection, statement.driverText(false))), indicators_(statement.occurrences.size())
     {
     }
 
-    int run(const std::vector<BoundValue>& values) override
+protected:
+    int write(const std::vector<BoundValue>& values) override
     {
-        if (values.size() != size_t(statement_.names.size()))
-            throw DatabaseError(QStringLiteral("The statement takes %1 values, not %2")
-                                    .arg(statement_.names.size())
-                                    .arg(values.size()),
-                                Fault::Store);
         SQLHSTMT statement = handle_.get();
         // "?" stands once for every occurrence of a name.
         for (size_t i = 0; i < statement_.occurrences.size(); ++i) {

@@ -190,16 +190,14 @@ class SqliteBackend::Write final : public PreparedWrite
 {
 public:
     Write(SqliteBackend& backend, const ParsedStatement& statement)
-        : backend_(backend), statement_(statement), handle_(backend.prepare(sqliteText(statement)))
+        : PreparedWrite(statement), backend_(backend), statement_(statement),
+          handle_(backend.prepare(sqliteText(statement)))
     {
     }
 
-    int run(const std::vector<BoundValue>& values) override
+protected:
+    int write(const std::vector<BoundValue>& values) override
     {
-        if (values.size() != size_t(statement_.names.size()))
-            throw DatabaseError(
-                QStringLiteral("The statement takes %1 values, not %2").arg(statement_.names.size()).arg(values.size()),
-                Fault::Store);
         ResetOnExit reset(handle_.get());
         backend_.bind(handle_.get(), statement_, values);
         const int rc = sqlite3_step(handle_.get());
