@@ -21,7 +21,7 @@ const data::BoundValue& RowValues::at(std::size_t i) const
 RowValues ValueSlabs::take(std::size_t count)
 {
     if (capacity_ - used_ < count) {
-        capacity_ = std::max(count, rowsPerSlab_ * count);
+        capacity_ = rowsPerSlab_ * count;
         slab_ = std::make_shared<data::BoundValue[]>(capacity_);
         used_ = 0;
     }
