@@ -1,5 +1,7 @@
 #include "SheetOptions.h"
 
+#include "verbs/TsvText.h"
+
 namespace cli {
 
 namespace {
@@ -15,13 +17,14 @@ void addSheetOptions(VerbParser& parser)
     parser.addOption(QCommandLineOption(
         kSheet,
         QStringLiteral("the worksheet, exactly as the workbook names it; default Sheet1 when it has a header row, "
-                       "else the first sheet that has one"),
+                       "else the first sheet that has one (hidden sheets only when named)"),
         QStringLiteral("NAME")));
     parser.addOption(QCommandLineOption(
         kMap,
         QStringLiteral("the sheet column that feeds a field (repeatable): FIELD a template header such as 商品编号, "
-                       "or a further column of the store's Cpxm such as Cpxm_gg; HEADER the column's header text or "
-                       "its letter (C), or (无) for none; 商品编号=# numbers a list without codes"),
+                       "or a further column of the store's Cpxm such as Cpxm_gg; HEADER the column's header text (in "
+                       "quotes, “C”, where it looks like a column letter) or its letter (C), or (无) for none; "
+                       "商品编号=# numbers a list without codes"),
         QStringLiteral("FIELD=HEADER")));
     parser.addOption(QCommandLineOption(
         kHeaderRow,
@@ -60,9 +63,10 @@ QString chosenSheetName(const VerbParser& parser)
 
 void sayWhichSheet(Console& console, const QString& verb, const QString& sheetName)
 {
+    // A sheet name may hold a line break or a tab: written out as \n, \t, so that the note stays one line.
     if (sheetName != QLatin1String("Sheet1"))
-        console.err << "product-import-cli " << verb << ": reading the sheet \"" << sheetName
-                    << "\", which holds the products (--sheet names another)\n";
+        console.err << "product-import-cli " << verb << QStringLiteral(": 读取工作表“") << tsvField(sheetName)
+                    << QStringLiteral("”（商品在这张表上；--sheet 可以指定别的表）\n");
 }
 
 } // namespace cli

@@ -1,46 +1,14 @@
 #include "HeaderNames.h"
 
+#include "FieldTable.h"
+
 #include <QHash>
+
+#include <algorithm>
 
 namespace importer {
 
 namespace {
-
-// One line a field. A new name for a field is one more entry; where a sheet has two columns that name the same
-// field, the one standing earlier here wins (商品编码 before 条码).
-const std::array<QStringList, kProductColumnCount>& headerTable()
-{
-    static const std::array<QStringList, kProductColumnCount> table{
-        // 商品编号
-        QStringList{"商品编号", "商品编码", "产品编码", "产品编号", "药品编码",    "药品编号", "饮片编码",
-                    "饮片编号", "商品代码", "药品代码", "物料编码", "编号",        "编码",     "货号",
-                    "代码",     "自编码",   "goodsid",  "code",     "productcode", "itemcode", "sku",
-                    "商品条码", "条形码",   "条码",     "barcode"},
-        // 商品名称
-        QStringList{"商品名称", "商品名", "药品名称",    "药品名",   "药品名字",  "饮片名称", "产品名称",
-                    "名称",     "品名",   "中文名称",    "通用名",   "通用名称",  "项目名称", "货品名称",
-                    "商品全称", "name",   "productname", "itemname", "goodsname", "product"},
-        // 计量单位
-        QStringList{"计量单位", "单位", "商品单位", "主单位", "饮片单位", "包装单位", "基本单位", "最小单位",
-                    "销售单位", "unit", "uom"},
-        // 成本价
-        QStringList{"成本价", "进价", "进货价", "成本", "成本单价", "进货单价", "采购价", "采购单价", "购进价", "cost",
-                    "costprice", "purchaseprice"},
-        // 销售价
-        QStringList{"销售价", "售价", "零售价", "零售单价", "销售单价", "零售价格", "销售价格", "单价", "价格",
-                    "执行价", "price", "saleprice", "retailprice"},
-        // 最低折扣
-        QStringList{"最低折扣", "最低折扣率", "mindiscount"},
-        // 当前库存
-        QStringList{"当前库存", "库存", "库存量", "库存数量", "当前库存数量", "库存数", "现存量", "结存数量", "数量",
-                    "stock", "qty", "quantity"},
-        // 单品折扣
-        QStringList{"单品折扣", "折扣", "折扣率", "discount"},
-        // 助记码
-        QStringList{"助记码", "拼音码", "拼音简码", "拼音助记码", "简码", "首拼", "拼音", "mnemonic", "pinyin"},
-    };
-    return table;
-}
 
 struct NormalizedNames
 {
@@ -53,7 +21,7 @@ const NormalizedNames& normalizedNames()
     static const NormalizedNames names = [] {
         NormalizedNames made;
         for (ProductColumn field : kProductColumns) {
-            for (const QString& name : headerTable()[std::size_t(indexOf(field))]) {
+            for (const QString& name : fieldSpec(field).names) {
                 const QString normalized = normalizedHeader(name);
                 made.byField[std::size_t(indexOf(field))] << normalized;
                 made.fieldOf.insert(normalized, field);
@@ -85,37 +53,130 @@ bool dropTrailingRemark(QString& text)
     return false;
 }
 
-} // namespace
-
-const std::array<QString, kProductColumnCount>& productColumnHeaders()
+bool isAsciiLetter(QChar c)
 {
-    static const std::array<QString, kProductColumnCount> headers = [] {
-        std::array<QString, kProductColumnCount> first;
-        for (std::size_t i = 0; i < first.size(); ++i)
-            first[i] = headerTable()[i].constFirst();
-        return first;
-    }();
-    return headers;
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-const char* blankDefault(ProductColumn field)
+// A word of three ASCII letters or fewer stands alone or beside a character that is no letter ("商品id", "id"),
+// so that "id" is not read in "paid"; a word starting with "^" counts only at the start.
+bool holdsWord(const QString& text, const QString& word)
 {
-    switch (field) {
-    case ProductColumn::CostPrice:
-    case ProductColumn::SalePrice:
-    case ProductColumn::MinDiscount:
-    case ProductColumn::Stock:
-        return "0";
-    case ProductColumn::ItemDiscount:
-        return "1";
-    default:
-        return "";
+    if (word.startsWith(u'^'))
+        return text.startsWith(QStringView(word).sliced(1));
+    const bool shortLetters =
+        word.size() <= 3 && std::all_of(word.begin(), word.end(), [](QChar c) { return isAsciiLetter(c); });
+    if (!shortLetters)
+        return text.contains(word);
+    for (qsizetype at = text.indexOf(word); at >= 0; at = text.indexOf(word, at + 1)) {
+        const qsizetype end = at + word.size();
+        if ((at == 0 || !isAsciiLetter(text.at(at - 1))) && (end == text.size() || !isAsciiLetter(text.at(end))))
+            return true;
     }
+    return false;
+}
+
+bool holdsAny(const QString& text, const QStringList& words)
+{
+    return std::any_of(words.begin(), words.end(), [&text](const QString& word) { return holdsWord(text, word); });
+}
+
+// A refusing word counts wherever it stands ("top" in "topstock"): refusing is the careful side.
+bool holdsAnyPart(const QString& text, const QStringList& words)
+{
+    return std::any_of(words.begin(), words.end(), [&text](const QString& word) {
+        return word.startsWith(u'^') ? holdsWord(text, word) : text.contains(word);
+    });
+}
+
+// A Chinese character says more than a letter: 价 weighs as much as "id".
+int weightOf(const QString& word)
+{
+    int weight = 0;
+    for (const QChar c : word)
+        weight += c.unicode() >= 0x2E80 ? 2 : 1;
+    return weight;
+}
+
+// How strongly the header's key words name the field; -1 not at all.
+int keyWordScore(const FieldSpec& spec, const QString& text)
+{
+    int heaviest = -1;
+    for (const QString& word : spec.keyWords) {
+        if (holdsWord(text, word))
+            heaviest = std::max(heaviest, weightOf(word));
+    }
+    if (heaviest < 0 || holdsAnyPart(text, spec.refusing))
+        return -1;
+    int score = 100 + 10 * heaviest;
+    if (holdsAny(text, spec.weaker))
+        score -= 100;
+    if (holdsAny(text, spec.stronger))
+        score += 30;
+    return score;
+}
+
+// A header read by its parts is a few words: longer, it is a note or a title.
+constexpr qsizetype kKeyWordHeaderMax = 24;
+
+// "库存/tablets" -> "库存", "市场|吊牌价" -> "市场": the part before a unit or an alternative.
+QString beforeSlash(const QString& normalized)
+{
+    for (qsizetype i = 1; i < normalized.size(); ++i) {
+        if (normalized.at(i) == u'/' || normalized.at(i) == u'|')
+            return normalized.left(i);
+    }
+    return QString();
+}
+
+std::optional<HeaderReading> readByName(const QString& normalized, int from)
+{
+    const auto found = normalizedNames().fieldOf.constFind(normalized);
+    if (found == normalizedNames().fieldOf.constEnd())
+        return std::nullopt;
+    const qsizetype place = normalizedNames().byField[std::size_t(indexOf(*found))].indexOf(normalized);
+    return HeaderReading{*found, HeaderReading::By::Name, from - int(place)};
+}
+
+} // namespace
+
+std::optional<HeaderReading> readHeader(const QString& cell)
+{
+    if (cell.isEmpty() || cell.size() > kHeaderCellMax)
+        return std::nullopt;
+    for (const FieldSpec& spec : fieldTable()) {
+        if (cell == spec.templateHeader)
+            return HeaderReading{spec.field, HeaderReading::By::TemplateHeader, 1000};
+    }
+    const QString normalized = normalizedHeader(cell);
+    if (normalized.isEmpty())
+        return std::nullopt;
+    if (auto byName = readByName(normalized, 900))
+        return byName;
+    QString core = beforeSlash(normalized);
+    if (!core.isEmpty()) {
+        if (auto byName = readByName(core, 850))
+            return byName;
+    } else {
+        core = normalized;
+    }
+    // A note above or below the header ("空：默认根据标题生成") is a sentence: its words name nothing.
+    static const QString kSentenceMarks = QStringLiteral("：:，,。；;！!？?、");
+    if (core.size() > kKeyWordHeaderMax ||
+        std::any_of(cell.begin(), cell.end(), [](QChar c) { return kSentenceMarks.contains(c); }))
+        return std::nullopt;
+    std::optional<HeaderReading> best;
+    for (const FieldSpec& spec : fieldTable()) {
+        const int score = keyWordScore(spec, core);
+        if (score > 0 && (!best || score > best->score))
+            best = HeaderReading{spec.field, HeaderReading::By::KeyWords, score};
+    }
+    return best;
 }
 
 const QStringList& headerNamesOf(ProductColumn field)
 {
-    return headerTable()[std::size_t(indexOf(field))];
+    return fieldSpec(field).names;
 }
 
 QString normalizedHeader(const QString& text)

@@ -53,11 +53,16 @@ QString probeFailure(const data::DatabaseError& error)
         .arg(error.message());
 }
 
-QString sheetFailure(const QString& reason)
+QString sheetFailure(const data::SheetError& error)
 {
-    return QStringLiteral("无法读取工作表：%1\n没有导入任何记录。请检查薄名（必须与工作表的名字完全一致，大小写和空格"
-                          "也一样），然后再导入")
-        .arg(reason);
+    // Only a name the workbook lacks is mended by checking the name; a damaged sheet is not.
+    if (error.kind() == data::SheetError::Kind::NoSuchSheet) {
+        return QStringLiteral("无法读取工作表：%1\n没有导入任何记录。请检查薄名（必须与工作表的名字完全一致，大小写和"
+                              "空格也一样），然后再导入")
+            .arg(error.reason());
+    }
+    return QStringLiteral("无法读取工作表：%1\n没有导入任何记录。请在 Excel 中打开并另存这个工作簿，或导入另一张工作表")
+        .arg(error.reason());
 }
 
 QString missingColumnsFailure(const QString& message)
@@ -151,6 +156,35 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         }
     }
 
+    // The sheet is read and its layout found before the store is locked: the lock is held only around the writes.
+    // What goes wrong in reading is told where the run always told it, after the code letter.
+    std::optional<data::WorkbookError> workbookFailure;
+    std::optional<ImportError> sheetFailureFound;
+    std::optional<ProductSheet> sheet;
+    QString chosenSheet;
+    try {
+        std::optional<data::Workbook> workbook;
+        if (!request.readSheet)
+            workbook = data::Workbook::open(request.workbookPath);
+        if (request.readSheet) {
+            sheet.emplace(*request.readSheet, request.columns);
+        } else if (request.sheetName.isEmpty()) {
+            const data::Worksheet chosen = chooseProductSheet(*workbook);
+            chosenSheet = chosen.name();
+            sheet.emplace(chosen, request.columns);
+        } else {
+            sheet.emplace(workbook->sheet(request.sheetName), request.columns);
+        }
+    } catch (const data::WorkbookError& error) {
+        workbookFailure = error;
+    } catch (const data::SheetError& error) {
+        sheetFailureFound.emplace(ImportError::Kind::SheetUnreadable, sheetFailure(error));
+    } catch (const MissingColumnsError& error) {
+        sheetFailureFound.emplace(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error.message()));
+    } catch (const ColumnChoiceError& error) {
+        sheetFailureFound.emplace(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error.message()));
+    }
+
     const RunEnd runEnd(reporter);
 
     // Read once, outside the writes' transaction: a query a server refuses would end that transaction.
@@ -182,40 +216,20 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     batch.bigKindCode = request.category->remark;
     batch.categoryKindId = request.category->kindId;
 
-    std::optional<data::Workbook> workbook;
-    if (!request.readSheet) {
-        try {
-            workbook = data::Workbook::open(request.workbookPath);
-        } catch (const data::WorkbookError& error) {
-            // The clerks' sentence is for a missing file; a file that is there but cannot be read is headed with
-            // the reason, which says what to do about it.
-            if (QFileInfo::exists(request.workbookPath))
-                reporter.notice(ImportNotice::WorkbookNotOpened, error.reason(), QString());
-            else
-                reporter.notice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, error.reason());
-            outcome.end = ImportOutcome::End::EndedEarly;
-            return outcome;
-        }
+    if (workbookFailure) {
+        // The clerks' sentence is for a missing file; a file that is there but cannot be read is headed with the
+        // reason, which says what to do about it.
+        if (QFileInfo::exists(request.workbookPath))
+            reporter.notice(ImportNotice::WorkbookNotOpened, workbookFailure->reason(), QString());
+        else
+            reporter.notice(ImportNotice::WorkbookNotOpened, texts::kWorkbookNotOpened, workbookFailure->reason());
+        outcome.end = ImportOutcome::End::EndedEarly;
+        return outcome;
     }
-
-    std::optional<ProductSheet> sheet;
-    try {
-        if (request.readSheet) {
-            sheet.emplace(*request.readSheet, request.columns);
-        } else if (request.sheetName.isEmpty()) {
-            const data::Worksheet chosen = chooseProductSheet(*workbook);
-            reporter.sheetChosen(chosen.name());
-            sheet.emplace(chosen, request.columns);
-        } else {
-            sheet.emplace(workbook->sheet(request.sheetName), request.columns);
-        }
-    } catch (const data::SheetError& error) {
-        throw ImportError(ImportError::Kind::SheetUnreadable, sheetFailure(error.reason()));
-    } catch (const MissingColumnsError& error) {
-        throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error.message()));
-    } catch (const ColumnChoiceError& error) {
-        throw ImportError(ImportError::Kind::SheetUnreadable, missingColumnsFailure(error.message()));
-    }
+    if (!chosenSheet.isEmpty())
+        reporter.sheetChosen(chosenSheet);
+    if (sheetFailureFound)
+        throw *sheetFailureFound;
 
     // The further columns in the layout's order, each with the sheet header that feeds it.
     for (int i = 0; i < sheet->furtherCount(); ++i) {
@@ -268,6 +282,9 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     outcome.existingCount = counts.existing;
     outcome.updatedCount = counts.updated;
     outcome.mergedCount = counts.merged;
+    // Rows with a name but no code are empty records as always, but never unsaid.
+    if (counts.empty > 0)
+        outcome.namedWithoutCode = sheet->namedRowsWithoutCode();
 
     try {
         saveErrorLog(session.errorLog, session.logFilePath);

@@ -19,6 +19,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 #include <stdexcept>
 
 namespace data {
@@ -57,6 +58,8 @@ struct ImportOutcome
     int existingCount = 0; // left as they were: the store holds their products (ImportCounts::existing)
     int updatedCount = 0;  // ImportCounts::updated
     int mergedCount = 0;   // ImportCounts::merged
+    // The sheet rows (1 for the first) counted as empty records although they name a product: they have no code.
+    std::vector<int> namedWithoutCode;
 };
 
 // What outlives one run: the store, where the error log goes, and what the last run left behind.

@@ -1,5 +1,6 @@
 #include "ProductRow.h"
 
+#include "FieldTable.h"
 #include "MnemonicCode.h"
 #include "MnemonicEncoder.h"
 #include "ProductSheet.h"
@@ -49,15 +50,17 @@ void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mne
         sheet.cellText(dataRow, column, text);
         trimControlsInPlace(text);
     };
-    const auto orDefault = [](QString& text, const QString& fallback) {
+    // A blank number cell reads as the field's default ("0", "1" for 单品折扣).
+    const auto number = [&](ProductColumn column, QString& text) {
+        trimmed(column, text);
         if (text.isEmpty())
-            text = fallback;
+            text = blankText(column);
     };
 
     sheet.cellText(dataRow, ProductColumn::Code, row.Code);
     sheet.cellText(dataRow, ProductColumn::Name, row.Name);
-    // A total row at the foot of the list is no product: it counts as an empty record.
-    if (ProductSheet::isTotalRow(row.Code, row.Name))
+    // A total row at the foot of the list, or the header row repeated, is no product: it counts as an empty record.
+    if (ProductSheet::isTotalRow(row.Code, row.Name) || sheet.repeatsHeader(row.Code, row.Name))
         row.Code = QString();
     trimControlsInPlace(row.Code);
     trimmed(ProductColumn::Mnemonic, row.Mnemonic);
@@ -70,24 +73,18 @@ void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mne
     }
     trimControlsInPlace(row.Name);
     trimmed(ProductColumn::Unit, row.Unit);
-    trimmed(ProductColumn::CostPrice, row.CostPrice);
-    orDefault(row.CostPrice, QStringLiteral("0"));
-    trimmed(ProductColumn::SalePrice, row.SalePrice);
-    orDefault(row.SalePrice, QStringLiteral("0"));
-    trimmed(ProductColumn::MinDiscount, row.MinDiscount);
-    orDefault(row.MinDiscount, QStringLiteral("0"));
-    trimmed(ProductColumn::Stock, row.Stock);
-    orDefault(row.Stock, QStringLiteral("0"));
-    trimmed(ProductColumn::ItemDiscount, row.ItemDiscount);
-    orDefault(row.ItemDiscount, QStringLiteral("1"));
+    number(ProductColumn::CostPrice, row.CostPrice);
+    number(ProductColumn::SalePrice, row.SalePrice);
+    number(ProductColumn::MinDiscount, row.MinDiscount);
+    number(ProductColumn::Stock, row.Stock);
+    number(ProductColumn::ItemDiscount, row.ItemDiscount);
     row.further.resize(sheet.furtherCount());
     for (int i = 0; i < sheet.furtherCount(); ++i)
         row.further[i] = trimControls(sheet.furtherText(dataRow, i));
     row.readFault = QString();
     // Such a cell reads as "", which would store the default as if the sheet said so.
-    for (const ProductColumn number : {ProductColumn::CostPrice, ProductColumn::SalePrice, ProductColumn::MinDiscount,
-                                       ProductColumn::Stock, ProductColumn::ItemDiscount}) {
-        if (sheet.isUncomputedFormula(dataRow, number))
+    for (const FieldSpec& spec : fieldTable()) {
+        if (spec.shape == CellShape::Number && sheet.isUncomputedFormula(dataRow, spec.field))
             row.readFault = QStringLiteral("公式没有计算结果");
     }
 }

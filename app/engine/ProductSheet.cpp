@@ -1,6 +1,7 @@
 #include "ProductSheet.h"
 
 #include "HeaderNames.h"
+#include "ProductRow.h"
 
 namespace importer {
 
@@ -26,12 +27,87 @@ bool isTotalWord(const QString& text)
 ProductSheet::ProductSheet(data::Worksheet sheet, const ColumnChoice& choice)
     : sheet_(std::move(sheet)), layout_(findSheetLayout(sheet_, choice))
 {
+    noteHeaderTexts();
     numberProducts();
 }
 
 ProductSheet::ProductSheet(data::Worksheet sheet, const SheetLayout& layout) : sheet_(std::move(sheet)), layout_(layout)
 {
+    noteHeaderTexts();
     numberProducts();
+}
+
+void ProductSheet::noteHeaderTexts()
+{
+    const auto note = [this](ProductColumn field, QString& text, QString& normalized) {
+        const int at = layout_.column(field);
+        if (at < 0 || layout_.headerRow >= sheet_.rowCount())
+            return;
+        text = trimControls(sheet_.cellText(layout_.headerRow, at));
+        if (text.size() <= kHeaderCellMax)
+            normalized = normalizedHeader(text);
+    };
+    note(ProductColumn::Code, codeHeader_, codeHeaderNormalized_);
+    note(ProductColumn::Name, nameHeader_, nameHeaderNormalized_);
+}
+
+namespace {
+
+// The cell, trimmed, is the header text: spelled the same, or the same after normalising. Normalising is costly,
+// so it is tried only where the first characters agree (a product name rarely begins like its header).
+bool sameAsHeader(const QString& cell, const QString& header, const QString& normalized)
+{
+    const QString trimmed = trimControls(cell);
+    if (trimmed.isEmpty() || normalized.isEmpty())
+        return false;
+    if (trimmed == header)
+        return true;
+    if (trimmed.size() > kHeaderCellMax || trimmed.at(0).toCaseFolded() != normalized.at(0))
+        return false;
+    return normalizedHeader(trimmed) == normalized;
+}
+
+} // namespace
+
+bool ProductSheet::repeatsHeader(const QString& codeCell, const QString& nameCell) const
+{
+    if (nameHeaderNormalized_.isEmpty() || !sameAsHeader(nameCell, nameHeader_, nameHeaderNormalized_))
+        return false;
+    // A code cell left blank beside the repeated name still marks the row as the header's (an example row).
+    return layout_.column(ProductColumn::Code) < 0 || codeHeaderNormalized_.isEmpty() ||
+           trimControls(codeCell).isEmpty() || sameAsHeader(codeCell, codeHeader_, codeHeaderNormalized_);
+}
+
+std::vector<int> ProductSheet::namedRowsWithoutCode() const
+{
+    std::vector<int> rows;
+    if (layout_.numbersProducts())
+        return rows;
+    QString code;
+    QString name;
+    for (int row = 0; row < rowCount(); ++row) {
+        cellText(row, ProductColumn::Name, name);
+        if (trimControls(name).isEmpty())
+            continue;
+        cellText(row, ProductColumn::Code, code);
+        if (!trimControls(code).isEmpty() || isTotalRow(code, name) || repeatsHeader(code, name))
+            continue;
+        rows.push_back(sheetRowNumber(row));
+    }
+    return rows;
+}
+
+QString namedWithoutCodeNote(const std::vector<int>& sheetRows)
+{
+    if (sheetRows.empty())
+        return QString();
+    constexpr std::size_t kRowsNamed = 10;
+    QStringList numbers;
+    for (std::size_t i = 0; i < std::min(sheetRows.size(), kRowsNamed); ++i)
+        numbers << QString::number(sheetRows[i]);
+    return QStringLiteral("%1 行有商品名称但没有商品编号（第%2%3行），将算作空纪录")
+        .arg(sheetRows.size())
+        .arg(numbers.join(QStringLiteral("、")), sheetRows.size() > kRowsNamed ? QStringLiteral("…") : QString());
 }
 
 // A list without codes: the rows that hold a product (a name, and no total) are numbered in sheet order.
@@ -44,7 +120,7 @@ void ProductSheet::numberProducts()
     int place = 0;
     for (int row = 0; row < rows; ++row) {
         const QString name = cellText(row, ProductColumn::Name);
-        if (!name.trimmed().isEmpty() && !isTotalRow(QString(), name))
+        if (!name.trimmed().isEmpty() && !isTotalRow(QString(), name) && !repeatsHeader(QString(), name))
             places_[std::size_t(row)] = ++place;
     }
     placeWidth_ = int(QString::number(place).size());
@@ -114,28 +190,37 @@ QString ProductSheet::headerText(ProductColumn field) const
 data::Worksheet chooseProductSheet(const data::Workbook& workbook)
 {
     const QStringList names = workbook.sheetNames();
-    // A sheet that cannot be read is passed over here; naming it is the run's business.
-    const auto headed = [&workbook](int index) -> std::optional<data::Worksheet> {
-        try {
-            data::Worksheet sheet = workbook.sheet(index);
-            if (hasProductHeader(sheet))
-                return sheet;
-        } catch (const data::SheetError&) {
-        }
-        return std::nullopt;
-    };
+    std::vector<int> order;
     const qsizetype first = names.indexOf(kFirstSheet);
-    if (first >= 0) {
-        if (auto sheet = headed(int(first)))
-            return *sheet;
-    }
+    if (first >= 0 && !workbook.isHidden(int(first)))
+        order.push_back(int(first));
     for (int i = 0; i < names.size(); ++i) {
-        if (i == first)
-            continue;
-        if (auto sheet = headed(i))
-            return *sheet;
+        if (i != first && !workbook.isHidden(i))
+            order.push_back(i);
     }
-    return workbook.sheet(first >= 0 || names.isEmpty() ? kFirstSheet : names.constFirst());
+    if (order.empty()) {
+        if (names.isEmpty())
+            return workbook.sheet(kFirstSheet); // says the workbook has no sheet
+        QStringList quoted;
+        for (const QString& name : names)
+            quoted << QStringLiteral("“%1”").arg(name);
+        throw data::SheetError(QStringLiteral("工作簿的工作表都是隐藏的（%1），不知道要导入哪一张。请指明工作表：命令行加 "
+                                              "--sheet 名字，窗口中在薄名里写上它的名字")
+                                   .arg(quoted.join(QStringLiteral("、"))));
+    }
+    // A sheet that cannot be read ends the choice: passing over it would import another sheet's rows.
+    std::optional<data::Worksheet> namesOnly;
+    std::optional<data::Worksheet> fallback;
+    for (const int index : order) {
+        data::Worksheet sheet = workbook.sheet(index);
+        if (hasProductHeader(sheet))
+            return sheet;
+        if (!namesOnly && hasNamesHeader(sheet))
+            namesOnly = sheet;
+        if (!fallback)
+            fallback = sheet;
+    }
+    return namesOnly ? *namesOnly : *fallback;
 }
 
 bool ProductSheet::isUncomputedFormula(int dataRow, ProductColumn column) const

@@ -38,6 +38,12 @@ public:
     bool isTotalRow(int dataRow) const;
     // The same of a row's code and name cells, read already.
     static bool isTotalRow(const QString& codeCell, const QString& nameCell);
+    // A row that repeats the header row's texts in the code and name columns (a list printed page by page): no
+    // product, counted as an empty record like a total. Of the row's cells, read already.
+    bool repeatsHeader(const QString& codeCell, const QString& nameCell) const;
+    // The sheet rows (1 for the first) that have a product name but no code, and so count as empty records: none
+    // where the products are numbered.
+    std::vector<int> namedRowsWithoutCode() const;
     // The row's number as the sheet shows it (1 for the first row of the sheet).
     int sheetRowNumber(int dataRow) const { return layout_.headerRow + 2 + dataRow; }
 
@@ -52,16 +58,27 @@ public:
 
 private:
     void numberProducts();
+    void noteHeaderTexts();
 
     data::Worksheet sheet_;
     SheetLayout layout_;
     std::vector<int> places_; // a numbered list: each row's place among the products, 0 for none
     int placeWidth_ = 0;
+    // The header texts of the code and the name column as they stand and normalised; empty where none.
+    QString codeHeader_;
+    QString codeHeaderNormalized_;
+    QString nameHeader_;
+    QString nameHeaderNormalized_;
 };
 
-// The sheet of the workbook that holds the products when the clerk names none, as read to find out: "Sheet1" when
-// it has a header row, else the first sheet that has one, else "Sheet1" or the first sheet (whose missing columns
-// are then reported). Throws data::SheetError where that last one cannot be read.
+// "132 行有商品名称但没有商品编号（第5、9、12…行），将算作空纪录"; empty for no rows.
+QString namedWithoutCodeNote(const std::vector<int>& sheetRows);
+
+// The sheet of the workbook that holds the products when the clerk names none, as read to find out, among the sheets
+// the workbook shows (a hidden sheet is read only when named): "Sheet1" when it has a header row, else the first
+// sheet that has one, else the first that names products without codes, else "Sheet1" or the first sheet (whose
+// missing columns are then reported). A sheet that cannot be read while choosing ends the choice: throws
+// data::SheetError naming it.
 data::Worksheet chooseProductSheet(const data::Workbook& workbook);
 
 } // namespace importer

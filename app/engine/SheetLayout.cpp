@@ -1,5 +1,7 @@
 #include "SheetLayout.h"
 
+#include "ColumnProfile.h"
+#include "FieldTable.h"
 #include "HeaderNames.h"
 
 #include <algorithm>
@@ -9,6 +11,8 @@ namespace importer {
 namespace {
 
 const QString kNoColumn = QStringLiteral("(无)");
+// The last column a workbook can have: XFD.
+constexpr int kLastSheetColumn = 16383;
 
 QString acceptedNames(ProductColumn field)
 {
@@ -22,87 +26,376 @@ QString howToChoose(ProductColumn field)
         .arg(templateHeader(field));
 }
 
-// The column of the row whose header text is the given one: spelled exactly first, else after normalising.
-int columnHeaded(const data::Worksheet& sheet, int row, const QString& header)
+QString howToNumber()
 {
-    const int columns = sheet.columnCount();
-    for (int column = 0; column < columns; ++column) {
-        if (sheet.cellText(row, column) == header)
-            return column;
-    }
-    const QString wanted = normalizedHeader(header);
-    if (wanted.isEmpty())
-        return -1;
-    for (int column = 0; column < columns; ++column) {
-        if (normalizedHeader(sheet.cellText(row, column)) == wanted)
-            return column;
-    }
-    return -1;
+    return QStringLiteral("没有编号的清单可以自动编号：命令行加 --map 商品编号=#，窗口中在“列的对应”里把商品编号选为“%1”")
+        .arg(kAutoNumberText);
 }
 
-// The layout the row would give as a header row; nothing when a header the clerk named is not in it.
-std::optional<SheetLayout> layoutOfRow(const data::Worksheet& sheet, int row, const ColumnChoice& choice)
+QString whereSearched(const ColumnChoice& choice)
 {
-    SheetLayout layout = SheetLayout::withoutColumns(row);
-    std::array<int, kProductColumnCount> ranks;
-    ranks.fill(-1);
-    const int columns = sheet.columnCount();
-    for (int column = 0; column < columns; ++column) {
-        const QString header = sheet.cellText(row, column);
-        if (header.isEmpty())
-            continue;
-        for (ProductColumn field : kProductColumns) {
-            const int rank = headerRank(field, header);
-            const auto i = std::size_t(indexOf(field));
-            if (rank >= 0 && (ranks[i] < 0 || rank < ranks[i])) {
-                ranks[i] = rank;
-                layout.columns[i] = column;
-                layout.foundBy[i] = rank == 0 ? FoundBy::TemplateHeader : FoundBy::OtherName;
-            }
+    return choice.headerRow ? QStringLiteral("第%1行").arg(*choice.headerRow + 1)
+                            : QStringLiteral("前%1行").arg(kHeaderSearchRows);
+}
+
+int searchedRows(const data::Worksheet& sheet)
+{
+    return std::min(sheet.rowCount(), kHeaderSearchRows);
+}
+
+// A header cell's reading, made once per cell.
+struct Claim
+{
+    int column;
+    HeaderReading reading;
+};
+
+// What one row says as a header row: its cells' texts and, per field, the columns whose header names it, strongest
+// first.
+struct RowReading
+{
+    int row = 0;
+    std::vector<QString> cells;
+    std::array<std::vector<Claim>, kProductColumnCount> claims;
+
+    // The column of the header text the clerk gave: spelled exactly first, else after normalising; -1 none.
+    int columnHeaded(const QString& header) const
+    {
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            if (cells[column] == header)
+                return int(column);
         }
+        const QString wanted = normalizedHeader(header);
+        if (wanted.isEmpty())
+            return -1;
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            if (!cells[column].isEmpty() && cells[column].size() <= kHeaderCellMax &&
+                normalizedHeader(cells[column]) == wanted)
+                return int(column);
+        }
+        return -1;
     }
+};
+
+RowReading readRow(const data::Worksheet& sheet, int row)
+{
+    RowReading reading;
+    reading.row = row;
+    const int columns = sheet.columnCount();
+    reading.cells.resize(std::size_t(columns));
+    for (int column = 0; column < columns; ++column) {
+        QString& text = reading.cells[std::size_t(column)];
+        sheet.cellText(row, column, text);
+        if (const std::optional<HeaderReading> found = readHeader(text))
+            reading.claims[std::size_t(indexOf(found->field))].push_back(Claim{column, *found});
+    }
+    for (auto& claims : reading.claims) {
+        std::stable_sort(claims.begin(), claims.end(),
+                         [](const Claim& a, const Claim& b) { return a.reading.score > b.reading.score; });
+    }
+    return reading;
+}
+
+// The rows that may be header rows, each read once.
+class HeaderRows
+{
+public:
+    explicit HeaderRows(const data::Worksheet& sheet) : sheet_(sheet) {}
+    const RowReading& row(int row)
+    {
+        auto found = std::find_if(read_.begin(), read_.end(), [row](const RowReading& r) { return r.row == row; });
+        if (found != read_.end())
+            return *found;
+        read_.push_back(readRow(sheet_, row));
+        return read_.back();
+    }
+
+private:
+    const data::Worksheet& sheet_;
+    std::vector<RowReading> read_;
+};
+
+FoundBy foundByReading(const HeaderReading& reading)
+{
+    switch (reading.by) {
+    case HeaderReading::By::TemplateHeader:
+        return FoundBy::TemplateHeader;
+    case HeaderReading::By::Name:
+        return FoundBy::OtherName;
+    case HeaderReading::By::KeyWords:
+        break;
+    }
+    return FoundBy::KeyWords;
+}
+
+// The fields as one header row gives them before the content is looked at: the clerk's choice, else the strongest
+// header of each field. Also how many fields the row itself names.
+struct RowLayout
+{
+    SheetLayout layout;
+    std::array<std::vector<Claim>, kProductColumnCount> candidates; // of the fields the clerk left to be found
+    std::array<bool, kProductColumnCount> namedHere{};               // by a header of this row
+    bool namesAnyField = false; // some header of the row names a field, whether or not the clerk gave it
+};
+
+std::optional<RowLayout> layoutOfRow(const RowReading& row, const ColumnChoice& choice)
+{
+    RowLayout made;
+    made.layout = SheetLayout::withoutColumns(row.row);
+    made.namesAnyField =
+        std::any_of(row.claims.begin(), row.claims.end(), [](const auto& claims) { return !claims.empty(); });
     for (const auto& [field, ref] : choice.columns) {
         const auto i = std::size_t(indexOf(field));
         switch (ref.kind) {
         case ColumnRef::Kind::AutoNumber:
-            layout.columns[i] = kAutoNumber;
-            layout.foundBy[i] = FoundBy::Choice;
+            made.layout.columns[i] = kAutoNumber;
+            made.layout.foundBy[i] = FoundBy::Choice;
             break;
         case ColumnRef::Kind::None:
-            layout.columns[i] = -1;
-            layout.foundBy[i] = FoundBy::Missing;
             break;
         case ColumnRef::Kind::Column:
-            layout.columns[i] = ref.column;
-            layout.foundBy[i] = FoundBy::Choice;
+            made.layout.columns[i] = ref.column;
+            made.layout.foundBy[i] = FoundBy::Choice;
             break;
         case ColumnRef::Kind::Header: {
-            const int column = columnHeaded(sheet, row, ref.header);
+            const int column = row.columnHeaded(ref.header);
             if (column < 0)
                 return std::nullopt;
-            layout.columns[i] = column;
-            layout.foundBy[i] = FoundBy::Choice;
+            made.layout.columns[i] = column;
+            made.layout.foundBy[i] = FoundBy::Choice;
+            made.namedHere[i] = true;
             break;
         }
         }
     }
     for (const auto& [name, ref] : choice.further) {
         if (ref.kind == ColumnRef::Kind::Column) {
-            layout.further.emplace_back(name, ref.column);
+            made.layout.further.emplace_back(name, ref.column);
         } else if (ref.kind == ColumnRef::Kind::Header) {
-            const int column = columnHeaded(sheet, row, ref.header);
+            const int column = row.columnHeaded(ref.header);
             if (column < 0)
                 return std::nullopt;
-            layout.further.emplace_back(name, column);
+            made.layout.further.emplace_back(name, column);
+        }
+    }
+    for (ProductColumn field : kProductColumns) {
+        const auto i = std::size_t(indexOf(field));
+        if (choice.columns.contains(field))
+            continue;
+        made.candidates[i] = row.claims[i];
+        if (!made.candidates[i].empty()) {
+            made.layout.columns[i] = made.candidates[i].front().column;
+            made.layout.foundBy[i] = foundByReading(made.candidates[i].front().reading);
+            made.namedHere[i] = true;
+        }
+    }
+    return made;
+}
+
+bool hasColumn(const SheetLayout& layout, ProductColumn field)
+{
+    const int column = layout.column(field);
+    return column >= 0 || (field == ProductColumn::Code && column == kAutoNumber);
+}
+
+// A header row gives products when it has a code and a name column, and names them itself unless the clerk gave
+// them by letter; a row where both come by letter must name some other field, so that the header row is never
+// just the first row.
+bool givesProducts(const RowLayout& row)
+{
+    const SheetLayout& layout = row.layout;
+    if (!hasColumn(layout, ProductColumn::Code) || !hasColumn(layout, ProductColumn::Name))
+        return false;
+    const auto byHeader = [&row](ProductColumn field) { return row.namedHere[std::size_t(indexOf(field))]; };
+    const auto byLetter = [&layout, &byHeader](ProductColumn field) {
+        return layout.found(field) == FoundBy::Choice && !byHeader(field);
+    };
+    if (byLetter(ProductColumn::Code) && byLetter(ProductColumn::Name))
+        return row.namesAnyField;
+    return true;
+}
+
+// A list without codes: a name column and one more field named in the row.
+bool givesNames(const RowLayout& row)
+{
+    return row.namedHere[std::size_t(indexOf(ProductColumn::Name))] &&
+           std::count(row.namedHere.begin(), row.namedHere.end(), true) >= 2;
+}
+
+// The product rows of a header row: every row below it.
+struct RowSpan
+{
+    int first;
+    int end;
+};
+
+RowSpan productRows(const data::Worksheet& sheet, int headerRow)
+{
+    return {headerRow + 1, std::max(sheet.rowCount(), headerRow + 1)};
+}
+
+struct Candidate
+{
+    Claim claim;
+    ColumnProfile profile;
+    QString passedOver; // why it lost, once it has
+};
+
+// Content that contradicts the field, beside another candidate whose content fits: a price column of words, a code
+// column of repeats, a name column of numbers.
+QString misfit(const FieldSpec& spec, const ColumnProfile& profile, const ColumnProfile& best)
+{
+    switch (spec.shape) {
+    case CellShape::Number:
+        if (profile.numberShare() < 0.5 && best.numberShare() >= 0.9)
+            return QStringLiteral("这一列多不是数字");
+        break;
+    case CellShape::Code:
+        if (profile.distinctShare() < 0.5 && best.distinctShare() >= 0.9)
+            return QStringLiteral("这一列的值多有重复");
+        break;
+    case CellShape::Text:
+        if (spec.field == ProductColumn::Name && profile.numberShare() > 0.5 && best.numberShare() <= 0.1)
+            return QStringLiteral("这一列是数字，不是名称");
+        break;
+    }
+    return QString();
+}
+
+double fitOf(const FieldSpec& spec, const ColumnProfile& profile)
+{
+    switch (spec.shape) {
+    case CellShape::Number:
+        return profile.numberShare();
+    case CellShape::Code:
+        return profile.distinctShare();
+    case CellShape::Text:
+        break;
+    }
+    return 1.0 - profile.numberShare();
+}
+
+// Of a field's candidates, the one its content and header make the best: never an empty column while a filled one
+// exists, a mostly empty one not beside one that is filled three times as often, nor one whose content contradicts
+// the field; then the strongest header, then the earlier column. Returns the chosen column, or -1 when every
+// candidate is empty (the sheet gives the field nothing).
+int chooseByContent(const data::Worksheet& sheet, const FieldSpec& spec, const std::vector<Claim>& claims,
+                    const RowReading& header, std::vector<PassedOver>& passedOver)
+{
+    const RowSpan rows = productRows(sheet, header.row);
+    std::vector<Candidate> candidates;
+    for (const Claim& claim : claims)
+        candidates.push_back(Candidate{claim, profileColumn(sheet, claim.column, rows.first, rows.end), QString()});
+    const auto mostFilled = std::max_element(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) {
+        return a.profile.filled < b.profile.filled;
+    });
+    if (mostFilled->profile.filled == 0) {
+        for (Candidate& candidate : candidates)
+            passedOver.push_back({spec.field, candidate.claim.column, QStringLiteral("这一列是空的")});
+        return -1;
+    }
+    const int fullest = mostFilled->profile.filled;
+    for (Candidate& candidate : candidates) {
+        if (candidate.profile.filled == 0)
+            candidate.passedOver = QStringLiteral("这一列是空的");
+        else if (candidate.profile.filled * 3 < fullest)
+            candidate.passedOver = QStringLiteral("这一列大多是空的");
+    }
+    // The content that fits the field best among those still in, to measure the others against.
+    const Candidate* fitting = nullptr;
+    for (const Candidate& candidate : candidates) {
+        if (candidate.passedOver.isEmpty() && (!fitting || fitOf(spec, candidate.profile) > fitOf(spec, fitting->profile)))
+            fitting = &candidate;
+    }
+    const ColumnProfile best = fitting->profile;
+    for (Candidate& candidate : candidates) {
+        if (candidate.passedOver.isEmpty())
+            candidate.passedOver = misfit(spec, candidate.profile, best);
+    }
+    // Claims come strongest header first, the earlier column first among equals.
+    const auto chosen = std::find_if(candidates.begin(), candidates.end(),
+                                     [](const Candidate& candidate) { return candidate.passedOver.isEmpty(); });
+    const QString chosenHeader = header.cells[std::size_t(chosen->claim.column)].simplified();
+    for (const Candidate& candidate : candidates) {
+        if (&candidate == &*chosen)
+            continue;
+        passedOver.push_back({spec.field, candidate.claim.column,
+                              candidate.passedOver.isEmpty() ? QStringLiteral("表头不如“%1”明确").arg(chosenHeader)
+                                                             : candidate.passedOver});
+    }
+    return chosen->claim.column;
+}
+
+// No header names a code, but a column beside the name holds what plainly is one: filled in nearly every product
+// row, every value different, short, letters and digits only, and not the rows' running number.
+int codeColumnByContent(const data::Worksheet& sheet, const SheetLayout& layout, const RowReading& header)
+{
+    const int name = layout.column(ProductColumn::Name);
+    if (name < 0)
+        return -1;
+    const RowSpan rows = productRows(sheet, layout.headerRow);
+    for (const int column : {name - 1, name + 1}) {
+        if (column < 0 || column >= sheet.columnCount() || readHeader(header.cells[std::size_t(column)]) ||
+            std::find(layout.columns.begin(), layout.columns.end(), column) != layout.columns.end())
+            continue;
+        if (looksLikeCodes(sheet, column, name, rows.first, rows.end))
+            return column;
+    }
+    return -1;
+}
+
+// The layout of a header row: the content decides between a field's candidates, and an empty code column is no
+// code column.
+SheetLayout settled(const data::Worksheet& sheet, const RowLayout& row, const RowReading& header)
+{
+    SheetLayout layout = row.layout;
+    const RowSpan rows = productRows(sheet, layout.headerRow);
+    for (ProductColumn field : kProductColumns) {
+        const auto i = std::size_t(indexOf(field));
+        const std::vector<Claim>& claims = row.candidates[i];
+        if (claims.empty())
+            continue;
+        // One candidate is taken as its header says, except a code column that is empty in every product row. The
+        // template's own header is always taken: its rows without codes are empty records, as they always were.
+        if (claims.size() == 1 &&
+            (field != ProductColumn::Code || claims.front().reading.by == HeaderReading::By::TemplateHeader ||
+             !isEmptyColumn(sheet, claims.front().column, rows.first, rows.end))) {
+            continue;
+        }
+        const int column = chooseByContent(sheet, fieldSpec(field), claims, header, layout.passedOver);
+        const auto chosen = std::find_if(claims.begin(), claims.end(), [column](const Claim& c) {
+            return c.column == column;
+        });
+        if (chosen == claims.end()) {
+            layout.columns[i] = -1;
+            layout.foundBy[i] = FoundBy::Missing;
+        } else {
+            layout.columns[i] = column;
+            layout.foundBy[i] = foundByReading(chosen->reading);
+        }
+    }
+    // A code column that gives hardly any named row a code is no code column: the list is one without codes.
+    const int code = layout.column(ProductColumn::Code);
+    const int name = layout.column(ProductColumn::Name);
+    if (code >= 0 && name >= 0 && layout.found(ProductColumn::Code) != FoundBy::Choice &&
+        layout.found(ProductColumn::Code) != FoundBy::TemplateHeader &&
+        hardlyFilledBeside(sheet, code, name, rows.first, rows.end)) {
+        layout.passedOver.push_back({ProductColumn::Code, code, QStringLiteral("这一列大多是空的")});
+        layout.columns[std::size_t(indexOf(ProductColumn::Code))] = -1;
+        layout.foundBy[std::size_t(indexOf(ProductColumn::Code))] = FoundBy::Missing;
+    }
+    if (layout.column(ProductColumn::Code) == -1 && !row.layout.isExactTemplate()) {
+        if (const int column = codeColumnByContent(sheet, layout, header); column >= 0) {
+            layout.columns[std::size_t(indexOf(ProductColumn::Code))] = column;
+            layout.foundBy[std::size_t(indexOf(ProductColumn::Code))] = FoundBy::Content;
         }
     }
     return layout;
 }
 
-bool givesProducts(const SheetLayout& layout)
+bool settledGivesProducts(const SheetLayout& layout)
 {
-    const int code = layout.column(ProductColumn::Code);
-    return (code >= 0 || code == kAutoNumber) && layout.column(ProductColumn::Name) >= 0;
+    return hasColumn(layout, ProductColumn::Code) && hasColumn(layout, ProductColumn::Name);
 }
 
 // Every column the clerk named by its header, field or further column, with what it feeds.
@@ -120,53 +413,127 @@ std::vector<std::pair<QString, QString>> namedHeaders(const ColumnChoice& choice
     return named;
 }
 
-int searchedRows(const data::Worksheet& sheet)
+void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
 {
-    return std::min(sheet.rowCount(), kHeaderSearchRows);
+    std::vector<std::pair<QString, int>> letters;
+    for (const auto& [field, ref] : choice.columns) {
+        if (ref.kind == ColumnRef::Kind::Column)
+            letters.emplace_back(templateHeader(field), ref.column);
+    }
+    for (const auto& [name, ref] : choice.further) {
+        if (ref.kind == ColumnRef::Kind::Column)
+            letters.emplace_back(name, ref.column);
+    }
+    for (const auto& [fed, column] : letters) {
+        if (column >= sheet.columnCount()) {
+            throw ColumnChoiceError(
+                QStringLiteral("工作表“%1”只有%2列（A 到 %3），没有 %4 列（%5=%4）。列名看起来像列字母时请加引号，"
+                               "如 %5=“%4”")
+                    .arg(sheet.name())
+                    .arg(sheet.columnCount())
+                    .arg(columnLetter(std::max(sheet.columnCount() - 1, 0)), columnLetter(column), fed));
+        }
+    }
 }
 
-[[noreturn]] void refuse(const data::Worksheet& sheet, const ColumnChoice& choice)
+[[noreturn]] void refuse(const data::Worksheet& sheet, const ColumnChoice& choice, HeaderRows& rows,
+                         std::optional<SheetLayout> namesOnly)
 {
-    const int rows = searchedRows(sheet);
+    const int first = choice.headerRow.value_or(0);
+    const int last = choice.headerRow ? std::min(*choice.headerRow + 1, sheet.rowCount()) : searchedRows(sheet);
+    const QString where = whereSearched(choice);
     // A header the clerk named that no row has is the first thing to mend.
     for (const auto& [fed, header] : namedHeaders(choice)) {
         bool seen = false;
-        for (int row = choice.headerRow.value_or(0); row < (choice.headerRow ? *choice.headerRow + 1 : rows); ++row)
-            seen = seen || columnHeaded(sheet, row, header) >= 0;
+        for (int row = first; row < last && !seen; ++row)
+            seen = rows.row(row).columnHeaded(header) >= 0;
         if (!seen) {
-            const QString where = choice.headerRow ? QStringLiteral("第%1行").arg(*choice.headerRow + 1)
-                                                   : QStringLiteral("前%1行").arg(kHeaderSearchRows);
             throw ColumnChoiceError(QStringLiteral("工作表“%1”的%2中没有列名为“%3”的列（%4=%3）。请写上表中的列名，"
                                                    "或者写列字母（如 %4=C）")
                                         .arg(sheet.name(), where, header, fed));
         }
     }
-    // Which of the two required fields no row gives.
+    // Which of the two required fields no row gives, and code columns that are there but empty.
     bool codeSeen = false;
     bool nameSeen = false;
-    const int first = choice.headerRow.value_or(0);
-    const int last = choice.headerRow ? std::min(*choice.headerRow + 1, sheet.rowCount()) : rows;
+    QStringList emptyCodes; // code columns passed over for their content, with why
     for (int row = first; row < last; ++row) {
-        if (const auto layout = layoutOfRow(sheet, row, choice)) {
-            codeSeen = codeSeen || layout->column(ProductColumn::Code) != -1;
-            nameSeen = nameSeen || layout->column(ProductColumn::Name) >= 0;
+        const RowReading& reading = rows.row(row);
+        if (const std::optional<RowLayout> layout = layoutOfRow(reading, choice)) {
+            const bool codeHeader = hasColumn(layout->layout, ProductColumn::Code);
+            nameSeen = nameSeen || hasColumn(layout->layout, ProductColumn::Name);
+            if (codeHeader && hasColumn(layout->layout, ProductColumn::Name) && emptyCodes.isEmpty()) {
+                const SheetLayout settledLayout = settled(sheet, *layout, reading);
+                for (const PassedOver& passed : settledLayout.passedOver) {
+                    if (passed.field == ProductColumn::Code)
+                        emptyCodes << QStringLiteral("“%1”%2")
+                                          .arg(reading.cells[std::size_t(passed.column)].simplified(), passed.reason);
+                }
+                codeSeen = codeSeen || settledGivesProducts(settledLayout);
+            } else {
+                codeSeen = codeSeen || codeHeader;
+            }
         }
     }
-    const QString where = choice.headerRow ? QStringLiteral("第%1行").arg(*choice.headerRow + 1)
-                                           : QStringLiteral("前%1行").arg(kHeaderSearchRows);
     QStringList parts;
     if (codeSeen && nameSeen) {
         parts << QStringLiteral("工作表“%1”的%2中没有一行同时有商品编号列和商品名称列，找不到表头。请指明表头在第几行"
                                 "（命令行加 --header-row 行号）")
                      .arg(sheet.name(), where);
     }
-    for (ProductColumn field : {ProductColumn::Code, ProductColumn::Name}) {
-        if ((field == ProductColumn::Code && codeSeen) || (field == ProductColumn::Name && nameSeen))
-            continue;
-        parts << QStringLiteral("工作表“%1”的%2中没有%3列。%3列的列名可以是：%4。%5")
-                     .arg(sheet.name(), where, templateHeader(field), acceptedNames(field), howToChoose(field));
+    if (!codeSeen) {
+        QString part = emptyCodes.isEmpty()
+                           ? QStringLiteral("工作表“%1”的%2中没有商品编号列。").arg(sheet.name(), where)
+                           : QStringLiteral("工作表“%1”没有可用的商品编号列（%2）。")
+                                 .arg(sheet.name(), emptyCodes.join(QStringLiteral("；")));
+        if (nameSeen)
+            part += howToNumber() + QStringLiteral("。");
+        part += QStringLiteral("商品编号列的列名可以是：%1。%2").arg(acceptedNames(ProductColumn::Code),
+                                                                  howToChoose(ProductColumn::Code));
+        parts << part;
     }
-    throw MissingColumnsError(sheet.name(), parts.join(u'\n'));
+    if (!nameSeen) {
+        parts << QStringLiteral("工作表“%1”的%2中没有商品名称列。商品名称列的列名可以是：%3。%4")
+                     .arg(sheet.name(), where, acceptedNames(ProductColumn::Name), howToChoose(ProductColumn::Name));
+    }
+    if (!choice.headerRow && (!codeSeen || !nameSeen)) {
+        parts << QStringLiteral("表头不在前%1行时，请指明表头在第几行（命令行加 --header-row 行号）")
+                     .arg(kHeaderSearchRows);
+    }
+    throw MissingColumnsError(sheet.name(), parts.join(u'\n'), std::move(namesOnly));
+}
+
+// The first row among those searched whose fields give products, settled by content; nothing when none does. A
+// header row names at least two fields itself where some row does, so that a title ("商品标题") above the header is
+// not taken for it when the code comes by number or letter.
+std::optional<SheetLayout> firstProductLayout(const data::Worksheet& sheet, const ColumnChoice& choice,
+                                              HeaderRows& rows, int first, int last, bool twoNamed)
+{
+    for (int row = first; row < last; ++row) {
+        const RowReading& reading = rows.row(row);
+        const std::optional<RowLayout> layout = layoutOfRow(reading, choice);
+        if (!layout || !givesProducts(*layout))
+            continue;
+        if (twoNamed && std::count(layout->namedHere.begin(), layout->namedHere.end(), true) < 2)
+            continue;
+        SheetLayout found = settled(sheet, *layout, reading);
+        if (settledGivesProducts(found))
+            return found;
+    }
+    return std::nullopt;
+}
+
+// A list of names without codes: the first row that names a name column and another field.
+std::optional<SheetLayout> firstNamesLayout(const data::Worksheet& sheet, const ColumnChoice& choice,
+                                            HeaderRows& rows, int first, int last)
+{
+    for (int row = first; row < last; ++row) {
+        const RowReading& reading = rows.row(row);
+        const std::optional<RowLayout> layout = layoutOfRow(reading, choice);
+        if (layout && givesNames(*layout))
+            return settled(sheet, *layout, reading);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -181,13 +548,26 @@ void addColumnChoice(ColumnChoice& choice, const QString& assignment)
     const QString fieldText = assignment.left(equals).trimmed();
     const QString columnText = assignment.mid(equals + 1).trimmed();
     const std::optional<ProductColumn> field = fieldNamed(fieldText);
+    const bool quoted = columnText.size() >= 2 &&
+                        ((columnText.startsWith(u'“') && columnText.endsWith(u'”')) ||
+                         (columnText.startsWith(u'"') && columnText.endsWith(u'"')));
     ColumnRef ref;
-    if (columnText.isEmpty() || columnText == kNoColumn || columnText == QStringLiteral("（无）"))
+    if (quoted) {
+        ref = ColumnRef::byHeader(columnText.sliced(1, columnText.size() - 2));
+    } else if (columnText.isEmpty() || columnText == kNoColumn || columnText == QStringLiteral("（无）")) {
         ref = ColumnRef::none();
-    else if (columnText == u"#" || columnText == kAutoNumberText)
+    } else if (columnText == u"#" || columnText == kAutoNumberText) {
         ref = ColumnRef::autoNumber();
-    else
-        ref = ColumnRef::byHeader(columnText); // a letter is told from a header against the sheet itself
+    } else if (const std::optional<int> letter = columnFromLetter(columnText)) {
+        if (*letter > kLastSheetColumn) {
+            throw ColumnChoiceError(QStringLiteral("“%1”不是工作表的列：最后一列是 XFD。列名看起来像列字母时请加引号，"
+                                                   "如 %2=“%1”")
+                                        .arg(columnText, fieldText));
+        }
+        ref = ColumnRef::byColumn(*letter);
+    } else {
+        ref = ColumnRef::byHeader(columnText);
+    }
     if (field && (field == ProductColumn::Code || ref.kind != ColumnRef::Kind::AutoNumber)) {
         choice.columns[*field] = ref;
     } else if (ref.kind == ColumnRef::Kind::None) {
@@ -220,8 +600,29 @@ ColumnChoice SheetLayout::asChoice() const
     return choice;
 }
 
-MissingColumnsError::MissingColumnsError(const QString& sheetName, const QString& message)
-    : std::runtime_error(message.toStdString()), sheetName_(sheetName), message_(message)
+QString SheetLayout::whyFound(const data::Worksheet& sheet, ProductColumn field) const
+{
+    const int at = column(field);
+    const QString header = at >= 0 ? sheet.cellText(headerRow, at).simplified() : QString();
+    switch (found(field)) {
+    case FoundBy::TemplateHeader:
+        return QStringLiteral("模板的表头");
+    case FoundBy::OtherName:
+    case FoundBy::KeyWords:
+        return QStringLiteral("表头“%1”").arg(header);
+    case FoundBy::Content:
+        return QStringLiteral("按内容：每行不同的短编码");
+    case FoundBy::Choice:
+        return at == kAutoNumber ? QStringLiteral("自动编号") : QStringLiteral("按指定");
+    case FoundBy::Missing:
+        break;
+    }
+    return QStringLiteral("(空)");
+}
+
+MissingColumnsError::MissingColumnsError(const QString& sheetName, const QString& message,
+                                         std::optional<SheetLayout> found)
+    : std::runtime_error(message.toStdString()), sheetName_(sheetName), message_(message), found_(std::move(found))
 {
 }
 
@@ -230,61 +631,64 @@ ColumnChoiceError::ColumnChoiceError(const QString& message)
 {
 }
 
-// A header text that no row has, but that reads as a column letter, means that column.
-static ColumnChoice lettersResolved(const data::Worksheet& sheet, const ColumnChoice& choice)
+SheetLayout findSheetLayout(const data::Worksheet& sheet, const ColumnChoice& choice)
 {
-    ColumnChoice resolved = choice;
-    const int rows = searchedRows(sheet);
-    std::vector<ColumnRef*> refs;
-    for (auto& [field, ref] : resolved.columns)
-        refs.push_back(&ref);
-    for (auto& [name, ref] : resolved.further)
-        refs.push_back(&ref);
-    for (ColumnRef* each : refs) {
-        ColumnRef& ref = *each;
-        if (ref.kind != ColumnRef::Kind::Header)
-            continue;
-        const std::optional<int> letter = columnFromLetter(ref.header);
-        if (!letter)
-            continue;
-        bool asHeader = false;
-        for (int row = choice.headerRow.value_or(0); row < (choice.headerRow ? *choice.headerRow + 1 : rows); ++row)
-            asHeader = asHeader || columnHeaded(sheet, row, ref.header) >= 0;
-        if (!asHeader)
-            ref = ColumnRef::byColumn(*letter);
-    }
-    return resolved;
-}
-
-SheetLayout findSheetLayout(const data::Worksheet& sheet, const ColumnChoice& given)
-{
-    const ColumnChoice choice = lettersResolved(sheet, given);
+    checkLetters(sheet, choice);
+    HeaderRows rows(sheet);
     if (choice.headerRow) {
-        if (*choice.headerRow >= 0 && *choice.headerRow < sheet.rowCount()) {
-            if (const auto layout = layoutOfRow(sheet, *choice.headerRow, choice); layout && givesProducts(*layout))
-                return *layout;
-        }
         if (*choice.headerRow < 0 || *choice.headerRow >= std::max(sheet.rowCount(), 1)) {
             throw ColumnChoiceError(QStringLiteral("工作表“%1”只有%2行，没有第%3行")
                                         .arg(sheet.name())
                                         .arg(sheet.rowCount())
                                         .arg(*choice.headerRow + 1));
         }
-        refuse(sheet, choice);
+        if (*choice.headerRow < sheet.rowCount()) {
+            const RowReading& reading = rows.row(*choice.headerRow);
+            if (const std::optional<RowLayout> layout = layoutOfRow(reading, choice)) {
+                SheetLayout found = settled(sheet, *layout, reading);
+                if (settledGivesProducts(found))
+                    return found;
+                refuse(sheet, choice, rows, found);
+            }
+        }
+        refuse(sheet, choice, rows, std::nullopt);
     }
-    const int rows = searchedRows(sheet);
-    for (int row = 0; row < rows; ++row) {
-        if (const auto layout = layoutOfRow(sheet, row, choice); layout && givesProducts(*layout))
-            return *layout;
+    const int searched = searchedRows(sheet);
+    for (const bool twoNamed : {true, false}) {
+        if (std::optional<SheetLayout> found = firstProductLayout(sheet, choice, rows, 0, searched, twoNamed))
+            return *found;
     }
-    refuse(sheet, choice);
+    // Both fields given by letter, and no row names any field: the first row is the header, as the clerk's letters
+    // say nothing of where it is.
+    const auto letterOnly = [&choice](ProductColumn field) {
+        const auto ref = choice.columns.find(field);
+        return ref != choice.columns.end() &&
+               (ref->second.kind == ColumnRef::Kind::Column || ref->second.kind == ColumnRef::Kind::AutoNumber);
+    };
+    if (letterOnly(ProductColumn::Code) && letterOnly(ProductColumn::Name) && sheet.rowCount() > 0) {
+        if (const std::optional<RowLayout> layout = layoutOfRow(rows.row(0), choice))
+            return settled(sheet, *layout, rows.row(0));
+    }
+    refuse(sheet, choice, rows, firstNamesLayout(sheet, choice, rows, 0, searched));
 }
 
 bool hasProductHeader(const data::Worksheet& sheet)
 {
-    const int rows = searchedRows(sheet);
-    for (int row = 0; row < rows; ++row) {
-        if (const auto layout = layoutOfRow(sheet, row, {}); layout && givesProducts(*layout))
+    HeaderRows rows(sheet);
+    const int searched = searchedRows(sheet);
+    for (int row = 0; row < searched; ++row) {
+        if (const std::optional<RowLayout> layout = layoutOfRow(rows.row(row), {}); layout && givesProducts(*layout))
+            return true;
+    }
+    return false;
+}
+
+bool hasNamesHeader(const data::Worksheet& sheet)
+{
+    HeaderRows rows(sheet);
+    const int searched = searchedRows(sheet);
+    for (int row = 0; row < searched; ++row) {
+        if (const std::optional<RowLayout> layout = layoutOfRow(rows.row(row), {}); layout && givesNames(*layout))
             return true;
     }
     return false;

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -35,7 +36,7 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
 
     auto* intro =
         new QLabel(QStringLiteral("这张表不是导入模板的格式。请为每一项选择表中的列（只有商品编号和商品名称是必须的），"
-                                  "下面是前%1行导入后的样子。")
+                                  "下面是前%1行导入后的样子。更新已有的商品时，表中空着的格子不改动已存的值。")
                        .arg(kPreviewRows),
                    this);
     intro->setWordWrap(true);
@@ -49,8 +50,14 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
     for (ProductColumn field : importer::kProductColumns) {
         auto* box = new QComboBox(this);
         box->setObjectName(importer::templateHeader(field));
+        auto* why = new QLabel(this);
+        why->setObjectName(QStringLiteral("why:") + importer::templateHeader(field));
         fields_[std::size_t(importer::indexOf(field))] = box;
-        form->addRow(importer::templateHeader(field) + QStringLiteral("："), box);
+        why_[std::size_t(importer::indexOf(field))] = why;
+        auto* row = new QHBoxLayout;
+        row->addWidget(box, 1);
+        row->addWidget(why, 1);
+        form->addRow(importer::templateHeader(field) + QStringLiteral("："), row);
     }
     // The store's own further columns, by the names its system gives them.
     for (const QString& name : furtherNames_) {
@@ -59,6 +66,10 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
         further_.push_back(box);
         form->addRow(name + QStringLiteral("："), box);
     }
+
+    unsaid_ = new QLabel(this);
+    unsaid_->setObjectName(QStringLiteral("namedWithoutCode"));
+    unsaid_->setWordWrap(true);
 
     preview_ = new QTableWidget(this);
     preview_->setObjectName(QStringLiteral("preview"));
@@ -80,11 +91,13 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addLayout(form);
+    layout->addWidget(unsaid_);
     layout->addWidget(preview_, 1);
     layout->addWidget(buttons_);
     resize(760, 620);
 
     fillColumnBoxes(preset.headerRow);
+    found_ = preset;
     select(preset);
     connect(headerRow_, &QSpinBox::valueChanged, this, &ColumnMappingDialog::headerRowChanged);
     for (QComboBox* box : fields_)
@@ -123,8 +136,33 @@ void ColumnMappingDialog::headerRowChanged(int rowNumber)
         found = importer::SheetLayout::withoutColumns(rowNumber - 1);
     }
     fillColumnBoxes(found.headerRow);
+    found_ = found;
     select(found);
     refresh();
+}
+
+// Beside each field, why it has its column: as found (and which columns were passed over, in the tooltip), or the
+// clerk's own choice.
+void ColumnMappingDialog::showWhy(const importer::SheetLayout& chosen)
+{
+    for (ProductColumn field : importer::kProductColumns) {
+        QLabel* why = why_[std::size_t(importer::indexOf(field))];
+        const int column = chosen.column(field);
+        QString text;
+        if (column == found_.column(field) && found_.found(field) != importer::FoundBy::Missing)
+            text = found_.whyFound(sheet_, field);
+        else if (column != -1)
+            text = QStringLiteral("按指定");
+        why->setText(text);
+        QStringList passed;
+        for (const importer::PassedOver& over : found_.passedOver) {
+            if (over.field == field)
+                passed << QStringLiteral("未用 %1 %2：%3")
+                              .arg(importer::columnLetter(over.column),
+                                   sheet_.cellText(found_.headerRow, over.column).simplified(), over.reason);
+        }
+        why->setToolTip(passed.join(u'\n'));
+    }
 }
 
 void ColumnMappingDialog::fillColumnBoxes(int headerRow)
@@ -170,9 +208,12 @@ void ColumnMappingDialog::refresh()
     const bool complete = chosen.column(ProductColumn::Code) != -1 && chosen.column(ProductColumn::Name) >= 0;
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(complete);
     preview_->setRowCount(0);
+    showWhy(chosen);
+    unsaid_->clear();
     if (!complete)
         return;
     const importer::ProductSheet products(sheet_, chosen);
+    unsaid_->setText(importer::namedWithoutCodeNote(products.namedRowsWithoutCode()));
     mnemonic::MnemonicEncoder mnemonics;
     QStringList rowNumbers;
     for (int row = 0; row < products.rowCount() && preview_->rowCount() < kPreviewRows; ++row) {

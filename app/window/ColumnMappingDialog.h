@@ -15,6 +15,7 @@
 #include <vector>
 
 class QComboBox;
+class QLabel;
 class QDialogButtonBox;
 class QSpinBox;
 class QTableWidget;
@@ -39,11 +40,15 @@ private:
     void fillColumnBoxes(int headerRow);
     void select(const importer::SheetLayout& layout);
     void refresh();
+    void showWhy(const importer::SheetLayout& chosen);
 
     data::Worksheet sheet_;
     bool phraseMnemonics_;
     QSpinBox* headerRow_ = nullptr;
     std::array<QComboBox*, importer::kProductColumnCount> fields_{};
+    std::array<QLabel*, importer::kProductColumnCount> why_{};
+    importer::SheetLayout found_; // as found at the header row shown, for the reasons beside the fields
+    QLabel* unsaid_ = nullptr;    // the rows that name a product but have no code
     QStringList furtherNames_;
     std::vector<QComboBox*> further_; // one a further column, in the order of furtherNames_
     QTableWidget* preview_ = nullptr;

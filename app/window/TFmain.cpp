@@ -295,6 +295,7 @@ void TFmain::RzBitBtn1Click()
         request.repeats = mergeRepeats->isChecked() ? importer::RepeatChoice::Merge : importer::RepeatChoice::Fail;
         if (!request.workbookPath.isEmpty() && request.category && !chooseColumns(request))
             return;
+        RzURLLabel1->setToolTip(QString());
         WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com}, request.existing,
                                       request.repeats);
         const InputBlocker noInputWhileRunning(this);
@@ -308,6 +309,10 @@ void TFmain::RzBitBtn1Click()
         }
         if (lastOutcome_.end == importer::ImportOutcome::End::EndedEarly)
             reporter.showStopped(0);
+        // Rows that name a product but have no code are empty records; the status line's tooltip says which.
+        const QString unsaid = importer::namedWithoutCodeNote(lastOutcome_.namedWithoutCode);
+        if (!unsaid.isEmpty())
+            RzURLLabel1->setToolTip(RzURLLabel1->text() + u'\n' + unsaid);
     });
 }
 
@@ -387,17 +392,30 @@ bool TFmain::chooseColumns(importer::ImportRequest& request)
                 request.readSheet = sheet;
                 return true;
             }
-        } catch (const importer::MissingColumnsError&) {
-            preset = emptyLayout(*sheet);
+        } catch (const importer::MissingColumnsError& error) {
+            // A list of names without codes: what was found, and the products numbered.
+            if (error.found() && error.found()->column(importer::ProductColumn::Name) >= 0) {
+                preset = *error.found();
+                preset.columns[std::size_t(importer::indexOf(importer::ProductColumn::Code))] = importer::kAutoNumber;
+                preset.foundBy[std::size_t(importer::indexOf(importer::ProductColumn::Code))] =
+                    importer::FoundBy::Choice;
+            } else {
+                preset = emptyLayout(*sheet);
+            }
         }
-        // What the clerk chose last time for a header row that reads the same.
-        std::optional<importer::ColumnChoice> kept = settings_.columnChoice(rowTexts(*sheet, preset.headerRow));
+        // What the clerk chose last time for a header row that reads the same, taken at the row where those texts
+        // stand now.
+        int keptRow = preset.headerRow;
+        std::optional<importer::ColumnChoice> kept = settings_.columnChoice(rowTexts(*sheet, keptRow));
         for (int row = 0; !kept && row < std::min(sheet->rowCount(), importer::kHeaderSearchRows); ++row) {
-            kept = settings_.columnChoice(rowTexts(*sheet, row));
-            if (kept && kept->headerRow != row)
-                kept.reset();
+            const QStringList texts = rowTexts(*sheet, row);
+            if (std::all_of(texts.begin(), texts.end(), [](const QString& text) { return text.isEmpty(); }))
+                continue;
+            kept = settings_.columnChoice(texts);
+            keptRow = row;
         }
         if (kept) {
+            kept->headerRow = keptRow;
             try {
                 preset = importer::findSheetLayout(*sheet, *kept);
             } catch (const std::runtime_error&) {

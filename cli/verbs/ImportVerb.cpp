@@ -16,6 +16,7 @@
 #include "ErrorLogFile.h"
 #include "FurtherColumns.h"
 #include "ImportRun.h"
+#include "ProductSheet.h"
 #include "ImportTexts.h"
 #include "LogPathCheck.h"
 #include "ProductKinds.h"
@@ -242,13 +243,18 @@ int cli::runImport(const QStringList& arguments, Console& console)
 
     CliReporter reporter(console, request.existing, request.repeats);
     int status = 1;
+    QString unsaid;
     try {
-        status = importExitStatus(importer::runImport(session, request, reporter));
+        const importer::ImportOutcome outcome = importer::runImport(session, request, reporter);
+        status = importExitStatus(outcome);
+        unsaid = importer::namedWithoutCodeNote(outcome.namedWithoutCode);
     } catch (const importer::ImportError& error) {
         parser.failure(error.message());
         status = 1;
     }
     if (!reporter.statusText().isEmpty())
         console.out << reporter.statusText() << '\n';
+    if (!unsaid.isEmpty())
+        console.err << "product-import-cli import: " << unsaid << '\n';
     return status;
 }

@@ -30,8 +30,8 @@ void printRaw(const data::Worksheet& sheet, QTextStream& out)
     }
 }
 
-// One line a field: the field, then the sheet column's letter and header that feed it, or "(空)" and what the
-// field takes instead.
+// One line a field: the field, then the sheet column's letter and header that feed it and why where it is not the
+// template's own header, or "(空)" and what the field takes instead; then the columns passed over, with why.
 void printLayout(const importer::ProductSheet& products, QTextStream& out)
 {
     using importer::ProductColumn;
@@ -44,6 +44,8 @@ void printLayout(const importer::ProductSheet& products, QTextStream& out)
         } else if (column >= 0) {
             out << importer::columnLetter(column) << '\t'
                 << cli::tsvField(products.worksheet().cellText(layout.headerRow, column));
+            if (layout.found(field) != importer::FoundBy::TemplateHeader)
+                out << '\t' << cli::tsvField(layout.whyFound(products.worksheet(), field));
         } else if (field == ProductColumn::Mnemonic) {
             out << QStringLiteral("(空)\t由商品名称生成");
         } else if (*importer::blankDefault(field)) {
@@ -52,6 +54,11 @@ void printLayout(const importer::ProductSheet& products, QTextStream& out)
             out << QStringLiteral("(空)");
         }
         out << '\n';
+    }
+    for (const importer::PassedOver& passed : layout.passedOver) {
+        out << importer::templateHeader(passed.field) << QStringLiteral("（未用）\t") << importer::columnLetter(passed.column)
+            << '\t' << cli::tsvField(products.worksheet().cellText(layout.headerRow, passed.column)) << '\t'
+            << passed.reason << '\n';
     }
     for (int i = 0; i < products.furtherCount(); ++i) {
         const int column = layout.further[std::size_t(i)].second;
@@ -132,6 +139,9 @@ int cli::runPreview(const QStringList& arguments, Console& console)
                 const importer::ProductSheet products(sheet, *choice);
                 printLayout(products, out);
                 printProducts(products, out, parser.isSet(kPhraseMnemonics));
+                const QString unsaid = importer::namedWithoutCodeNote(products.namedRowsWithoutCode());
+                if (!unsaid.isEmpty())
+                    console.err << "product-import-cli preview: " << unsaid << '\n';
             }
         }
         console.out << text;

@@ -1,4 +1,5 @@
-// product-import-cli sheets WORKBOOK: one line per worksheet, "name TAB rows TAB columns".
+// product-import-cli sheets WORKBOOK: one line per worksheet, "name TAB rows TAB columns", and "TAB 隐藏" for a sheet
+// the workbook hides (read only when named).
 #include "../VerbParser.h"
 #include "../Verbs.h"
 #include "TsvText.h"
@@ -8,7 +9,8 @@
 int cli::runSheets(const QStringList& arguments, Console& console)
 {
     VerbParser parser(console, QStringLiteral("sheets"), QStringLiteral("sheets WORKBOOK"));
-    parser.setDetails(QStringLiteral("Prints one line per worksheet: its name, rows and columns, separated by tabs.\n"
+    parser.setDetails(QStringLiteral("Prints one line per worksheet: its name, rows and columns, separated by tabs, and 隐藏 where the\n"
+                                     "workbook hides the sheet (it is read only when --sheet names it).\n"
                                      "Exit status: 0 listed, 1 the workbook cannot be read, 2 usage error.\n"
                                      "Example: product-import-cli sheets 商品.xls"));
     if (const std::optional<int> status = parser.parse(arguments))
@@ -24,7 +26,8 @@ int cli::runSheets(const QStringList& arguments, Console& console)
         for (int i = 0; i < count; ++i) {
             const data::Worksheet sheet = book.sheet(i);
             lines += tsvField(sheet.name()) + u'\t' + QString::number(sheet.rowCount()) + u'\t' +
-                     QString::number(sheet.columnCount()) + u'\n';
+                     QString::number(sheet.columnCount()) + (book.isHidden(i) ? QStringLiteral("\t隐藏") : QString()) +
+                     u'\n';
         }
         console.out << lines;
         return 0;

@@ -117,6 +117,11 @@ QStringList Workbook::sheetNames() const
     return names;
 }
 
+bool Workbook::isHidden(int index) const
+{
+    return data_->sheets.at(static_cast<std::size_t>(index)).hidden;
+}
+
 Worksheet Workbook::sheet(const QString& name) const
 {
     for (const SheetEntry& entry : data_->sheets) {
@@ -125,8 +130,10 @@ Worksheet Workbook::sheet(const QString& name) const
     }
     const QStringList names = sheetNames();
     if (names.isEmpty())
-        throw SheetError(QStringLiteral("工作簿中没有名为“%1”的工作表，它一张工作表也没有。").arg(name));
-    throw SheetError(QStringLiteral("工作簿中没有名为“%1”的工作表，现有的工作表：%2。").arg(name, quotedList(names)));
+        throw SheetError(QStringLiteral("工作簿中没有名为“%1”的工作表，它一张工作表也没有。").arg(name),
+                         SheetError::Kind::NoSuchSheet);
+    throw SheetError(QStringLiteral("工作簿中没有名为“%1”的工作表，现有的工作表：%2。").arg(name, quotedList(names)),
+                     SheetError::Kind::NoSuchSheet);
 }
 
 Worksheet Workbook::sheet(int index) const

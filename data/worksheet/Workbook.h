@@ -45,6 +45,7 @@ public:
     // The same for a workbook file held in memory.
     static Workbook openBytes(const QByteArray& fileBytes);
     QStringList sheetNames() const; // the worksheets in workbook order; chart and macro sheets are left out
+    bool isHidden(int index) const; // hidden (or very hidden) in the workbook: 0 <= index < sheetNames().size()
     // By the exact name (not trimmed). Throws SheetError that lists the worksheets there are, or, for a damaged
     // sheet, says so.
     Worksheet sheet(const QString& name) const;

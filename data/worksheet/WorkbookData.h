@@ -25,6 +25,7 @@ struct SheetEntry
     QString name;
     std::uint32_t offset = 0; // BIFF: of the sheet's BOF record in the stream
     QByteArray relationId;    // package: the workbook's relationship to the sheet's part
+    bool hidden = false;      // hidden or very hidden: read only when the clerk names it
 };
 
 class WorkbookData

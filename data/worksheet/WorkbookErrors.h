@@ -24,11 +24,20 @@ private:
 class SheetError : public std::runtime_error
 {
 public:
-    explicit SheetError(const QString& reason) : std::runtime_error(reason.toStdString()), reason_(reason) {}
+    enum class Kind {
+        Unreadable,  // damaged, or cannot be read as asked
+        NoSuchSheet, // the workbook has no sheet of that name: the name is what to check
+    };
+    explicit SheetError(const QString& reason, Kind kind = Kind::Unreadable)
+        : std::runtime_error(reason.toStdString()), reason_(reason), kind_(kind)
+    {
+    }
     const QString& reason() const { return reason_; }
+    Kind kind() const { return kind_; }
 
 private:
     QString reason_;
+    Kind kind_;
 };
 
 } // namespace data

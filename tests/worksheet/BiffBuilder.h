@@ -97,6 +97,7 @@ struct Sheet
     QString name;
     QByteArray records; // between the sheet's BOF and EOF
     int type = 0;       // BOUNDSHEET type: 0 worksheet, 2 chart
+    int visibility = 0; // BOUNDSHEET state: 0 visible, 1 hidden, 2 very hidden
 };
 
 // A BIFF8 (or, with version 0x0500, BIFF5) workbook stream: globals, then each sheet, offsets filled in.
@@ -113,7 +114,7 @@ inline QByteArray workbookStream(const QByteArray& globals, const QList<Sheet>& 
         offset += 4 + 6 + name.size();
     QByteArray stream = bof(0x0005, version) + globals;
     for (qsizetype i = 0; i < sheets.size(); ++i) {
-        stream += record(0x0085, u32(std::uint32_t(offset)) + u8(0) + u8(sheets[i].type) + boundSheets[i]);
+        stream += record(0x0085, u32(std::uint32_t(offset)) + u8(sheets[i].visibility) + u8(sheets[i].type) + boundSheets[i]);
         offset += bof(0x0010, version).size() + sheets[i].records.size() + eof().size();
     }
     stream += eof();

@@ -44,6 +44,7 @@ public:
     {
         QString name;
         QByteArray relationId;
+        bool hidden = false;
     };
     std::vector<Sheet> sheets;
     bool date1904 = false;
@@ -67,7 +68,8 @@ public:
                 throw PackageError("workbook.xml: a sheet without its name or relationship");
             if (sheets.size() >= kMaxSheets)
                 throw PackageError("workbook.xml: too many sheets");
-            sheets.push_back({QString::fromUtf8(sheetName), QByteArray(id)});
+            const char* state = attributes.value("state"); // "hidden" or "veryHidden"
+            sheets.push_back({QString::fromUtf8(sheetName), QByteArray(id), state && std::string_view(state) != "visible"});
         }
     }
     void endElement(const XmlName& name) override
@@ -194,7 +196,7 @@ std::shared_ptr<const WorkbookData> readPackageWorkbook(std::shared_ptr<const Pa
         for (WorkbookPart::Sheet& sheet : workbookPart.sheets) {
             // Chart, dialog and macro sheets hold no rows to import.
             if (package->relationType(workbook, sheet.relationId).endsWith("/worksheet"))
-                book->sheets.push_back(SheetEntry{std::move(sheet.name), 0, std::move(sheet.relationId)});
+                book->sheets.push_back(SheetEntry{std::move(sheet.name), 0, std::move(sheet.relationId), sheet.hidden});
         }
 
         if (const gsf::InputPtr styles = package->relatedPart(workbook, relation("styles").c_str())) {
