@@ -161,7 +161,7 @@ std::optional<HeaderReading> readHeader(const QString& cell)
         core = normalized;
     }
     // A note above or below the header ("空：默认根据标题生成") is a sentence: its words name nothing.
-    static const QString kSentenceMarks = QStringLiteral("：:，,。；;！!？?、");
+    static const QString kSentenceMarks = QStringLiteral("：:，,。；;！!？?、「」请");
     if (core.size() > kKeyWordHeaderMax ||
         std::any_of(cell.begin(), cell.end(), [](QChar c) { return kSentenceMarks.contains(c); }))
         return std::nullopt;

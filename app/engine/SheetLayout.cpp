@@ -462,14 +462,17 @@ void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
         if (const std::optional<RowLayout> layout = layoutOfRow(reading, choice)) {
             const bool codeHeader = hasColumn(layout->layout, ProductColumn::Code);
             nameSeen = nameSeen || hasColumn(layout->layout, ProductColumn::Name);
-            if (codeHeader && hasColumn(layout->layout, ProductColumn::Name) && emptyCodes.isEmpty()) {
+            if (codeHeader && hasColumn(layout->layout, ProductColumn::Name)) {
+                // The header row of a list whose code columns are empty: the search ends here, as it did.
                 const SheetLayout settledLayout = settled(sheet, *layout, reading);
                 for (const PassedOver& passed : settledLayout.passedOver) {
-                    if (passed.field == ProductColumn::Code)
+                    if (passed.field == ProductColumn::Code && !passed.reason.startsWith(QStringLiteral("表头")))
                         emptyCodes << QStringLiteral("“%1”%2")
                                           .arg(reading.cells[std::size_t(passed.column)].simplified(), passed.reason);
                 }
                 codeSeen = codeSeen || settledGivesProducts(settledLayout);
+                if (!emptyCodes.isEmpty())
+                    break;
             } else {
                 codeSeen = codeSeen || codeHeader;
             }
@@ -496,7 +499,8 @@ void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
         parts << QStringLiteral("工作表“%1”的%2中没有商品名称列。商品名称列的列名可以是：%3。%4")
                      .arg(sheet.name(), where, acceptedNames(ProductColumn::Name), howToChoose(ProductColumn::Name));
     }
-    if (!choice.headerRow && (!codeSeen || !nameSeen)) {
+    // Where a header row was found all the same (a list without codes), where it stands is not the question.
+    if (!choice.headerRow && (!nameSeen || (!codeSeen && !namesOnly))) {
         parts << QStringLiteral("表头不在前%1行时，请指明表头在第几行（命令行加 --header-row 行号）")
                      .arg(kHeaderSearchRows);
     }
@@ -506,8 +510,11 @@ void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
 // The first row among those searched whose fields give products, settled by content; nothing when none does. A
 // header row names at least two fields itself where some row does, so that a title ("商品标题") above the header is
 // not taken for it when the code comes by number or letter.
+// Where the first such row's code column turns out empty, that row is still the header, of a list without codes:
+// the search ends there, with its layout in withoutCodes.
 std::optional<SheetLayout> firstProductLayout(const data::Worksheet& sheet, const ColumnChoice& choice,
-                                              HeaderRows& rows, int first, int last, bool twoNamed)
+                                              HeaderRows& rows, int first, int last, bool twoNamed,
+                                              std::optional<SheetLayout>& withoutCodes)
 {
     for (int row = first; row < last; ++row) {
         const RowReading& reading = rows.row(row);
@@ -519,6 +526,8 @@ std::optional<SheetLayout> firstProductLayout(const data::Worksheet& sheet, cons
         SheetLayout found = settled(sheet, *layout, reading);
         if (settledGivesProducts(found))
             return found;
+        withoutCodes = std::move(found);
+        return std::nullopt;
     }
     return std::nullopt;
 }
@@ -654,9 +663,13 @@ SheetLayout findSheetLayout(const data::Worksheet& sheet, const ColumnChoice& ch
         refuse(sheet, choice, rows, std::nullopt);
     }
     const int searched = searchedRows(sheet);
+    std::optional<SheetLayout> withoutCodes;
     for (const bool twoNamed : {true, false}) {
-        if (std::optional<SheetLayout> found = firstProductLayout(sheet, choice, rows, 0, searched, twoNamed))
+        if (std::optional<SheetLayout> found =
+                firstProductLayout(sheet, choice, rows, 0, searched, twoNamed, withoutCodes))
             return *found;
+        if (withoutCodes)
+            refuse(sheet, choice, rows, withoutCodes);
     }
     // Both fields given by letter, and no row names any field: the first row is the header, as the clerk's letters
     // say nothing of where it is.

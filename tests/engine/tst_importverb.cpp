@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <numeric>
@@ -246,8 +247,11 @@ void TestImportVerb::runs()
     QCOMPARE(run.exitCode, exitStatus);
     QCOMPARE(out, statusLine.isEmpty() ? QString() : statusLine + QLatin1Char('\n'));
     if (errorText.isEmpty()) {
-        // No progress bar: standard error is no terminal here.
-        QCOMPARE(err, QString());
+        // No progress bar: standard error is no terminal here. A row with a name and no code is named there (the
+        // five-row sheet has one), and nothing else is said.
+        static const QRegularExpression namedWithoutCode(
+            QStringLiteral("^product-import-cli import: 1 行有商品名称但没有商品编号（第\\d行），将算作空纪录\n"));
+        QCOMPARE(QString(err).remove(namedWithoutCode), QString());
     } else {
         QVERIFY2(err.contains(errorText), qPrintable(err));
     }

@@ -302,34 +302,75 @@ private slots:
             QVERIFY(run.err.contains("--map"));
     }
 
+    // The lists as a clerk reads them: which products are stored, under which values. A list of names without
+    // codes is refused, naming numbering, and numbered it stores every product.
     void realLists_data()
     {
         QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("extra");
         QTest::addColumn<int>("exitStatus");
         QTest::addColumn<QList<int>>("counts");  // rows, stored, failed, empty
         QTest::addColumn<QString>("code");       // one stored product, its code as stored (letter B)
         QTest::addColumn<QStringList>("values"); // Cpxm_mc, Cpxm_dw, Cpxm_jp, Cpxm_cbdj, Cpxm_ysdj, CPxm_sl
+        const QStringList numbered{"--map", "商品编号=#"};
         QTest::newRow("hospital herbal stock, batches repeat codes")
-            << "resolveexcel_药品库存.xlsx" << 3 << QList<int>{851, 642, 209, 0} << "B700000248901"
+            << "resolveexcel_药品库存.xlsx" << QStringList{} << 3 << QList<int>{851, 642, 209, 0} << "B700000248901"
             << QStringList{"伸筋草", "g", "SJC", "0.032", "0.0399", "2695"};
         QTest::newRow("TCM printout, title rows and a total")
-            << "doctor_medicine-file.xls" << 0 << QList<int>{514, 513, 0, 1} << "B00000002"
+            << "doctor_medicine-file.xls" << QStringList{} << 0 << QList<int>{514, 513, 0, 1} << "B00000002"
             << QStringList{"+生知母", "克", "+SZM", "0", "0.31", "0"};
         QTest::newRow("snack shop POS export")
-            << "simpleshop_商品资料.xlsx" << 0 << QList<int>{302, 302, 0, 0} << "B8997788998624"
+            << "simpleshop_商品资料.xlsx" << QStringList{} << 0 << QList<int>{302, 302, 0, 0} << "B8997788998624"
             << QStringList{"啪啪通虾片烤番茄味", "", "pptxpkfqw", "9.8", "13", "0"};
         QTest::newRow("convenience store, sheet score")
-            << "findshop_商品列表.xls" << 0 << QList<int>{729, 729, 0, 0} << "B6901028004947"
+            << "findshop_商品列表.xls" << QStringList{} << 0 << QList<int>{729, 729, 0, 0} << "B6901028004947"
             << QStringList{"双喜(软蓝红玫王)", "包", "SX(RLHMW)", "10.282", "13", "1"};
         QTest::newRow("stationery price list on Sheet2")
-            << "ymyf_价格表.xlsx" << 3 << QList<int>{266, 123, 7, 136} << "BA4-501"
+            << "ymyf_价格表.xlsx" << QStringList{} << 3 << QList<int>{266, 123, 7, 136} << "BA4-501"
             << QStringList{"网格拉链袋", "个", "WGLLD", "0", "5", "0"};
         QTest::newRow("import template without codes")
-            << "hnis_药品导入模板.xlsx" << 1 << QList<int>{} << QString() << QStringList{};
+            << "hnis_药品导入模板.xlsx" << QStringList{} << 1 << QList<int>{} << QString() << QStringList{};
+        QTest::newRow("import template without codes, numbered")
+            << "hnis_药品导入模板.xlsx" << numbered << 0 << QList<int>{64, 10, 0, 54} << "B01"
+            << QStringList{"连钱草_lianqiancao", "", "LQCLIANQIANCAO", "0", "1.56", "0"};
+        QTest::newRow("goods list: 商品号, 商品名, 进价, 普通售价")
+            << "more/cashregister_goods.xls" << QStringList{} << 0 << QList<int>{19, 19, 0, 0} << "B6723212315"
+            << QStringList{"瓜碟", "", "GD", "32.9", "80", "0"};
+        QTest::newRow("web-shop item master: 单品ID, 单品名称, 单品成本")
+            << "more/inventory_单品.xlsx" << QStringList{} << 0 << QList<int>{239, 239, 0, 0} << "B2220491350113"
+            << QStringList{"青岛崂山啤酒500ml罐装", "瓶", "QDLSPJ500MLGZ", "0", "0", "0"};
+        QTest::newRow("English POS dump: CODE, NAME, JP, INPRICE, SALEPRICE")
+            << "more/possystem_BASEITEM.xlsx" << QStringList{} << 0 << QList<int>{8622, 8622, 0, 0} << "B1028"
+            << QStringList{"驰星养生锅黑色34cm", "瓶", "CXYSGHS34CM", "110", "145", "0"};
+        QTest::newRow("cloud ERP export, prices empty")
+            << "more/ruiqumall_商品资料.xlsx" << QStringList{} << 0 << QList<int>{5646, 5646, 0, 0}
+            << "B100253364799"
+            << QStringList{"卡夫特电子有机硅密封胶 白色流淌 K-704L 300ml/瓶", "", "KFTDZYJGMFJBSLTK704L300MLP", "0", "0",
+                           "0"};
+        QTest::newRow("lab stock without codes")
+            << "more/benzyl_药品基本信息.xlsx" << QStringList{} << 1 << QList<int>{} << QString() << QStringList{};
+        QTest::newRow("lab stock numbered: 中文名 beside the brand 商品名, stocks like 300+ fail")
+            << "more/benzyl_药品基本信息.xlsx" << numbered << 3 << QList<int>{55, 52, 3, 0} << "B02"
+            << QStringList{"氯硝西泮片", "", "LXXPP", "0", "0", "0"};
+        QTest::newRow("wholesaler's price list without codes")
+            << "more/export2web_红岭中学食材新报价(3).xlsx" << QStringList{} << 1 << QList<int>{} << QString()
+            << QStringList{};
+        QTest::newRow("wholesaler's price list numbered: 含税价 before 未含税销售单价")
+            << "more/export2web_红岭中学食材新报价(3).xlsx" << numbered << 3 << QList<int>{1218, 1200, 18, 0} << "B0002"
+            << QStringList{"厨师肉松1000g", "包", "CSRS1000G", "0", "86.897", "0"};
+        QTest::newRow("web-shop upload sheet: ID and SKU columns left empty")
+            << "more/commercetool_shoes-import-5140640-top100.xlsx" << QStringList{} << 1 << QList<int>{}
+            << QString() << QStringList{};
+        QTest::newRow("web-shop upload sheet numbered: size rows are no products")
+            << "more/commercetool_shoes-import-5140640-top100.xlsx" << numbered << 3
+            << QList<int>{1362, 100, 1, 1261} << "B003"
+            << QStringList{"IB1087-600 Nike Wmns Shox TL 'Gym Red/Gym Red/White'", "双",
+                           "IB1087600NIKEWMNSSHOXTLGYMREDGYMREDWHITE", "0", "0", "99"};
     }
     void realLists()
     {
         QFETCH(QString, file);
+        QFETCH(QStringList, extra);
         QFETCH(int, exitStatus);
         QFETCH(QList<int>, counts);
         QFETCH(QString, code);
@@ -341,12 +382,16 @@ private slots:
         const QString store = folder.filePath(QStringLiteral("store.dat"));
         data::createDemoStore(store);
         const testsupport::CliRun run = testsupport::runCliInProcess(
-            {"import", path, "--category", "010101", "--store", store, "--log", folder.filePath("log.txt")});
+            QStringList{"import", path, "--category", "010101", "--store", store, "--log", folder.filePath("log.txt")} +
+            extra);
         QVERIFY2(run.exitCode == exitStatus, run.err.constData());
         if (exitStatus == 1) {
-            // Refused, saying which names are accepted for the code and how to choose a column.
-            QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("没有商品编号列")));
-            QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("--map 商品编号=")));
+            // Refused, saying how to number the products first, then which names are accepted for the code and how
+            // to choose a column.
+            const QString err = QString::fromUtf8(run.err);
+            QVERIFY2(err.contains(QStringLiteral("商品编号列")), run.err.constData());
+            QVERIFY(err.indexOf(QStringLiteral("--map 商品编号=#")) >= 0);
+            QVERIFY(err.indexOf(QStringLiteral("--map 商品编号=#")) < err.indexOf(QStringLiteral("--map 商品编号=C")));
             return;
         }
         QCOMPARE(QString::fromUtf8(run.out).trimmed(),
