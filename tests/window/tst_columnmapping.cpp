@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -132,6 +133,25 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    // Beside each field, why it has its column (and, in the tooltip, which columns were passed over); above the
+    // rows, the rows that name a product but have no code.
+    void saysWhyAndWhatIsLeftOut()
+    {
+        const data::Worksheet sheet = listSheet(QStringLiteral("two-codes.xlsx"), QStringLiteral("Sheet1"));
+        ColumnMappingDialog dialog(sheet, importer::findSheetLayout(sheet), false);
+        const auto why = [&dialog](ProductColumn field) {
+            return dialog.findChild<QLabel*>(QStringLiteral("why:") + importer::templateHeader(field));
+        };
+        QCOMPARE(why(ProductColumn::Code)->text(), QStringLiteral("表头“商品编码”"));
+        QVERIFY2(why(ProductColumn::Code)->toolTip().contains(QStringLiteral("未用 A 条码")),
+                 qPrintable(why(ProductColumn::Code)->toolTip()));
+        QCOMPARE(why(ProductColumn::Unit)->text(), QString());
+        QComboBox* code = fieldBox(dialog, ProductColumn::Code);
+        code->setCurrentIndex(code->findData(0));
+        QCOMPARE(why(ProductColumn::Code)->text(), QStringLiteral("按指定"));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("namedWithoutCode"))->text(), QString());
     }
 };
 

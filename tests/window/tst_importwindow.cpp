@@ -4,6 +4,7 @@
 #include "ErrorReport.h"
 #include "ChineseFonts.h"
 #include "RecordingDialogs.h"
+#include "../engine/ListWorkbook.h"
 #include "StyledButton.h"
 #include "TFmain.h"
 #include "PrivateUserFolders.h"
@@ -202,6 +203,8 @@ private slots:
     void sheetBoxListsTheWorkbooksSheets();
     void columnChoiceBeforeAListThatIsNotTheTemplate();
     void cancelledColumnChoiceWritesNothing();
+    void rememberedChoiceFollowsItsHeaderRow();
+    void listWithoutCodesIsOfferedNumbering();
     void closeEndsTheWindow();
 
 private:
@@ -1288,6 +1291,64 @@ void ImportWindowTest::cancelledColumnChoiceWritesNothing()
     QVERIFY(w.child<QLabel>("RzURLLabel1")->isHidden());
     QVERIFY(!QFile::exists(folder_->file(QStringLiteral("log.txt"))));
     QCOMPARE(storedCodes(*folder_, QStringLiteral("%")).size(), 2);
+}
+
+// A choice remembered for a header row is preset where those texts stand now: two title rows above them make the
+// header row 3, not the first row.
+void ImportWindowTest::rememberedChoiceFollowsItsHeaderRow()
+{
+    folder_->addDemoStore();
+    const QString first = folder_->file(QStringLiteral("first.xlsx"));
+    const QString moved = folder_->file(QStringLiteral("moved.xlsx"));
+    enginetest::writeListWorkbook(first, {{"货号", "品名", "产地"}, {"P1", "甘草", "甘肃"}});
+    enginetest::writeListWorkbook(moved, {{"价目表"}, {"2026年12月"}, {"货号", "品名", "产地"}, {"P2", "黄芪", "内蒙古"}});
+    const Window w = openWindow(*folder_);
+    w.child<QLineEdit>("excel")->setText(first);
+    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("S"));
+    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(w.child<QComboBox>("splb_com"), 0);
+    w.dialogs->answerColumns = [](const importer::SheetLayout& preset) {
+        importer::SheetLayout changed = preset;
+        changed.further.emplace_back(QStringLiteral("Cpxm_cd"), 2);
+        return std::optional(changed);
+    };
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QCOMPARE(w.dialogs->columnsAsked.size(), 1);
+
+    const Window again = openWindow(*folder_);
+    again.child<QLineEdit>("excel")->setText(moved);
+    again.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("S"));
+    pickFromList(again.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(again.child<QComboBox>("splb_com"), 0);
+    again.dialogs->answerColumns = [](const importer::SheetLayout&) { return std::nullopt; };
+    QTest::mouseClick(again.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QCOMPARE(again.dialogs->columnsAsked.size(), 1);
+    const importer::SheetLayout& preset = again.dialogs->columnsAsked[0].preset;
+    QCOMPARE(preset.headerRow, 2);
+    QCOMPARE(preset.column(importer::ProductColumn::Code), 0);
+    QCOMPARE(preset.further, (std::vector<std::pair<QString, int>>{{QStringLiteral("Cpxm_cd"), 2}}));
+}
+
+// A list of names without codes: the dialog presets numbering and every field that was found.
+void ImportWindowTest::listWithoutCodesIsOfferedNumbering()
+{
+    folder_->addDemoStore();
+    const QString list = folder_->file(QStringLiteral("names.xlsx"));
+    enginetest::writeListWorkbook(list, {{"序号", "品名", "单位", "含税价"}, {"1", "甘草", "克", "0.2"}, {"2", "黄芪", "克", "0.3"}});
+    const Window w = openWindow(*folder_);
+    w.child<QLineEdit>("excel")->setText(list);
+    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("S"));
+    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(w.child<QComboBox>("splb_com"), 0);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QCOMPARE(w.dialogs->columnsAsked.size(), 1);
+    const importer::SheetLayout& preset = w.dialogs->columnsAsked[0].preset;
+    QCOMPARE(preset.column(importer::ProductColumn::Code), importer::kAutoNumber);
+    QCOMPARE(preset.column(importer::ProductColumn::Name), 1);
+    QCOMPARE(preset.column(importer::ProductColumn::Unit), 2);
+    QCOMPARE(preset.column(importer::ProductColumn::SalePrice), 3);
+    // Taken as preset, both products are stored under their places.
+    QCOMPARE(storedCodes(*folder_, QStringLiteral("B%")).size(), 2);
 }
 
 void ImportWindowTest::closeEndsTheWindow()
