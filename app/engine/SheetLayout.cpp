@@ -84,6 +84,9 @@ RowReading readRow(const data::Worksheet& sheet, int row)
     const int columns = sheet.columnCount();
     reading.cells.resize(std::size_t(columns));
     for (int column = 0; column < columns; ++column) {
+        // A text longer than any header is not copied: many cells may share one such text.
+        if (sheet.cellLength(row, column) > kHeaderCellMax)
+            continue;
         QString& text = reading.cells[std::size_t(column)];
         sheet.cellText(row, column, text);
         if (const std::optional<HeaderReading> found = readHeader(text))

@@ -1,5 +1,6 @@
 #include "Workbook.h"
 
+#include "CellFormats.h"
 #include "GsfSupport.h"
 #include "WorkbookData.h"
 #include "xls/BiffReader.h"
@@ -62,6 +63,12 @@ QString Worksheet::cellText(int row, int column) const
 void Worksheet::cellText(int row, int column, QString& text) const
 {
     data_->cellText(row, column, text);
+}
+
+qsizetype Worksheet::cellLength(int row, int column) const
+{
+    ValueChars chars;
+    return data_->cellView(row, column, chars).size();
 }
 
 bool Worksheet::isUncomputedFormula(int row, int column) const

@@ -27,6 +27,9 @@ public:
     QString cellText(int row, int column) const;
     // The same into text, its storage used again where it has room: for reading row after row.
     void cellText(int row, int column, QString& text) const;
+    // How many characters the cell's text has, without copying it: a long text shared by many cells is measured
+    // before it is read.
+    qsizetype cellLength(int row, int column) const;
     // The cell holds a formula that its writer never computed: it has no result, and reads as "".
     bool isUncomputedFormula(int row, int column) const;
 
