@@ -52,7 +52,9 @@ inline void writeListWorkbook(const QString& path, const QList<ListSheet>& sheet
     for (qsizetype i = 0; i < sheets.size(); ++i) {
         const QByteArray id = "rId" + QByteArray::number(i + 1);
         const QByteArray part = "worksheets/sheet" + QByteArray::number(i + 1) + ".xml";
-        sheetList += "<sheet name=\"" + sheets[i].name.toHtmlEscaped().toUtf8() + "\" sheetId=\"" +
+        // A line break in an attribute is written as a reference, or the parser reads a blank.
+        const QByteArray name = sheets[i].name.toHtmlEscaped().toUtf8().replace("\n", "&#10;");
+        sheetList += "<sheet name=\"" + name + "\" sheetId=\"" +
                      QByteArray::number(i + 1) + "\" r:id=\"" + id + "\"" +
                      (sheets[i].hidden ? QByteArray(" state=\"hidden\"") : QByteArray()) + "/>";
         related.append({id, "worksheet", part});

@@ -395,6 +395,14 @@ private slots:
         QVERIFY2(QString::fromUtf8(run.err).contains(
                      QStringLiteral("1 行有商品名称但没有商品编号（第3行），将算作空纪录")),
                  run.err.constData());
+
+        // The sheet read is named on one line, a line break in its name written out.
+        const QString oneSheet = folder.filePath(QStringLiteral("one.xlsx"));
+        enginetest::writeListWorkbook(oneSheet, QList<enginetest::ListSheet>{{"价目\n表", products}});
+        run = import(oneSheet);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(run.err),
+                 QStringLiteral("product-import-cli import: 读取工作表“价目\\n表”（商品在这张表上；--sheet 可以指定别的表）\n"));
     }
 };
 
