@@ -482,6 +482,8 @@ void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
         }
     }
     QStringList parts;
+    if (sheet.rowCount() == 0)
+        parts << QStringLiteral("工作表“%1”是空的，一行也没有。请检查薄名，或者导入另一张工作表").arg(sheet.name());
     if (codeSeen && nameSeen) {
         parts << QStringLiteral("工作表“%1”的%2中没有一行同时有商品编号列和商品名称列，找不到表头。请指明表头在第几行"
                                 "（命令行加 --header-row 行号）")

@@ -386,6 +386,8 @@ bool TFmain::chooseColumns(importer::ImportRequest& request)
         } catch (const std::runtime_error&) {
             return true; // the run itself says why the workbook or the sheet cannot be read
         }
+        if (sheet->rowCount() == 0)
+            return true; // an empty sheet has no columns to choose: the run says it is empty
         try {
             preset = importer::findSheetLayout(*sheet);
             if (preset.isExactTemplate()) {

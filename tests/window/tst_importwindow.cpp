@@ -695,6 +695,11 @@ void ImportWindowTest::earlyEnds_data()
                                        << "<pick>" << EarlyEnd::Error << ""
                                        << ""
                                        << "导入已停止,没有导入任何记录";
+    // No column dialog for a sheet without rows: the error says it is empty.
+    QTest::newRow("an empty worksheet") << testsupport::testData(QStringLiteral("xls/products-xlwt.xls")) << " Sheet1 "
+                                        << "<pick>" << EarlyEnd::Error << "是空的"
+                                        << ""
+                                        << "导入已停止,没有导入任何记录";
 }
 
 void ImportWindowTest::earlyEnds()
@@ -747,6 +752,8 @@ void ImportWindowTest::earlyEnds()
         QCOMPARE(box.caption, applicationTitle());
         QCOMPARE(box.owner, w.window.get());
         QVERIFY2(box.text.contains(sheet), qPrintable(box.text));
+        QVERIFY2(box.text.contains(message), qPrintable(box.text));
+        QVERIFY(w.dialogs->columnsAsked.isEmpty());
     }
     if (!focus.isEmpty()) {
         QWidget* focused = QApplication::focusWidget();
