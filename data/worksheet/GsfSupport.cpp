@@ -40,6 +40,29 @@ QuietUnnamedLogDomain::~QuietUnnamedLogDomain()
     g_log_remove_handler(nullptr, id_);
 }
 
+QString fileErrorText(const GError* error)
+{
+    if (!error || error->domain != G_FILE_ERROR)
+        return QStringLiteral("系统无法读取它");
+    switch (error->code) {
+    case G_FILE_ERROR_ACCES:
+    case G_FILE_ERROR_PERM:
+        return QStringLiteral("没有读取这个文件的权限");
+    case G_FILE_ERROR_NOENT:
+        return QStringLiteral("文件不存在");
+    case G_FILE_ERROR_ISDIR:
+        return QStringLiteral("这是一个文件夹，不是文件");
+    case G_FILE_ERROR_NAMETOOLONG:
+        return QStringLiteral("文件名太长");
+    case G_FILE_ERROR_NOMEM:
+        return QStringLiteral("内存不足");
+    case G_FILE_ERROR_IO:
+        return QStringLiteral("读盘出错");
+    default:
+        return QStringLiteral("系统无法读取它（错误 %1）").arg(error->code);
+    }
+}
+
 InputPtr openFile(const QString& path, QString& reason)
 {
 #ifdef Q_OS_WIN
@@ -50,8 +73,9 @@ InputPtr openFile(const QString& path, QString& reason)
     GError* rawError = nullptr;
     InputPtr input(gsf_input_stdio_new(fileName.constData(), &rawError));
     const ErrorPtr error(rawError);
+    // The library's own text is English and repeats the path: the clerk reads why, in Chinese.
     if (!input)
-        reason = describe(error.get());
+        reason = fileErrorText(error.get());
     return input;
 }
 

@@ -54,5 +54,7 @@ private:
 
 // The whole file at path, opened for reading (nullptr and the reason when it cannot be opened).
 InputPtr openFile(const QString& path, QString& reason);
+// Why a file could not be opened, in the clerk's words ("没有读取这个文件的权限"), from GLib's file error.
+QString fileErrorText(const GError* error);
 
 } // namespace data::gsf

@@ -1,6 +1,7 @@
 // The workbook reader over real files from three writers, and over hand-built records for what writers never
 // write on purpose.
 #include "BiffBuilder.h"
+#include "GsfSupport.h"
 #include "TestPaths.h"
 #include "Workbook.h"
 #include "WorkbookDump.h"
@@ -365,6 +366,25 @@ private slots:
         // A shared string table that claims four billion strings but holds one.
         const Worksheet sheet = oneSheet(labelSst(0, 0, 0), record(0x00FC, u32(~0u) + u32(~0u) + string8("x")));
         QCOMPARE(sheet.cellText(0, 0), QStringLiteral("x"));
+    }
+
+    // Why a file cannot be opened, in the clerk's words: never the library's English with the path in it.
+    void fileErrorsInPlainChinese_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no permission") << int(G_FILE_ERROR_ACCES) << QStringLiteral("没有读取这个文件的权限");
+        QTest::newRow("missing") << int(G_FILE_ERROR_NOENT) << QStringLiteral("文件不存在");
+        QTest::newRow("a folder") << int(G_FILE_ERROR_ISDIR) << QStringLiteral("这是一个文件夹，不是文件");
+        QTest::newRow("anything else") << int(G_FILE_ERROR_FAILED) << QStringLiteral("系统无法读取它（错误 %1）").arg(int(G_FILE_ERROR_FAILED));
+    }
+    void fileErrorsInPlainChinese()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        GError* error = g_error_new(G_FILE_ERROR, code, "Failed to open file “/tmp/x.xls”: Permission denied");
+        QCOMPARE(data::gsf::fileErrorText(error), text);
+        g_error_free(error);
     }
 };
 
