@@ -28,8 +28,9 @@ void addSheetOptions(VerbParser& parser)
         QStringLiteral("FIELD=HEADER")));
     parser.addOption(QCommandLineOption(
         kHeaderRow,
-        QStringLiteral("the sheet's row that holds the headers (1 for the first); default the first of "
-                       "the first 30 rows that names a code and a name column"),
+        QStringLiteral("the sheet's row that holds the headers (1 for the first, 0 for none: every row a product, "
+                       "the columns named 第1列, 第2列 ...); default the first of the first 30 rows that names a code "
+                       "and a name column"),
         QStringLiteral("N")));
 }
 
@@ -39,12 +40,12 @@ std::optional<importer::ColumnChoice> columnChoice(const VerbParser& parser, QSt
     if (parser.isSet(kHeaderRow)) {
         bool ok = false;
         const int row = parser.value(kHeaderRow).toInt(&ok);
-        if (!ok || row < 1) {
-            problem =
-                QStringLiteral("--header-row takes a row number from 1, not \"%1\"").arg(parser.value(kHeaderRow));
+        if (!ok || row < 0) {
+            problem = QStringLiteral("--header-row 要的是行号（1 是第一行，0 是没有表头），不是“%1”")
+                          .arg(parser.value(kHeaderRow));
             return std::nullopt;
         }
-        choice.headerRow = row - 1;
+        choice.headerRow = row == 0 ? importer::kNoHeaderRow : row - 1;
     }
     try {
         for (const QString& assignment : parser.values(kMap))

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace importer {
 
 namespace {
@@ -32,6 +34,8 @@ ColumnProfile profileColumn(const data::Worksheet& sheet, int column, int first,
         ++profile.filled;
         if (readsAsNumber(text))
             ++profile.numbers;
+        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3400 && c.unicode() < 0xA000; }))
+            ++profile.han;
         seen.insert(text);
     }
     profile.distinct = int(seen.size());

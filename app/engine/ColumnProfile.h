@@ -12,10 +12,12 @@ struct ColumnProfile
     int filled = 0;   // cells not blank
     int distinct = 0; // different values among the filled cells
     int numbers = 0;  // filled cells that read as numbers
+    int han = 0;      // filled cells with a Chinese character in them
 
     double filledShare() const { return rows > 0 ? double(filled) / rows : 0.0; }
     double distinctShare() const { return filled > 0 ? double(distinct) / filled : 0.0; }
     double numberShare() const { return filled > 0 ? double(numbers) / filled : 0.0; }
+    double hanShare() const { return filled > 0 ? double(han) / filled : 0.0; }
 };
 
 // Rows first..end-1 of the column; a long sheet is sampled evenly (at most kProfileRows rows), which is enough to

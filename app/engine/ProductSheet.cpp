@@ -41,7 +41,7 @@ void ProductSheet::noteHeaderTexts()
 {
     const auto note = [this](ProductColumn field, QString& text, QString& normalized) {
         const int at = layout_.column(field);
-        if (at < 0 || layout_.headerRow >= sheet_.rowCount())
+        if (at < 0 || layout_.headerRow < 0 || layout_.headerRow >= sheet_.rowCount())
             return;
         text = trimControls(sheet_.cellText(layout_.headerRow, at));
         if (text.size() <= kHeaderCellMax)
@@ -160,7 +160,7 @@ QString ProductSheet::furtherText(int dataRow, int further) const
 QString ProductSheet::furtherHeader(int further) const
 {
     const auto& [name, at] = layout_.further[std::size_t(further)];
-    const QString text = sheet_.cellText(layout_.headerRow, at).simplified();
+    const QString text = headerCellText(sheet_, layout_.headerRow, at);
     return text.isEmpty() ? name : text;
 }
 
@@ -183,7 +183,7 @@ QString ProductSheet::headerText(ProductColumn field) const
         return kAutoNumberText;
     if (at < 0)
         return templateHeader(field);
-    const QString text = sheet_.cellText(layout_.headerRow, at).simplified();
+    const QString text = headerCellText(sheet_, layout_.headerRow, at);
     return text.isEmpty() ? templateHeader(field) : text;
 }
 

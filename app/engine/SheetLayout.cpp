@@ -4,6 +4,8 @@
 #include "FieldTable.h"
 #include "HeaderNames.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace importer {
@@ -506,7 +508,9 @@ void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
     }
     // Where a header row was found all the same (a list without codes), where it stands is not the question.
     if (!choice.headerRow && (!nameSeen || (!codeSeen && !namesOnly))) {
-        parts << QStringLiteral("表头不在前%1行时，请指明表头在第几行（命令行加 --header-row 行号）")
+        parts << QStringLiteral("表头不在前%1行时，请指明表头在第几行（命令行加 --header-row 行号）；表中没有表头行"
+                                "（第一行就是商品）时，命令行加 --header-row 0，窗口中把表头选为“无表头”，各列叫第1列、"
+                                "第2列……（如 --map 商品名称=第3列）")
                      .arg(kHeaderSearchRows);
     }
     throw MissingColumnsError(sheet.name(), parts.join(u'\n'), std::move(namesOnly));
@@ -548,6 +552,92 @@ std::optional<SheetLayout> firstNamesLayout(const data::Worksheet& sheet, const 
             return settled(sheet, *layout, reading);
     }
     return std::nullopt;
+}
+
+// A sheet without a header row: the clerk's columns (by letter or by name, 第3列), and where the content makes it
+// plain, the name (the column of Chinese words), the code (distinct short codes) and the price (the one column of
+// numbers that vary).
+SheetLayout headerlessLayout(const data::Worksheet& sheet, const ColumnChoice& choice)
+{
+    SheetLayout layout = SheetLayout::withoutColumns(kNoHeaderRow);
+    const auto columnNamed = [&sheet](const QString& text) {
+        static const QRegularExpression named(QStringLiteral("^第(\\d+)列$"));
+        const QRegularExpressionMatch match = named.match(text.trimmed());
+        const int column = match.hasMatch() ? match.captured(1).toInt() - 1 : -1;
+        if (column < 0 || column >= sheet.columnCount()) {
+            throw ColumnChoiceError(QStringLiteral("工作表“%1”没有表头，没有名为“%2”的列：各列叫第1列到第%3列，"
+                                                   "或者写列字母（如 C）")
+                                        .arg(sheet.name(), text)
+                                        .arg(sheet.columnCount()));
+        }
+        return column;
+    };
+    const auto columnOf = [&columnNamed](const ColumnRef& ref) {
+        return ref.kind == ColumnRef::Kind::Header ? columnNamed(ref.header) : ref.column;
+    };
+    for (const auto& [field, ref] : choice.columns) {
+        if (ref.kind == ColumnRef::Kind::None)
+            continue;
+        layout.columns[std::size_t(indexOf(field))] = columnOf(ref);
+        layout.foundBy[std::size_t(indexOf(field))] = FoundBy::Choice;
+    }
+    for (const auto& [name, ref] : choice.further) {
+        if (ref.kind != ColumnRef::Kind::None)
+            layout.further.emplace_back(name, columnOf(ref));
+    }
+    const int rows = sheet.rowCount();
+    const auto taken = [&layout](int column) {
+        return std::find(layout.columns.begin(), layout.columns.end(), column) != layout.columns.end();
+    };
+    const auto found = [&layout](ProductColumn field, int column) {
+        layout.columns[std::size_t(indexOf(field))] = column;
+        layout.foundBy[std::size_t(indexOf(field))] = FoundBy::Content;
+    };
+    const auto left = [&choice](ProductColumn field) { return !choice.columns.contains(field); };
+    std::vector<ColumnProfile> profiles;
+    for (int column = 0; column < sheet.columnCount(); ++column)
+        profiles.push_back(profileColumn(sheet, column, 0, rows));
+    if (left(ProductColumn::Name)) {
+        int best = -1;
+        for (int column = 0; column < sheet.columnCount(); ++column) {
+            const ColumnProfile& p = profiles[std::size_t(column)];
+            if (!taken(column) && p.filledShare() >= 0.9 && p.hanShare() >= 0.6 &&
+                (best < 0 || p.hanShare() > profiles[std::size_t(best)].hanShare()))
+                best = column;
+        }
+        if (best >= 0)
+            found(ProductColumn::Name, best);
+    }
+    const int name = layout.column(ProductColumn::Name);
+    if (left(ProductColumn::Code) && name >= 0) {
+        for (int column = 0; column < sheet.columnCount(); ++column) {
+            if (!taken(column) && looksLikeCodes(sheet, column, name, 0, rows)) {
+                found(ProductColumn::Code, column);
+                break;
+            }
+        }
+    }
+    if (left(ProductColumn::SalePrice)) {
+        std::vector<int> numbers;
+        for (int column = 0; column < sheet.columnCount(); ++column) {
+            const ColumnProfile& p = profiles[std::size_t(column)];
+            if (!taken(column) && p.filledShare() >= 0.9 && p.numberShare() >= 0.95 && p.distinct > 1)
+                numbers.push_back(column);
+        }
+        if (numbers.size() == 1)
+            found(ProductColumn::SalePrice, numbers.front());
+    }
+    if (!settledGivesProducts(layout)) {
+        throw MissingColumnsError(
+            sheet.name(),
+            QStringLiteral("工作表“%1”没有表头，从内容看不出哪一列是%2。请指明各列：命令行加 --map 商品编号=第1列 "
+                           "--map 商品名称=第3列（或列字母），窗口中在“列的对应”里选择；没有编号的清单可以用 "
+                           "--map 商品编号=# 自动编号")
+                .arg(sheet.name(), hasColumn(layout, ProductColumn::Name) ? QStringLiteral("商品编号")
+                                                                        : QStringLiteral("商品名称")),
+            layout);
+    }
+    return layout;
 }
 
 } // namespace
@@ -617,7 +707,7 @@ ColumnChoice SheetLayout::asChoice() const
 QString SheetLayout::whyFound(const data::Worksheet& sheet, ProductColumn field) const
 {
     const int at = column(field);
-    const QString header = at >= 0 ? sheet.cellText(headerRow, at).simplified() : QString();
+    const QString header = at >= 0 ? headerCellText(sheet, headerRow, at) : QString();
     switch (found(field)) {
     case FoundBy::TemplateHeader:
         return QStringLiteral("模板的表头");
@@ -625,7 +715,9 @@ QString SheetLayout::whyFound(const data::Worksheet& sheet, ProductColumn field)
     case FoundBy::KeyWords:
         return QStringLiteral("表头“%1”").arg(header);
     case FoundBy::Content:
-        return QStringLiteral("按内容：每行不同的短编码");
+        return field == ProductColumn::Code   ? QStringLiteral("按内容：每行不同的短编码")
+               : field == ProductColumn::Name ? QStringLiteral("按内容：汉字写的名称")
+                                              : QStringLiteral("按内容：唯一的一列数字");
     case FoundBy::Choice:
         return at == kAutoNumber ? QStringLiteral("自动编号") : QStringLiteral("按指定");
     case FoundBy::Missing:
@@ -648,6 +740,8 @@ ColumnChoiceError::ColumnChoiceError(const QString& message)
 SheetLayout findSheetLayout(const data::Worksheet& sheet, const ColumnChoice& choice)
 {
     checkLetters(sheet, choice);
+    if (choice.headerRow == kNoHeaderRow)
+        return headerlessLayout(sheet, choice);
     HeaderRows rows(sheet);
     if (choice.headerRow) {
         if (*choice.headerRow < 0 || *choice.headerRow >= std::max(sheet.rowCount(), 1)) {
@@ -710,6 +804,13 @@ bool hasNamesHeader(const data::Worksheet& sheet)
             return true;
     }
     return false;
+}
+
+QString headerCellText(const data::Worksheet& sheet, int headerRow, int column)
+{
+    if (headerRow == kNoHeaderRow)
+        return QStringLiteral("第%1列").arg(column + 1);
+    return sheet.cellText(headerRow, column).simplified();
 }
 
 QString columnLetter(int column)

@@ -21,6 +21,9 @@ namespace importer {
 
 // How the header row is looked for: among this many rows from the top.
 inline constexpr int kHeaderSearchRows = 30;
+// The header row of a sheet that has none (a CSV whose first line is a product, --header-row 0): every row is a
+// product, and the columns are named 第1列, 第2列 ...
+inline constexpr int kNoHeaderRow = -1;
 // The code field's column when a list without codes is numbered: each product its place among the products.
 inline constexpr int kAutoNumber = -2;
 // How the clerk names that choice: in the window, and on the command line ("#" too).
@@ -45,7 +48,7 @@ struct ColumnRef
 // What the clerk says of a sheet's columns; anything left out is found as usual.
 struct ColumnChoice
 {
-    std::optional<int> headerRow; // the sheet's row index (0 for row 1)
+    std::optional<int> headerRow; // the sheet's row index (0 for row 1), or kNoHeaderRow
     std::map<ProductColumn, ColumnRef> columns;
     // Further columns of the store's Cpxm (by the name the clerk gave) and the sheet column that feeds each.
     std::map<QString, ColumnRef> further;
@@ -80,7 +83,7 @@ struct PassedOver
 
 struct SheetLayout
 {
-    int headerRow = 0;                              // the sheet's row index of the header row
+    int headerRow = 0;                              // the sheet's row index of the header row, or kNoHeaderRow
     std::array<int, kProductColumnCount> columns{}; // -1 where the field has no column
     std::array<FoundBy, kProductColumnCount> foundBy{};
     // Further columns of the store and the sheet column that feeds each, in the order of the clerk's choice.
@@ -145,6 +148,9 @@ SheetLayout findSheetLayout(const data::Worksheet& sheet, const ColumnChoice& ch
 bool hasProductHeader(const data::Worksheet& sheet);
 // Whether one of its first rows names a product name column and another field (a list without codes).
 bool hasNamesHeader(const data::Worksheet& sheet);
+
+// The header text of a column at that header row, or its name where the sheet has no header row (第3列).
+QString headerCellText(const data::Worksheet& sheet, int headerRow, int column);
 
 // "A" for 0, "AB" for 27; and back (case-insensitive), empty for a text that is not a column letter.
 QString columnLetter(int column);

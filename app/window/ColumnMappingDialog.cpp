@@ -44,7 +44,9 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
     auto* form = new QFormLayout;
     headerRow_ = new QSpinBox(this);
     headerRow_->setObjectName(QStringLiteral("headerRow"));
-    headerRow_->setRange(1, std::max(1, std::min(sheet_.rowCount(), importer::kHeaderSearchRows)));
+    // 0 is a sheet without a header row: every row a product, the columns named 第1列, 第2列 ...
+    headerRow_->setRange(0, std::max(1, std::min(sheet_.rowCount(), importer::kHeaderSearchRows)));
+    headerRow_->setSpecialValueText(QStringLiteral("无表头"));
     headerRow_->setValue(preset.headerRow + 1);
     form->addRow(QStringLiteral("表头在第几行："), headerRow_);
     for (ProductColumn field : importer::kProductColumns) {
@@ -159,7 +161,7 @@ void ColumnMappingDialog::showWhy(const importer::SheetLayout& chosen)
             if (over.field == field)
                 passed << QStringLiteral("未用 %1 %2：%3")
                               .arg(importer::columnLetter(over.column),
-                                   sheet_.cellText(found_.headerRow, over.column).simplified(), over.reason);
+                                   importer::headerCellText(sheet_, found_.headerRow, over.column), over.reason);
         }
         why->setToolTip(passed.join(u'\n'));
     }
@@ -174,7 +176,7 @@ void ColumnMappingDialog::fillColumnBoxes(int headerRow)
         box->clear();
         box->addItem(kNoColumn, -1);
         for (int column = 0; column < sheet_.columnCount(); ++column) {
-            const QString header = sheet_.cellText(headerRow, column).simplified();
+            const QString header = importer::headerCellText(sheet_, headerRow, column);
             box->addItem(QStringLiteral("%1  %2").arg(importer::columnLetter(column), header), column);
         }
     }

@@ -436,8 +436,10 @@ bool TFmain::chooseColumns(importer::ImportRequest& request)
         dialogs_->chooseColumns(this, *sheet, preset, N3->isChecked(), furtherColumns);
     if (!chosen)
         return false;
-    // A folder that cannot be written keeps nothing; the run does not need it.
-    settings_.setColumnChoice(rowTexts(*sheet, chosen->headerRow), *chosen);
+    // A folder that cannot be written keeps nothing; the run does not need it. A sheet without a header row has no
+    // texts to remember the choice by.
+    if (chosen->headerRow != importer::kNoHeaderRow)
+        settings_.setColumnChoice(rowTexts(*sheet, chosen->headerRow), *chosen);
     request.columns = chosen->asChoice();
     request.readSheet = sheet;
     return true;

@@ -43,7 +43,7 @@ void printLayout(const importer::ProductSheet& products, QTextStream& out)
             out << importer::kAutoNumberText;
         } else if (column >= 0) {
             out << importer::columnLetter(column) << '\t'
-                << cli::tsvField(products.worksheet().cellText(layout.headerRow, column));
+                << cli::tsvField(importer::headerCellText(products.worksheet(), layout.headerRow, column));
             if (layout.found(field) != importer::FoundBy::TemplateHeader)
                 out << '\t' << cli::tsvField(layout.whyFound(products.worksheet(), field));
         } else if (field == ProductColumn::Mnemonic) {
@@ -57,15 +57,16 @@ void printLayout(const importer::ProductSheet& products, QTextStream& out)
     }
     for (const importer::PassedOver& passed : layout.passedOver) {
         out << importer::templateHeader(passed.field) << QStringLiteral("（未用）\t") << importer::columnLetter(passed.column)
-            << '\t' << cli::tsvField(products.worksheet().cellText(layout.headerRow, passed.column)) << '\t'
+            << '\t' << cli::tsvField(importer::headerCellText(products.worksheet(), layout.headerRow, passed.column)) << '\t'
             << passed.reason << '\n';
     }
     for (int i = 0; i < products.furtherCount(); ++i) {
         const int column = layout.further[std::size_t(i)].second;
         out << cli::tsvField(layout.further[std::size_t(i)].first) << '\t' << importer::columnLetter(column) << '\t'
-            << cli::tsvField(products.worksheet().cellText(layout.headerRow, column)) << '\n';
+            << cli::tsvField(importer::headerCellText(products.worksheet(), layout.headerRow, column)) << '\n';
     }
-    out << QStringLiteral("表头在第%1行\n\n").arg(layout.headerRow + 1);
+    out << (layout.headerRow == importer::kNoHeaderRow ? QStringLiteral("没有表头\n\n")
+                                                         : QStringLiteral("表头在第%1行\n\n").arg(layout.headerRow + 1));
 }
 
 void printProducts(const importer::ProductSheet& products, QTextStream& out, bool phraseMnemonics)

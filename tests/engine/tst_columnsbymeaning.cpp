@@ -307,6 +307,50 @@ private slots:
         QCOMPARE(importer::findSheetLayout(sheet, choiceOf({}, 31)).headerRow, 30);
     }
 
+    // A sheet without a header row (a CSV whose first line is a product): refused saying how to read it; read with
+    // no header row, the content names the code, the name and the price where it is plain, and the clerk names the
+    // rest as 第N列 or by letter.
+    void sheetWithoutHeaderRow_data()
+    {
+        QTest::addColumn<QStringList>("assignments");
+        QTest::addColumn<QString>("columns");
+        QTest::newRow("by content") << QStringList{} << "A C - - D - - - -";
+        QTest::newRow("named 第N列") << QStringList{"商品名称=第3列", "当前库存=第2列"} << "A C - - D - B - -";
+        QTest::newRow("by letter") << QStringList{"商品编号=B", "商品名称=C", "销售价=(无)"} << "B C - - - - - - -";
+    }
+    void sheetWithoutHeaderRow()
+    {
+        QFETCH(QStringList, assignments);
+        QFETCH(QString, columns);
+        QTemporaryDir folder;
+        const data::Worksheet sheet = sheetOf(folder, {{"155046", "1", "金士顿优盘", "47.70"},
+                                                       {"137276", "1", "超五类网线", "14.80"},
+                                                       {"155258", "1", "金士顿优盘 32G", "89.00"}});
+        try {
+            importer::findSheetLayout(sheet);
+            QFAIL("a sheet without a header row was read");
+        } catch (const importer::MissingColumnsError& error) {
+            QVERIFY2(error.message().contains(QStringLiteral("--header-row 0")), qPrintable(error.message()));
+        }
+        ColumnChoice choice = choiceOf(assignments);
+        choice.headerRow = importer::kNoHeaderRow;
+        const importer::ProductSheet products(sheet, choice);
+        QCOMPARE(columnsOf(products.layout()), columns);
+        QCOMPARE(products.rowCount(), 3);
+        QCOMPARE(products.sheetRowNumber(0), 1);
+        QCOMPARE(products.headerText(ProductColumn::Name), QStringLiteral("第3列"));
+        if (assignments.isEmpty())
+            QCOMPARE(products.layout().whyFound(sheet, ProductColumn::Code), QStringLiteral("按内容：每行不同的短编码"));
+        ColumnChoice missing = choiceOf({"商品名称=第9列"});
+        missing.headerRow = importer::kNoHeaderRow;
+        try {
+            importer::findSheetLayout(sheet, missing);
+            QFAIL("a column the sheet lacks was taken");
+        } catch (const importer::ColumnChoiceError& error) {
+            QVERIFY2(error.message().contains(QStringLiteral("第1列到第4列")), qPrintable(error.message()));
+        }
+    }
+
     // The sheet read when none is named: visible sheets only, and a sheet that cannot be read ends the choice.
     void sheetChoice_data()
     {
