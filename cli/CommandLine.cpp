@@ -27,7 +27,7 @@ constexpr std::array kVerbs{
     Verb{"import", runImport,
          "import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] "
          "[--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run] "
-         "[--existing add|skip|update] [--repeats fail|merge]"},
+         "[--existing add|skip|update] [--repeats fail|merge] [--failed-rows FILE.xlsx]"},
 };
 
 int usage(QTextStream& stream, int status)

@@ -18,6 +18,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <optional>
 
 namespace importer {
@@ -114,6 +115,22 @@ QString rowLoopFailure(const QString& reason, int firstRowAgain)
     return QStringLiteral("导入在中途停止：%1\n此前处理的记录已保存在数据库中，状态栏显示了它们的数目；请%2再导入"
                           "其余的记录")
         .arg(reason, fromRow(firstRowAgain));
+}
+
+// The failed rows (their sheet rows below the header) and the rows named without a code, in sheet order.
+FailedRows failedRowsOf(const ProductSheet& sheet, const std::vector<std::pair<int, QString>>& failed,
+                        const std::vector<int>& namedWithoutCode)
+{
+    FailedRows rows;
+    rows.sheet = sheet.worksheet();
+    rows.headerRow = sheet.layout().headerRow;
+    for (const auto& [dataRow, reason] : failed)
+        rows.rows.push_back({sheet.sheetRowNumber(dataRow), reason});
+    for (const int sheetRow : namedWithoutCode)
+        rows.rows.push_back({sheetRow, kNoCodeReason});
+    std::stable_sort(rows.rows.begin(), rows.rows.end(),
+                     [](const FailedRow& a, const FailedRow& b) { return a.sheetRow < b.sheetRow; });
+    return rows;
 }
 
 } // namespace
@@ -285,11 +302,20 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     // Rows with a name but no code are empty records as always, but never unsaid.
     if (counts.empty > 0)
         outcome.namedWithoutCode = sheet->namedRowsWithoutCode();
+    outcome.failedRows = failedRowsOf(*sheet, writes.failedRows(), outcome.namedWithoutCode);
 
     try {
         saveErrorLog(session.errorLog, session.logFilePath);
     } catch (const LogFileError& error) {
         throw ImportError(ImportError::Kind::LogNotSaved, logFailure(error.message()));
+    }
+    if (!request.failedRowsPath.isEmpty()) {
+        try {
+            writeFailedRowsWorkbook(request.failedRowsPath, outcome.failedRows);
+        } catch (const FailedRowsError& error) {
+            throw ImportError(ImportError::Kind::FailedRowsNotSaved,
+                              QStringLiteral("导入已完成，错误信息已写入 log.txt，但%1").arg(error.message()));
+        }
     }
     outcome.end = ImportOutcome::End::Completed;
     return outcome;

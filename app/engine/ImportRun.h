@@ -8,6 +8,7 @@
 //   WriteBatch sends the rows in batches, one insert statement each, and commits the batches in groups.
 // Each hand-over between threads is a data::BoundedQueue.
 
+#include "FailedRows.h"
 #include "ImportReporter.h"
 
 #include "ProductKinds.h"
@@ -44,6 +45,9 @@ struct ImportRequest
     // The sheet read already (by a caller that showed its columns to the clerk), so that it is not read twice;
     // workbookPath and sheetName still name it.
     std::optional<data::Worksheet> readSheet;
+    // Where the failed rows go as a workbook to fix (FailedRows.h), written at the end of a run that got through
+    // its rows; empty: nowhere.
+    QString failedRowsPath;
 };
 
 struct ImportOutcome
@@ -60,6 +64,8 @@ struct ImportOutcome
     int mergedCount = 0;   // ImportCounts::merged
     // The sheet rows (1 for the first) counted as empty records although they name a product: they have no code.
     std::vector<int> namedWithoutCode;
+    // The rows a clerk has to fix: the failed ones with their reasons and those without a code, in sheet order.
+    FailedRows failedRows;
 };
 
 // What outlives one run: the store, where the error log goes, and what the last run left behind.
@@ -83,6 +89,7 @@ public:
         StoreUnreachable, // the code letter probe failed
         StoreFault,       // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
         LogNotSaved,      // every row was handled, but log.txt could not be written
+        FailedRowsNotSaved, // every row was handled and logged, but the failed rows' workbook could not be written
         LogClash,         // log.txt is the store file, its journal or the workbook: nothing was touched
         Unexpected,       // anything else that stopped the row loop
     };

@@ -134,6 +134,7 @@ void WriteBatch::failed(const MadeRow& row, const QString& reason)
 {
     ++counts_.failed;
     errorLog_.append(errorLine(row.code, row.name, reason));
+    failedRows_.emplace_back(row.sheetRow, reason);
 }
 
 void WriteBatch::flush()
@@ -432,6 +433,7 @@ void WriteBatch::uncount()
     if (existing_)
         existing_->groupLost();
     errorLog_.resize(errorLog_.size() - failedInGroup);
+    failedRows_.resize(failedRows_.size() - std::size_t(failedInGroup));
 }
 
 void WriteBatch::forgetGroup()

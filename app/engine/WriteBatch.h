@@ -89,6 +89,9 @@ public:
     // The sheet row of the first row handed to the writes that the store does not hold for good (neither committed
     // nor failed), if any: where an import that ended early is to be taken up again.
     std::optional<int> firstRowNotCommitted() const { return firstOpenRow_; }
+    // The rows counted as failed, each its sheet row (from 0, below the header) and the reason of its log line, in
+    // the order they failed; a lost group's rows are not among them.
+    const std::vector<std::pair<int, QString>>& failedRows() const { return failedRows_; }
 
 private:
     enum class Mode { Grouped, RowByRow };
@@ -124,6 +127,7 @@ private:
     WritePolicy policy_;
     ImportCounts& counts_;
     QStringList& errorLog_;
+    std::vector<std::pair<int, QString>> failedRows_; // beside the error log, line for line
     std::vector<data::StoreColumn> furtherColumns_;
     std::unique_ptr<data::PreparedInsert> insert_;
     std::unique_ptr<ExistingProducts> existing_; // none: every row an insert

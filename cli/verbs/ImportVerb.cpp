@@ -32,6 +32,7 @@ namespace {
 
 const QString kCategory = QStringLiteral("category");
 const QString kLog = QStringLiteral("log");
+const QString kFailedRows = QStringLiteral("failed-rows");
 const QString kDryRun = QStringLiteral("dry-run");
 const QString kPhraseMnemonics = QStringLiteral("phrase-mnemonics");
 
@@ -137,7 +138,7 @@ int cli::runImport(const QStringList& arguments, Console& console)
                       QStringLiteral("import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... "
                                      "[--header-row N] [--store FILE | --odbc CONNSTR] [--log FILE] "
                                      "[--phrase-mnemonics] [--dry-run] [--existing add|skip|update] "
-                                     "[--repeats fail|merge]"));
+                                     "[--repeats fail|merge] [--failed-rows FILE.xlsx]"));
     parser.addOption(QCommandLineOption(
         kCategory, QStringLiteral("kinid of the products' category (product-import-cli kinds lists them)"),
         QStringLiteral("KINID")));
@@ -146,6 +147,12 @@ int cli::runImport(const QStringList& arguments, Console& console)
     parser.addOption(
         QCommandLineOption(kLog, QStringLiteral("where the error log goes; default log.txt in the program folder"),
                            QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(
+        kFailedRows,
+        QStringLiteral("also write the failed rows (and the rows with a name but no code) to this new .xlsx: the sheet's "
+                       "header row, each row as the sheet had it, and the columns 原行号 and 原因; fix them there "
+                       "and import that file"),
+        QStringLiteral("FILE.xlsx")));
     parser.addOption(QCommandLineOption(kPhraseMnemonics, QStringLiteral("a blank 助记码 read by whole words: 人参 RS, "
                                                                          "not RC; a 助记码 in the sheet stays")));
     parser.addOption(QCommandLineOption(
@@ -197,6 +204,22 @@ int cli::runImport(const QStringList& arguments, Console& console)
         return parser.usageError(QStringLiteral("the log %1 is the workbook: it would be written over").arg(logPath));
     }
 
+    // The failed rows' workbook is written over whatever its path names, like the log: never the store, the
+    // workbook or the log itself.
+    const QString failedRowsPath = parser.value(kFailedRows);
+    if (parser.isSet(kFailedRows)) {
+        if (failedRowsPath.isEmpty())
+            return parser.usageError(QStringLiteral("--failed-rows needs a value"));
+        if (importer::logPathClash(failedRowsPath, chosenStoreFile(parser), workbooks.constFirst()) !=
+                importer::LogClash::None ||
+            importer::logPathClash(failedRowsPath, QString(), logPath) != importer::LogClash::None) {
+            return parser.usageError(
+                QStringLiteral("--failed-rows %1 is the store, its journal, the workbook or the log: it would be "
+                               "written over")
+                    .arg(failedRowsPath));
+        }
+    }
+
     data::Connection connection;
     try {
         connectChosenStore(parser, connection);
@@ -240,6 +263,7 @@ int cli::runImport(const QStringList& arguments, Console& console)
     request.phraseMnemonics = parser.isSet(kPhraseMnemonics);
     request.commitEveryRow = qEnvironmentVariableIntValue(kCommitEveryRowVariable) == 1;
     request.dryRun = parser.isSet(kDryRun);
+    request.failedRowsPath = failedRowsPath;
 
     CliReporter reporter(console, request.existing, request.repeats);
     int status = 1;
