@@ -48,8 +48,9 @@ public:
             *out_++ = upper(static_cast<char>(byte));
     }
 
-    // Inlined into both walks, as into the one loop before phrases: called, it made the default codes 5% dearer.
-    Q_ALWAYS_INLINE void doubleByte(unsigned lead, unsigned trail)
+    // Inlined into both walks, as into the one loop before phrases: called, it made the default codes 5% dearer. Under
+    // moPhrases a character that the index leaves without a reading takes the word list's reading of it alone.
+    template <bool Phrases = false> Q_ALWAYS_INLINE void doubleByte(unsigned lead, unsigned trail)
     {
         switch (lead) {
         case 0xA2:
@@ -62,7 +63,10 @@ public:
             greekLetter(trail);
             break;
         default:
-            syllable(lead, trail);
+            if constexpr (Phrases)
+                characterWithPhrases(lead, trail);
+            else
+                syllable(lead, trail);
             break;
         }
     }
@@ -76,7 +80,9 @@ public:
             int number = syllableNumber(text[2 * place], text[2 * place + 1]);
             if (change < phrase.changeCount() && phrase.changePlace(change) == place)
                 number = phrase.changeSyllable(change++);
-            syllable(number);
+            else if (number == 0)
+                number = characterAloneSyllable(text[2 * place], text[2 * place + 1]);
+            phraseSyllable(number);
         }
         return 2 * qsizetype{phrase.characters()};
     }
@@ -126,6 +132,24 @@ private:
     void syllable(unsigned lead, unsigned trail)
     {
         syllable(lead <= kIndexLastLead && trail <= kIndexLastTrail ? syllableNumber(lead, trail) : 0);
+    }
+
+    // Lead byte 0xFF or trail byte 0xFF: no character, as above.
+    void characterWithPhrases(unsigned lead, unsigned trail)
+    {
+        if (lead > kIndexLastLead || trail > kIndexLastTrail)
+            return noReading();
+        const int number = syllableNumber(lead, trail);
+        phraseSyllable(number != 0 ? number : characterAloneSyllable(lead, trail));
+    }
+
+    // A syllable number of the phrase data (phraseSyllableLetters), or 0 for no reading.
+    void phraseSyllable(int number)
+    {
+        if (number == 0)
+            return noReading();
+        const std::string_view letters = phraseSyllableLetters(number);
+        append(fullPinyin_ ? letters : letters.substr(0, 1), true);
     }
 
     // Syllable number 1..405 of PinyinSyllables, or 0 for no reading.
@@ -187,7 +211,7 @@ Q_NEVER_INLINE qsizetype walkWithPhrases(const unsigned char* text, qsizetype si
                 continue;
             }
         }
-        writer.doubleByte(c, n);
+        writer.doubleByte<true>(c, n);
         at += 2;
     }
     return writer.written(start);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <utility>
 
 namespace mnemonic {
@@ -38,5 +39,13 @@ extern const std::span<const std::uint16_t> PhrasePairOffsets;
 // Per record: characters << 4 | changed places, the GBK bytes after the second character, then per changed place
 // place << 9 | syllable number in two bytes, big-endian. Longer phrases first within a pair.
 extern const std::span<const unsigned char> PhraseRecords;
+
+// Letters of the syllables that the list lacks (fo, gei, ...), numbered from kSyllableCount + 1 on: the phrase
+// readings alone give them; the per-character index keeps its numbers.
+extern const std::span<const std::string_view> PhraseExtraSyllables;
+// Index positions (ascending) of the characters that the index leaves without a reading but the word list reads alone
+// (佛 fo, 给 gei), and their syllable numbers: under moPhrases such a character gives its letters, never nothing.
+extern const std::span<const std::uint16_t> PhraseCharacterPositions;
+extern const std::span<const std::uint16_t> PhraseCharacterSyllables;
 
 } // namespace mnemonic

@@ -7,6 +7,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+
 namespace mnemonic {
 
 class PhraseMatch
@@ -123,6 +125,26 @@ inline PhraseMatch findPhraseBeginning(const unsigned char* text, qsizetype size
         record = changes + 2 * changeCount;
     }
     return {};
+}
+
+// Letters of a syllable number of the phrase data: 1..kSyllableCount from the list, above it the syllables that only
+// the phrase data gives.
+inline std::string_view phraseSyllableLetters(int number)
+{
+    return number <= kSyllableCount ? syllableLetters(number) : PhraseExtraSyllables[number - kSyllableCount - 1];
+}
+
+// The syllable number that the word list gives a character alone where the index has none (佛 fo), or 0. Called only
+// for characters without a reading, so a search over the few of them costs the other characters nothing.
+inline int characterAloneSyllable(unsigned lead, unsigned trail)
+{
+    if (!phrasedetail::isIndexed(lead, trail))
+        return 0;
+    const auto position = static_cast<std::uint16_t>(phrasedetail::indexPosition(lead, trail));
+    const auto found = std::lower_bound(PhraseCharacterPositions.begin(), PhraseCharacterPositions.end(), position);
+    if (found == PhraseCharacterPositions.end() || *found != position)
+        return 0;
+    return PhraseCharacterSyllables[static_cast<std::size_t>(found - PhraseCharacterPositions.begin())];
 }
 
 // The longest phrase that the size bytes at text begin with. The first two bytes are a double-byte character (lead

@@ -95,7 +95,13 @@ void compareCommonNames(QTextStream& out, int options, const char* label)
         out << "common-names.txt not found\n";
         return;
     }
-    const QStringList names = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // One name a line before a tab and the code a pharmacy types (which tools/phrase-index/measure_agreement.py
+    // checks); lines starting with '#' say what the file is.
+    QStringList names;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!line.startsWith(QLatin1Char('#')))
+            names.append(line.section(QLatin1Char('\t'), 0, 0));
+    }
     QStringList changed;
     for (const QString& name : names) {
         const QString without = mnemonic::BuildMnemonicCode(name, options, 255);

@@ -1,5 +1,6 @@
 // Phrase readings (moPhrases): codes of drug names, herbs and everyday words whose characters have several readings,
-// the phrase table's layout, and that without the bit every code stays as the characters alone give it.
+// the pharmacy word list read before the general words, characters that only the word list reads, the phrase
+// table's layout, and that without the bit every code stays as the characters alone give it.
 
 #include "MnemonicCode.h"
 #include "PhraseIndex.h"
@@ -7,6 +8,7 @@
 #include "PinyinTables.h"
 #include "WorkedExamples.h"
 
+#include <QHash>
 #include <QStringDecoder>
 #include <QTest>
 
@@ -36,7 +38,7 @@ QByteArray upperLetters(int number, bool whole)
 {
     if (number == 0)
         return {};
-    const std::string_view letters = syllableLetters(number);
+    const std::string_view letters = phraseSyllableLetters(number);
     return QByteArray(letters.data(), whole ? static_cast<qsizetype>(letters.size()) : 1).toUpper();
 }
 
@@ -102,6 +104,9 @@ class TestPhraseReadings : public QObject
 private slots:
     void phraseCodes_data();
     void phraseCodes();
+    void pharmacyWords_data();
+    void pharmacyWords();
+    void charactersOnlyTheWordListReads();
     void gbkBytesBesidePhrases_data();
     void gbkBytesBesidePhrases();
     void withoutTheBitNothingChanges();
@@ -154,7 +159,7 @@ void TestPhraseReadings::phraseCodes_data()
     row("formula from two pharmacy phrases", "参苓白术散", mark, 255, "SLBZS", "CLBSS");
     row("pharmacy reading undoes a shorter phrase", "鸡血藤", full, 255, "JIXUETENG", "JIXUETENG");
     row("shorter phrase alone", "鸡血", full, 255, "JIXIE", "JIXUE");
-    row("buddha's hand keeps its mark", "佛手", mark | phrases, 255, "?S", "?S");
+    row("buddha's hand, 佛 fo from the phrase data", "佛手", mark | phrases, 255, "FS", "?S");
 
     // Everyday words
     row("bank keeps hang", "银行", mark, 255, "YH", "YH");
@@ -163,7 +168,8 @@ void TestPhraseReadings::phraseCodes_data()
     row("instrument", "乐器", mark, 255, "YQ", "LQ");
     row("again", "重新", mark, 255, "CX", "ZX");
     row("a reading where the characters have none", "给予", mark, 255, "JY", "?Y");
-    row("no phrase, the mark stays", "给药", mark, 255, "?Y", "?Y");
+    row("no phrase, 给 read alone", "给药", mark, 255, "GY", "?Y");
+    row("no phrase, 给 read alone, whole syllables", "给药", full, 255, "GEIYAO", "YAO");
     row("as if, fu where 佛 has none", "仿佛", full | mark, 255, "FANGFU", "FANG?");
 
     // Longest phrase first, then on after it
@@ -202,6 +208,83 @@ void TestPhraseReadings::phraseCodes()
     QFETCH(QString, withoutPhrases);
     QCOMPARE(BuildMnemonicCode(text, options | phrases, maxLength), expected);
     QCOMPARE(BuildMnemonicCode(text, options & ~phrases, maxLength), withoutPhrases);
+}
+
+void TestPhraseReadings::pharmacyWords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("initials");
+    QTest::addColumn<QString>("syllables");
+
+    auto row = [](const char* text, const char* initials, const char* syllables) {
+        QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(initials) << QString::fromUtf8(syllables);
+    };
+    // Herbs whose general reading is not the pharmacy's
+    row("阿胶", "AJ", "AJIAO");
+    row("阿胶珠", "AJZ", "AJIAOZHU");
+    row("东阿阿胶", "DEAJ", "DONGEAJIAO");
+    row("徐长卿", "XCQ", "XUCHANGQING");
+    row("佛手", "FS", "FOSHOU");
+    row("白术", "BZ", "BAIZHU");
+    row("土炒白术", "TCBZ", "TUCHAOBAIZHU");
+    row("人参", "RS", "RENSHEN");
+    row("南沙参", "NSS", "NANSHASHEN");
+    row("西洋参", "XYS", "XIYANGSHEN");
+    row("炙甘草", "ZGC", "ZHIGANCAO");
+    row("煅蛤壳", "DGK", "DUANGEKE");
+    row("生蛤壳", "SGK", "SHENGGEKE");
+    row("麸炒枳壳", "FCZQ", "FUCHAOZHIQIAO");
+    row("蜜桔梗", "MJG", "MIJIEGENG");
+    row("藏青果", "ZQG", "ZANGQINGGUO");
+    row("厚朴", "HP", "HOUPO");
+    row("黄柏", "HB", "HUANGBO");
+    row("柏子仁", "BZR", "BAIZIREN");
+    row("重楼", "CL", "CHONGLOU");
+    row("熟地黄", "SDH", "SHUDIHUANG");
+    row("降香", "JX", "JIANGXIANG");
+    row("鸡血藤", "JXT", "JIXUETENG");
+    row("炮姜", "PJ", "PAOJIANG");
+    // Drug names and dosage forms
+    row("长效", "CX", "CHANGXIAO");
+    row("硝苯地平长效片", "XBDPCXP", "XIAOBENDIPINGCHANGXIAOPIAN");
+    row("长春西汀注射液", "CCXTZSY", "CHANGCHUNXITINGZHUSHEYE");
+    row("重酒石酸间羟胺注射液", "CJSSJQAZSY", "CHONGJIUSHISUANJIANQIANGANZHUSHEYE");
+    row("强的松龙", "QDSL", "QIANGDISONGLONG");
+    row("参麦注射液", "SMZSY", "SHENMAIZHUSHEYE");
+    row("血府逐瘀胶囊", "XFZYJN", "XUEFUZHUYUJIAONANG");
+    row("调经丸", "TJW", "TIAOJINGWAN");
+    row("盐酸可乐定片", "YSKLDP", "YANSUANKELEDINGPIAN");
+    row("六味地黄丸", "LWDHW", "LIUWEIDIHUANGWAN");
+}
+
+void TestPhraseReadings::pharmacyWords()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, initials);
+    QFETCH(QString, syllables);
+    QCOMPARE(BuildMnemonicCode(text, mark | phrases, 255), initials);
+    QCOMPARE(BuildMnemonicCode(text, full | mark | phrases, 255), syllables);
+}
+
+void TestPhraseReadings::charactersOnlyTheWordListReads()
+{
+    // 佛 and 给 are among them; each gives its letters under moPhrases and a mark without it, never nothing.
+    QVERIFY(PhraseCharacterPositions.size() >= 2);
+    QCOMPARE(PhraseCharacterPositions.size(), PhraseCharacterSyllables.size());
+    QVERIFY(std::is_sorted(PhraseCharacterPositions.begin(), PhraseCharacterPositions.end()));
+    for (std::size_t k = 0; k < PhraseCharacterPositions.size(); ++k) {
+        const QByteArray character = gbkCharacter(PhraseCharacterPositions[k]);
+        const auto lead = static_cast<unsigned char>(character[0]);
+        const auto trail = static_cast<unsigned char>(character[1]);
+        QCOMPARE(syllableNumber(lead, trail), 0);
+        const int number = PhraseCharacterSyllables[k];
+        QVERIFY(number >= 1 && std::size_t(number) <= kSyllableCount + PhraseExtraSyllables.size());
+        QCOMPARE(BuildMnemonicCode(QByteArrayView(character), mark | phrases, 255), upperLetters(number, false));
+        QCOMPARE(BuildMnemonicCode(QByteArrayView(character), full | phrases, 255), upperLetters(number, true));
+        QCOMPARE(BuildMnemonicCode(QByteArrayView(character), mark, 255), QByteArray("?"));
+    }
+    // A character that no table reads keeps its mark: 仏 (8196).
+    QCOMPARE(BuildMnemonicCode(QByteArrayView("\x81\x96"), mark | phrases, 255), QByteArray("?"));
 }
 
 void TestPhraseReadings::gbkBytesBesidePhrases_data()
@@ -251,12 +334,20 @@ void TestPhraseReadings::withoutTheBitNothingChanges()
 
 void TestPhraseReadings::workedExamplesKeepTheirCodeWithTheBit()
 {
-    // None of the worked examples holds a word that reads otherwise than its characters.
+    // None of the worked examples holds a word that reads otherwise than its characters; only 佛 and 给, which the
+    // index leaves without a reading, are read under moPhrases.
+    const QHash<QString, QString> readOtherwise{{QStringLiteral("fo has no syllable, marked"), QStringLiteral("FS")},
+                                                {QStringLiteral("fo has no syllable"), QStringLiteral("FS")},
+                                                {QStringLiteral("gei has no syllable"), QStringLiteral("GY")}};
+    int readWithPhrases = 0;
     for (const workedexamples::Example& example : workedexamples::kExamples) {
+        const QString name = QString::fromUtf8(example.name);
         const QString text = QString::fromUtf8(example.text);
-        QCOMPARE(BuildMnemonicCode(text, example.options | phrases, example.maxLength),
-                 QString::fromUtf8(example.code));
+        const QString expected = readOtherwise.value(name, QString::fromUtf8(example.code));
+        readWithPhrases += readOtherwise.contains(name);
+        QCOMPARE(BuildMnemonicCode(text, example.options | phrases, example.maxLength), expected);
     }
+    QCOMPARE(readWithPhrases, readOtherwise.size());
 }
 
 void TestPhraseReadings::everyPhraseIsFoundWithItsReading()
@@ -319,7 +410,9 @@ void TestPhraseReadings::tableLayout()
             QVERIFY2(place > lastPlace && place < characters, qPrintable(name));
             lastPlace = place;
             const int number = record.syllables[place];
-            QVERIFY2(number >= 1 && number <= kSyllableCount && !unusedSyllables.contains(number), qPrintable(name));
+            QVERIFY2(number >= 1 && std::size_t(number) <= kSyllableCount + PhraseExtraSyllables.size() &&
+                         !unusedSyllables.contains(number),
+                     qPrintable(name));
             QVERIFY2(number != record.ownNumbers[place], qPrintable(name));
         }
     }

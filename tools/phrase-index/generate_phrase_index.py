@@ -4,23 +4,30 @@
 A per-character table reads 参 as can everywhere, so 人参 gives RC where staff type RS. This tool takes the word
 readings of the npm package @pinyin-pro/data (file json/complete.json, pinned below by version and checksum), reads
 the committed per-character index (mnemonic/GbkSyllableIndex.cpp) and keeps only the words that the index alone
-reads otherwise. The build uses the committed output; run this again only when the source, the overrides or the
-rules change.
+reads otherwise. The build uses the committed output; run this again only when the source, the pharmacy word list
+or the rules change.
 
     tools/phrase-index/make-phrase-index                  # fetches the pinned tarball with npm, then runs this
-    /usr/bin/python3 tools/phrase-index/generate_phrase_index.py TARBALL [--output PATH] [--overrides PATH]
+    /usr/bin/python3 tools/phrase-index/generate_phrase_index.py TARBALL [--output PATH] [--pharmacy PATH]
 
 Rules:
 - A phrase is a word of two to fifteen Chinese characters, each a GBK double-byte character, with one syllable per
   character. Words of one character are not phrases: a character read alone keeps its reading from the index.
 - Syllables are spelt as in the index (toneless, u-umlaut as v, ju/qu/xu, lue/nue). A syllable that the list lacks
   (fo, gei, lia, ...) leaves the index's reading at that place.
-- pharmacy-readings.txt, beside this script, replaces or adds the readings where pharmacy use differs from general
-  use; each of its lines gives its reason.
+- Syllables that the list lacks (fo, gei, ...) are numbered from 406 on, for the phrase readings alone; the
+  per-character index keeps its 405. A character that the index leaves without a reading (佛, 给) takes the word
+  list's reading of it alone under moPhrases, so that it gives its initial and never vanishes.
+- pharmacy-words.txt, beside this script, is the pharmacy word list: herb names, processing words, dosage forms and
+  drug names with the readings a pharmacy types. Each syllable must be one the word list gives that character. It
+  is read before the general words: its reading replaces theirs, and a general word that begins with a pharmacy word
+  takes the pharmacy word's syllables there (阿胶 a jiao, so 阿胶珠 too). Then every processing word before every
+  herb, and every drug name before every dosage form, must read as its parts, else the tool names the pair.
 - A phrase is kept when its reading differs from what the index and the shorter kept phrases give for the phrase
   alone (longest phrase first, as the conversion reads), so 人参 is kept and 人参果 is not.
-- The output refuses to be written when the source is not the pinned one, when an override is malformed, when a
-  telling phrase (人参 ren shen, ...) does not come out as expected or when the data would exceed 64 KiB.
+- The output refuses to be written when the source is not the pinned one, when a pharmacy word is malformed or
+  reads a character in a way the word list never does, when a telling phrase (人参 ren shen, ...) or a pair of
+  pharmacy words does not come out as expected or when the data would exceed 64 KiB.
 
 Layout of the output (all of it read by mnemonic/PhraseTable.h, without allocation):
 - PhraseStarts: one bit per code of the per-character index, set where a phrase begins with that character;
@@ -35,6 +42,9 @@ Layout of the output (all of it read by mnemonic/PhraseTable.h, without allocati
 - PhraseRecords: per record one byte (characters << 4 | changed places), the GBK bytes of the characters after the
   second, then per changed place two bytes, big-endian: place << 9 | syllable number. Within a pair the longer
   phrases come first, so the first record that matches is the longest.
+- PhraseExtraSyllables: the letters of syllables 406 on.
+- PhraseCharacterPositions, PhraseCharacterSyllables: index codes without a reading (ascending) and the syllable
+  that the word list gives the character alone.
 """
 
 import argparse
@@ -54,7 +64,7 @@ from generate_gbk_index import read_syllables, toneless  # noqa: E402  one spell
 
 INDEX_SOURCE = ROOT / "mnemonic" / "GbkSyllableIndex.cpp"
 DEFAULT_OUTPUT = ROOT / "mnemonic" / "PhraseIndex.cpp"
-DEFAULT_OVERRIDES = pathlib.Path(__file__).resolve().parent / "pharmacy-readings.txt"
+DEFAULT_PHARMACY = pathlib.Path(__file__).resolve().parent / "pharmacy-words.txt"
 
 SOURCE_PACKAGE = "@pinyin-pro/data"
 SOURCE_VERSION = "1.3.1"
@@ -70,6 +80,9 @@ START_WORDS = (CODES + 63) // 64
 FILTER_BITS = 1 << 15
 MAX_CHARACTERS = 15  # four bits of the record header, four of the place in a change
 MAX_BYTES = 64 * 1024
+LISTED_SYLLABLES = 405
+# In the list, but never given by the index (俩 reads liang there, ju qu xu stand for jv qv xv): left to the index.
+UNUSED_SYLLABLES = ("lia", "jv", "qv", "xv")
 
 # Phrases whose reading the table must give, and words it must leave to the index.
 TELLING = {
@@ -81,6 +94,11 @@ TELLING = {
     "音乐": "yin yue",
     "中国": "zhong guo",
     "银行": "yin hang",
+    "阿胶珠": "a jiao zhu",
+    "徐长卿": "xu chang qing",
+    "佛手": "fo shou",
+    "炙甘草": "zhi gan cao",
+    "煅蛤壳": "duan ge ke",
 }
 
 CATEGORIES = [
@@ -144,15 +162,24 @@ def gbk_character(char):
 
 
 class Phrases:
-    """Readings of the candidate phrases, the reasons for what was left out, and the overrides."""
+    """Readings of the candidate phrases, the reasons for what was left out, and the pharmacy words."""
 
-    def __init__(self, index, numbers):
+    def __init__(self, index, syllables):
         self.index = index
-        self.numbers = numbers
-        self.candidates = {}  # word -> (syllables, frequency, from an override)
+        self.listed = set(syllables)
+        self.numbers = {}
+        for number, syllable in enumerate(syllables, start=1):
+            if syllable and syllable not in UNUSED_SYLLABLES:
+                self.numbers.setdefault(syllable, number)
+        self.extra = []  # syllables 406 on, for the phrase readings alone
+        self.candidates = {}  # word -> (syllables, frequency, from the pharmacy list)
+        self.readings_of = collections.defaultdict(set)  # character -> every syllable the word list gives it
+        self.alone = {}  # index code without a reading -> the word list's syllable of the character alone
         self.skipped = collections.Counter()
         self.outside_list = collections.Counter()  # (character, dictionary syllable) -> places
-        self.overrides = {}
+        self.pharmacy = {}  # word -> (syllables, why), in the list's order
+        self.sections = collections.defaultdict(list)  # section title -> its words
+        self.extended = []  # general words that begin with a pharmacy word and took its syllables
         self.words_read = 0
 
     def per_character(self, word):
@@ -161,38 +188,63 @@ class Phrases:
     def usable(self, word):
         return 2 <= len(word) <= MAX_CHARACTERS and all(gbk_character(c) for c in word)
 
+    def syllable_of(self, part):
+        """The toneless syllable of a reading if the phrase data can give it (a new one is numbered), else None."""
+        syllable = toneless(part)
+        if not syllable or syllable in UNUSED_SYLLABLES:
+            return None
+        if syllable not in self.numbers:
+            if syllable in self.listed or not syllable.isalpha() or len(syllable) > 6:
+                return None
+            self.extra.append(syllable)
+            self.numbers[syllable] = LISTED_SYLLABLES + len(self.extra)
+        return syllable
+
     def add_dictionary(self, words):
         self.words_read = len(words)
+        # Extra syllables numbered in alphabetical order, whatever the order of the file.
+        for syllable in sorted({toneless(p) or "" for pinyin, _ in words.values() for p in pinyin.split()}):
+            self.syllable_of(syllable)
         for word, (pinyin, frequency) in words.items():
+            parts = pinyin.split()
+            if len(parts) == len(word):
+                for char, part in zip(word, parts):
+                    if self.syllable_of(part):
+                        self.readings_of[char].add(toneless(part))
             if len(word) < 2:
+                gbk = gbk_character(word)
+                if gbk and not self.index[code_index(gbk)] and parts and self.syllable_of(parts[0]):
+                    self.alone[code_index(gbk)] = toneless(parts[0])
                 self.skipped["one character"] += 1
                 continue
             if not self.usable(word):
                 self.skipped["a character outside GBK's Chinese characters, or too long"] += 1
                 continue
-            parts = pinyin.split()
             if len(parts) != len(word):
                 self.skipped["syllables and characters differ in number"] += 1
                 continue
             reading = []
             for char, part, own in zip(word, parts, self.per_character(word)):
-                syllable = toneless(part)
-                if syllable in self.numbers:
+                syllable = self.syllable_of(part)
+                if syllable:
                     reading.append(syllable)
                 else:
                     self.outside_list[(char, part)] += 1
                     reading.append(own)
             self.candidates[word] = (reading, frequency, False)
 
-    def add_overrides(self, path):
+    def add_pharmacy(self, path):
+        section = ""
         for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), start=1):
+            if line.startswith("# "):
+                section = line[2:].split(":")[0].split("(")[0].strip()
             if not line.strip() or line.startswith("#"):
                 continue
             where = f"{path.name} line {number}"
             fields = [field.strip() for field in line.split("|")]
-            if len(fields) != 3 or not all(fields):
-                fail(f"{where}: expected 'phrase | syllables | reason'")
-            word, pinyin, reason = fields
+            if len(fields) not in (2, 3) or not all(fields):
+                fail(f"{where}: expected 'word | syllables' or 'word | syllables | why'")
+            word, pinyin = fields[0], fields[1]
             reading = pinyin.split()
             if not self.usable(word):
                 fail(f"{where}: {word} is not two to {MAX_CHARACTERS} GBK Chinese characters")
@@ -201,12 +253,33 @@ class Phrases:
             unknown = [s for s in reading if s not in self.numbers]
             if unknown:
                 fail(f"{where}: {' '.join(unknown)} is not a syllable of the list")
-            if word in self.overrides:
+            foreign = [f"{c} {s}" for c, s, own in zip(word, reading, self.per_character(word))
+                       if s != own and s not in self.readings_of[c]]
+            if foreign:
+                fail(f"{where}: the word list never reads {', '.join(foreign)}")
+            if word in self.pharmacy:
                 fail(f"{where}: {word} is given twice")
-            if word in self.candidates and self.candidates[word][0] == reading:
-                fail(f"{where}: the dictionary already reads {word} {pinyin}")
-            self.overrides[word] = (reading, reason)
+            general = self.candidates.get(word, (None,))[0]
+            if len(fields) == 3 and general == reading:
+                fail(f"{where}: the word list already reads {word} {pinyin}; drop the reason")
+            if len(fields) == 2 and general is not None and general != reading:
+                fail(f"{where}: the word list reads {word} {' '.join(general)}: say why the pharmacy reads otherwise")
+            self.pharmacy[word] = (reading, fields[2] if len(fields) == 3 else "")
+            self.sections[section].append(word)
             self.candidates[word] = (reading, float("inf"), True)
+        # A general word that begins with a pharmacy word is read as the pharmacy word there: at a place, the pharmacy
+        # list is read first. The longest pharmacy word at the start wins.
+        longest = max(len(w) for w in self.pharmacy)
+        for word, (reading, frequency, from_pharmacy) in list(self.candidates.items()):
+            if from_pharmacy:
+                continue
+            for length in range(min(longest, len(word) - 1), 1, -1):
+                found = self.pharmacy.get(word[:length])
+                if found:
+                    if reading[:length] != found[0]:
+                        self.candidates[word] = (found[0] + reading[length:], frequency, False)
+                        self.extended.append(word)
+                    break
 
 
 def keep_differing(phrases):
@@ -217,8 +290,9 @@ def keep_differing(phrases):
     same_as_index = 0
 
     def simulate(word):
+        """The reading of a text of Chinese characters as the conversion gives it under moPhrases."""
         reading, i = [], 0
-        own = phrases.per_character(word)
+        own = [r or phrases.alone.get(code_index(gbk_character(c)), "") for c, r in zip(word, phrases.per_character(word))]
         while i < len(word):
             for length in range(min(longest, len(word) - i), 1, -1):
                 found = kept.get(word[i:i + length])
@@ -290,9 +364,17 @@ def print_report(phrases, kept, same_as_index, fixed_by_shorter, groups, sizes):
     print(f"  by length: " + ", ".join(f"{n} characters {c:,}" for n, c in
                                         sorted(collections.Counter(len(w) for w in kept).items())))
 
-    print("\nOverrides (pharmacy-readings.txt):")
-    for word, (reading, reason) in phrases.overrides.items():
-        print(f"  {word} {' '.join(reading)}  ({reason})")
+    pharmacy_kept = [w for w in phrases.pharmacy if w in kept]
+    print(f"\nPharmacy words ({DEFAULT_PHARMACY.name}): {len(phrases.pharmacy):,}, {len(pharmacy_kept):,} kept, the rest"
+          " read so by the index and the shorter kept phrases")
+    for word, (reading, why) in phrases.pharmacy.items():
+        if why:
+            print(f"  {word} {' '.join(reading)}  ({why})")
+    print(f"general words that begin with a pharmacy word and take its syllables there: {len(phrases.extended):,}:",
+          " ".join(phrases.extended[:30]))
+    print(f"syllables the list lacks, for the phrase readings alone (406 on): {' '.join(phrases.extra)}")
+    print("characters without a reading in the index, read alone under moPhrases: " +
+          " ".join(f"{character(code)} {syllable}" for code, syllable in sorted(phrases.alone.items())))
 
     frequency = {w: phrases.candidates[w][1] for w in kept}
     changes = {name: collections.defaultdict(list) for name, _ in CATEGORIES}
@@ -328,12 +410,36 @@ def check_telling(simulate, kept):
         fail("; ".join(wrong))
 
 
+# Processing words of one character, and dosage forms of one, that stand before a herb or after a name.
+SINGLE_PROCESSING = "生炒炙煅醋酒盐姜蜜焦制炮净"
+SINGLE_FORMS = "片丸散膏粉栓露茶"
+
+
+def check_pairs(phrases, simulate):
+    """Every processing word before every herb, every herb and drug name before every dosage form, reads as its two
+    parts read alone: no general word reaches across the seam."""
+    sections = phrases.sections
+    herbs = [w for title, words in sections.items() if title.startswith("Herbs") for w in words]
+    processing = sections["Processing words"] + list(SINGLE_PROCESSING)
+    forms = sections["Dosage forms"] + list(SINGLE_FORMS)
+    names = herbs + sections["Drug names with polyphones"]
+    pairs = [(p, h) for p in processing for h in herbs] + [(n, f) for n in names for f in forms]
+    wrong = []
+    for first, second in pairs:
+        got, expected = simulate(first + second), simulate(first) + simulate(second)
+        if got != expected:
+            wrong.append(f"{first}{second} reads {' '.join(got)}, its parts {' '.join(expected)}")
+    if wrong:
+        fail(f"{len(wrong)} pairs of pharmacy words read across their seam: " + "; ".join(wrong[:40]))
+    return len(pairs)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("tarball", type=pathlib.Path, nargs="?",
                         help=f"the tarball of {SOURCE_PACKAGE} {SOURCE_VERSION} that npm pack fetches")
     parser.add_argument("--output", type=pathlib.Path, default=DEFAULT_OUTPUT)
-    parser.add_argument("--overrides", type=pathlib.Path, default=DEFAULT_OVERRIDES)
+    parser.add_argument("--pharmacy", type=pathlib.Path, default=DEFAULT_PHARMACY)
     parser.add_argument("--source", action="store_true", help="print the pinned package for npm pack and stop")
     args = parser.parse_args()
     if args.source:
@@ -343,19 +449,13 @@ def main():
         parser.error("give the tarball's path (tools/phrase-index/make-phrase-index fetches it)")
 
     syllables = read_syllables()
-    numbers = {}
-    for number, syllable in enumerate(syllables, start=1):
-        if syllable and syllable not in ("lia", "jv", "qv", "xv"):
-            numbers.setdefault(syllable, number)
-    phrases = Phrases(read_index(syllables), numbers)
+    phrases = Phrases(read_index(syllables), syllables)
     phrases.add_dictionary(read_source(args.tarball))
-    phrases.add_overrides(args.overrides)
+    phrases.add_pharmacy(args.pharmacy)
 
     kept, same_as_index, fixed_by_shorter, simulate = keep_differing(phrases)
-    needless = [word for word in phrases.overrides if word not in kept]
-    if needless:
-        fail(f"the overrides of {' '.join(needless)} change nothing: the index and the kept phrases read them so")
     check_telling(simulate, kept)
+    pairs_checked = check_pairs(phrases, simulate)
     groups = records_of(phrases, kept)
     pair_count = sum(len(group) for group in groups.values())
     records = b"".join(r[2] for group in groups.values() for pair in group.values() for r in pair)
@@ -367,15 +467,18 @@ def main():
         "second characters": pair_count * 2,
         "pair offsets": (pair_count + 1) * 2,
         "records": len(records),
+        "extra syllables": sum(len(x) + 16 for x in phrases.extra),
+        "characters alone": len(phrases.alone) * 4,
     }
     print_report(phrases, kept, same_as_index, fixed_by_shorter, groups, sizes)
+    print(f"pairs of pharmacy words checked across their seam: {pairs_checked:,}")
     if sum(sizes.values()) > MAX_BYTES or len(records) > 0xFFFF or pair_count > 0xFFFF:
         fail(f"the phrase data takes {sum(sizes.values()):,} bytes, more than {MAX_BYTES:,}")
-    write_table(args.output, groups, len(kept), len(records))
+    write_table(args.output, phrases, groups, len(kept), len(records))
     print(f"wrote {args.output}")
 
 
-def write_table(path, groups, phrase_count, record_bytes):
+def write_table(path, phrases, groups, phrase_count, record_bytes):
     starts = [0] * START_WORDS
     for code in groups:
         starts[code // 64] |= 1 << (code % 64)
@@ -404,7 +507,7 @@ def write_table(path, groups, phrase_count, record_bytes):
         "// characters read alone. Generated by tools/phrase-index/generate_phrase_index.py: do not edit. Sources:",
         f"// {SOURCE_PACKAGE} {SOURCE_VERSION}, {SOURCE_MEMBER}",
         f"// (tarball sha256 {SOURCE_SHA256}),",
-        "// and tools/phrase-index/pharmacy-readings.txt.",
+        "// and the pharmacy word list tools/phrase-index/pharmacy-words.txt.",
         f"// {phrase_count} phrases, {len(groups)} first characters, {len(seconds)} pairs of first characters; the",
         "// layout is described in the generator.",
         "",
@@ -443,6 +546,21 @@ def write_table(path, groups, phrase_count, record_bytes):
             "const std::span<const std::uint16_t> PhraseSeconds{seconds};",
             "const std::span<const std::uint16_t> PhrasePairOffsets{pairOffsets};",
             "const std::span<const unsigned char> PhraseRecords{records};", "",
+            "// clang-format off",
+            f"const std::array<std::string_view, {len(phrases.extra)}> extraSyllables{{",
+            "    " + " ".join(f'"{x}",' for x in phrases.extra),
+            "};",
+            f"const std::array<std::uint16_t, {len(phrases.alone)}> characterPositions{{",
+            "    " + " ".join(f"{code}," for code in sorted(phrases.alone)),
+            "};",
+            f"const std::array<std::uint16_t, {len(phrases.alone)}> characterSyllables{{",
+            "    " + " ".join(f"{phrases.numbers[phrases.alone[code]]}," for code in sorted(phrases.alone)) +
+            " // " + " ".join(f"{character(code)} {phrases.alone[code]}" for code in sorted(phrases.alone)),
+            "};",
+            "// clang-format on",
+            "const std::span<const std::string_view> PhraseExtraSyllables{extraSyllables};",
+            "const std::span<const std::uint16_t> PhraseCharacterPositions{characterPositions};",
+            "const std::span<const std::uint16_t> PhraseCharacterSyllables{characterSyllables};", "",
             "} // namespace mnemonic", ""]
     path.write_text("\n".join(out), encoding="utf-8")
 
