@@ -81,6 +81,7 @@ public:
         StoreFault,       // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
         LogNotSaved,      // every row was handled, but log.txt could not be written
         LogClash,         // log.txt is the store file, its journal or the workbook: nothing was touched
+        LogUnwritable,    // the log cannot be opened for writing (no folder, read-only, a folder, a FIFO unread)
         Unexpected,       // anything else that stopped the row loop
     };
     ImportError(Kind kind, const QString& message, int storedRows = 0)

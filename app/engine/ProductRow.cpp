@@ -49,9 +49,13 @@ void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mne
         sheet.cellText(dataRow, column, text);
         trimControlsInPlace(text);
     };
-    const auto orDefault = [](QString& text, const QString& fallback) {
-        if (text.isEmpty())
+    row.blankFields = 0;
+    const auto blank = [&row](ProductColumn column) { row.blankFields |= 1u << indexOf(column); };
+    const auto orDefault = [&blank](ProductColumn column, QString& text, const QString& fallback) {
+        if (text.isEmpty()) {
+            blank(column);
             text = fallback;
+        }
     };
 
     sheet.cellText(dataRow, ProductColumn::Code, row.Code);
@@ -62,6 +66,7 @@ void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mne
     trimControlsInPlace(row.Code);
     trimmed(ProductColumn::Mnemonic, row.Mnemonic);
     if (row.Mnemonic.isEmpty()) {
+        blank(ProductColumn::Mnemonic);
         const int options = mnemonic::moMarkMissing | (phraseMnemonics ? mnemonic::moPhrases : 0);
         // Cut to what the store's column takes: the name fits its own column, and the code built from it must not
         // fail the row.
@@ -70,16 +75,18 @@ void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mne
     }
     trimControlsInPlace(row.Name);
     trimmed(ProductColumn::Unit, row.Unit);
+    if (row.Unit.isEmpty())
+        blank(ProductColumn::Unit);
     trimmed(ProductColumn::CostPrice, row.CostPrice);
-    orDefault(row.CostPrice, QStringLiteral("0"));
+    orDefault(ProductColumn::CostPrice, row.CostPrice, QStringLiteral("0"));
     trimmed(ProductColumn::SalePrice, row.SalePrice);
-    orDefault(row.SalePrice, QStringLiteral("0"));
+    orDefault(ProductColumn::SalePrice, row.SalePrice, QStringLiteral("0"));
     trimmed(ProductColumn::MinDiscount, row.MinDiscount);
-    orDefault(row.MinDiscount, QStringLiteral("0"));
+    orDefault(ProductColumn::MinDiscount, row.MinDiscount, QStringLiteral("0"));
     trimmed(ProductColumn::Stock, row.Stock);
-    orDefault(row.Stock, QStringLiteral("0"));
+    orDefault(ProductColumn::Stock, row.Stock, QStringLiteral("0"));
     trimmed(ProductColumn::ItemDiscount, row.ItemDiscount);
-    orDefault(row.ItemDiscount, QStringLiteral("1"));
+    orDefault(ProductColumn::ItemDiscount, row.ItemDiscount, QStringLiteral("1"));
     row.further.resize(sheet.furtherCount());
     for (int i = 0; i < sheet.furtherCount(); ++i)
         row.further[i] = trimControls(sheet.furtherText(dataRow, i));

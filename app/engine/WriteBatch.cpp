@@ -199,27 +199,34 @@ bool WriteBatch::apply(const MadeRow& row, const ExistingProducts::Decision& dec
         return true;
     case Action::Skip:
         ++counts_.existing;
-        existing_->remember(row, decision.storedCode, true, inGroup_);
+        existing_->remember(row, decision.stored, true, inGroup_);
         return true;
     case Action::Update:
     case Action::Merge:
         break;
     }
     bool found = true;
+    ExistingProducts::Merged merged = ExistingProducts::Merged::Yes;
     const Sent sent = write([&] {
         if (decision.action == Action::Merge)
-            existing_->merge(row, decision.storedCode);
+            merged = existing_->merge(row, decision.stored);
         else
-            found = existing_->update(row, decision.storedCode);
+            found = existing_->update(row, decision.stored);
     });
     return settle(sent, row, [&] {
         if (!found) // gone since the match: the row is a new product after all
             return writeAlone(row);
         if (decision.action == Action::Merge) {
-            ++counts_.merged;
+            // The product of the earlier row is the run's own: it stays, or its group was lost and this row with it.
+            if (merged == ExistingProducts::Merged::OutOfRange)
+                failed(row, QStringLiteral("当前库存合并后超出数字的范围，不能合并库存"));
+            else if (merged == ExistingProducts::Merged::Gone)
+                failed(row, QStringLiteral("要合并库存的商品已不在数据库中"));
+            else
+                ++counts_.merged;
         } else {
             ++counts_.updated;
-            existing_->remember(row, decision.storedCode, false, inGroup_);
+            existing_->remember(row, decision.stored, false, inGroup_);
         }
         return true;
     });
@@ -244,7 +251,7 @@ bool WriteBatch::settle(Sent sent, const MadeRow& row, const std::function<bool(
 void WriteBatch::rememberInserted(const MadeRow& row)
 {
     if (existing_)
-        existing_->remember(row, row.values->front().text, false, inGroup_);
+        existing_->remember(row, data::StoredRow{row.values->front().text, std::nullopt, -1}, false, inGroup_);
 }
 
 // Sends sent_[first], count of them, in statements of the sizes the insert keeps prepared. The rows of a
