@@ -156,21 +156,46 @@ void ExistingProducts::groupLost()
     groupCodes_.clear();
 }
 
+void ExistingProducts::valuesToUpdate(const MadeRow& row, std::vector<data::BoundValue>& values) const
+{
+    values.clear();
+    for (const int place : policy_.updateValues) {
+        // A blank cell leaves the stored value: a price list with a blank price changes nothing of that product.
+        if (row.blankValues & (quint64(1) << place))
+            values.emplace_back();
+        else
+            values.push_back((*row.values)[std::size_t(place)]);
+    }
+}
+
 bool ExistingProducts::update(const MadeRow& row, const data::StoredRow& stored)
 {
     if (policy_.updateColumns.isEmpty())
         return true; // the sheet has nothing but the code and the name, which match already
     if (!update_)
         update_ = std::make_unique<data::ProductUpdate>(store_, policy_.updateColumns);
-    updateValues_.clear();
-    for (const int place : policy_.updateValues) {
-        // A blank cell leaves the stored value: a price list with a blank price changes nothing of that product.
-        if (row.blankValues & (quint64(1) << place))
-            updateValues_.emplace_back();
-        else
-            updateValues_.push_back((*row.values)[std::size_t(place)]);
-    }
+    valuesToUpdate(row, updateValues_);
     return update_->update(updateValues_, stored) > 0;
+}
+
+bool ExistingProducts::updatesAtOnce()
+{
+    if (policy_.updateColumns.isEmpty())
+        return false;
+    if (!update_)
+        update_ = std::make_unique<data::ProductUpdate>(store_, policy_.updateColumns);
+    return update_->updatesAtOnce();
+}
+
+bool ExistingProducts::updateMany(const std::vector<const MadeRow*>& rows, const std::vector<data::StoredRow>& stored)
+{
+    manyValues_.resize(rows.size());
+    std::vector<const std::vector<data::BoundValue>*> values(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        valuesToUpdate(*rows[i], manyValues_[i]);
+        values[i] = &manyValues_[i];
+    }
+    return update_->updateMany(values, stored) == int(rows.size());
 }
 
 ExistingProducts::Merged ExistingProducts::merge(const MadeRow& row, const data::StoredRow& stored)

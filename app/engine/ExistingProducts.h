@@ -78,6 +78,12 @@ public:
     // Writes the row's values into the stored product, a blank cell leaving its column as stored; false when the
     // product is not there any more (or no longer the only one with its code). Throws data::DatabaseError.
     bool update(const MadeRow& row, const data::StoredRow& stored);
+    // Whether updateMany() writes several rows in one statement on this store.
+    bool updatesAtOnce();
+    // The rows' values into their stored products (each named by code and name) in one statement, blank cells
+    // leaving their columns; true when each row changed its product, false when some did not (the caller undoes
+    // the statement and writes the rows one by one). Throws data::DatabaseError.
+    bool updateMany(const std::vector<const MadeRow*>& rows, const std::vector<data::StoredRow>& stored);
     // Adds the row's stock to the stored product's. Throws data::DatabaseError.
     enum class Merged { Yes, Gone, OutOfRange };
     Merged merge(const MadeRow& row, const data::StoredRow& stored);
@@ -91,6 +97,7 @@ private:
     };
 
     Decision repeatOf(const MadeRow& row, const Earlier& earlier) const;
+    void valuesToUpdate(const MadeRow& row, std::vector<data::BoundValue>& values) const;
 
     data::Connection& store_;
     const ExistingPolicy policy_;
@@ -100,6 +107,7 @@ private:
     QHash<QString, Earlier> earlier_; // by the sheet's code
     QStringList groupCodes_;          // remembered in the open group
     std::vector<data::BoundValue> updateValues_;
+    std::vector<std::vector<data::BoundValue>> manyValues_;
 };
 
 } // namespace importer

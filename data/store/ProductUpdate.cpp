@@ -1,9 +1,12 @@
 #include "ProductUpdate.h"
 
+#include "ArrayLiteral.h"
 #include "Connection.h"
 #include "ConnectionBackend.h"
 #include "CpxmColumns.h"
 #include "DatabaseError.h"
+
+#include <QHash>
 
 #include <cmath>
 #include <limits>
@@ -181,6 +184,70 @@ ProductUpdate::ProductUpdate(Connection& store, const QStringList& columns) : st
         written_ << (columnOfTwenty(name) ? name : store.quotedName(name));
     // Prepared now, so that a table that does not fit shows before any row.
     statementFor(allColumns(columns_.size()), RowKey::Code);
+    if (store.dbmsName().contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive))
+        prepareMany();
+}
+
+// PostgreSQL: "update Cpxm set c = coalesce(v.vN, Cpxm.c), ... from (select unnest(cast(? as text[])) as k,
+// unnest(cast(? as text[])) as n, unnest(cast(? as <c's type>[])) as vN, ...) as v where <the row of k and n>":
+// a batch of updates as one statement, each column's values one array, a blank cell NULL in it.
+void ProductUpdate::prepareMany()
+{
+    ResultSet result;
+    BoundValue table = textValue(QStringLiteral("Cpxm"));
+    store_.backend().select(parseStatement(QStringLiteral("select attname, format_type(atttypid, -1) as type from "
+                                                          "pg_attribute where attrelid = cast(:t as regclass) and "
+                                                          "attnum > 0 and not attisdropped")),
+                            {table}, 0, result);
+    QHash<QString, QString> types;
+    for (int row = 0; row < result.rowCount; ++row)
+        types.insert(result.cells[size_t(row) * 2], result.cells[size_t(row) * 2 + 1]);
+    QStringList columnTypes;
+    for (const QString& column : std::as_const(columns_)) {
+        const QString type = types.value(column, types.value(column.toLower()));
+        if (type.isEmpty())
+            return; // one update at a time, as on any store
+        columnTypes << type;
+    }
+    QString set;
+    QString values = QStringLiteral("select unnest(cast(:k as text[])) as k, unnest(cast(:n as text[])) as n");
+    for (qsizetype i = 0; i < columns_.size(); ++i) {
+        set += QStringLiteral("%1 = coalesce(v.v%2, Cpxm.%1), ").arg(written_.at(i)).arg(i + 1);
+        values += QStringLiteral(", unnest(cast(:a%1 as %2[])) as v%1").arg(i + 1).arg(columnTypes.at(i));
+    }
+    set.chop(2);
+    many_ = store_.prepareWrite(parseStatement(
+        QStringLiteral("update Cpxm set %1 from (%2) as v where Cpxm.Cpxm_bm = v.k and coalesce(Cpxm.Cpxm_mc, '') = "
+                       "v.n and (select count(*) from Cpxm c where c.Cpxm_bm = v.k and coalesce(c.Cpxm_mc, '') = v.n) "
+                       "= 1")
+            .arg(set, values)));
+    columnTypes_ = columnTypes;
+}
+
+int ProductUpdate::updateMany(const std::vector<const std::vector<BoundValue>*>& values,
+                              const std::vector<StoredRow>& rows)
+{
+    if (!updatesAtOnce() || values.size() != rows.size())
+        throw std::invalid_argument("updateMany: not on this store, or a stored row for each row of values");
+    // Each row as the arrays read it: its code, its name, then its values.
+    std::vector<std::vector<BoundValue>> table(rows.size());
+    std::vector<const BoundValue*> pointers(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (!rows[r].name || values[r]->size() != size_t(columns_.size()))
+            throw std::invalid_argument("updateMany: a row without its name, or with a wrong number of values");
+        table[r].reserve(values[r]->size() + 2);
+        table[r].push_back(textValue(rows[r].code));
+        table[r].push_back(textValue(*rows[r].name));
+        table[r].insert(table[r].end(), values[r]->begin(), values[r]->end());
+        pointers[r] = table[r].data();
+    }
+    arrays_.resize(size_t(columns_.size()) + 2);
+    for (std::size_t column = 0; column < arrays_.size(); ++column) {
+        arrays_[column].type = BoundValue::Type::Text;
+        arrays_[column].text.resize(0);
+        appendArrayLiteral(arrays_[column].text, pointers.data(), int(rows.size()), int(column));
+    }
+    return many_->run(arrays_);
 }
 
 ProductUpdate::~ProductUpdate() = default;

@@ -64,12 +64,23 @@ public:
         return update(values, StoredRow{storedCode, std::nullopt, -1});
     }
 
+    // Whether updateMany() takes several rows in one statement on this store (PostgreSQL: one array per column).
+    bool updatesAtOnce() const { return !columnTypes_.isEmpty(); }
+    // values: count rows of values as update() takes them (Unset leaves the column); rows: the stored row of each,
+    // named by its code and name. One statement for them all, each changing its row only where that is the one row
+    // with its code and name. Returns the rows changed. Throws DatabaseError as update() does.
+    int updateMany(const std::vector<const std::vector<BoundValue>*>& values, const std::vector<StoredRow>& rows);
+
 private:
     PreparedWrite& statementFor(quint64 setColumns, RowKey key);
+    void prepareMany();
 
     Connection& store_;
     QStringList columns_;
-    QStringList written_; // as the statement writes them
+    QStringList written_;     // as the statement writes them
+    QStringList columnTypes_; // PostgreSQL: each column's type, for its array; empty elsewhere
+    std::unique_ptr<PreparedWrite> many_;
+    std::vector<BoundValue> arrays_; // the keys' and the columns' array literals
     std::map<std::pair<quint64, RowKey>, std::unique_ptr<PreparedWrite>> writes_; // by the columns set and the key
     std::vector<BoundValue> bound_;
 };

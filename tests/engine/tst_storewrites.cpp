@@ -44,6 +44,10 @@ private slots:
 
     void updateLeavesBlankCellsAsStored_data() { storetest::addBackendRows(); }
     void updateLeavesBlankCellsAsStored();
+    void refusedUpdateFailsAlone_data() { storetest::addBackendRows(); }
+    void refusedUpdateFailsAlone();
+    void twoRowsMeaningOneProduct_data() { storetest::addBackendRows(); }
+    void twoRowsMeaningOneProduct();
     void codeStoredTwiceIsNeverWrittenOver_data();
     void codeStoredTwiceIsNeverWrittenOver();
     void numbersBeyondTheColumnFailTheRow_data() { storetest::addBackendRows(); }
@@ -163,6 +167,51 @@ void TestStoreWrites::updateLeavesBlankCellsAsStored()
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B12"), "Cpxm_ysdj"), 12.0);
     QCOMPARE(value("B12", "Cpxm_dw"), QStringLiteral("瓶"));
     QCOMPARE(value("B12", "Cpxm_gg"), QStringLiteral("1瓶"));
+}
+
+// Updates sent together (on the server, one statement a batch): the one the store refuses fails with its reason
+// and the others are written, in the sheet's order.
+void TestStoreWrites::refusedUpdateFailsAlone()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    open(backend);
+    const QStringList header{"商品编号", "商品名称", "销售价"};
+    QCOMPARE(run({header, {"11", "甲片", "1"}, {"12", "乙片", "2"}, {"13", "丙片", "3"}}, importer::ExistingChoice::Add)
+                 .outcome.importedCount,
+             3);
+    if (backend == Backend::Sqlite)
+        enginetest::execute(*store_, QStringLiteral("create trigger price_ok before update on Cpxm when "
+                                                    "new.Cpxm_ysdj < 0 begin select raise(abort, 'refused by the "
+                                                    "store'); end"));
+    else
+        enginetest::execute(*store_,
+                            QStringLiteral("alter table Cpxm add constraint price_ok check (Cpxm_ysdj >= 0)"));
+    const Run update = run({header, {"11", "甲片", "7"}, {"12", "乙片", "-1"}, {"13", "丙片", "9"}},
+                           importer::ExistingChoice::Update);
+    QCOMPARE(update.outcome.updatedCount, 2);
+    QCOMPARE(enginetest::withoutStoreMessages(update.log),
+             QStringList{QStringLiteral("编号---12；名称---乙片；原因---数据库拒绝了这一行")});
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), 7.0);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B12"), "Cpxm_ysdj"), 2.0);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B13"), "Cpxm_ysdj"), 9.0);
+}
+
+// Rows 11 and B11 both mean the stored B11: sent together, the statement changes one product for two rows, so it is
+// undone and they go one by one, the later row's values last.
+void TestStoreWrites::twoRowsMeaningOneProduct()
+{
+    QFETCH(Backend, backend);
+    STORETEST_REQUIRE_BACKEND(backend);
+    open(backend);
+    const QStringList header{"商品编号", "商品名称", "销售价", "当前库存"};
+    QCOMPARE(run({header, {"11", "甲片", "1", "5"}}, importer::ExistingChoice::Add).outcome.importedCount, 1);
+    const Run update = run({header, {"11", "甲片", "7", ""}, {"B11", "甲片", "8", "6"}}, importer::ExistingChoice::Update);
+    QVERIFY2(update.log.isEmpty(), qPrintable(update.log.join(u'\n')));
+    QCOMPARE(update.outcome.updatedCount, 2);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), 8.0);
+    QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "CPxm_sl"), 6.0);
+    QCOMPARE(enginetest::productCount(*store_), 3);
 }
 
 // A store without a unique index on Cpxm_bm holds "X1 甲" twice and "X2 乙" beside "X2 丙": the row X1 matches two
