@@ -56,7 +56,7 @@ public:
     {
         Action action = Action::Insert;
         data::StoredRow stored; // the stored row skipped, updated or merged into
-        QString reason;     // why the row fails
+        QString reason;         // why the row fails
     };
 
     // Prepares nothing yet: the first batch asks the store.

@@ -288,13 +288,11 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
         try {
             log->save(session.errorLog);
         } catch (const LogFileError& logError) {
-            throw ImportError(
-                ImportError::Kind::StoreFault,
-                storeFault(error, rows.firstRowAgain(), counts, logError.message()),
-                counts.imported);
+            throw ImportError(ImportError::Kind::StoreFault,
+                              storeFault(error, rows.firstRowAgain(), counts, logError.message()), counts.imported);
         }
-        throw ImportError(ImportError::Kind::StoreFault,
-                          storeFault(error, rows.firstRowAgain(), counts), counts.imported);
+        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, rows.firstRowAgain(), counts),
+                          counts.imported);
     } catch (const std::exception& error) {
         throw ImportError(ImportError::Kind::Unexpected,
                           rowLoopFailure(QString::fromUtf8(error.what()), rows.firstRowAgain()), counts.imported);

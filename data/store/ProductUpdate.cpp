@@ -302,8 +302,8 @@ PreparedWrite& StockMerge::statementFor(RowKey key, bool check)
 {
     auto found = writes_.find({key, check});
     if (found == writes_.end())
-        found = writes_.emplace(std::pair{key, check}, store_.prepareWrite(parseStatement(mergeText(key, check))))
-                    .first;
+        found =
+            writes_.emplace(std::pair{key, check}, store_.prepareWrite(parseStatement(mergeText(key, check)))).first;
     return *found->second;
 }
 

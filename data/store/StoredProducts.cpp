@@ -83,8 +83,7 @@ bool isSqlite(Connection& store)
 
 } // namespace
 
-StoredProductMatcher::StoredProductMatcher(Connection& store)
-    : store_(store), keysAsTable_(isSqlite(store))
+StoredProductMatcher::StoredProductMatcher(Connection& store) : store_(store), keysAsTable_(isSqlite(store))
 {
     ConnectionBackend& backend = store_.backend();
     const ParsedStatement probe = parseStatement(kLetterProbe);
@@ -145,8 +144,8 @@ const ParsedStatement& StoredProductMatcher::selectByCodes(int count)
     return selects_.emplace(count, parseStatement(text)).first->second;
 }
 
-// On SQLite: "select asked.column2, Cpxm_bm, Cpxm_mc, Cpxm.rowid from (values (:c1,0),...,(:cN,N-1)) as asked join Cpxm on
-// Cpxm_bm in (asked.column1, 'A' || asked.column1, ...)". The store walks the sheet's codes and looks up each form
+// On SQLite: "select asked.column2, Cpxm_bm, Cpxm_mc, Cpxm.rowid from (values (:c1,0),...,(:cN,N-1)) as asked join Cpxm
+// on Cpxm_bm in (asked.column1, 'A' || asked.column1, ...)". The store walks the sheet's codes and looks up each form
 // of each in the index, and says which key each product answers: the codes are sent once, not once a letter, and
 // nothing is sorted or hashed on either side.
 const ParsedStatement& StoredProductMatcher::selectByKeys(int count)

@@ -144,12 +144,15 @@ void TestStoreWrites::updateLeavesBlankCellsAsStored()
     open(backend);
     const QStringList header{"商品编号", "商品名称", "计量单位", "成本价", "销售价", "当前库存", "助记码", "规格"};
     const QStringList map{QStringLiteral("Cpxm_gg=规格")};
-    QCOMPARE(run({header, {"11", "甲片", "盒", "5", "10", "35", "JPX", "10片"}, {"12", "乙片", "瓶", "6", "12", "4", "", "1瓶"}},
+    QCOMPARE(run({header,
+                  {"11", "甲片", "盒", "5", "10", "35", "JPX", "10片"},
+                  {"12", "乙片", "瓶", "6", "12", "4", "", "1瓶"}},
                  importer::ExistingChoice::Add, importer::RepeatChoice::Fail, map)
                  .outcome.importedCount,
              2);
-    const Run update = run({header, {"11", "甲片", "", "", "12.5", "", "", ""}, {"12", "乙片", "", "", "", "", "YP", ""}},
-                           importer::ExistingChoice::Update, importer::RepeatChoice::Fail, map);
+    const Run update =
+        run({header, {"11", "甲片", "", "", "12.5", "", "", ""}, {"12", "乙片", "", "", "", "", "YP", ""}},
+            importer::ExistingChoice::Update, importer::RepeatChoice::Fail, map);
     QCOMPARE(update.outcome.updatedCount, 2);
     QVERIFY2(update.log.isEmpty(), qPrintable(update.log.join(u'\n')));
     const auto value = [&](const char* code, const char* column) {
@@ -185,10 +188,9 @@ void TestStoreWrites::refusedUpdateFailsAlone()
                                                     "new.Cpxm_ysdj < 0 begin select raise(abort, 'refused by the "
                                                     "store'); end"));
     else
-        enginetest::execute(*store_,
-                            QStringLiteral("alter table Cpxm add constraint price_ok check (Cpxm_ysdj >= 0)"));
-    const Run update = run({header, {"11", "甲片", "7"}, {"12", "乙片", "-1"}, {"13", "丙片", "9"}},
-                           importer::ExistingChoice::Update);
+        enginetest::execute(*store_, QStringLiteral("alter table Cpxm add constraint price_ok check (Cpxm_ysdj >= 0)"));
+    const Run update =
+        run({header, {"11", "甲片", "7"}, {"12", "乙片", "-1"}, {"13", "丙片", "9"}}, importer::ExistingChoice::Update);
     QCOMPARE(update.outcome.updatedCount, 2);
     QCOMPARE(enginetest::withoutStoreMessages(update.log),
              QStringList{QStringLiteral("编号---12；名称---乙片；原因---数据库拒绝了这一行")});
@@ -206,7 +208,8 @@ void TestStoreWrites::twoRowsMeaningOneProduct()
     open(backend);
     const QStringList header{"商品编号", "商品名称", "销售价", "当前库存"};
     QCOMPARE(run({header, {"11", "甲片", "1", "5"}}, importer::ExistingChoice::Add).outcome.importedCount, 1);
-    const Run update = run({header, {"11", "甲片", "7", ""}, {"B11", "甲片", "8", "6"}}, importer::ExistingChoice::Update);
+    const Run update =
+        run({header, {"11", "甲片", "7", ""}, {"B11", "甲片", "8", "6"}}, importer::ExistingChoice::Update);
     QVERIFY2(update.log.isEmpty(), qPrintable(update.log.join(u'\n')));
     QCOMPARE(update.outcome.updatedCount, 2);
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), 8.0);
@@ -235,8 +238,9 @@ void TestStoreWrites::codeStoredTwiceIsNeverWrittenOver()
     open(backend);
     dropUniqueCode(backend);
     for (const char* product : {"('X1', '甲', 1)", "('X1', '甲', 2)", "('X2', '乙', 3)", "('X2', '丙', 4)"})
-        enginetest::execute(*store_, QStringLiteral("insert into Cpxm(Cpxm_bm, Cpxm_mc, Cpxm_ysdj) values %1")
-                                         .arg(QString::fromUtf8(product)));
+        enginetest::execute(
+            *store_,
+            QStringLiteral("insert into Cpxm(Cpxm_bm, Cpxm_mc, Cpxm_ysdj) values %1").arg(QString::fromUtf8(product)));
     QList<QStringList> rows{{"商品编号", "商品名称", "销售价"}, {"X1", "甲", "9"}, {"X2", "乙", "8"}};
     for (int i = 0; i < moreRows; ++i)
         rows.append({QStringLiteral("N%1").arg(i), QStringLiteral("新%1").arg(i), QStringLiteral("1")});
@@ -262,7 +266,11 @@ void TestStoreWrites::numbersBeyondTheColumnFailTheRow()
     QFETCH(Backend, backend);
     STORETEST_REQUIRE_BACKEND(backend);
     open(backend);
-    const Run merged = run({{"商品编号", "商品名称", "当前库存"}, {"21", "甲", "1e308"}, {"21", "甲", "1e308"}, {"22", "乙", "2"}, {"22", "乙", "3"}},
+    const Run merged = run({{"商品编号", "商品名称", "当前库存"},
+                            {"21", "甲", "1e308"},
+                            {"21", "甲", "1e308"},
+                            {"22", "乙", "2"},
+                            {"22", "乙", "3"}},
                            importer::ExistingChoice::Add, importer::RepeatChoice::Merge);
     QCOMPARE(merged.outcome.importedCount, 2);
     QCOMPARE(merged.outcome.mergedCount, 1);
@@ -296,8 +304,8 @@ void TestStoreWrites::storeColumnsWhoseNamesNeedQuoting()
     STORETEST_REQUIRE_BACKEND(backend);
     open(backend);
     for (const char* column : {"\"spec name\"", "\"order\"", "\"a\"\"b\""})
-        enginetest::execute(*store_,
-                            QStringLiteral("alter table Cpxm add column %1 varchar(20)").arg(QString::fromLatin1(column)));
+        enginetest::execute(
+            *store_, QStringLiteral("alter table Cpxm add column %1 varchar(20)").arg(QString::fromLatin1(column)));
     const QStringList map{QStringLiteral("spec name=规格"), QStringLiteral("order=顺序"), QStringLiteral("a\"b=备注")};
     const Run added = run({{"商品编号", "商品名称", "规格", "顺序", "备注"}, {"41", "甲", "10片", "3", "x"}},
                           importer::ExistingChoice::Add, importer::RepeatChoice::Fail, map);
@@ -350,8 +358,9 @@ void TestStoreWrites::earlyEndCountsEveryRowWritten()
     STORETEST_REQUIRE_BACKEND(backend);
     open(backend);
     const QStringList header{"商品编号", "商品名称", "销售价"};
-    QCOMPARE(run({header, {"11", "甲片", "1"}, {"12", "乙片", "2"}}, importer::ExistingChoice::Add).outcome.importedCount,
-             2);
+    QCOMPARE(
+        run({header, {"11", "甲片", "1"}, {"12", "乙片", "2"}}, importer::ExistingChoice::Add).outcome.importedCount,
+        2);
     // A product named 满 meets a full disk.
     if (backend == Backend::Sqlite) {
         enginetest::execute(*store_, QStringLiteral("create table filler(b blob)"));
@@ -361,9 +370,10 @@ void TestStoreWrites::earlyEndCountsEveryRowWritten()
             enginetest::column(*store_, QStringLiteral("select page_count as v from pragma_page_count")).value(0);
         enginetest::execute(*store_, QStringLiteral("pragma max_page_count = %1").arg(pages.toInt() + 1000));
     } else {
-        enginetest::execute(*store_, QStringLiteral("create or replace function fill() returns trigger language plpgsql as $$ "
-                                                    "begin if new.Cpxm_mc = '满' then raise exception 'disk full' using "
-                                                    "errcode = '53100'; end if; return new; end $$"));
+        enginetest::execute(*store_,
+                            QStringLiteral("create or replace function fill() returns trigger language plpgsql as $$ "
+                                           "begin if new.Cpxm_mc = '满' then raise exception 'disk full' using "
+                                           "errcode = '53100'; end if; return new; end $$"));
         enginetest::execute(*store_, QStringLiteral("create trigger fill before insert on Cpxm for each row execute "
                                                     "function fill()"));
     }
@@ -377,8 +387,9 @@ void TestStoreWrites::earlyEndCountsEveryRowWritten()
         QFAIL("the run went on");
     } catch (const importer::ImportError& error) {
         QCOMPARE(error.kind(), importer::ImportError::Kind::StoreFault);
-        QVERIFY2(error.message().contains(QStringLiteral("此前写入的 501 条记录已保存在数据库中（新增499条，更新2条）")),
-                 qPrintable(error.message()));
+        QVERIFY2(
+            error.message().contains(QStringLiteral("此前写入的 501 条记录已保存在数据库中（新增499条，更新2条）")),
+            qPrintable(error.message()));
     }
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B12"), "Cpxm_ysdj"), 5.0);
 }
@@ -392,9 +403,9 @@ void TestStoreWrites::storeColumnChosenTwiceIsAUsageError()
     storetest::createDemoStoreFile(store);
     const QString workbook = dir.filePath(QStringLiteral("list.xlsx"));
     enginetest::writeListWorkbook(workbook, {{"商品编号", "商品名称", "规格", "产地"}, {"1", "甲", "x", "y"}});
-    const testsupport::CliRun cli = testsupport::runCliInProcess(
-        {"import", workbook, "--category", "010101", "--store", store, "--log", dir.filePath("log.txt"), "--map",
-         "Cpxm_gg=规格", "--map", "cpxm_GG=产地"});
+    const testsupport::CliRun cli =
+        testsupport::runCliInProcess({"import", workbook, "--category", "010101", "--store", store, "--log",
+                                      dir.filePath("log.txt"), "--map", "Cpxm_gg=规格", "--map", "cpxm_GG=产地"});
     QCOMPARE(cli.exitCode, 2);
     const QString err = QString::fromUtf8(cli.err);
     QVERIFY2(err.contains(QStringLiteral("Cpxm_gg=规格")) && err.contains(QStringLiteral("cpxm_GG=产地")),
@@ -453,8 +464,8 @@ void TestStoreWrites::logThatCannotBeOpenedRefusesTheRun()
     }
     QCOMPARE(enginetest::productCount(*store_), before);
     if (kind == QLatin1String("read-only folder"))
-        QFile::setPermissions(folder_ + QStringLiteral("/ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                                   QFileDevice::ExeOwner);
+        QFile::setPermissions(folder_ + QStringLiteral("/ro"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 // init-store leaves a store as it is, and refuses (exit 1, nothing written) a path that holds a text, an empty file,
