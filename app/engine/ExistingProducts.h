@@ -68,7 +68,7 @@ public:
     // What to do with each of rows (with values), about to be written in this order. Throws data::DatabaseError.
     std::vector<Decision> decide(std::span<const MadeRow> rows);
 
-    // A row now in the store under storedCode (inserted, updated, or skipped as it was): a later row of the sheet
+    // A row now in the store as stored (inserted, updated, or skipped as it was): a later row of the sheet
     // with its code merges into it, is skipped with it, or fails as a repeat. inGroup: until the open group
     // commits, which groupLost() undoes.
     void remember(const MadeRow& row, const data::StoredRow& stored, bool skipped, bool inGroup);

@@ -88,7 +88,7 @@ QString fromRow(std::optional<int> dataRow)
 // What became of the rows before the fault, saying only what happened: rows written (added, updated, merged) or
 // none, the failed rows written to the log, or the log not saved; and the row to import again from.
 QString storeFault(const data::DatabaseError& error, std::optional<int> firstRowAgain, const ImportCounts& counts = {},
-                   const QString& logProblem = {})
+                   const QString& logPath = {}, const QString& logProblem = {})
 {
     const int written = counts.imported + counts.updated + counts.merged;
     QString rows;
@@ -109,7 +109,7 @@ QString storeFault(const data::DatabaseError& error, std::optional<int> firstRow
     if (!logProblem.isEmpty())
         rows += QStringLiteral("；错误信息无法保存：%1").arg(logProblem);
     else if (counts.failed > 0)
-        rows += QStringLiteral("，导入失败的 %1 条记录已写入 log.txt").arg(counts.failed);
+        rows += QStringLiteral("，导入失败的 %1 条记录已写入 %2").arg(counts.failed).arg(logPath);
     return QStringLiteral("数据库拒绝继续写入，导入在中途停止：%1\n%2。请排除数据库的问题（是否被其他程序占用、"
                           "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后%3再导入其余的记录")
         .arg(error.message(), rows, fromRow(firstRowAgain));
@@ -289,10 +289,11 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
             log->save(session.errorLog);
         } catch (const LogFileError& logError) {
             throw ImportError(ImportError::Kind::StoreFault,
-                              storeFault(error, rows.firstRowAgain(), counts, logError.message()), counts.imported);
+                              storeFault(error, rows.firstRowAgain(), counts, session.logFilePath, logError.message()),
+                              counts.imported);
         }
-        throw ImportError(ImportError::Kind::StoreFault, storeFault(error, rows.firstRowAgain(), counts),
-                          counts.imported);
+        throw ImportError(ImportError::Kind::StoreFault,
+                          storeFault(error, rows.firstRowAgain(), counts, session.logFilePath), counts.imported);
     } catch (const std::exception& error) {
         throw ImportError(ImportError::Kind::Unexpected,
                           rowLoopFailure(QString::fromUtf8(error.what()), rows.firstRowAgain()), counts.imported);
