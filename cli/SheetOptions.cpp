@@ -1,6 +1,9 @@
 #include "SheetOptions.h"
 
+#include "HeaderNames.h"
 #include "verbs/TsvText.h"
+
+#include <QMap>
 
 namespace cli {
 
@@ -46,6 +49,21 @@ std::optional<importer::ColumnChoice> columnChoice(const VerbParser& parser, QSt
             return std::nullopt;
         }
         choice.headerRow = row == 0 ? importer::kNoHeaderRow : row - 1;
+    }
+    // A store column named twice (the store compares its names without case) would take one of the two
+    // silently: the clerk says which.
+    QMap<QString, QString> storeColumns; // folded name to the --map that named it
+    for (const QString& assignment : parser.values(kMap)) {
+        const QString field = assignment.section(u'=', 0, 0).trimmed();
+        if (field.isEmpty() || importer::fieldNamed(field))
+            continue;
+        const QString folded = field.toCaseFolded();
+        if (const auto earlier = storeColumns.constFind(folded); earlier != storeColumns.constEnd()) {
+            problem = QStringLiteral("--map: 数据库列“%1”选了两次（%2 和 %3），只能对应一列")
+                          .arg(field, *earlier, assignment);
+            return std::nullopt;
+        }
+        storeColumns.insert(folded, assignment);
     }
     try {
         for (const QString& assignment : parser.values(kMap))

@@ -46,7 +46,7 @@ QString causeOf(int error)
 #ifndef Q_OS_WIN
 // A FIFO, a device or another file that is not a regular one is written in place: replacing it with a regular
 // file would take it away from whoever reads it. A FIFO that nobody reads is refused rather than waited for.
-void writeInPlace(const QByteArray& bytes, const QString& path)
+int openInPlace(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
@@ -59,6 +59,12 @@ void writeInPlace(const QByteArray& bytes, const QString& path)
                     .arg(path));
         throw LogFileError(QStringLiteral("The error log %1 cannot be opened: %2").arg(path, causeOf(error)));
     }
+    return fd;
+}
+
+// Writes to fd and closes it.
+void writeInPlace(int fd, const QByteArray& bytes, const QString& path)
+{
     // Blocking from here on: a reader that is slower than us is waited for.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     qsizetype written = 0;
@@ -116,24 +122,59 @@ QByteArray errorLogBytes(const QStringList& lines)
     return bytes;
 }
 
-void saveErrorLog(const QStringList& lines, const QString& path)
+struct OpenedErrorLog::Open
 {
-    const QByteArray bytes = errorLogBytes(lines);
+    std::unique_ptr<QSaveFile> file; // a regular file
+    int fd = -1;                     // a FIFO or a device, written in place
+};
+
+OpenedErrorLog::OpenedErrorLog(const QString& path) : path_(path), open_(std::make_unique<Open>())
+{
+    if (QFileInfo(path).isDir())
+        throw LogFileError(QStringLiteral("The error log %1 is a folder, not a file").arg(path));
 #ifndef Q_OS_WIN
     if (isSpecialFile(path)) {
-        writeInPlace(bytes, path);
+        open_->fd = openInPlace(path);
         return;
     }
 #endif
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw LogFileError(QStringLiteral("The error log %1 cannot be created: %2").arg(path, file.errorString()));
+    open_->file = std::make_unique<QSaveFile>(path);
+    if (!open_->file->open(QIODevice::WriteOnly)) {
+        throw LogFileError(
+            QStringLiteral("The error log %1 cannot be created: %2").arg(path, open_->file->errorString()));
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString cause = writeFailure(path, file.errorString(), bytes.size());
-        file.cancelWriting();
-        throw LogFileError(QStringLiteral("The error log %1 cannot be written: %2").arg(path, cause));
+}
+
+OpenedErrorLog::~OpenedErrorLog()
+{
+#ifndef Q_OS_WIN
+    if (open_->fd >= 0)
+        ::close(open_->fd);
+#endif
+}
+
+void OpenedErrorLog::save(const QStringList& lines)
+{
+    const QByteArray bytes = errorLogBytes(lines);
+#ifndef Q_OS_WIN
+    if (open_->fd >= 0) {
+        writeInPlace(std::exchange(open_->fd, -1), bytes, path_);
+        return;
     }
+#endif
+    QSaveFile* file = open_->file.get();
+    if (!file || !file->isOpen())
+        throw LogFileError(QStringLiteral("The error log %1 was saved already").arg(path_));
+    if (file->write(bytes) != bytes.size() || !file->commit()) {
+        const QString cause = writeFailure(path_, file->errorString(), bytes.size());
+        file->cancelWriting();
+        throw LogFileError(QStringLiteral("The error log %1 cannot be written: %2").arg(path_, cause));
+    }
+}
+
+void saveErrorLog(const QStringList& lines, const QString& path)
+{
+    OpenedErrorLog(path).save(lines);
 }
 
 } // namespace importer

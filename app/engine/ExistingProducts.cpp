@@ -30,37 +30,6 @@ QString shown(const data::BoundValue& value)
     return QString();
 }
 
-// The field of the sheet a column of the twenty is fed from; nothing for the code, the category and the fixed
-// values, which an update never sets.
-std::optional<ProductColumn> sheetField(data::ColumnSource source)
-{
-    using data::ColumnSource;
-    switch (source) {
-    case ColumnSource::Name:
-        return ProductColumn::Name;
-    case ColumnSource::Mnemonic:
-        return ProductColumn::Mnemonic;
-    case ColumnSource::Unit:
-        return ProductColumn::Unit;
-    case ColumnSource::SalePrice:
-        return ProductColumn::SalePrice;
-    case ColumnSource::CostPrice:
-        return ProductColumn::CostPrice;
-    case ColumnSource::Stock:
-        return ProductColumn::Stock;
-    case ColumnSource::MinDiscount:
-        return ProductColumn::MinDiscount;
-    case ColumnSource::ItemDiscount:
-        return ProductColumn::ItemDiscount;
-    case ColumnSource::LetterAndCode:
-    case ColumnSource::BigKindCode:
-    case ColumnSource::CategoryKindId:
-    case ColumnSource::Fixed:
-        break;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 ExistingPolicy existingPolicy(ExistingChoice existing, RepeatChoice repeats, const ProductSheet& sheet,
@@ -73,7 +42,7 @@ ExistingPolicy existingPolicy(ExistingChoice existing, RepeatChoice repeats, con
     policy.rowsToMatch = sheet.rowCount();
     const auto& columns = data::cpxmColumns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        const std::optional<ProductColumn> field = sheetField(columns[i].source);
+        const std::optional<ProductColumn> field = sheetFieldOf(columns[i].source);
         policy.labels << (field ? sheet.headerText(*field) : columns[i].name);
         if (columns[i].source == data::ColumnSource::Stock)
             policy.stockValue = int(i);
@@ -115,18 +84,22 @@ std::vector<ExistingProducts::Decision> ExistingProducts::decide(std::span<const
         return decisions;
     if (!matcher_)
         matcher_ = std::make_unique<data::StoredProductMatcher>(store_, policy_.rowsToMatch);
-    const std::vector<QStringList> matches = matcher_->match(keys, policy_.namesCount);
+    // Stored rows, not codes: a store without a unique index on Cpxm_bm may hold one code twice.
+    const std::vector<std::vector<data::StoredRow>> matches = matcher_->matchRows(keys, policy_.namesCount);
     for (std::size_t k = 0; k < asked.size(); ++k) {
-        const QStringList& codes = matches[k];
+        const std::vector<data::StoredRow>& stored = matches[k];
         Decision& decision = decisions[asked[k]];
-        if (codes.size() > 1) {
+        if (stored.size() > 1) {
+            QStringList codes;
+            for (const data::StoredRow& one : stored)
+                codes << one.code;
             decision.action = Action::Fail;
             decision.reason = QStringLiteral("数据库中有%1个商品与它相符（%2），不知道是哪一个")
-                                  .arg(codes.size())
+                                  .arg(stored.size())
                                   .arg(codes.join(QStringLiteral("、")));
-        } else if (codes.size() == 1) {
+        } else if (stored.size() == 1) {
             decision.action = policy_.existing == ExistingChoice::Skip ? Action::Skip : Action::Update;
-            decision.storedCode = codes.front();
+            decision.stored = stored.front();
         }
     }
     return decisions;
@@ -139,7 +112,7 @@ ExistingProducts::Decision ExistingProducts::repeatOf(const MadeRow& row, const 
     Decision decision;
     if (earlier.skipped) {
         decision.action = Action::Skip;
-        decision.storedCode = earlier.storedCode;
+        decision.stored = earlier.stored;
         return decision;
     }
     const QString earlierRow =
@@ -159,15 +132,15 @@ ExistingProducts::Decision ExistingProducts::repeatOf(const MadeRow& row, const 
         return decision;
     }
     decision.action = Action::Merge;
-    decision.storedCode = earlier.storedCode;
+    decision.stored = earlier.stored;
     return decision;
 }
 
-void ExistingProducts::remember(const MadeRow& row, const QString& storedCode, bool skipped, bool inGroup)
+void ExistingProducts::remember(const MadeRow& row, const data::StoredRow& stored, bool skipped, bool inGroup)
 {
     if (earlier_.contains(row.code))
         return;
-    Earlier earlier{storedCode,
+    Earlier earlier{stored,
                     policy_.repeats == RepeatChoice::Merge ? data::CpxmRow(row.values->begin(), row.values->end())
                                                            : data::CpxmRow(),
                     skipped};
@@ -183,23 +156,61 @@ void ExistingProducts::groupLost()
     groupCodes_.clear();
 }
 
-bool ExistingProducts::update(const MadeRow& row, const QString& storedCode)
+void ExistingProducts::valuesToUpdate(const MadeRow& row, std::vector<data::BoundValue>& values) const
+{
+    values.clear();
+    for (const int place : policy_.updateValues) {
+        // A blank cell leaves the stored value: a price list with a blank price changes nothing of that product.
+        if (row.blankValues & (quint64(1) << place))
+            values.emplace_back();
+        else
+            values.push_back((*row.values)[std::size_t(place)]);
+    }
+}
+
+bool ExistingProducts::update(const MadeRow& row, const data::StoredRow& stored)
 {
     if (policy_.updateColumns.isEmpty())
         return true; // the sheet has nothing but the code and the name, which match already
     if (!update_)
         update_ = std::make_unique<data::ProductUpdate>(store_, policy_.updateColumns);
-    updateValues_.clear();
-    for (const int place : policy_.updateValues)
-        updateValues_.push_back((*row.values)[std::size_t(place)]);
-    return update_->update(updateValues_, storedCode) > 0;
+    valuesToUpdate(row, updateValues_);
+    return update_->update(updateValues_, stored) > 0;
 }
 
-void ExistingProducts::merge(const MadeRow& row, const QString& storedCode)
+bool ExistingProducts::updatesAtOnce()
+{
+    if (policy_.updateColumns.isEmpty())
+        return false;
+    if (!update_)
+        update_ = std::make_unique<data::ProductUpdate>(store_, policy_.updateColumns);
+    return update_->updatesAtOnce();
+}
+
+bool ExistingProducts::updateMany(const std::vector<const MadeRow*>& rows, const std::vector<data::StoredRow>& stored)
+{
+    manyValues_.resize(rows.size());
+    std::vector<const std::vector<data::BoundValue>*> values(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        valuesToUpdate(*rows[i], manyValues_[i]);
+        values[i] = &manyValues_[i];
+    }
+    return update_->updateMany(values, stored) == int(rows.size());
+}
+
+ExistingProducts::Merged ExistingProducts::merge(const MadeRow& row, const data::StoredRow& stored)
 {
     if (!merge_)
         merge_ = std::make_unique<data::StockMerge>(store_);
-    merge_->add((*row.values)[std::size_t(policy_.stockValue)].number, storedCode);
+    switch (merge_->add((*row.values)[std::size_t(policy_.stockValue)].number, stored)) {
+    case data::StockMerge::Result::Merged:
+        return Merged::Yes;
+    case data::StockMerge::Result::Gone:
+        return Merged::Gone;
+    case data::StockMerge::Result::OutOfRange:
+        break;
+    }
+    return Merged::OutOfRange;
 }
 
 } // namespace importer

@@ -5,6 +5,7 @@
 
 #include "MadeRow.h"
 #include "RunChoices.h"
+#include "StoredProducts.h"
 
 #include <QHash>
 #include <QString>
@@ -19,7 +20,6 @@ namespace data {
 class Connection;
 class ProductUpdate;
 class StockMerge;
-class StoredProductMatcher;
 } // namespace data
 
 namespace importer {
@@ -55,8 +55,8 @@ public:
     struct Decision
     {
         Action action = Action::Insert;
-        QString storedCode; // the Cpxm_bm skipped, updated or merged into
-        QString reason;     // why the row fails
+        data::StoredRow stored; // the stored row skipped, updated or merged into
+        QString reason;         // why the row fails
     };
 
     // Prepares nothing yet: the first batch asks the store.
@@ -68,28 +68,36 @@ public:
     // What to do with each of rows (with values), about to be written in this order. Throws data::DatabaseError.
     std::vector<Decision> decide(std::span<const MadeRow> rows);
 
-    // A row now in the store under storedCode (inserted, updated, or skipped as it was): a later row of the sheet
+    // A row now in the store as stored (inserted, updated, or skipped as it was): a later row of the sheet
     // with its code merges into it, is skipped with it, or fails as a repeat. inGroup: until the open group
     // commits, which groupLost() undoes.
-    void remember(const MadeRow& row, const QString& storedCode, bool skipped, bool inGroup);
+    void remember(const MadeRow& row, const data::StoredRow& stored, bool skipped, bool inGroup);
     void groupCommitted() { groupCodes_.clear(); }
     void groupLost();
 
-    // Writes the row's values into the stored product; false when no product has the code any more. Throws
-    // data::DatabaseError.
-    bool update(const MadeRow& row, const QString& storedCode);
+    // Writes the row's values into the stored product, a blank cell leaving its column as stored; false when the
+    // product is not there any more (or no longer the only one with its code). Throws data::DatabaseError.
+    bool update(const MadeRow& row, const data::StoredRow& stored);
+    // Whether updateMany() writes several rows in one statement on this store.
+    bool updatesAtOnce();
+    // The rows' values into their stored products (each named by code and name) in one statement, blank cells
+    // leaving their columns; true when each row changed its product, false when some did not (the caller undoes
+    // the statement and writes the rows one by one). Throws data::DatabaseError.
+    bool updateMany(const std::vector<const MadeRow*>& rows, const std::vector<data::StoredRow>& stored);
     // Adds the row's stock to the stored product's. Throws data::DatabaseError.
-    void merge(const MadeRow& row, const QString& storedCode);
+    enum class Merged { Yes, Gone, OutOfRange };
+    Merged merge(const MadeRow& row, const data::StoredRow& stored);
 
 private:
     struct Earlier // the first row of the sheet with a code
     {
-        QString storedCode;
+        data::StoredRow stored;
         data::CpxmRow values;
         bool skipped = false;
     };
 
     Decision repeatOf(const MadeRow& row, const Earlier& earlier) const;
+    void valuesToUpdate(const MadeRow& row, std::vector<data::BoundValue>& values) const;
 
     data::Connection& store_;
     const ExistingPolicy policy_;
@@ -99,6 +107,7 @@ private:
     QHash<QString, Earlier> earlier_; // by the sheet's code
     QStringList groupCodes_;          // remembered in the open group
     std::vector<data::BoundValue> updateValues_;
+    std::vector<std::vector<data::BoundValue>> manyValues_;
 };
 
 } // namespace importer

@@ -29,12 +29,31 @@ QString offeredNames(const std::vector<data::StoreColumn>& offered)
 
 std::vector<data::StoreColumn> offeredFurtherColumns(data::Connection& store)
 {
+    return offeredFurtherColumns(store.tableColumns(QStringLiteral("Cpxm")));
+}
+
+std::vector<data::StoreColumn> offeredFurtherColumns(const std::vector<data::StoreColumn>& stated)
+{
     std::vector<data::StoreColumn> offered;
-    for (const data::StoreColumn& column : store.tableColumns(QStringLiteral("Cpxm"))) {
+    for (const data::StoreColumn& column : stated) {
         if (!isImportColumn(column.name))
             offered.push_back(column);
     }
     return offered;
+}
+
+std::array<int, data::kCpxmColumnCount> statedWidths(const std::vector<data::StoreColumn>& stated)
+{
+    std::array<int, data::kCpxmColumnCount> widths{};
+    const auto& columns = data::cpxmColumns();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        for (const data::StoreColumn& column : stated) {
+            if (column.kind == data::StoreColumn::Kind::Text && column.length > 0 &&
+                column.name.compare(columns[i].name, Qt::CaseInsensitive) == 0)
+                widths[i] = column.length;
+        }
+    }
+    return widths;
 }
 
 std::vector<data::StoreColumn> chosenFurtherColumns(const std::vector<data::StoreColumn>& offered,
@@ -45,7 +64,14 @@ std::vector<data::StoreColumn> chosenFurtherColumns(const std::vector<data::Stor
             QStringLiteral("一次最多可以另选%1个数据库列，选了%2个").arg(data::kMaxFurtherColumns).arg(names.size()));
     }
     std::vector<data::StoreColumn> chosen;
-    for (const QString& name : names) {
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& name = names.at(i);
+        // The store compares its column names without case: two spellings are one column.
+        for (qsizetype j = 0; j < i; ++j) {
+            if (names.at(j).compare(name, Qt::CaseInsensitive) == 0)
+                throw ColumnChoiceError(
+                    QStringLiteral("数据库列“%1”选了两次（%2 和 %1），只能对应一列").arg(name, names.at(j)));
+        }
         if (isImportColumn(name)) {
             throw ColumnChoiceError(QStringLiteral("数据库列“%1”由导入本身填写，不能另选；可以另选的列是：%2")
                                         .arg(name, offeredNames(offered)));

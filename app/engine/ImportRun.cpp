@@ -71,11 +71,18 @@ QString missingColumnsFailure(const QString& message)
     return message + QStringLiteral("\n没有导入任何记录");
 }
 
-QString logFailure(const QString& reason)
+QString logFailure(const QString& logPath, const QString& reason)
 {
-    return QStringLiteral("导入已完成，记录已写入数据库，但错误信息无法保存到 log.txt：%1\n"
-                          "请不要再次导入这张表（记录会重复）；请让程序所在的文件夹可以写入，以便下次保存")
-        .arg(reason);
+    return QStringLiteral("导入已完成，记录已写入数据库，但错误信息无法保存到 %1：%2\n"
+                          "请不要再次导入这张表（记录会重复）；请让 %1 所在的文件夹可以写入，以便下次保存")
+        .arg(logPath, reason);
+}
+
+QString logUnwritable(const QString& logPath, const QString& reason)
+{
+    return QStringLiteral("错误信息无法保存到 %1：%2\n没有导入任何记录。请让 %1 所在的文件夹可以写入（或另选一个"
+                          "可以写入的文件），然后再导入")
+        .arg(logPath, reason);
 }
 
 // Where the clerk takes an import that ended early up again: the row as the sheet numbers it, below the header.
@@ -84,17 +91,31 @@ QString fromRow(std::optional<int> dataRow)
     return dataRow ? QStringLiteral("从工作表的第 %1 行起").arg(*dataRow + 2) : QString();
 }
 
-// What became of the rows before the fault, saying only what happened: rows stored or none, the failed rows
-// written to log.txt, or log.txt not saved; and the row to import again from.
-QString storeFault(const data::DatabaseError& error, std::optional<int> firstRowAgain, int storedRows = 0,
-                   int failedRows = 0, const QString& logProblem = {})
+// What became of the rows before the fault, saying only what happened: rows written (added, updated, merged) or
+// none, the failed rows written to the log, or the log not saved; and the row to import again from.
+QString storeFault(const data::DatabaseError& error, std::optional<int> firstRowAgain, const ImportCounts& counts = {},
+                   const QString& logPath = {}, const QString& logProblem = {})
 {
-    QString rows = storedRows > 0 ? QStringLiteral("此前导入的 %1 条记录已保存在数据库中").arg(storedRows)
-                                  : QStringLiteral("没有导入任何记录");
+    const int written = counts.imported + counts.updated + counts.merged;
+    QString rows;
+    if (written == 0) {
+        rows = QStringLiteral("没有导入任何记录");
+    } else if (written == counts.imported) {
+        rows = QStringLiteral("此前导入的 %1 条记录已保存在数据库中").arg(written);
+    } else {
+        QStringList parts;
+        for (const auto& [count, what] : {std::pair{counts.imported, QStringLiteral("新增%1条")},
+                                          std::pair{counts.updated, QStringLiteral("更新%1条")},
+                                          std::pair{counts.merged, QStringLiteral("合并%1条")}}) {
+            if (count > 0)
+                parts << what.arg(count);
+        }
+        rows = QStringLiteral("此前写入的 %1 条记录已保存在数据库中（%2）").arg(written).arg(parts.join(u'，'));
+    }
     if (!logProblem.isEmpty())
-        rows += QStringLiteral("；错误信息无法保存到 log.txt：%1").arg(logProblem);
-    else if (failedRows > 0)
-        rows += QStringLiteral("，导入失败的 %1 条记录已写入 log.txt").arg(failedRows);
+        rows += QStringLiteral("；错误信息无法保存：%1").arg(logProblem);
+    else if (counts.failed > 0)
+        rows += QStringLiteral("，导入失败的 %1 条记录已写入 %2").arg(counts.failed).arg(logPath);
     return QStringLiteral("数据库拒绝继续写入，导入在中途停止：%1\n%2。请排除数据库的问题（是否被其他程序占用、"
                           "是否只读、磁盘是否已满、连接是否断开、表 Cpxm 的列是否齐全）后%3再导入其余的记录")
         .arg(error.message(), rows, fromRow(firstRowAgain));
@@ -156,20 +177,35 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
                                             request.workbookPath);
         clash != LogClash::None)
         throw ImportError(ImportError::Kind::LogClash, logClashFailure(session.logFilePath, clash));
+    // Opened before the store is touched: a log that cannot be written would list the failed rows nowhere.
+    std::optional<OpenedErrorLog> log;
+    try {
+        log.emplace(session.logFilePath);
+    } catch (const LogFileError& error) {
+        throw ImportError(ImportError::Kind::LogUnwritable, logUnwritable(session.logFilePath, error.message()));
+    }
 
-    // Further columns the store does not have are refused before anything else; a run without any asks nothing.
+    // Cpxm's columns as the store states them, read once, outside the writes' transaction (a query a server
+    // refuses would end that transaction): the further columns the clerk chose, and the widths every store checks.
+    std::vector<data::StoreColumn> stated;
+    try {
+        stated = session.store.tableColumns(QStringLiteral("Cpxm"));
+    } catch (const data::DatabaseError& error) {
+        if (!request.columns.further.empty())
+            throw ImportError(ImportError::Kind::StoreUnreachable, probeFailure(error));
+    }
+
+    // Further columns the store does not have are refused before anything else.
     std::vector<data::StoreColumn> furtherColumns;
     if (!request.columns.further.empty()) {
         QStringList names;
         for (const auto& [name, ref] : request.columns.further)
             names << name;
         try {
-            furtherColumns = chosenFurtherColumns(offeredFurtherColumns(session.store), names);
+            furtherColumns = chosenFurtherColumns(offeredFurtherColumns(stated), names);
         } catch (const ColumnChoiceError& error) {
             throw ImportError(ImportError::Kind::ColumnsRefused,
                               error.message() + QStringLiteral("\n没有导入任何记录"));
-        } catch (const data::DatabaseError& error) {
-            throw ImportError(ImportError::Kind::StoreUnreachable, probeFailure(error));
         }
     }
 
@@ -207,6 +243,7 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     // Read once, outside the writes' transaction: a query a server refuses would end that transaction.
     BatchValues batch;
     batch.mnemonicWidth = data::statedTextWidth(session.store, QStringLiteral("Cpxm"), QStringLiteral("Cpxm_jp"));
+    batch.widths = statedWidths(stated);
 
     // The writes take the code letters' lock before the probe and keep it until the run's letter is in the
     // store, so that two runs started together never take the same letter.
@@ -280,15 +317,14 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
                               counts.imported);
         // The log of the rows that failed so far is saved as at the end of a run.
         try {
-            saveErrorLog(session.errorLog, session.logFilePath);
+            log->save(session.errorLog);
         } catch (const LogFileError& logError) {
-            throw ImportError(
-                ImportError::Kind::StoreFault,
-                storeFault(error, rows.firstRowAgain(), counts.imported, counts.failed, logError.message()),
-                counts.imported);
+            throw ImportError(ImportError::Kind::StoreFault,
+                              storeFault(error, rows.firstRowAgain(), counts, session.logFilePath, logError.message()),
+                              counts.imported);
         }
         throw ImportError(ImportError::Kind::StoreFault,
-                          storeFault(error, rows.firstRowAgain(), counts.imported, counts.failed), counts.imported);
+                          storeFault(error, rows.firstRowAgain(), counts, session.logFilePath), counts.imported);
     } catch (const std::exception& error) {
         throw ImportError(ImportError::Kind::Unexpected,
                           rowLoopFailure(QString::fromUtf8(error.what()), rows.firstRowAgain()), counts.imported);
@@ -305,9 +341,9 @@ ImportOutcome runImport(ImportSession& session, const ImportRequest& request, Im
     outcome.failedRows = failedRowsOf(*sheet, writes.failedRows(), outcome.namedWithoutCode);
 
     try {
-        saveErrorLog(session.errorLog, session.logFilePath);
+        log->save(session.errorLog);
     } catch (const LogFileError& error) {
-        throw ImportError(ImportError::Kind::LogNotSaved, logFailure(error.message()));
+        throw ImportError(ImportError::Kind::LogNotSaved, logFailure(session.logFilePath, error.message()));
     }
     if (!request.failedRowsPath.isEmpty()) {
         try {

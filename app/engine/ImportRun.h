@@ -91,6 +91,7 @@ public:
         LogNotSaved,      // every row was handled, but log.txt could not be written
         FailedRowsNotSaved, // every row was handled and logged, but the failed rows' workbook could not be written
         LogClash,         // log.txt is the store file, its journal or the workbook: nothing was touched
+        LogUnwritable,    // the log cannot be opened for writing (no folder, read-only, a folder, a FIFO unread)
         Unexpected,       // anything else that stopped the row loop
     };
     ImportError(Kind kind, const QString& message, int storedRows = 0)

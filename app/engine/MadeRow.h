@@ -21,6 +21,8 @@ struct MadeRow
     // likely refuses this one, and it goes in a statement of its own. Only a hint (CodeRepeats.h).
     bool repeatsCode = false;
     std::optional<RowValues> values; // nothing when the row fails before the store, or has no code
+    // Value i (a bit each) came from a blank cell of the sheet: an update leaves that column as stored.
+    quint64 blankValues = 0;
 };
 
 } // namespace importer

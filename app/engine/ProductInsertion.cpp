@@ -78,6 +78,27 @@ data::BoundValue valueOf(const data::CpxmColumn& column, const ProductRow& row, 
     return wellFormedValue(column.fixedText);
 }
 
+// Characters as a store counts them: a pair of surrogates is one.
+qsizetype characterCount(const QString& text)
+{
+    qsizetype count = text.size();
+    for (const QChar c : text) {
+        if (c.isLowSurrogate())
+            --count;
+    }
+    return count;
+}
+
+bool longerThan(const QString& text, int width)
+{
+    return width > 0 && text.size() > width && characterCount(text) > width;
+}
+
+QString tooLong(const QString& header, const QString& text, const QString& column, int width)
+{
+    return QStringLiteral("%1“%2”超出数据库列 %3 的长度（最多%4个字）").arg(header, text, column).arg(width);
+}
+
 // A blank cell leaves the column as a row without it would have it (its default); a number column takes the cell
 // by the same rules as the prices.
 data::BoundValue furtherValue(const FurtherColumn& further, const QString& text, const BatchValues& batch)
@@ -95,15 +116,41 @@ data::BoundValue furtherValue(const FurtherColumn& further, const QString& text,
         return value;
     }
     // Every store refuses or cuts a text longer than its column; checked here, all stores refuse it alike.
-    if (column.length > 0 && text.size() > column.length) {
-        throw RowValueError(QStringLiteral("%1“%2”超出数据库列 %3 的长度（最多%4个字）")
-                                .arg(further.header, text, column.name)
-                                .arg(column.length));
-    }
+    if (longerThan(text, column.length))
+        throw RowValueError(tooLong(further.header, text, column.name, column.length));
     return wellFormedValue(text);
 }
 
 } // namespace
+
+std::optional<ProductColumn> sheetFieldOf(data::ColumnSource source)
+{
+    using data::ColumnSource;
+    switch (source) {
+    case ColumnSource::Name:
+        return ProductColumn::Name;
+    case ColumnSource::Mnemonic:
+        return ProductColumn::Mnemonic;
+    case ColumnSource::Unit:
+        return ProductColumn::Unit;
+    case ColumnSource::SalePrice:
+        return ProductColumn::SalePrice;
+    case ColumnSource::CostPrice:
+        return ProductColumn::CostPrice;
+    case ColumnSource::Stock:
+        return ProductColumn::Stock;
+    case ColumnSource::MinDiscount:
+        return ProductColumn::MinDiscount;
+    case ColumnSource::ItemDiscount:
+        return ProductColumn::ItemDiscount;
+    case ColumnSource::LetterAndCode:
+    case ColumnSource::BigKindCode:
+    case ColumnSource::CategoryKindId:
+    case ColumnSource::Fixed:
+        break;
+    }
+    return std::nullopt;
+}
 
 QString errorLine(const ProductRow& row)
 {
@@ -129,6 +176,8 @@ QString refusalReason(const data::DatabaseError& refusal, const MadeRow& row)
         return QStringLiteral("编号重复，数据库中已有这个编号");
     case data::Refusal::TextTooLong:
         return QStringLiteral("文字超出数据库列的长度（%1）").arg(message);
+    case data::Refusal::NumberOutOfRange:
+        return QStringLiteral("数字超出数据库列能存的范围（%1）").arg(message);
     case data::Refusal::Other:
         break;
     }
@@ -157,7 +206,25 @@ QString numberProblem(const ProductRow& row, const BatchValues& batch,
 
 namespace {
 
-void fillValues(data::BoundValue* values, const ProductRow& row, const BatchValues& batch)
+// The field of the sheet a text column of the twenty takes, where the text comes from the sheet.
+std::optional<ProductColumn> sheetText(data::ColumnSource source)
+{
+    switch (source) {
+    case data::ColumnSource::LetterAndCode:
+        return ProductColumn::Code;
+    case data::ColumnSource::Name:
+        return ProductColumn::Name;
+    case data::ColumnSource::Mnemonic:
+        return ProductColumn::Mnemonic;
+    case data::ColumnSource::Unit:
+        return ProductColumn::Unit;
+    default:
+        return std::nullopt;
+    }
+}
+
+void fillValues(data::BoundValue* values, const ProductRow& row, const BatchValues& batch,
+                const std::function<QString(ProductColumn)>& headerOf, quint64& blanks)
 {
     if (!row.readFault.isEmpty())
         throw RowValueError(row.readFault);
@@ -173,10 +240,23 @@ void fillValues(data::BoundValue* values, const ProductRow& row, const BatchValu
             throw RowValueError(QStringLiteral("文字中有空字符（U+0000）"));
     }
     const auto& columns = data::cpxmColumns();
-    for (size_t i = 0; i < columns.size(); ++i)
+    blanks = 0;
+    for (size_t i = 0; i < columns.size(); ++i) {
         values[i] = valueOf(columns[i], row, batch);
-    for (size_t j = 0; j < batch.further.size(); ++j)
-        values[columns.size() + j] = furtherValue(batch.further[j], row.further.value(qsizetype(j)), batch);
+        const std::optional<ProductColumn> field = sheetText(columns[i].source);
+        if (field && longerThan(values[i].text, batch.widths[i])) {
+            throw RowValueError(tooLong(headerOf ? headerOf(*field) : templateHeader(*field), values[i].text,
+                                        columns[i].name, batch.widths[i]));
+        }
+        if (const std::optional<ProductColumn> fed = sheetFieldOf(columns[i].source); fed && row.isBlank(*fed))
+            blanks |= quint64(1) << i;
+    }
+    for (size_t j = 0; j < batch.further.size(); ++j) {
+        const QString text = row.further.value(qsizetype(j));
+        values[columns.size() + j] = furtherValue(batch.further[j], text, batch);
+        if (text.isEmpty())
+            blanks |= quint64(1) << (columns.size() + j);
+    }
 }
 
 } // namespace
@@ -189,7 +269,8 @@ std::size_t productValueCount(const BatchValues& batch)
 data::CpxmRow productValues(const ProductRow& row, const BatchValues& batch)
 {
     data::CpxmRow values(productValueCount(batch));
-    fillValues(values.data(), row, batch);
+    quint64 blanks = 0;
+    fillValues(values.data(), row, batch, {}, blanks);
     return values;
 }
 
@@ -198,7 +279,7 @@ void makeValues(MadeRow& made, const ProductRow& row, const BatchValues& batch, 
 {
     try {
         RowValues values = slabs.take(productValueCount(batch));
-        fillValues(values.data(), row, batch);
+        fillValues(values.data(), row, batch, headerOf, made.blankValues);
         made.values = std::move(values);
     } catch (const NumberTextError&) {
         // counted and logged as failed when the writes take the row

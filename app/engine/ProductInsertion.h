@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -44,6 +45,9 @@ struct BatchValues
     QString decimalSeparator = QLocale::system().decimalPoint();
     // The width the store states for Cpxm_jp, 0 for none: a mnemonic the import builds is cut to it.
     int mnemonicWidth = 0;
+    // The width the store states for each of the twenty columns, in the table's order (0: none stated): a text
+    // from the sheet longer than its column fails the row on every store alike.
+    std::array<int, data::kCpxmColumnCount> widths{};
     // The further columns of Cpxm the clerk chose, after the twenty, in the order of ProductRow::further.
     std::vector<FurtherColumn> further;
 };
@@ -59,6 +63,10 @@ public:
 private:
     QString reason_;
 };
+
+// The field of the sheet a column of the twenty is fed from; nothing for the code (the run's letter goes with it),
+// the category and the fixed values.
+std::optional<ProductColumn> sheetFieldOf(data::ColumnSource source);
 
 // "编号---<Code>；名称---<Name>": the log line of a row the store did not take, followed by "；原因---<reason>"
 // when the reason is known.

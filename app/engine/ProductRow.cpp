@@ -50,11 +50,15 @@ void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mne
         sheet.cellText(dataRow, column, text);
         trimControlsInPlace(text);
     };
-    // A blank number cell reads as the field's default ("0", "1" for 单品折扣).
+    row.blankFields = 0;
+    const auto blank = [&row](ProductColumn column) { row.blankFields |= 1u << indexOf(column); };
+    // A blank number cell reads as the field's default ("0", "1" for 单品折扣); an update leaves it as stored.
     const auto number = [&](ProductColumn column, QString& text) {
         trimmed(column, text);
-        if (text.isEmpty())
+        if (text.isEmpty()) {
+            blank(column);
             text = blankText(column);
+        }
     };
 
     sheet.cellText(dataRow, ProductColumn::Code, row.Code);
@@ -65,6 +69,7 @@ void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mne
     trimControlsInPlace(row.Code);
     trimmed(ProductColumn::Mnemonic, row.Mnemonic);
     if (row.Mnemonic.isEmpty()) {
+        blank(ProductColumn::Mnemonic);
         const int options = mnemonic::moMarkMissing | (phraseMnemonics ? mnemonic::moPhrases : 0);
         // Cut to what the store's column takes: the name fits its own column, and the code built from it must not
         // fail the row.
@@ -73,6 +78,8 @@ void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mne
     }
     trimControlsInPlace(row.Name);
     trimmed(ProductColumn::Unit, row.Unit);
+    if (row.Unit.isEmpty())
+        blank(ProductColumn::Unit);
     number(ProductColumn::CostPrice, row.CostPrice);
     number(ProductColumn::SalePrice, row.SalePrice);
     number(ProductColumn::MinDiscount, row.MinDiscount);

@@ -2,6 +2,8 @@
 // One row of the product sheet as the import stores it: the nine texts trimmed, the numbers defaulted, and the
 // mnemonic code built from the name where the sheet has none.
 
+#include "ProductFields.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,10 @@ struct ProductRow
     QString ItemDiscount;
     QStringList further; // the cells of the further columns the clerk chose, trimmed
     QString readFault;   // why the row cannot be stored as its cells stand (a number never computed), or empty
+    // The fields whose cell was blank before the defaults (a bit at indexOf(field)): an update leaves them as stored.
+    unsigned blankFields = 0;
+
+    bool isBlank(ProductColumn field) const { return blankFields & (1u << indexOf(field)); }
 };
 
 // Removes every character at or below U+0020 at both ends (the full-width blank stays).

@@ -174,16 +174,67 @@ bool WriteBatch::sendDecided(std::size_t first, int count)
 {
     const std::vector<ExistingProducts::Decision> decisions =
         existing_->decide(std::span<const MadeRow>(sent_.data() + first, std::size_t(count)));
+    std::vector<char> done(decisions.size()); // updated together already
+    if (!updateAtOnce(first, decisions, done))
+        return false;
     std::size_t inserts = first; // the first row of the inserts not sent yet
     for (std::size_t i = 0; i < decisions.size(); ++i) {
         if (decisions[i].action == ExistingProducts::Action::Insert)
             continue;
         const std::size_t at = first + i;
-        if (!sendRows(inserts, int(at - inserts)) || !apply(sent_[at], decisions[i]))
+        if (!sendRows(inserts, int(at - inserts)) || (!done[i] && !apply(sent_[at], decisions[i])))
             return false;
         inserts = at + 1;
     }
     return sendRows(inserts, int(first + std::size_t(count) - inserts));
+}
+
+// The updates among decisions in one statement, where the store takes them so (a server, one array per column):
+// one round trip for a batch instead of one a row. Under a savepoint: when the store refuses the statement, or a
+// row did not change its one product, it is undone and the rows go one by one as before, so that exactly the
+// refused rows fail. done marks the rows updated. False when the group went.
+bool WriteBatch::updateAtOnce(std::size_t first, const std::vector<ExistingProducts::Decision>& decisions,
+                              std::vector<char>& done)
+{
+    std::vector<std::size_t> updates;
+    for (std::size_t i = 0; i < decisions.size(); ++i) {
+        if (decisions[i].action == ExistingProducts::Action::Update && decisions[i].stored.name)
+            updates.push_back(i);
+    }
+    if (updates.size() < 2 || !inGroup_ || !existing_->updatesAtOnce())
+        return true;
+    std::vector<const MadeRow*> rows;
+    std::vector<data::StoredRow> stored;
+    for (const std::size_t i : updates) {
+        rows.push_back(&sent_[first + i]);
+        stored.push_back(decisions[i].stored);
+    }
+    store_.savepoint();
+    bool changedEach = false;
+    try {
+        changedEach = existing_->updateMany(rows, stored);
+    } catch (const data::DatabaseError& error) {
+        if (error.isStoreFault())
+            throw;
+        if (!undoToSavepoint()) {
+            writeGroupAgain(error);
+            return false;
+        }
+        return true;
+    }
+    if (!changedEach) {
+        if (undoToSavepoint())
+            return true;
+        writeGroupAgain(data::DatabaseError(QStringLiteral("The store ended the transaction"), data::Fault::Row));
+        return false;
+    }
+    store_.releaseSavepoint();
+    for (std::size_t k = 0; k < updates.size(); ++k) {
+        done[updates[k]] = 1;
+        ++counts_.updated;
+        existing_->remember(*rows[k], stored[k], false, inGroup_);
+    }
+    return true;
 }
 
 // A row written other than by an insert: skipped, an update, a stock merge, or failed. False when the group went.
@@ -200,27 +251,34 @@ bool WriteBatch::apply(const MadeRow& row, const ExistingProducts::Decision& dec
         return true;
     case Action::Skip:
         ++counts_.existing;
-        existing_->remember(row, decision.storedCode, true, inGroup_);
+        existing_->remember(row, decision.stored, true, inGroup_);
         return true;
     case Action::Update:
     case Action::Merge:
         break;
     }
     bool found = true;
+    ExistingProducts::Merged merged = ExistingProducts::Merged::Yes;
     const Sent sent = write([&] {
         if (decision.action == Action::Merge)
-            existing_->merge(row, decision.storedCode);
+            merged = existing_->merge(row, decision.stored);
         else
-            found = existing_->update(row, decision.storedCode);
+            found = existing_->update(row, decision.stored);
     });
     return settle(sent, row, [&] {
         if (!found) // gone since the match: the row is a new product after all
             return writeAlone(row);
         if (decision.action == Action::Merge) {
-            ++counts_.merged;
+            // The product of the earlier row is the run's own: it stays, or its group was lost and this row with it.
+            if (merged == ExistingProducts::Merged::OutOfRange)
+                failed(row, QStringLiteral("当前库存合并后超出数字的范围，不能合并库存"));
+            else if (merged == ExistingProducts::Merged::Gone)
+                failed(row, QStringLiteral("要合并库存的商品已不在数据库中"));
+            else
+                ++counts_.merged;
         } else {
             ++counts_.updated;
-            existing_->remember(row, decision.storedCode, false, inGroup_);
+            existing_->remember(row, decision.stored, false, inGroup_);
         }
         return true;
     });
@@ -245,7 +303,7 @@ bool WriteBatch::settle(Sent sent, const MadeRow& row, const std::function<bool(
 void WriteBatch::rememberInserted(const MadeRow& row)
 {
     if (existing_)
-        existing_->remember(row, row.values->front().text, false, inGroup_);
+        existing_->remember(row, data::StoredRow{row.values->front().text, std::nullopt, -1}, false, inGroup_);
 }
 
 // Sends sent_[first], count of them, in statements of the sizes the insert keeps prepared. The rows of a

@@ -104,6 +104,8 @@ private:
     Sent send(const data::BoundValue* const* rows, int count);
     Sent write(const std::function<void()>& statement);
     bool sendDecided(std::size_t first, int count);
+    bool updateAtOnce(std::size_t first, const std::vector<ExistingProducts::Decision>& decisions,
+                      std::vector<char>& done);
     bool apply(const MadeRow& row, const ExistingProducts::Decision& decision);
     bool settle(Sent sent, const MadeRow& row, const std::function<bool()>& whenTaken);
     void rememberInserted(const MadeRow& row);

@@ -4,7 +4,8 @@
 //     (the fastest general tool measured here); the C insert floor of the same rows is bench_store's; then the
 //     same sheet again with --existing update, every row matching the product just stored;
 //   - with --odbc, into a server reset to the demo contents, beside psql's \copy of the same rows (the rows the
-//     import stored, taken out as CSV) into the reset server; the test server by default (PI_TEST_ODBC);
+//     import stored, taken out as CSV) into the reset server, and the same sheet again with --existing update;
+//     the test server by default (PI_TEST_ODBC);
 //   - two imports of the same sheet started together into one store: both times, and the letters they took;
 //   - with --row-commit, a commit per row as well (slow: minutes, a disk sync a row).
 // With --repeated-codes N the generated sheet has every Nth product repeat the code of the one before: rows the
@@ -290,6 +291,7 @@ void serverBesideCopy(const Options& options, const QString& cli, const QString&
     const QString csv = scratch.filePath(QStringLiteral("rows.csv"));
     const QString columns = cpxmColumnNames().join(u',');
     std::vector<Measure> imports;
+    std::vector<Measure> updates;
     std::vector<Measure> copies;
     int stored = 0;
     for (int r = 0; r < options.repeat; ++r) {
@@ -301,6 +303,10 @@ void serverBesideCopy(const Options& options, const QString& cli, const QString&
             connection.connect(options.odbc);
             stored = productCount(connection) - 2;
         }
+        // The same sheet again: every row matches the product just stored, and updates it.
+        updates.push_back(runChild(importCommand(cli, workbook, options.odbc, true, scratch.filePath("log.txt")) +
+                                       QStringList{QStringLiteral("--existing"), QStringLiteral("update")},
+                                   false, scratch.filePath(QStringLiteral("update.txt"))));
         if (r == 0) {
             // The very rows the import stored, as the server's own bulk load reads them.
             const QStringList exportRows =
@@ -322,6 +328,9 @@ void serverBesideCopy(const Options& options, const QString& cli, const QString&
     resetServer(options.odbc);
     printRow(QStringLiteral("server (ODBC), import"), imports, options.rows,
              QStringLiteral("stored %1; %2").arg(stored).arg(imports.back().statusLine));
+    printRow(QStringLiteral("server (ODBC), the same sheet again, --existing update"), updates, options.rows,
+             updates.back().statusLine);
+    printRatio(QStringLiteral("update / import on the server: "), updates, imports);
     printRow(QStringLiteral("server, psql \\copy of the same rows"), copies, stored);
     printRatio(QStringLiteral("import / \\copy: "), imports, copies);
 }

@@ -11,11 +11,30 @@
 #include "StoreConnection.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
 const QString kStore = QStringLiteral("store");
+
+// What stands at the store's path when it is not a store ("" when it is one): only an SQLite file (or an Access
+// file, for the Windows driver) is a store; a folder, an empty file or a text is not, and is never written over.
+QString notAStore(const QFileInfo& info)
+{
+    if (info.isDir())
+        return QStringLiteral("it is a folder");
+    QFile file(info.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be read: %1").arg(file.errorString());
+    const QByteArray head = file.read(32);
+    if (head.isEmpty())
+        return QStringLiteral("it is an empty file");
+    if (head.startsWith(QByteArrayLiteral("SQLite format 3\0")) || head.mid(4, 11) == "Standard Je" ||
+        head.mid(4, 12) == "Standard ACE")
+        return QString();
+    return QStringLiteral("it is neither an SQLite nor an Access file");
+}
 
 } // namespace
 
@@ -42,7 +61,18 @@ int cli::runInitStore(const QStringList& arguments, Console& console)
 
     const QString path = parser.isSet(kStore) ? parser.value(kStore) : defaultPath;
     const QString shown = QDir::toNativeSeparators(path);
-    if (QFileInfo::exists(path)) {
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.exists()) {
+        return parser.failure(QStringLiteral("%1 is a link to %2, which does not exist; remove the link or put the "
+                                             "store where it points, then try again")
+                                  .arg(shown, QDir::toNativeSeparators(info.symLinkTarget())));
+    }
+    if (info.exists()) {
+        if (const QString why = notAStore(info); !why.isEmpty()) {
+            return parser.failure(QStringLiteral("%1 is not a store: %2; nothing was written. Move it away or name "
+                                                 "another path with --store")
+                                      .arg(shown, why));
+        }
         console.out << "the store " << shown << " exists; it is left as it is\n";
         return 0;
     }

@@ -72,6 +72,11 @@ void Connection::setBusyTimeout(std::chrono::milliseconds timeout)
         backend_->setBusyTimeout(int(timeout.count()));
 }
 
+QString Connection::quotedName(const QString& name) const
+{
+    return backend().quotedName(name);
+}
+
 QString Connection::dbmsName() const
 {
     return backend().dbmsName();

@@ -43,6 +43,8 @@ public:
     std::chrono::milliseconds busyTimeout() const { return busyTimeout_; }
     // The name the store gives its own product ("SQLite", "PostgreSQL", "Microsoft SQL Server").
     QString dbmsName() const;
+    // A name (a column's, as the store spells it) as a statement of this store writes it: quoted, whatever it holds.
+    QString quotedName(const QString& name) const;
 
     // Grouped writes. Where a refused statement takes the whole transaction with it (SQL Server on some errors,
     // PostgreSQL through a driver that does not undo the statement alone) each statement needs a savepoint so that

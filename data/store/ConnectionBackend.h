@@ -145,6 +145,12 @@ public:
     // Inside a transaction: constraints declared to wait for the commit are checked at every statement instead,
     // where the store can (PostgreSQL's SET CONSTRAINTS ALL IMMEDIATE); elsewhere nothing.
     virtual void checkConstraintsAtOnce() {}
+    // A name as a statement must write it for this store, whatever it holds (a blank, a keyword, a quote): SQL's
+    // double quotes by default, each one inside doubled.
+    virtual QString quotedName(const QString& name) const
+    {
+        return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    }
     // The store's product as it names itself ("SQLite", "PostgreSQL", "Microsoft SQL Server", ...).
     virtual QString dbmsName() const = 0;
 };

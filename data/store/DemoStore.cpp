@@ -71,6 +71,11 @@ QStringList splitSqlScript(const QString& script)
 void createDemoStore(const QString& path)
 {
     const QFileInfo target(path);
+    if (target.isSymLink() && !target.exists())
+        throw DatabaseError(QStringLiteral("%1 is a link to %2, which does not exist; an existing link is never "
+                                           "replaced")
+                                .arg(path, target.symLinkTarget()),
+                            Fault::Store);
     if (target.exists())
         throw DatabaseError(QStringLiteral("%1 already exists; an existing store is never replaced").arg(path),
                             Fault::Store);

@@ -98,8 +98,23 @@ OdbcBackend::OdbcBackend(const QString& connectionString, int busyTimeoutMs)
     SQLSMALLINT length = 0;
     if (SQL_SUCCEEDED(SQLGetInfoW(connectionHandle(), SQL_DBMS_NAME, name, sizeof(name), &length)))
         dbmsName_ = QString::fromUtf16(reinterpret_cast<const char16_t*>(name), length / qsizetype(sizeof(SQLWCHAR)));
+    SQLWCHAR quote[8] = {};
+    length = 0;
+    if (SQL_SUCCEEDED(SQLGetInfoW(connectionHandle(), SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof(quote), &length)))
+        identifierQuote_ =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(quote), length / qsizetype(sizeof(SQLWCHAR)));
     setBusyTimeout(busyTimeoutMs);
     driverUndoesRefusals_ = isPostgreSql();
+}
+
+QString OdbcBackend::quotedName(const QString& name) const
+{
+    // A blank: the driver quotes no names; SQL Server's bracket: closed by its partner.
+    const QString quote = identifierQuote_.trimmed();
+    if (quote.isEmpty())
+        return name;
+    const QString closing = quote == u"[" ? QStringLiteral("]") : quote;
+    return quote + QString(name).replace(closing, closing + closing) + closing;
 }
 
 OdbcBackend::~OdbcBackend()
@@ -221,7 +236,7 @@ QStringList OdbcBackend::columnTypes(const QString& table, const QStringList& co
         types.insert(result.cells[size_t(row) * 2], result.cells[size_t(row) * 2 + 1]);
     QStringList found;
     for (const QString& column : columns)
-        found.append(types.value(column.toLower()));
+        found.append(types.value(column, types.value(column.toLower()))); // a quoted name keeps its case
     return found;
 }
 

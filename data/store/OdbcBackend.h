@@ -40,6 +40,7 @@ public:
     std::vector<StoreColumn> tableColumns(const QString& table) override;
     void checkConstraintsAtOnce() override;
     QString dbmsName() const override { return dbmsName_; }
+    QString quotedName(const QString& name) const override;
 
 private:
     void prepareAndBind(QSqlQuery& query, const ParsedStatement& statement, const std::vector<BoundValue>& values);
@@ -56,6 +57,7 @@ private:
     QString name_;
     QSqlDatabase db_;
     QString dbmsName_;
+    QString identifierQuote_ = QStringLiteral("\""); // as the driver states it (SQL_IDENTIFIER_QUOTE_CHAR)
     int busyTimeoutMs_ = 0;
     // psqlODBC by default undoes a refused statement alone under a savepoint of its own, so ours are not needed;
     // until a refusal shows otherwise (a driver set to undo the whole transaction, or nothing).

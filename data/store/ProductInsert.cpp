@@ -5,15 +5,19 @@
 
 namespace data {
 
-InsertTexts productInsertTexts(const std::vector<StoreColumn>& furtherColumns)
+InsertTexts productInsertTexts(const std::vector<StoreColumn>& furtherColumns,
+                               const std::function<QString(const QString&)>& quote)
 {
     QStringList further;
-    for (const StoreColumn& column : furtherColumns)
+    QStringList written; // as the statement writes them
+    for (const StoreColumn& column : furtherColumns) {
         further << column.name;
+        written << (quote ? quote(column.name) : column.name);
+    }
     const int columns = kCpxmColumnCount + int(further.size());
     InsertTexts texts;
-    texts.singleRow = parseStatement(productInsertText(further));
-    texts.into = productInsertClause(further);
+    texts.singleRow = parseStatement(productInsertText(written));
+    texts.into = productInsertClause(written);
     texts.table = QStringLiteral("Cpxm");
     texts.head = texts.into + QStringLiteral("\r\n values");
     texts.tuple = u'(' + QStringLiteral("?,").repeated(columns);
@@ -34,7 +38,8 @@ InsertTexts productInsertTexts(const std::vector<StoreColumn>& furtherColumns)
 std::unique_ptr<PreparedInsert> prepareProductInsert(Connection& connection,
                                                      const std::vector<StoreColumn>& furtherColumns)
 {
-    return connection.prepareInsert(productInsertTexts(furtherColumns));
+    return connection.prepareInsert(
+        productInsertTexts(furtherColumns, [&connection](const QString& name) { return connection.quotedName(name); }));
 }
 
 } // namespace data

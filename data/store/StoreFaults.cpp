@@ -63,6 +63,9 @@ Refusal refusalOf(const DatabaseError& error)
     }
     if (code == QLatin1String("22001"))
         return Refusal::TextTooLong;
+    // A number beyond what the column holds (numeric(10,2), real, an integer column).
+    if (code == QLatin1String("22003"))
+        return Refusal::NumberOutOfRange;
     return Refusal::Other;
 }
 

@@ -23,7 +23,7 @@ Fault sqlStateFault(const QString& sqlState, int nativeError = 0);
 
 // What a row's refusal was about, as far as the driver's code tells: a key the table already holds (the code of an
 // earlier row, most often), a text longer than its column, or something else, which the driver's message says.
-enum class Refusal { RepeatedKey, TextTooLong, Other };
+enum class Refusal { RepeatedKey, TextTooLong, NumberOutOfRange, Other };
 Refusal refusalOf(const DatabaseError& error);
 
 } // namespace data

@@ -5,6 +5,7 @@
 #include "DatabaseError.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -41,13 +42,15 @@ DatabaseError lookupFailed(const DatabaseError& error)
                          error.fault(), error.code());
 }
 
-// For each key, the codes of stored (stored code to stored name, trimmed) it means: the code itself, then each
-// letter in use before it, in order. A code counts only when it is exactly one asked for (a server may have
-// compared more loosely: SQL Server ignores case and trailing blanks).
-std::vector<QStringList> matchIn(const QHash<QString, QString>& stored, const QStringList& letters,
-                                 const std::vector<ProductKey>& keys, bool namesCount)
+using StoredRows = QHash<QString, std::vector<StoredRow>>;
+
+// For each key, the stored rows it means: those of the code itself, then those of each letter in use before it, in
+// order; where names count, only rows whose name, trimmed, is the key's. A code counts only when it is exactly one
+// asked for (a server may have compared more loosely: SQL Server ignores case and trailing blanks).
+std::vector<std::vector<StoredRow>> matchIn(const StoredRows& stored, const QStringList& letters,
+                                            const std::vector<ProductKey>& keys, bool namesCount)
 {
-    std::vector<QStringList> found(keys.size());
+    std::vector<std::vector<StoredRow>> found(keys.size());
     QString lettered;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const QString& code = keys[i].code;
@@ -56,8 +59,12 @@ std::vector<QStringList> matchIn(const QHash<QString, QString>& stored, const QS
         const QString name = namesCount ? keys[i].name.trimmed() : QString();
         const auto take = [&](const QString& asked) {
             const auto it = stored.constFind(asked);
-            if (it != stored.constEnd() && (!namesCount || *it == name))
-                found[i] << asked;
+            if (it == stored.constEnd())
+                return;
+            for (const StoredRow& row : *it) {
+                if (!namesCount || row.name.value_or(QString()).trimmed() == name)
+                    found[i].push_back(row);
+            }
         };
         take(code);
         for (const QString& letter : letters) {
@@ -69,10 +76,14 @@ std::vector<QStringList> matchIn(const QHash<QString, QString>& stored, const QS
     return found;
 }
 
+bool isSqlite(Connection& store)
+{
+    return store.dbmsName() == QLatin1String("SQLite");
+}
+
 } // namespace
 
-StoredProductMatcher::StoredProductMatcher(Connection& store)
-    : store_(store), keysAsTable_(store.dbmsName() == QLatin1String("SQLite"))
+StoredProductMatcher::StoredProductMatcher(Connection& store) : store_(store), keysAsTable_(isSqlite(store))
 {
     ConnectionBackend& backend = store_.backend();
     const ParsedStatement probe = parseStatement(kLetterProbe);
@@ -100,16 +111,22 @@ StoredProductMatcher::StoredProductMatcher(Connection& store, int rowsToMatch) :
         backend.select(parseStatement(QStringLiteral("select count(*) as n from Cpxm")), {}, 0, result);
         if (result.rowCount < 1 || result.cells.front().toLongLong() > kWholeStoreRatio * rowsToMatch)
             return;
-        backend.select(parseStatement(QStringLiteral("select Cpxm_bm, Cpxm_mc from Cpxm")), {}, 0, result);
+        // On SQLite the rowid names each row, whatever its code.
+        backend.select(parseStatement(keysAsTable_ ? QStringLiteral("select Cpxm_bm, Cpxm_mc, rowid from Cpxm")
+                                                   : QStringLiteral("select Cpxm_bm, Cpxm_mc from Cpxm")),
+                       {}, 0, result);
     } catch (const DatabaseError& error) {
         throw lookupFailed(error);
     }
-    QHash<QString, QString>& whole = whole_.emplace();
+    const std::size_t width = keysAsTable_ ? 3 : 2;
+    StoredRows& whole = whole_.emplace();
     whole.reserve(result.rowCount);
     for (int row = 0; row < result.rowCount; ++row) {
-        const QString& code = result.cells[std::size_t(row) * 2];
-        if (!code.isEmpty())
-            whole.insert(code, result.cells[std::size_t(row) * 2 + 1].trimmed());
+        const QString* cells = &result.cells[std::size_t(row) * width];
+        if (cells[0].isEmpty())
+            continue;
+        StoredRow stored{cells[0], cells[1], keysAsTable_ ? cells[2].toLongLong() : -1};
+        whole[cells[0]].push_back(std::move(stored));
     }
 }
 
@@ -127,8 +144,8 @@ const ParsedStatement& StoredProductMatcher::selectByCodes(int count)
     return selects_.emplace(count, parseStatement(text)).first->second;
 }
 
-// On SQLite: "select asked.column2, Cpxm_bm, Cpxm_mc from (values (:c1,0),...,(:cN,N-1)) as asked join Cpxm on
-// Cpxm_bm in (asked.column1, 'A' || asked.column1, ...)". The store walks the sheet's codes and looks up each form
+// On SQLite: "select asked.column2, Cpxm_bm, Cpxm_mc, Cpxm.rowid from (values (:c1,0),...,(:cN,N-1)) as asked join Cpxm
+// on Cpxm_bm in (asked.column1, 'A' || asked.column1, ...)". The store walks the sheet's codes and looks up each form
 // of each in the index, and says which key each product answers: the codes are sent once, not once a letter, and
 // nothing is sorted or hashed on either side.
 const ParsedStatement& StoredProductMatcher::selectByKeys(int count)
@@ -136,7 +153,7 @@ const ParsedStatement& StoredProductMatcher::selectByKeys(int count)
     auto found = selects_.find(-count);
     if (found != selects_.end())
         return found->second;
-    QString text = QStringLiteral("select asked.column2, Cpxm_bm, Cpxm_mc from (values ");
+    QString text = QStringLiteral("select asked.column2, Cpxm_bm, Cpxm_mc, Cpxm.rowid from (values ");
     for (int i = 0; i < count; ++i)
         text += QStringLiteral("(:c%1,%2),").arg(i + 1).arg(i);
     text.back() = u')';
@@ -147,9 +164,10 @@ const ParsedStatement& StoredProductMatcher::selectByKeys(int count)
     return selects_.emplace(-count, parseStatement(text)).first->second;
 }
 
-std::vector<QStringList> StoredProductMatcher::matchByKeys(const std::vector<ProductKey>& keys, bool namesCount)
+std::vector<std::vector<StoredRow>> StoredProductMatcher::matchByKeys(const std::vector<ProductKey>& keys,
+                                                                      bool namesCount)
 {
-    std::vector<QStringList> found(keys.size());
+    std::vector<std::vector<StoredRow>> found(keys.size());
     ConnectionBackend& backend = store_.backend();
     ResultSet result;
     std::vector<BoundValue> values;
@@ -169,21 +187,23 @@ std::vector<QStringList> StoredProductMatcher::matchByKeys(const std::vector<Pro
             throw lookupFailed(error);
         }
         for (int row = 0; row < result.rowCount; ++row) {
-            const std::size_t key = first + result.cells[std::size_t(row) * 3].toULongLong();
-            const QString& code = result.cells[std::size_t(row) * 3 + 1];
-            if (key >= first + count ||
-                (namesCount && result.cells[std::size_t(row) * 3 + 2].trimmed() != keys[key].name.trimmed()))
+            const QString* cells = &result.cells[std::size_t(row) * 4];
+            const std::size_t key = first + cells[0].toULongLong();
+            if (key >= first + count || (namesCount && cells[2].trimmed() != keys[key].name.trimmed()))
                 continue;
-            if (!found[key].contains(code))
-                found[key] << code;
+            const qint64 rowid = cells[3].toLongLong();
+            std::vector<StoredRow>& rows = found[key];
+            if (std::none_of(rows.begin(), rows.end(), [rowid](const StoredRow& r) { return r.rowid == rowid; }))
+                rows.push_back(StoredRow{cells[1], cells[2], rowid});
         }
     }
     // The code itself first, then the letters in order (the same suffix: in the order of the codes).
     for (std::size_t i = 0; i < keys.size(); ++i) {
         if (found[i].size() > 1) {
-            std::sort(found[i].begin(), found[i].end(), [&code = keys[i].code](const QString& a, const QString& b) {
-                return (a == code) != (b == code) ? a == code : a < b;
-            });
+            std::stable_sort(found[i].begin(), found[i].end(),
+                             [&code = keys[i].code](const StoredRow& a, const StoredRow& b) {
+                                 return (a.code == code) != (b.code == code) ? a.code == code : a.code < b.code;
+                             });
         }
     }
     return found;
@@ -191,22 +211,41 @@ std::vector<QStringList> StoredProductMatcher::matchByKeys(const std::vector<Pro
 
 std::vector<QStringList> StoredProductMatcher::match(const std::vector<ProductKey>& keys, bool namesCount)
 {
+    std::vector<QStringList> codes;
+    for (const std::vector<StoredRow>& rows : matchRows(keys, namesCount)) {
+        QStringList& found = codes.emplace_back();
+        for (const StoredRow& row : rows)
+            found << row.code;
+    }
+    return codes;
+}
+
+std::vector<std::vector<StoredRow>> StoredProductMatcher::matchRows(const std::vector<ProductKey>& keys,
+                                                                    bool namesCount)
+{
     if (whole_)
         return matchIn(*whole_, letters_, keys, namesCount);
     if (keysAsTable_)
         return matchByKeys(keys, namesCount);
-    // Every code a key may stand for: the code, then each letter in use before it. A code asked for twice costs the
-    // select nothing more than a look-up.
-    const std::size_t perKey = std::size_t(letters_.size()) + 1;
+    // Every code a key may stand for: the code, then each letter in use before it; each once, so that a stored row
+    // comes back once however many keys ask for it.
     std::vector<QString> codes;
-    codes.reserve(keys.size() * perKey);
+    QSet<QString> asked;
+    const auto ask = [&](const QString& code) {
+        if (!code.isEmpty() && !asked.contains(code)) {
+            asked.insert(code);
+            codes.push_back(code);
+        }
+    };
     for (const ProductKey& key : keys) {
-        codes.push_back(key.code);
-        for (const QString& letter : std::as_const(letters_))
-            codes.push_back(key.code.isEmpty() ? QString() : letter + key.code);
+        ask(key.code);
+        if (!key.code.isEmpty()) {
+            for (const QString& letter : std::as_const(letters_))
+                ask(letter + key.code);
+        }
     }
 
-    QHash<QString, QString> stored; // stored code to stored name, trimmed
+    StoredRows stored;
     ConnectionBackend& backend = store_.backend();
     ResultSet result;
     std::vector<BoundValue> values;
@@ -223,8 +262,10 @@ std::vector<QStringList> StoredProductMatcher::match(const std::vector<ProductKe
         } catch (const DatabaseError& error) {
             throw lookupFailed(error);
         }
-        for (int row = 0; row < result.rowCount; ++row)
-            stored.insert(result.cells[size_t(row) * 2], result.cells[size_t(row) * 2 + 1].trimmed());
+        for (int row = 0; row < result.rowCount; ++row) {
+            const QString& code = result.cells[size_t(row) * 2];
+            stored[code].push_back(StoredRow{code, result.cells[size_t(row) * 2 + 1], -1});
+        }
     }
     return matchIn(stored, letters_, keys, namesCount);
 }

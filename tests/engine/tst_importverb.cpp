@@ -114,7 +114,7 @@ void TestImportVerb::runs_data()
         << Backend::Sqlite
         << QStringList{"{data}/five-rows.xls",        "--category", "010101", "--store", "{store}", "--log",
                        "{data}/five-rows.xls/log.txt"}
-        << 1 << five << QStringLiteral("log.txt") << 3 << false;
+        << 1 << QString() << QStringLiteral("five-rows.xls/log.txt") << 0 << false; // refused before any row
     QTest::newRow("store file missing") << Backend::Sqlite
                                         << QStringList{"{data}/five-rows.xls", "--category", "010101", "--store",
                                                        "{folder}/none.dat"}
