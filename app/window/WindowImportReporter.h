@@ -12,8 +12,8 @@
 
 #include <optional>
 
-class QLabel;
 class QProgressBar;
+class StatusLinkLabel;
 class QWidget;
 class WindowDialogs;
 
@@ -23,7 +23,7 @@ public:
     struct Targets
     {
         QWidget* owner;            // the window that owns the message boxes
-        QLabel* statusLine;        // RzURLLabel1
+        StatusLinkLabel* statusLine; // RzURLLabel1
         QProgressBar* progressBar; // ProgressBar1
         QWidget* workbookPath;     // excel: focus after "no workbook"
         QWidget* categoryBox;      // splb_com: focus after "no category"
