@@ -113,7 +113,8 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
     // The fields take the room they need, the preview the rest; on a low screen the fields scroll first.
     fieldsArea->setMaximumHeight(fields->sizeHint().height() + 2 * fieldsArea->frameWidth());
     const int wantedHeight = intro->sizeHint().height() + fields->sizeHint().height() + kWantedPreviewHeight +
-                             buttons_->sizeHint().height() + 4 * layout->spacing() + 2 * layout->contentsMargins().top();
+                             buttons_->sizeHint().height() + 4 * layout->spacing() +
+                             2 * layout->contentsMargins().top();
     fitScreen(QSize(kWantedSize.width(), std::max(kWantedSize.height(), wantedHeight)));
 }
 

@@ -64,9 +64,9 @@ void DesktopDialogs::showLog(QWidget* owner, const QString& path, const QString&
     LogViewer viewer(path, text, owner);
     QObject::connect(&viewer, &LogViewer::openFileRequested, &viewer, [this, &viewer, path] {
         if (!openWithDesktop(QUrl::fromLocalFile(path)))
-            showInformation(&viewer, QStringLiteral("系统提示"),
-                            QStringLiteral("这台电脑上没有能打开 log.txt 的程序。它在：\n%1")
-                                .arg(QDir::toNativeSeparators(path)));
+            showInformation(
+                &viewer, QStringLiteral("系统提示"),
+                QStringLiteral("这台电脑上没有能打开 log.txt 的程序。它在：\n%1").arg(QDir::toNativeSeparators(path)));
     });
     viewer.exec();
 }

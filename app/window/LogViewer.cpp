@@ -41,10 +41,9 @@ LogViewer::LogViewer(const QString& path, const QString& text, QWidget* parent)
     where->setObjectName(QStringLiteral("LogPath"));
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* counts = new QLabel(entries_.isEmpty() ? QStringLiteral("没有出错的行。")
-                                                 : QStringLiteral("出错 %1 行：%2")
-                                                       .arg(entries_.size())
-                                                       .arg(reasonCounts(entries_)),
+    auto* counts = new QLabel(entries_.isEmpty()
+                                  ? QStringLiteral("没有出错的行。")
+                                  : QStringLiteral("出错 %1 行：%2").arg(entries_.size()).arg(reasonCounts(entries_)),
                               this);
     counts->setObjectName(QStringLiteral("LogCounts"));
     counts->setWordWrap(true);
@@ -116,8 +115,8 @@ LogViewer::LogViewer(const QString& path, const QString& text, QWidget* parent)
 void LogViewer::filterChanged(const QString& text)
 {
     shown_->setFilterFixedString(text);
-    shownCount_->setText(text.isEmpty() ? QString()
-                                        : QStringLiteral("显示 %1 / %2 行").arg(shown_->rowCount()).arg(entries_.size()));
+    shownCount_->setText(
+        text.isEmpty() ? QString() : QStringLiteral("显示 %1 / %2 行").arg(shown_->rowCount()).arg(entries_.size()));
 }
 
 QList<LogEntry> LogViewer::shownEntries() const

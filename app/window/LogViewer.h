@@ -40,8 +40,8 @@ private:
     void filterChanged(const QString& text);
 
     QList<LogEntry> entries_;
-    QStandardItemModel* model_ = nullptr;        // owned through its Qt parent
-    QSortFilterProxyModel* shown_ = nullptr;     // owned through its Qt parent
-    QTableView* table_ = nullptr;                // owned through its Qt parent
-    QLabel* shownCount_ = nullptr;               // owned through its Qt parent
+    QStandardItemModel* model_ = nullptr;    // owned through its Qt parent
+    QSortFilterProxyModel* shown_ = nullptr; // owned through its Qt parent
+    QTableView* table_ = nullptr;            // owned through its Qt parent
+    QLabel* shownCount_ = nullptr;           // owned through its Qt parent
 };

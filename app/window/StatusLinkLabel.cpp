@@ -37,8 +37,8 @@ int StatusLinkLabel::heightFor(int width) const
     const int oneLine = std::max(12, metrics.height());
     if (metrics.horizontalAdvance(text()) <= width)
         return oneLine;
-    const QRect needed = metrics.boundingRect(QRect(0, 0, std::max(1, width), 0xFFFF),
-                                              int(alignment()) | Qt::TextWordWrap, text());
+    const QRect needed =
+        metrics.boundingRect(QRect(0, 0, std::max(1, width), 0xFFFF), int(alignment()) | Qt::TextWordWrap, text());
     return std::max(oneLine, needed.height());
 }
 

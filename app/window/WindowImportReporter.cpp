@@ -95,7 +95,7 @@ void WindowImportReporter::showStopped(int storedRows)
     notedText_.reset();
     notedCounts_.reset();
     targets_.statusLine->setStatus(storedRows > 0 ? QStringLiteral("导入已停止,已导入%1条").arg(storedRows)
-                                                : QStringLiteral("导入已停止,没有导入任何记录"));
+                                                  : QStringLiteral("导入已停止,没有导入任何记录"));
     targets_.statusLine->repaint();
 }
 

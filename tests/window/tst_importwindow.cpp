@@ -1066,12 +1066,14 @@ void ImportWindowTest::runChoicesReachTheRun_data()
     QTest::addColumn<bool>("merge");
     QTest::addColumn<QString>("named");    // between the counts and the link
     QTest::addColumn<QString>("question"); // asked on 确定, empty for none
-    const QString update =
-        QStringLiteral("将更新已有商品的计量单位、成本价、销售价、最低折扣、当前库存、单品折扣和助记码（改为表中的值）。");
+    const QString update = QStringLiteral(
+        "将更新已有商品的计量单位、成本价、销售价、最低折扣、当前库存、单品折扣和助记码（改为表中的值）。");
     const QString merge = QStringLiteral("表中重复的编号将合并库存：后面各行的当前库存加到第一行的商品上。");
     const QString ask = QStringLiteral("\n\n确定要导入吗？");
-    QTest::newRow("as ever") << 0 << false << "" << "";
-    QTest::newRow("skip") << 1 << false << "已有0条," << "";
+    QTest::newRow("as ever") << 0 << false << ""
+                             << "";
+    QTest::newRow("skip") << 1 << false << "已有0条,"
+                          << "";
     QTest::newRow("update") << 2 << false << "更新0条," << update + ask;
     QTest::newRow("merge") << 0 << true << "合并0条," << merge + ask;
     QTest::newRow("update and merge") << 2 << true << "更新0条,合并0条," << update + u'\n' + merge + ask;

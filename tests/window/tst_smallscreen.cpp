@@ -59,10 +59,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QRect room = dialog.screen()->availableGeometry();
         QVERIFY2(room.contains(dialog.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                                        .arg(dialog.x())
-                                                                        .arg(dialog.y())
-                                                                        .arg(dialog.width())
-                                                                        .arg(dialog.height())));
+                                                                       .arg(dialog.x())
+                                                                       .arg(dialog.y())
+                                                                       .arg(dialog.width())
+                                                                       .arg(dialog.height())));
         QVERIFY(dialog.height() + kTitleBar <= room.height());
         QVERIFY(dialog.geometry().bottom() + kTitleBar <= room.bottom() || dialog.y() >= room.top() + kTitleBar);
         const auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttons"));

@@ -147,8 +147,10 @@ void WindowPartsTest::logViewerDecodesGbk_data()
                                               "\xce\xf7\xc1\xd6\r\n")
                                 << QStringLiteral("以下是导入错误的信息！\n编号---A01；名称---阿莫西林\n")
                                 << QStringLiteral("阿莫西林");
-    QTest::newRow("four-byte GB18030") << QByteArray("\xb1\xe0\xba\xc5---1\xa3\xbb\xc3\xfb\xb3\xc6---\x95\x32\x82\x36\r\n")
-                                       << QStringLiteral("编号---1；名称---\U00020000\n") << QStringLiteral("\U00020000");
+    QTest::newRow("four-byte GB18030") << QByteArray(
+                                              "\xb1\xe0\xba\xc5---1\xa3\xbb\xc3\xfb\xb3\xc6---\x95\x32\x82\x36\r\n")
+                                       << QStringLiteral("编号---1；名称---\U00020000\n")
+                                       << QStringLiteral("\U00020000");
     QTest::newRow("empty") << QByteArray() << QString() << QString();
 }
 
@@ -190,13 +192,13 @@ void WindowPartsTest::errorLineReadBack_data()
                                       << "A1"
                                       << "甘草"
                                       << "";
-    QTest::newRow("blank code and name") << importer::errorLine(QString(), QString(), QStringLiteral("原因"))
-                                         << true << ""
+    QTest::newRow("blank code and name") << importer::errorLine(QString(), QString(), QStringLiteral("原因")) << true
+                                         << ""
                                          << ""
                                          << "原因";
     QTest::newRow("a name with full-width semicolons")
-        << importer::errorLine(QStringLiteral("7"), QStringLiteral("甲；乙---丙"), QStringLiteral("编号重复"))
-        << true << "7"
+        << importer::errorLine(QStringLiteral("7"), QStringLiteral("甲；乙---丙"), QStringLiteral("编号重复")) << true
+        << "7"
         << "甲；乙---丙"
         << "编号重复";
     QTest::newRow("a reason that quotes the tags")
@@ -259,10 +261,13 @@ void WindowPartsTest::logViewerTableCountsSortsAndFilters()
 {
     const QStringList lines{
         importer::texts::kErrorLogHeader,
-        importer::errorLine(QStringLiteral("B2"), QStringLiteral("甘草"), QStringLiteral("编号重复，与第3行的编号相同")),
+        importer::errorLine(QStringLiteral("B2"), QStringLiteral("甘草"),
+                            QStringLiteral("编号重复，与第3行的编号相同")),
         importer::errorLine(QStringLiteral("C9"), QStringLiteral("维生素C片"), QStringLiteral("销售价“五块”不是数字")),
-        importer::errorLine(QStringLiteral("A1"), QStringLiteral("黄芪"), QStringLiteral("编号重复，与第4行的编号相同")),
-        importer::errorLine(QStringLiteral("B2"), QStringLiteral("甘草片"), QStringLiteral("编号重复，与第3行的编号相同")),
+        importer::errorLine(QStringLiteral("A1"), QStringLiteral("黄芪"),
+                            QStringLiteral("编号重复，与第4行的编号相同")),
+        importer::errorLine(QStringLiteral("B2"), QStringLiteral("甘草片"),
+                            QStringLiteral("编号重复，与第3行的编号相同")),
     };
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
@@ -288,9 +293,9 @@ void WindowPartsTest::logViewerTableCountsSortsAndFilters()
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
     QHeaderView* header = table->horizontalHeader();
     const auto clickHeader = [header](int column) {
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-                                 header->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
     };
     clickHeader(LogViewer::CodeColumn);
     QCOMPARE(codes(), (QStringList{"4:A1", "2:B2", "5:B2", "3:C9"}));
@@ -325,14 +330,16 @@ void WindowPartsTest::runChangeNamesWhatChanges_data()
     QTest::newRow("add") << int(ExistingChoice::Add) << int(RepeatChoice::Fail) << true << QString();
     QTest::newRow("skip") << int(ExistingChoice::Skip) << int(RepeatChoice::Fail) << true << QString();
     QTest::newRow("update") << int(ExistingChoice::Update) << int(RepeatChoice::Fail) << true
-                            << QStringLiteral("将更新已有商品的销售价、当前库存和规格（Cpxm_gg）（改为表中的值）。") + ask;
+                            << QStringLiteral("将更新已有商品的销售价、当前库存和规格（Cpxm_gg）（改为表中的值）。") +
+                                   ask;
     QTest::newRow("update, sheet not read") << int(ExistingChoice::Update) << int(RepeatChoice::Fail) << false
                                             << QStringLiteral("将用表中的值更新已有的商品。") + ask;
     QTest::newRow("merge") << int(ExistingChoice::Add) << int(RepeatChoice::Merge) << true << merge + ask;
     QTest::newRow("skip and merge") << int(ExistingChoice::Skip) << int(RepeatChoice::Merge) << true << merge + ask;
-    QTest::newRow("update and merge")
-        << int(ExistingChoice::Update) << int(RepeatChoice::Merge) << true
-        << QStringLiteral("将更新已有商品的销售价、当前库存和规格（Cpxm_gg）（改为表中的值）。\n") + merge + ask;
+    QTest::newRow("update and merge") << int(ExistingChoice::Update) << int(RepeatChoice::Merge) << true
+                                      << QStringLiteral(
+                                             "将更新已有商品的销售价、当前库存和规格（Cpxm_gg）（改为表中的值）。\n") +
+                                             merge + ask;
 }
 
 void WindowPartsTest::runChangeNamesWhatChanges()
@@ -357,11 +364,11 @@ void WindowPartsTest::furtherColumnsNamedByWhatTheyHold_data()
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("label");
     QTest::newRow("规格") << "Cpxm_gg"
-                        << "规格（Cpxm_gg）";
+                          << "规格（Cpxm_gg）";
     QTest::newRow("产地, in other case") << "CPXM_CD"
-                                       << "产地（CPXM_CD）";
+                                         << "产地（CPXM_CD）";
     QTest::newRow("条码") << "Cpxm_txm"
-                        << "条码（Cpxm_txm）";
+                          << "条码（Cpxm_txm）";
     QTest::newRow("one the demo store does not explain") << "Cpxm_zt"
                                                          << "Cpxm_zt";
     QTest::newRow("another store's own") << "Cpxm_pzwh"
