@@ -1,5 +1,6 @@
 #include "ColumnMappingDialog.h"
 
+#include "FurtherColumnLabels.h"
 #include "MnemonicEncoder.h"
 #include "ProductRow.h"
 #include "ProductSheet.h"
@@ -11,6 +12,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -23,6 +26,13 @@ using importer::ProductColumn;
 namespace {
 
 const QString kNoColumn = QStringLiteral("(无)");
+// The size the dialog asks for when the screen has room: the fields, and the preview below them.
+constexpr QSize kWantedSize{760, 620};
+constexpr int kWantedPreviewHeight = 240;
+// Room the window manager's frame takes: the title bar above, the border around. The dialog stays that much
+// inside the screen's free area, so its title bar is never off the screen.
+constexpr int kTitleRoom = 40;
+constexpr int kBorderRoom = 12;
 
 } // namespace
 
@@ -61,13 +71,22 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
         row->addWidget(why, 1);
         form->addRow(importer::templateHeader(field) + QStringLiteral("："), row);
     }
-    // The store's own further columns, by the names its system gives them.
+    // The store's own further columns, by what they hold where that is known, else by the names its system gives.
     for (const QString& name : furtherNames_) {
         auto* box = new QComboBox(this);
         box->setObjectName(QStringLiteral("further:") + name);
         further_.push_back(box);
-        form->addRow(name + QStringLiteral("："), box);
+        form->addRow(furtherColumnLabel(name) + QStringLiteral("："), box);
     }
+    // The fields scroll when the screen is too low for all of them; the buttons stay below, always seen.
+    auto* fields = new QWidget;
+    fields->setLayout(form);
+    auto* fieldsArea = new QScrollArea(this);
+    fieldsArea->setObjectName(QStringLiteral("fieldsArea"));
+    fieldsArea->setWidget(fields);
+    fieldsArea->setWidgetResizable(true);
+    fieldsArea->setFrameShape(QFrame::NoFrame);
+    fieldsArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     unsaid_ = new QLabel(this);
     unsaid_->setObjectName(QStringLiteral("namedWithoutCode"));
@@ -92,11 +111,12 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
-    layout->addLayout(form);
+    layout->addWidget(fieldsArea, 3);
     layout->addWidget(unsaid_);
     layout->addWidget(preview_, 1);
     layout->addWidget(buttons_);
-    resize(760, 620);
+    preview_->setMinimumHeight(preview_->horizontalHeader()->sizeHint().height() * 4);
+    fieldsArea->setMinimumHeight(headerRow_->sizeHint().height() * 3);
 
     fillColumnBoxes(preset.headerRow);
     found_ = preset;
@@ -104,9 +124,28 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
     connect(headerRow_, &QSpinBox::valueChanged, this, &ColumnMappingDialog::headerRowChanged);
     for (QComboBox* box : fields_)
         connect(box, &QComboBox::currentIndexChanged, this, &ColumnMappingDialog::refresh);
-    if (!furtherNames_.isEmpty())
-        resize(width(), height() + 28 * int(furtherNames_.size()));
     refresh();
+    // The fields take the room they need, the preview the rest; on a low screen the fields scroll first.
+    fieldsArea->setMaximumHeight(fields->sizeHint().height() + 2 * fieldsArea->frameWidth());
+    const int wantedHeight = intro->sizeHint().height() + fields->sizeHint().height() + kWantedPreviewHeight +
+                             buttons_->sizeHint().height() + 4 * layout->spacing() +
+                             2 * layout->contentsMargins().top();
+    fitScreen(QSize(kWantedSize.width(), std::max(kWantedSize.height(), wantedHeight)));
+}
+
+void ColumnMappingDialog::fitScreen(const QSize& wanted)
+{
+    const QScreen* shownOn = parentWidget() ? parentWidget()->screen() : screen();
+    if (!shownOn)
+        return;
+    const QRect room = shownOn->availableGeometry();
+    const QSize size(std::min(wanted.width(), room.width() - 2 * kBorderRoom),
+                     std::min(wanted.height(), room.height() - kTitleRoom - kBorderRoom));
+    resize(size.expandedTo(minimumSizeHint()).boundedTo(room.size()));
+    // Centred in the free area with its frame: a window's position is its frame's, the title bar at its top.
+    const int x = room.left() + (room.width() - width() - 2 * kBorderRoom) / 2;
+    const int y = room.top() + (room.height() - height() - kTitleRoom - kBorderRoom) / 2;
+    move(std::max(room.left(), x), std::max(room.top(), y));
 }
 
 importer::SheetLayout ColumnMappingDialog::layout() const

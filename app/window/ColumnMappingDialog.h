@@ -2,7 +2,7 @@
 // "列的对应": which column of the sheet feeds each of the nine fields, shown before a run whose sheet is not the
 // template itself. Each field has a combo box of the sheet's columns (and "(无)"), preset from what was found or
 // remembered; below them, the sheet's first rows as they will be stored. OK takes the choice; Cancel ends the run
-// before anything is written.
+// before anything is written. On a low screen the fields scroll; the buttons and the title bar stay on the screen.
 
 #include "ProductFields.h"
 #include "SheetLayout.h"
@@ -41,6 +41,8 @@ private:
     void select(const importer::SheetLayout& layout);
     void refresh();
     void showWhy(const importer::SheetLayout& chosen);
+    // The wanted size where the screen has room, else the screen's free area less the frame, centred there.
+    void fitScreen(const QSize& wanted);
 
     data::Worksheet sheet_;
     bool phraseMnemonics_;

@@ -6,8 +6,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 void DesktopDialogs::showInformation(QWidget* owner, const QString& caption, const QString& text, const QString& detail)
@@ -22,6 +24,15 @@ void DesktopDialogs::showError(QWidget* owner, const QString& caption, const QSt
 {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
     box.exec();
+}
+
+bool DesktopDialogs::confirm(QWidget* owner, const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Ok | QMessageBox::Cancel, owner);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
 }
 
 std::optional<QString> DesktopDialogs::chooseWorkbook(QWidget* owner, const QString& startFile)
@@ -51,6 +62,12 @@ std::optional<importer::SheetLayout> DesktopDialogs::chooseColumns(QWidget* owne
 void DesktopDialogs::showLog(QWidget* owner, const QString& path, const QString& text)
 {
     LogViewer viewer(path, text, owner);
+    QObject::connect(&viewer, &LogViewer::openFileRequested, &viewer, [this, &viewer, path] {
+        if (!openWithDesktop(QUrl::fromLocalFile(path)))
+            showInformation(
+                &viewer, QStringLiteral("系统提示"),
+                QStringLiteral("这台电脑上没有能打开 log.txt 的程序。它在：\n%1").arg(QDir::toNativeSeparators(path)));
+    });
     viewer.exec();
 }
 

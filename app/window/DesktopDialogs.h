@@ -14,6 +14,7 @@ public:
     std::optional<importer::SheetLayout> chooseColumns(QWidget* owner, const data::Worksheet& sheet,
                                                        const importer::SheetLayout& preset, bool phraseMnemonics,
                                                        const QStringList& furtherColumns) override;
+    bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
     void showLog(QWidget* owner, const QString& path, const QString& text) override;
     void requestQuit() override;
 };

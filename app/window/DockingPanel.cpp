@@ -11,6 +11,15 @@ void DockingPanel::dock(QWidget* child, Qt::Edge edge, int thickness)
     layOutDocked();
 }
 
+void DockingPanel::setThickness(QWidget* child, int thickness)
+{
+    for (Docked& d : docked_) {
+        if (d.child == child)
+            d.thickness = thickness;
+    }
+    layOutDocked();
+}
+
 void DockingPanel::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);

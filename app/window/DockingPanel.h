@@ -14,6 +14,8 @@ public:
 
     // edge is Qt::TopEdge or Qt::BottomEdge; thickness is the child's height. Later docks lie inside earlier ones.
     void dock(QWidget* child, Qt::Edge edge, int thickness);
+    // A docked child's new thickness; the docks inside it move.
+    void setThickness(QWidget* child, int thickness);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

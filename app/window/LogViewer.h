@@ -1,12 +1,19 @@
 #pragma once
-// The window's own reader for log.txt, for a desktop that has no program to open it: a read-only text view. The
-// file is GBK (GB18030) with CR LF line ends, as the import writes it; it is only read here, never rewritten.
+// The window's reader for log.txt: the failed rows as a table (行, 商品编号, 商品名称, 原因) that sorts by any column
+// and filters by a text, under a line that counts them by reason. The file is GBK (GB18030) with CR LF line ends,
+// as the import writes it; it is only read here, never rewritten. A button hands it to the desktop's own program.
+
+#include "LogEntries.h"
 
 #include <QByteArray>
 #include <QDialog>
 #include <QString>
 
-class QPlainTextEdit;
+class QLabel;
+class QLineEdit;
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTableView;
 
 // The log's text: GB18030 (a superset of GBK) decoded, CR LF as line ends.
 QString decodeLogText(const QByteArray& bytes);
@@ -17,10 +24,24 @@ class LogViewer : public QDialog
 {
     Q_OBJECT
 public:
+    // The table's columns.
+    enum Column { LineColumn, CodeColumn, NameColumn, ReasonColumn, ColumnCount };
+
     LogViewer(const QString& path, const QString& text, QWidget* parent = nullptr);
 
-    QString shownText() const;
+    // The entries in the order the table shows them now (sorted, filtered).
+    QList<LogEntry> shownEntries() const;
+
+signals:
+    // The clerk asks for log.txt in the desktop's own program.
+    void openFileRequested();
 
 private:
-    QPlainTextEdit* view_ = nullptr; // owned through its Qt parent
+    void filterChanged(const QString& text);
+
+    QList<LogEntry> entries_;
+    QStandardItemModel* model_ = nullptr;    // owned through its Qt parent
+    QSortFilterProxyModel* shown_ = nullptr; // owned through its Qt parent
+    QTableView* table_ = nullptr;            // owned through its Qt parent
+    QLabel* shownCount_ = nullptr;           // owned through its Qt parent
 };

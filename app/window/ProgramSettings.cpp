@@ -7,7 +7,6 @@ namespace {
 
 const QString kPhraseMnemonicsKey = QStringLiteral("mnemonic/phrases");
 const QString kExistingKey = QStringLiteral("import/existing");
-const QString kRepeatsKey = QStringLiteral("import/repeats");
 // A further column of the store's Cpxm, by its name after this.
 const QString kFurtherPrefix = QStringLiteral("further-");
 // The fields' keys in product-import.ini, in the order of the template's columns.
@@ -42,23 +41,16 @@ bool ProgramSettings::setPhraseMnemonics(bool on)
 importer::ExistingChoice ProgramSettings::existingChoice() const
 {
     const QString name = QSettings(filePath_, QSettings::IniFormat).value(kExistingKey).toString();
-    return importer::existingChoiceNamed(name).value_or(importer::ExistingChoice::Add);
+    const importer::ExistingChoice kept = importer::existingChoiceNamed(name).value_or(importer::ExistingChoice::Add);
+    // Writing over stored products is chosen afresh each time the program runs, never found preset.
+    return kept == importer::ExistingChoice::Update ? importer::ExistingChoice::Add : kept;
 }
 
 bool ProgramSettings::setExistingChoice(importer::ExistingChoice choice)
 {
+    if (choice == importer::ExistingChoice::Update)
+        return true; // lasts until the program ends; the kept choice stays as it was
     return writeValue(kExistingKey, importer::choiceName(choice));
-}
-
-importer::RepeatChoice ProgramSettings::repeatChoice() const
-{
-    const QString name = QSettings(filePath_, QSettings::IniFormat).value(kRepeatsKey).toString();
-    return importer::repeatChoiceNamed(name).value_or(importer::RepeatChoice::Fail);
-}
-
-bool ProgramSettings::setRepeatChoice(importer::RepeatChoice choice)
-{
-    return writeValue(kRepeatsKey, importer::choiceName(choice));
 }
 
 std::optional<importer::ColumnChoice> ProgramSettings::columnChoice(const QStringList& headerRowTexts) const

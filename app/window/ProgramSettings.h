@@ -25,13 +25,15 @@ public:
     // until the program ends.
     bool setPhraseMnemonics(bool on);
 
-    // [import] existing: what a run does with a row whose product the store holds already (add, skip, update).
-    // Add by default, and for a value the program does not know.
+    // [import] existing: what a run does with a row whose product the store holds already. Add and skip are kept;
+    // update, which writes over stored products, lasts until the program ends and is never found preset (an
+    // "update" in the file, from an earlier version or written by hand, reads as add). Add by default, and for a
+    // value the program does not know.
     importer::ExistingChoice existingChoice() const;
-    bool setExistingChoice(importer::ExistingChoice choice); // written at once; false when it could not be
-    // [import] repeats: fail or merge a row that repeats an earlier row's code. Fail by default.
-    importer::RepeatChoice repeatChoice() const;
-    bool setRepeatChoice(importer::RepeatChoice choice);
+    // Written at once (nothing is written for update); false when it could not be.
+    bool setExistingChoice(importer::ExistingChoice choice);
+    // Repeated codes are not kept: a merge changes stored stock, lasts until the program ends and is never found
+    // preset.
 
     // [columns]: the columns the clerk chose for a sheet whose header row reads the same (headerRowTexts: the cells
     // of that row). Nothing when none was kept.

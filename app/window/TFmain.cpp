@@ -10,6 +10,7 @@
 #include "InputBlocker.h"
 #include "KindComboBox.h"
 #include "LogViewer.h"
+#include "RunChange.h"
 #include "MenuDropButton.h"
 #include "StatusLinkLabel.h"
 #include "StoreConnection.h"
@@ -83,6 +84,8 @@ TFmain::TFmain(std::unique_ptr<WindowDialogs> dialogs, const importer::ProgramPl
         move(screen->availableGeometry().center() - rect().center());
 
     createControls();
+    // Every control stands at a fixed place: a smaller window would cut them off.
+    setMinimumSize(kClientSize);
     FormCreate();
 }
 
@@ -134,12 +137,15 @@ void TFmain::createControls()
     splb_com->setObjectName(QStringLiteral("splb_com"));
     splb_com->setGeometry(16, 138, 209, 20);
 
+    existingLabel = label("existingLabel", QStringLiteral("已有的商品："), 16, 172, 72);
     existingChoice = new QComboBox(RzPanel1);
     existingChoice->setObjectName(QStringLiteral("existingChoice"));
+    existingLabel->setBuddy(existingChoice);
     existingChoice->addItems(
         {QStringLiteral("新增为新商品"), QStringLiteral("跳过已有的商品"), QStringLiteral("更新已有的商品")});
-    existingChoice->setToolTip(QStringLiteral("商品库里已有同一编号（或一个字母加同一编号）的商品时怎么做"));
-    existingChoice->setGeometry(16, 168, 209, 20);
+    existingChoice->setToolTip(QStringLiteral("商品库里已有同一编号（或一个字母加同一编号）的商品时怎么做；"
+                                              "“更新已有的商品”只在本次运行中有效，下次启动时不会预选"));
+    existingChoice->setGeometry(88, 168, 137, 20);
     const importer::ExistingChoice keptExisting = settings_.existingChoice();
     for (int i = 0; i < int(std::size(kExistingChoices)); ++i) {
         if (kExistingChoices[i] == keptExisting)
@@ -147,9 +153,9 @@ void TFmain::createControls()
     }
     mergeRepeats = new QCheckBox(QStringLiteral("重复编号合并库存"), RzPanel1);
     mergeRepeats->setObjectName(QStringLiteral("mergeRepeats"));
-    mergeRepeats->setToolTip(QStringLiteral("表中重复的编号不算错误，它的库存加到第一行的商品上"));
+    mergeRepeats->setToolTip(
+        QStringLiteral("表中重复的编号不算错误，它的库存加到第一行的商品上；只在本次运行中有效，下次启动时不会预选"));
     mergeRepeats->setGeometry(232, 168, 158, 20);
-    mergeRepeats->setChecked(settings_.repeatChoice() == importer::RepeatChoice::Merge);
 
     ProgressBar1 = new QProgressBar(RzPanel1);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -165,9 +171,7 @@ void TFmain::createControls()
     RzURLLabel1 = new StatusLinkLabel(QStringLiteral("点此查看错误的药物信息"), RzPanel2);
     RzURLLabel1->setObjectName(QStringLiteral("RzURLLabel1"));
     RzURLLabel1->hide();
-    // 12 pixels fit "宋体" with its underline; a substitute face with a taller line gets its own line height, so
-    // the underline is not cut off.
-    RzPanel2->dock(RzURLLabel1, Qt::BottomEdge, std::max(12, RzURLLabel1->fontMetrics().height()));
+    RzPanel2->dock(RzURLLabel1, Qt::BottomEdge, RzURLLabel1->heightFor(kClientSize.width()));
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -203,13 +207,11 @@ void TFmain::createControls()
     connect(N3, &QAction::triggered, this, &TFmain::N3Click);
     connect(RzComboBox1, &KindComboBox::picked, this, &TFmain::RzComboBox1Select);
     connect(RzURLLabel1, &StatusLinkLabel::clicked, this, &TFmain::RzURLLabel1Click);
-    // Connected after the kept choices are shown: opening the window writes nothing.
+    connect(RzURLLabel1, &StatusLinkLabel::statusChanged, this, &TFmain::fitStatusLine);
+    // Connected after the kept choice is shown: opening the window writes nothing.
     connect(existingChoice, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0 && index < int(std::size(kExistingChoices)))
             choiceKept(settings_.setExistingChoice(kExistingChoices[index]));
-    });
-    connect(mergeRepeats, &QCheckBox::toggled, this, [this](bool on) {
-        choiceKept(settings_.setRepeatChoice(on ? importer::RepeatChoice::Merge : importer::RepeatChoice::Fail));
     });
 
     RzBitBtn1->setFocus(Qt::OtherFocusReason);
@@ -260,14 +262,14 @@ void TFmain::RzComboBox1Select(int index)
     guarded([this, index] {
         if (index < 0 || index >= productTypes_.size())
             return;
-        const QString shownText = splb_com->currentText();
         categories_ = data::loadCategories(ADOQuery2, productTypes_.at(index).kindId);
         splb_com->clear();
         for (const data::ProductKind& category : std::as_const(categories_))
             splb_com->addItem(category.name);
-        // No category is chosen after a reload, whatever the edit field still shows.
+        // No category is chosen after a reload, and none is shown: another type's category named there would
+        // only look chosen.
         splb_com->setCurrentIndex(-1);
-        splb_com->setEditText(shownText);
+        splb_com->clearEditText();
     });
 }
 
@@ -293,9 +295,16 @@ void TFmain::RzBitBtn1Click()
         request.existing =
             kExistingChoices[std::clamp(existingChoice->currentIndex(), 0, int(std::size(kExistingChoices)) - 1)];
         request.repeats = mergeRepeats->isChecked() ? importer::RepeatChoice::Merge : importer::RepeatChoice::Fail;
-        if (!request.workbookPath.isEmpty() && request.category && !chooseColumns(request))
-            return;
-        RzURLLabel1->setToolTip(QString());
+        if (!request.workbookPath.isEmpty() && request.category) {
+            if (!chooseColumns(request)) {
+                clearStatus(); // the last run's counts are not this sheet's
+                return;
+            }
+            const QString change = runChangeText(request.existing, request.repeats, changedFields(request));
+            if (!change.isEmpty() && !dialogs_->confirm(this, kNoticeCaption, change))
+                return;
+        }
+        statusWorkbook_ = request.workbookPath;
         WindowImportReporter reporter(*dialogs_, {this, RzURLLabel1, ProgressBar1, excel, splb_com}, request.existing,
                                       request.repeats);
         const InputBlocker noInputWhileRunning(this);
@@ -336,6 +345,8 @@ void TFmain::RzBitBtn3Click()
 void TFmain::listSheets()
 {
     const QString path = excel->text();
+    if (!path.isEmpty() && path != statusWorkbook_)
+        clearStatus(); // the status line told of another workbook
     if (path.isEmpty() || path == listedWorkbook_)
         return;
     listedWorkbook_ = path;
@@ -445,6 +456,17 @@ bool TFmain::chooseColumns(importer::ImportRequest& request)
     return true;
 }
 
+std::optional<QStringList> TFmain::changedFields(const importer::ImportRequest& request) const
+{
+    if (!request.readSheet)
+        return std::nullopt;
+    try {
+        return updatedFields(importer::findSheetLayout(*request.readSheet, request.columns));
+    } catch (const std::runtime_error&) {
+        return std::nullopt; // the run says what is wrong with the sheet
+    }
+}
+
 void TFmain::N2Click()
 {
     guarded([this] {
@@ -486,15 +508,8 @@ void TFmain::RzURLLabel1Click()
         const QString path = importer::errorLogPath(programFolder_);
         if (!QFileInfo::exists(path))
             return;
-        bool opened = false;
-        try {
-            opened = dialogs_->openWithDesktop(QUrl::fromLocalFile(path));
-        } catch (const std::exception&) {
-            opened = false;
-        }
-        // No program on this desktop opens it (no launcher, say): the window shows the log itself.
-        if (!opened)
-            dialogs_->showLog(this, path, readLogText(path));
+        // The window's own table of the failed rows; the desktop's program for log.txt is one button away in it.
+        dialogs_->showLog(this, path, readLogText(path));
     });
 }
 
@@ -503,6 +518,20 @@ void TFmain::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     Image1->setGeometry(rect());
     RzPanel1->setGeometry(rect());
+    fitStatusLine();
+}
+
+void TFmain::fitStatusLine()
+{
+    // A summary longer than the window is wide goes on to a second line above the first, inside the status area.
+    // The status area spans the window (its width is the window's before the panels have had their resize).
+    RzPanel2->setThickness(RzURLLabel1, std::min(RzURLLabel1->heightFor(width()), RzPanel2->height()));
+}
+
+void TFmain::clearStatus()
+{
+    RzURLLabel1->clearStatus();
+    statusWorkbook_.clear();
 }
 
 void TFmain::guarded(const std::function<void()>& handler)

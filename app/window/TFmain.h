@@ -73,6 +73,12 @@ private:
     // each field. False when the clerk cancels; the sheet read for it goes with the request.
     bool chooseColumns(importer::ImportRequest& request);
     std::optional<data::ProductKind> chosenCategory() const;
+    // The fields an update of this request writes over, nothing when its sheet could not be read.
+    std::optional<QStringList> changedFields(const importer::ImportRequest& request) const;
+    // The status line as tall as its text needs, inside the status area.
+    void fitStatusLine();
+    // The last run's status line hidden: another workbook was picked, or the run was called off.
+    void clearStatus();
     // A choice kept in product-import.ini: when the file cannot be written, the clerk is told it holds for this run
     // of the program only.
     void choiceKept(bool written);
@@ -86,6 +92,7 @@ private:
     ProgramSettings settings_;
     WorkbookCache workbooks_;
     QString listedWorkbook_; // the path whose sheets RzEdit2 lists
+    QString statusWorkbook_; // the workbook of the run the status line tells of
 
     data::Connection ADOCon;
     data::Query ADOQuery2{ADOCon};
@@ -115,6 +122,7 @@ private:
     QAction* N3 = nullptr; // checkable: a blank 助记码 by whole words, kept in product-import.ini
     MenuDropButton* RzMenuButton1 = nullptr;
     KindComboBox* RzComboBox1 = nullptr;
-    QComboBox* existingChoice = nullptr; // a product the store holds already: add, skip or update; kept in the ini
-    QCheckBox* mergeRepeats = nullptr;   // a repeated code's stock added to the first row's product; kept too
+    QLabel* existingLabel = nullptr;     // "已有的商品：", before existingChoice
+    QComboBox* existingChoice = nullptr; // a product the store holds already: add, skip (kept in the ini) or update
+    QCheckBox* mergeRepeats = nullptr;   // a repeated code's stock added to the first row's product; not kept
 };

@@ -35,7 +35,10 @@ public:
                                                                const importer::SheetLayout& preset,
                                                                bool phraseMnemonics,
                                                                const QStringList& furtherColumns) = 0;
-    // The log file at path in the window's own read-only viewer, modal, owned by owner; text is its decoded content.
+    // A modal question with the buttons 确定 and 取消, owned by owner: true when the clerk confirms.
+    virtual bool confirm(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // The log file at path in the window's own read-only viewer (a table of the failed rows), modal, owned by
+    // owner; text is its decoded content. The viewer offers the desktop's own program for the file.
     virtual void showLog(QWidget* owner, const QString& path, const QString& text) = 0;
     // Ends the program as soon as the event loop reads the request.
     virtual void requestQuit() = 0;

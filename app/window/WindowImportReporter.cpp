@@ -1,9 +1,9 @@
 #include "WindowImportReporter.h"
 
 #include "ImportTexts.h"
+#include "StatusLinkLabel.h"
 #include "WindowDialogs.h"
 
-#include <QLabel>
 #include <QProgressBar>
 
 namespace {
@@ -94,8 +94,8 @@ void WindowImportReporter::showStopped(int storedRows)
         return; // the run stopped before it began: nothing was shown
     notedText_.reset();
     notedCounts_.reset();
-    targets_.statusLine->setText(storedRows > 0 ? QStringLiteral("导入已停止,已导入%1条").arg(storedRows)
-                                                : QStringLiteral("导入已停止,没有导入任何记录"));
+    targets_.statusLine->setStatus(storedRows > 0 ? QStringLiteral("导入已停止,已导入%1条").arg(storedRows)
+                                                  : QStringLiteral("导入已停止,没有导入任何记录"));
     targets_.statusLine->repaint();
 }
 
@@ -114,7 +114,7 @@ void WindowImportReporter::applyNoted()
         notedCounts_.reset();
     }
     if (notedText_) {
-        targets_.statusLine->setText(*notedText_);
+        targets_.statusLine->setStatus(*notedText_);
         notedText_.reset();
     }
     if (notedPosition_) {

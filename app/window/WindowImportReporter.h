@@ -12,8 +12,8 @@
 
 #include <optional>
 
-class QLabel;
 class QProgressBar;
+class StatusLinkLabel;
 class QWidget;
 class WindowDialogs;
 
@@ -22,11 +22,11 @@ class WindowImportReporter final : public importer::ImportReporter
 public:
     struct Targets
     {
-        QWidget* owner;            // the window that owns the message boxes
-        QLabel* statusLine;        // RzURLLabel1
-        QProgressBar* progressBar; // ProgressBar1
-        QWidget* workbookPath;     // excel: focus after "no workbook"
-        QWidget* categoryBox;      // splb_com: focus after "no category"
+        QWidget* owner;              // the window that owns the message boxes
+        StatusLinkLabel* statusLine; // RzURLLabel1
+        QProgressBar* progressBar;   // ProgressBar1
+        QWidget* workbookPath;       // excel: focus after "no workbook"
+        QWidget* categoryBox;        // splb_com: focus after "no category"
     };
 
     // The choices add to the summary what became of the rows the store holds already and of repeated codes.

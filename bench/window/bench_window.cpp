@@ -46,6 +46,7 @@ public:
     {
         return preset;
     }
+    bool confirm(QWidget*, const QString&, const QString&) override { return true; }
     void showLog(QWidget*, const QString&, const QString&) override {}
     void requestQuit() override {}
 };

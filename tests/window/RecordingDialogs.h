@@ -106,6 +106,13 @@ public:
         columnsAsked.append({sheet.name(), preset, furtherColumns});
         return answerColumns ? answerColumns(preset) : std::optional(preset);
     }
+    QList<RecordedBox> confirmations;
+    bool confirmAnswer = true; // what the clerk answers to every question
+    bool confirm(QWidget* owner, const QString& caption, const QString& text) override
+    {
+        confirmations.append({owner, caption, text, {}, QApplication::focusWidget(), currentCursorShape()});
+        return confirmAnswer;
+    }
     void showLog(QWidget*, const QString& path, const QString& text) override { logsShown.append({path, text}); }
     void requestQuit() override { ++quitRequests; }
 };

@@ -3,10 +3,13 @@
 
 #include "ErrorReport.h"
 #include "ChineseFonts.h"
+#include "ImportTexts.h"
 #include "RecordingDialogs.h"
 #include "../engine/ListWorkbook.h"
+#include "StatusLinkLabel.h"
 #include "StyledButton.h"
 #include "TFmain.h"
+#include "WindowImportReporter.h"
 #include "PrivateUserFolders.h"
 #include "TestPaths.h"
 
@@ -173,7 +176,7 @@ private slots:
     void dockedControlsFollowAResize();
     void tabVisitsTheControlsInOrder();
     void typeThenCategory();
-    void categoryReloadKeepsTheTextButSelectsNothing();
+    void categoryReloadEmptiesTheBox();
     void fullRunImportsCountsAndLogs();
     void secondRunTakesTheNextLetterWithAnEmptyBar();
     void laterRunThatCannotOpenItsWorkbookShowsAnEmptyBar();
@@ -195,11 +198,15 @@ private slots:
     void runChoiceThatCannotBeKeptSaysSo();
     void runChoicesReachTheRun_data();
     void runChoicesReachTheRun();
+    void declinedUpdateRunsNothing();
+    void statusLineShowsEveryKindWhole_data();
+    void statusLineShowsEveryKindWhole();
+    void statusOfTheLastRunIsTakenBack();
     void returnOnOkStartsTheImport_data();
     void returnOnOkStartsTheImport();
     void phraseMnemonicsEntryChoosesTheCodes_data();
     void phraseMnemonicsEntryChoosesTheCodes();
-    void statusLineOpensTheLog();
+    void statusLineOpensTheLogTable();
     void sheetBoxListsTheWorkbooksSheets();
     void columnChoiceBeforeAListThatIsNotTheTemplate();
     void cancelledColumnChoiceWritesNothing();
@@ -351,8 +358,10 @@ void ImportWindowTest::controlsStandWhereTheClerkExpectsThem_data()
     QTest::newRow("RzComboBox1") << "RzComboBox1"
                                  << "RzPanel1" << QRect(15, 96, 209, 20) << "" << false;
     // Under the category: what becomes of products the store holds already, and of repeated codes.
+    QTest::newRow("existingLabel") << "existingLabel"
+                                   << "RzPanel1" << QRect(16, 172, 72, 12) << "已有的商品：" << false;
     QTest::newRow("existingChoice") << "existingChoice"
-                                    << "RzPanel1" << QRect(16, 168, 209, 20) << "新增为新商品" << false;
+                                    << "RzPanel1" << QRect(88, 168, 137, 20) << "新增为新商品" << false;
     QTest::newRow("mergeRepeats") << "mergeRepeats"
                                   << "RzPanel1" << QRect(232, 168, 158, 20) << "重复编号合并库存" << false;
 }
@@ -386,7 +395,7 @@ void ImportWindowTest::controlsStandWhereTheClerkExpectsThem()
         QCOMPARE(edit->text(), text);
     else if (const auto* box = qobject_cast<const QComboBox*>(control))
         QCOMPARE(box->currentText(), text);
-    if (name.startsWith(u"RzLabel"))
+    if (name.startsWith(u"RzLabel") || name == u"existingLabel")
         QCOMPARE(control->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 }
 
@@ -397,6 +406,12 @@ void ImportWindowTest::windowLook()
     QCOMPARE(w->objectName(), QStringLiteral("Fmain"));
     QCOMPARE(w->windowTitle(), QStringLiteral("商品资料批量导入"));
     QCOMPARE(w->size(), QSize(413, 267));
+    // No smaller than the size that shows every control, each whole inside the window.
+    QCOMPARE(w->minimumSize(), QSize(413, 267));
+    w->resize(200, 100);
+    QCOMPARE(w->size(), QSize(413, 267));
+    for (const QWidget* control : w.child<QWidget>("RzPanel1")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(w->rect().contains(control->geometry()), qPrintable(control->objectName()));
     QVERIFY(w->windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(w->font().family(), QStringLiteral("宋体"));
@@ -495,7 +510,7 @@ void ImportWindowTest::typeThenCategory()
     QVERIFY(w.dialogs->errors.isEmpty());
 }
 
-void ImportWindowTest::categoryReloadKeepsTheTextButSelectsNothing()
+void ImportWindowTest::categoryReloadEmptiesTheBox()
 {
     folder_->addDemoStore();
     const Window w = openWindow(*folder_);
@@ -510,9 +525,9 @@ void ImportWindowTest::categoryReloadKeepsTheTextButSelectsNothing()
     pickFromList(types, 2); // 中药饮片
     QCOMPARE(itemsOf(categories), QStringList({"根茎类", "花叶类"}));
     QCOMPARE(categories->currentIndex(), -1);
-    QCOMPARE(categories->currentText(), QStringLiteral("清热解毒类"));
+    QCOMPARE(categories->currentText(), QString()); // the other type's category is not shown as if chosen
 
-    // An import now is refused: the text names no category of the list, and nothing is read at index -1.
+    // An import now asks for a category, and nothing is read at index -1.
     w.child<QLineEdit>("excel")->setText(kFiveRows);
     QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
     QCOMPARE(w.dialogs->informations.size(), 1);
@@ -957,28 +972,24 @@ void ImportWindowTest::runChoicesAreKeptBetweenStarts_data()
 {
     QTest::addColumn<int>("index"); // in the box of existing products
     QTest::addColumn<bool>("merge");
-    QTest::addColumn<QString>("existing"); // as product-import.ini keeps them
-    QTest::addColumn<QString>("repeats");
-    QTest::newRow("skip") << 1 << false << "skip"
-                          << "fail";
-    QTest::newRow("update") << 2 << false << "update"
-                            << "fail";
-    QTest::newRow("merge") << 0 << true << "add"
-                           << "merge";
-    QTest::newRow("skip and merge") << 1 << true << "skip"
-                                    << "merge";
-    QTest::newRow("update and merge") << 2 << true << "update"
-                                      << "merge";
+    QTest::addColumn<QString>("existing"); // as product-import.ini keeps it
+    QTest::addColumn<int>("nextIndex");    // preset at the next start
+    QTest::newRow("skip") << 1 << false << "skip" << 1;
+    QTest::newRow("update") << 2 << false << "<none>" << 0;
+    QTest::newRow("merge") << 0 << true << "<none>" << 0;
+    QTest::newRow("skip and merge") << 1 << true << "skip" << 1;
+    QTest::newRow("update and merge") << 2 << true << "<none>" << 0;
 }
 
-// The box of existing products and the merge check box start as every run did before, write nothing until the
-// clerk changes them, and keep what the clerk chose in product-import.ini for the next start.
+// The box of existing products and the merge check box start as every run did before and write nothing until the
+// clerk changes them. Skipping is kept in product-import.ini for the next start; updating and merging, which
+// change stored products, last until the program ends and are never found preset.
 void ImportWindowTest::runChoicesAreKeptBetweenStarts()
 {
     QFETCH(int, index);
     QFETCH(bool, merge);
     QFETCH(QString, existing);
-    QFETCH(QString, repeats);
+    QFETCH(int, nextIndex);
     folder_->addDemoStore();
     const QString iniPath = folder_->file(QStringLiteral("product-import.ini"));
     {
@@ -996,47 +1007,41 @@ void ImportWindowTest::runChoicesAreKeptBetweenStarts()
         if (merge)
             QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
         QCOMPARE(check->isChecked(), merge);
+        QCOMPARE(box->currentIndex(), index); // for the rest of this run of the program
     }
     const QSettings ini(iniPath, QSettings::IniFormat);
-    QCOMPARE(ini.value(QStringLiteral("import/existing"), QStringLiteral("<none>")).toString(),
-             index == 0 ? QStringLiteral("<none>") : existing);
-    QCOMPARE(ini.value(QStringLiteral("import/repeats"), QStringLiteral("<none>")).toString(),
-             merge ? repeats : QStringLiteral("<none>"));
+    QCOMPARE(ini.value(QStringLiteral("import/existing"), QStringLiteral("<none>")).toString(), existing);
+    QVERIFY(!ini.contains(QStringLiteral("import/repeats")));
     {
         const Window w = openWindow(*folder_);
-        QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), index);
-        QCOMPARE(w.child<QCheckBox>("mergeRepeats")->isChecked(), merge);
-        // Back to the defaults: kept as well.
+        QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), nextIndex);
+        QVERIFY(!w.child<QCheckBox>("mergeRepeats")->isChecked());
+        // Back to the default: kept as well.
         w.child<QComboBox>("existingChoice")->setCurrentIndex(0);
-        w.child<QCheckBox>("mergeRepeats")->setChecked(false);
     }
     const Window w = openWindow(*folder_);
     QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), 0);
     QVERIFY(!w.child<QCheckBox>("mergeRepeats")->isChecked());
-    // A key the clerk never changed stays out of the file, which reads as the default.
     const QSettings reset(iniPath, QSettings::IniFormat);
     QCOMPARE(reset.value(QStringLiteral("import/existing"), QStringLiteral("add")).toString(), QStringLiteral("add"));
-    QCOMPARE(reset.value(QStringLiteral("import/repeats"), QStringLiteral("fail")).toString(), QStringLiteral("fail"));
 }
 
 void ImportWindowTest::runChoicesAsWrittenByHand_data()
 {
     QTest::addColumn<QByteArray>("ini");
     QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("merge");
-    QTest::newRow("update, merge") << QByteArray("[import]\r\nexisting=update\r\nrepeats=merge\r\n") << 2 << true;
-    QTest::newRow("skip alone") << QByteArray("[import]\nexisting=skip\n") << 1 << false;
-    QTest::newRow("merge alone") << QByteArray("[import]\nrepeats=merge\n") << 0 << true;
-    QTest::newRow("values the program does not know")
-        << QByteArray("[import]\nexisting=keep\nrepeats=yes\n") << 0 << false;
-    QTest::newRow("another section") << QByteArray("[mnemonic]\nexisting=skip\nrepeats=merge\n") << 0 << false;
+    // What an earlier version kept: update and merge are not preset from it.
+    QTest::newRow("update, merge") << QByteArray("[import]\r\nexisting=update\r\nrepeats=merge\r\n") << 0;
+    QTest::newRow("skip alone") << QByteArray("[import]\nexisting=skip\n") << 1;
+    QTest::newRow("skip, merge") << QByteArray("[import]\nexisting=skip\nrepeats=merge\n") << 1;
+    QTest::newRow("values the program does not know") << QByteArray("[import]\nexisting=keep\nrepeats=yes\n") << 0;
+    QTest::newRow("another section") << QByteArray("[mnemonic]\nexisting=skip\nrepeats=merge\n") << 0;
 }
 
 void ImportWindowTest::runChoicesAsWrittenByHand()
 {
     QFETCH(QByteArray, ini);
     QFETCH(int, index);
-    QFETCH(bool, merge);
     folder_->addDemoStore();
     QFile file(folder_->file(QStringLiteral("product-import.ini")));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -1044,11 +1049,12 @@ void ImportWindowTest::runChoicesAsWrittenByHand()
     file.close();
     const Window w = openWindow(*folder_);
     QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), index);
-    QCOMPARE(w.child<QCheckBox>("mergeRepeats")->isChecked(), merge);
+    QVERIFY(!w.child<QCheckBox>("mergeRepeats")->isChecked());
     QVERIFY(w.dialogs->informations.isEmpty());
 }
 
-// A settings file that cannot be written: each choice holds for this run, and the window says it will not be kept.
+// A settings file that cannot be written: a choice that would be kept holds for this run, and the window says it
+// will not be kept; update and merge are never kept, and need no word.
 void ImportWindowTest::runChoiceThatCannotBeKeptSaysSo()
 {
     folder_->addDemoStore();
@@ -1057,12 +1063,13 @@ void ImportWindowTest::runChoiceThatCannotBeKeptSaysSo()
     const Window w = openWindow(*folder_);
     w.child<QComboBox>("existingChoice")->setCurrentIndex(2);
     w.child<QCheckBox>("mergeRepeats")->setChecked(true);
-    QCOMPARE(w.dialogs->informations.size(), 2);
-    for (const RecordedBox& box : std::as_const(w.dialogs->informations)) {
-        QCOMPARE(box.text, QStringLiteral("这个选择只在本次运行中有效，下次启动时不会保留：无法写入 ") +
-                               QDir::toNativeSeparators(iniPath));
-    }
-    QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), 2);
+    QVERIFY(w.dialogs->informations.isEmpty());
+    w.child<QComboBox>("existingChoice")->setCurrentIndex(1);
+    QCOMPARE(w.dialogs->informations.size(), 1);
+    QCOMPARE(w.dialogs->informations.constFirst().text,
+             QStringLiteral("这个选择只在本次运行中有效，下次启动时不会保留：无法写入 ") +
+                 QDir::toNativeSeparators(iniPath));
+    QCOMPARE(w.child<QComboBox>("existingChoice")->currentIndex(), 1);
     QVERIFY(w.child<QCheckBox>("mergeRepeats")->isChecked());
 }
 
@@ -1070,12 +1077,19 @@ void ImportWindowTest::runChoicesReachTheRun_data()
 {
     QTest::addColumn<int>("index"); // in the box of existing products
     QTest::addColumn<bool>("merge");
-    QTest::addColumn<QString>("named"); // between the counts and the link
-    QTest::newRow("as ever") << 0 << false << "";
-    QTest::newRow("skip") << 1 << false << "已有0条,";
-    QTest::newRow("update") << 2 << false << "更新0条,";
-    QTest::newRow("merge") << 0 << true << "合并0条,";
-    QTest::newRow("update and merge") << 2 << true << "更新0条,合并0条,";
+    QTest::addColumn<QString>("named");    // between the counts and the link
+    QTest::addColumn<QString>("question"); // asked on 确定, empty for none
+    const QString update = QStringLiteral(
+        "将更新已有商品的计量单位、成本价、销售价、最低折扣、当前库存、单品折扣和助记码（改为表中的值）。");
+    const QString merge = QStringLiteral("表中重复的编号将合并库存：后面各行的当前库存加到第一行的商品上。");
+    const QString ask = QStringLiteral("\n\n确定要导入吗？");
+    QTest::newRow("as ever") << 0 << false << ""
+                             << "";
+    QTest::newRow("skip") << 1 << false << "已有0条,"
+                          << "";
+    QTest::newRow("update") << 2 << false << "更新0条," << update + ask;
+    QTest::newRow("merge") << 0 << true << "合并0条," << merge + ask;
+    QTest::newRow("update and merge") << 2 << true << "更新0条,合并0条," << update + u'\n' + merge + ask;
 }
 
 // What the clerk chose goes with the run: the status line names what became of existing products and repeated
@@ -1086,6 +1100,7 @@ void ImportWindowTest::runChoicesReachTheRun()
     QFETCH(int, index);
     QFETCH(bool, merge);
     QFETCH(QString, named);
+    QFETCH(QString, question);
     folder_->addDemoStore();
     const Window w = openWindow(*folder_);
     w->show();
@@ -1098,6 +1113,27 @@ void ImportWindowTest::runChoicesReachTheRun()
     QCOMPARE(w.child<QLabel>("RzURLLabel1")->text(),
              QStringLiteral("共5条,正确导入3条,错误1条,空纪录1条,") + named + QStringLiteral("点此查看错误的信息！"));
     QVERIFY(w.dialogs->errors.isEmpty());
+    QCOMPARE(w.dialogs->confirmations.size(), question.isEmpty() ? 0 : 1);
+    if (!question.isEmpty()) {
+        QCOMPARE(w.dialogs->confirmations.constFirst().text, question);
+        QCOMPARE(w.dialogs->confirmations.constFirst().caption, QStringLiteral("系统提示"));
+    }
+}
+
+// 取消 on the question: nothing is run, nothing written, and the status line shows no run.
+void ImportWindowTest::declinedUpdateRunsNothing()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    fillForFiveRows(w);
+    w.child<QComboBox>("existingChoice")->setCurrentIndex(2);
+    w.dialogs->confirmAnswer = false;
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QCOMPARE(w.dialogs->confirmations.size(), 1);
+    QCOMPARE(w->lastOutcome().end, importer::ImportOutcome::End::Refused);
+    QVERIFY(w.child<QLabel>("RzURLLabel1")->isHidden());
+    QVERIFY(!QFile::exists(folder_->file(QStringLiteral("log.txt"))));
+    QVERIFY(storedCodes(*folder_, QStringLiteral("B%")).isEmpty());
 }
 
 // Return and keypad Enter on the focused 确定 start the import, as Space does; the tab order is unchanged.
@@ -1158,7 +1194,7 @@ void ImportWindowTest::phraseMnemonicsEntryChoosesTheCodes()
     QCOMPARE(storedMnemonics(*folder_, QStringLiteral("B600_")).mid(0, 3), expected);
 }
 
-void ImportWindowTest::statusLineOpensTheLog()
+void ImportWindowTest::statusLineOpensTheLogTable()
 {
     folder_->addDemoStore();
     const Window w = openWindow(*folder_);
@@ -1169,40 +1205,141 @@ void ImportWindowTest::statusLineOpensTheLog()
 
     // No log yet: nothing happens, nothing is shown.
     QTest::mouseClick(status, Qt::LeftButton);
-    QVERIFY(w.dialogs->opened.isEmpty());
+    QVERIFY(w.dialogs->logsShown.isEmpty());
     QVERIFY(w.dialogs->informations.isEmpty());
     QVERIFY(w.dialogs->errors.isEmpty());
 
+    // After a run: the window's table of log.txt, decoded; the file stays as it is, and the desktop's program for
+    // it is left to the table's own button.
     fillForFiveRows(w);
     QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
-    QTest::mouseClick(status, Qt::LeftButton);
-    QCOMPARE(w.dialogs->opened.size(), 1);
-    QCOMPARE(w.dialogs->opened.constFirst().url, QUrl::fromLocalFile(folder_->file(QStringLiteral("log.txt"))));
-    QVERIFY(w.dialogs->logsShown.isEmpty());
-
-    // A desktop with no launcher: the window shows the log itself, decoded, and leaves the file as it is.
     const QString logPath = folder_->file(QStringLiteral("log.txt"));
     QFile log(logPath);
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QByteArray onDisk = log.readAll();
     log.close();
     const QStringList lines = logLines(logPath);
-    QVERIFY(lines.size() >= 1);
-    w.dialogs->noLauncher = true;
+    QCOMPARE(lines.size(), 2);
     QTest::mouseClick(status, Qt::LeftButton);
-    QCOMPARE(w.dialogs->opened.size(), 2);
     QCOMPARE(w.dialogs->logsShown.size(), 1);
     QCOMPARE(w.dialogs->logsShown.constFirst().path, logPath);
     QCOMPARE(w.dialogs->logsShown.constFirst().text, lines.join(u'\n') + u'\n');
+    QVERIFY(w.dialogs->opened.isEmpty());
     QVERIFY(log.open(QIODevice::ReadOnly));
     QCOMPARE(log.readAll(), onDisk);
+}
 
-    // The same when the desktop's call fails outright.
-    w.dialogs->noLauncher = false;
-    w.dialogs->failOpening = true;
-    QTest::mouseClick(status, Qt::LeftButton);
-    QCOMPARE(w.dialogs->logsShown.size(), 2);
-    QVERIFY(w.dialogs->errors.isEmpty());
+void ImportWindowTest::statusLineShowsEveryKindWhole_data()
+{
+    QTest::addColumn<int>("existing");
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<int>("rows");
+    using importer::ExistingChoice;
+    using importer::RepeatChoice;
+    for (const int rows : {851, 1234567}) {
+        for (const ExistingChoice existing : {ExistingChoice::Add, ExistingChoice::Skip, ExistingChoice::Update}) {
+            for (const RepeatChoice repeats : {RepeatChoice::Fail, RepeatChoice::Merge}) {
+                QTest::addRow("%s, %s, %d rows", qPrintable(importer::choiceName(existing)),
+                              qPrintable(importer::choiceName(repeats)), rows)
+                    << int(existing) << int(repeats) << rows;
+            }
+        }
+    }
+}
+
+// Every kind of summary, with counts of up to seven digits, is shown whole in the window's font at the window's
+// smallest size: wrapped inside the status area where one line is too short, never cut; the tooltip holds it too.
+void ImportWindowTest::statusLineShowsEveryKindWhole()
+{
+    QFETCH(int, existing);
+    QFETCH(int, repeats);
+    QFETCH(int, rows);
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QCOMPARE(w->size(), w->minimumSize());
+    auto* status = w.child<StatusLinkLabel>("RzURLLabel1");
+    const auto choice = importer::ExistingChoice(existing);
+    const auto repeatChoice = importer::RepeatChoice(repeats);
+    importer::ImportCounts counts;
+    counts.imported = rows / 7;
+    counts.failed = rows / 7;
+    counts.empty = rows / 7;
+    counts.existing = choice == importer::ExistingChoice::Skip ? rows / 7 : 0;
+    counts.updated = choice == importer::ExistingChoice::Update ? rows / 7 : 0;
+    counts.merged = repeatChoice == importer::RepeatChoice::Merge ? rows / 7 : 0;
+    {
+        WindowImportReporter reporter(*w.dialogs,
+                                      {w.window.get(), status, w.child<QProgressBar>("ProgressBar1"),
+                                       w.child<QWidget>("excel"), w.child<QWidget>("splb_com")},
+                                      choice, repeatChoice);
+        reporter.runStarted();
+        reporter.codeLetterChosen(QStringLiteral("B"));
+        reporter.rowsCounted(rows);
+        reporter.rowHandled(rows, counts);
+        reporter.runEnded();
+    }
+    const QString text = importer::texts::rowSummary(rows, counts, choice, repeatChoice);
+    QVERIFY(text.startsWith(QStringLiteral("共%1条,").arg(rows)));
+    QCOMPARE(status->text(), text);
+    QCOMPARE(status->toolTip(), text);
+    QVERIFY(status->wordWrap());
+    // The text laid out as the label draws it, in the label's own font, fits the label; the label stays inside the
+    // status area, above the controls.
+    const QRect needed = status->fontMetrics().boundingRect(QRect(QPoint(0, 0), status->size()),
+                                                            int(status->alignment()) | Qt::TextWordWrap, text);
+    const QFontMetrics metrics = status->fontMetrics();
+    QVERIFY2(needed.width() <= status->width(), qPrintable(QString::number(needed.width())));
+    if (metrics.horizontalAdvance(text) <= status->width())
+        QCOMPARE(status->height(), std::max(12, metrics.height())); // one line, where it always stood
+    else
+        QVERIFY2(needed.height() <= status->height(),
+                 qPrintable(QStringLiteral("%1 lines in %2").arg(needed.height()).arg(status->height())));
+    const QWidget* area = w.child<QWidget>("RzPanel2");
+    QVERIFY(area->rect().contains(status->geometry()));
+    QCOMPARE(status->geometry().bottom(), area->rect().bottom()); // grows upwards from its one-line place
+}
+
+// The status line of the last run goes away when the clerk turns to another workbook or calls a run off in the
+// column dialog; the same workbook picked again keeps it.
+void ImportWindowTest::statusOfTheLastRunIsTakenBack()
+{
+    folder_->addDemoStore();
+    const Window w = openWindow(*folder_);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    auto* status = w.child<QLabel>("RzURLLabel1");
+    fillForFiveRows(w);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QVERIFY(status->isVisible());
+
+    w.dialogs->pickerAnswers.push_back(kFiveRows);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn3"), Qt::LeftButton);
+    QVERIFY(status->isVisible());
+    w.dialogs->pickerAnswers.push_back(kTwoCodes);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn3"), Qt::LeftButton);
+    QVERIFY(status->isHidden());
+    QCOMPARE(status->toolTip(), QString());
+
+    // Typed, on leaving the box: the same.
+    w.child<QLineEdit>("excel")->setText(kFiveRows);
+    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("Sheet1"));
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QVERIFY(status->isVisible());
+    auto* path = w.child<QLineEdit>("excel");
+    path->setFocus();
+    path->setText(kDecorated);
+    QTest::keyClick(path, Qt::Key_Tab);
+    QVERIFY(status->isHidden());
+
+    // The column dialog cancelled, for the workbook of the last run.
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QVERIFY(status->isVisible());
+    w.dialogs->answerColumns = [](const importer::SheetLayout&) { return std::nullopt; };
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    QCOMPARE(w.dialogs->columnsAsked.size(), 2);
+    QVERIFY(status->isHidden());
 }
 
 void ImportWindowTest::sheetBoxListsTheWorkbooksSheets()

@@ -1,11 +1,17 @@
 // The small parts the import window is built from, each on its own.
 
 #include "ChineseFonts.h"
+#include "ErrorLogFile.h"
 #include "ErrorReport.h"
+#include "FurtherColumnLabels.h"
 #include "InputBlocker.h"
 #include "KindComboBox.h"
 #include "LogViewer.h"
+#include "ImportTexts.h"
+#include "LogEntries.h"
 #include "MenuDropButton.h"
+#include "ProductInsertion.h"
+#include "RunChange.h"
 #include "StyledButton.h"
 #include "WorkbookFileDialog.h"
 #include "PrivateUserFolders.h"
@@ -16,11 +22,13 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -38,6 +46,15 @@ private slots:
     void dialogHistoryStaysInTheTestsOwnFolder();
     void logViewerDecodesGbk_data();
     void logViewerDecodesGbk();
+    void errorLineReadBack_data();
+    void errorLineReadBack();
+    void reasonKinds_data();
+    void reasonKinds();
+    void logViewerTableCountsSortsAndFilters();
+    void runChangeNamesWhatChanges_data();
+    void runChangeNamesWhatChanges();
+    void furtherColumnsNamedByWhatTheyHold_data();
+    void furtherColumnsNamedByWhatTheyHold();
     void workbookDialogAddsTheSuffixAndAcceptsNewNames();
     void songTiIsMappedToAnInstalledChineseFace();
     void kindBoxReportsListPicksAndArrowKeysOnly();
@@ -123,16 +140,25 @@ void WindowPartsTest::logViewerDecodesGbk_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
-    QTest::newRow("GBK, CR LF") << QByteArray("A01\t\xb0\xa2\xc4\xaa\xce\xf7\xc1\xd6\r\nA02\r\n")
-                                << QStringLiteral("A01\t阿莫西林\nA02\n");
-    QTest::newRow("four-byte GB18030") << QByteArray("\x95\x32\x82\x36\r\n") << QStringLiteral("\U00020000\n");
-    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::addColumn<QString>("firstName"); // of the table's first row
+    QTest::newRow("GBK, CR LF") << QByteArray("\xd2\xd4\xcf\xc2\xca\xc7\xb5\xbc\xc8\xeb\xb4\xed\xce\xf3\xb5\xc4"
+                                              "\xd0\xc5\xcf\xa2\xa3\xa1\r\n"
+                                              "\xb1\xe0\xba\xc5---A01\xa3\xbb\xc3\xfb\xb3\xc6---\xb0\xa2\xc4\xaa"
+                                              "\xce\xf7\xc1\xd6\r\n")
+                                << QStringLiteral("以下是导入错误的信息！\n编号---A01；名称---阿莫西林\n")
+                                << QStringLiteral("阿莫西林");
+    QTest::newRow("four-byte GB18030") << QByteArray(
+                                              "\xb1\xe0\xba\xc5---1\xa3\xbb\xc3\xfb\xb3\xc6---\x95\x32\x82\x36\r\n")
+                                       << QStringLiteral("编号---1；名称---\U00020000\n")
+                                       << QStringLiteral("\U00020000");
+    QTest::newRow("empty") << QByteArray() << QString() << QString();
 }
 
 void WindowPartsTest::logViewerDecodesGbk()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
+    QFETCH(QString, firstName);
     QCOMPARE(decodeLogText(bytes), text);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
@@ -142,10 +168,218 @@ void WindowPartsTest::logViewerDecodesGbk()
     file.write(bytes);
     file.close();
     const LogViewer viewer(path, readLogText(path));
-    QCOMPARE(viewer.shownText(), text);
-    const auto* view = viewer.findChild<QPlainTextEdit*>(QStringLiteral("LogText"));
-    QVERIFY(view && view->isReadOnly());
+    QCOMPARE(viewer.shownEntries().value(0).name, firstName);
     QCOMPARE(viewer.findChild<QLabel*>(QStringLiteral("LogPath"))->text(), QDir::toNativeSeparators(path));
+    // Only read: the file is as it was.
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+}
+
+void WindowPartsTest::errorLineReadBack_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("isErrorLine");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+    // Each line as the run writes it, so that the reading follows the writing.
+    QTest::newRow("with its reason") << importer::errorLine(QStringLiteral("P003"), QStringLiteral("维生素C片"),
+                                                            QStringLiteral("销售价“五块”不是数字"))
+                                     << true << "P003"
+                                     << "维生素C片"
+                                     << "销售价“五块”不是数字";
+    QTest::newRow("without a reason") << importer::errorLine(QStringLiteral("A1"), QStringLiteral("甘草")) << true
+                                      << "A1"
+                                      << "甘草"
+                                      << "";
+    QTest::newRow("blank code and name") << importer::errorLine(QString(), QString(), QStringLiteral("原因")) << true
+                                         << ""
+                                         << ""
+                                         << "原因";
+    QTest::newRow("a name with full-width semicolons")
+        << importer::errorLine(QStringLiteral("7"), QStringLiteral("甲；乙---丙"), QStringLiteral("编号重复")) << true
+        << "7"
+        << "甲；乙---丙"
+        << "编号重复";
+    QTest::newRow("a reason that quotes the tags")
+        << importer::errorLine(QStringLiteral("8"), QStringLiteral("丁"), QStringLiteral("规格“；原因---”太长")) << true
+        << "8"
+        << "丁"
+        << "规格“；原因---”太长";
+    QTest::newRow("the header line") << importer::texts::kErrorLogHeader << false << ""
+                                     << ""
+                                     << "";
+    QTest::newRow("no name tag") << QStringLiteral("编号---9") << false << ""
+                                 << ""
+                                 << "";
+}
+
+void WindowPartsTest::errorLineReadBack()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, isErrorLine);
+    QFETCH(QString, code);
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    const std::optional<LogEntry> entry = parseErrorLine(line);
+    QCOMPARE(entry.has_value(), isErrorLine);
+    if (!entry)
+        return;
+    QCOMPARE(entry->code, code);
+    QCOMPARE(entry->name, name);
+    QCOMPARE(entry->reason, reason);
+}
+
+void WindowPartsTest::reasonKinds_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("repeated in the sheet") << "编号重复，与第12行的编号相同"
+                                           << "编号重复";
+    QTest::newRow("repeated in the store") << "编号重复，数据库中已有这个编号"
+                                           << "编号重复";
+    QTest::newRow("a number") << "销售价“五块”不是数字"
+                              << "销售价不是数字";
+    QTest::newRow("a further column too long") << "规格“很长的规格”超出数据库列 Cpxm_gg 的长度（最多60个字）"
+                                               << "规格超出数据库列 Cpxm_gg 的长度";
+    QTest::newRow("the store's message") << "数据库拒绝了这一行（constraint failed）"
+                                         << "数据库拒绝了这一行";
+    QTest::newRow("none") << ""
+                          << "没有写明原因";
+}
+
+void WindowPartsTest::reasonKinds()
+{
+    QFETCH(QString, reason);
+    QFETCH(QString, kind);
+    QCOMPARE(reasonKind(reason), kind);
+}
+
+// The log of a run with repeated codes and a price that does not read: one row each in the table, counted by
+// reason above it, sorted by a click on a header, narrowed by the filter.
+void WindowPartsTest::logViewerTableCountsSortsAndFilters()
+{
+    const QStringList lines{
+        importer::texts::kErrorLogHeader,
+        importer::errorLine(QStringLiteral("B2"), QStringLiteral("甘草"),
+                            QStringLiteral("编号重复，与第3行的编号相同")),
+        importer::errorLine(QStringLiteral("C9"), QStringLiteral("维生素C片"), QStringLiteral("销售价“五块”不是数字")),
+        importer::errorLine(QStringLiteral("A1"), QStringLiteral("黄芪"),
+                            QStringLiteral("编号重复，与第4行的编号相同")),
+        importer::errorLine(QStringLiteral("B2"), QStringLiteral("甘草片"),
+                            QStringLiteral("编号重复，与第3行的编号相同")),
+    };
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("log.txt"));
+    importer::saveErrorLog(lines, path);
+    LogViewer viewer(path, readLogText(path));
+    QCOMPARE(viewer.findChild<QLabel*>(QStringLiteral("LogCounts"))->text(),
+             QStringLiteral("出错 4 行：编号重复 3 行, 销售价不是数字 1 行"));
+    auto* table = viewer.findChild<QTableView*>(QStringLiteral("LogTable"));
+    QVERIFY(table);
+    QStringList headers;
+    for (int column = 0; column < table->model()->columnCount(); ++column)
+        headers << table->model()->headerData(column, Qt::Horizontal).toString();
+    QCOMPARE(headers, (QStringList{"行", "商品编号", "商品名称", "原因"}));
+    const auto codes = [&viewer] {
+        QStringList shown;
+        for (const LogEntry& entry : viewer.shownEntries())
+            shown << QStringLiteral("%1:%2").arg(entry.line).arg(entry.code);
+        return shown;
+    };
+    QCOMPARE(codes(), (QStringList{"2:B2", "3:C9", "4:A1", "5:B2"}));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QHeaderView* header = table->horizontalHeader();
+    const auto clickHeader = [header](int column) {
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
+    };
+    clickHeader(LogViewer::CodeColumn);
+    QCOMPARE(codes(), (QStringList{"4:A1", "2:B2", "5:B2", "3:C9"}));
+    clickHeader(LogViewer::LineColumn);
+    clickHeader(LogViewer::LineColumn);
+    QCOMPARE(codes(), (QStringList{"5:B2", "4:A1", "3:C9", "2:B2"})); // lines sort as numbers, here downwards
+
+    auto* filter = viewer.findChild<QLineEdit*>(QStringLiteral("LogFilter"));
+    typeText(filter, QStringLiteral("甘草"));
+    QCOMPARE(codes(), (QStringList{"5:B2", "2:B2"}));
+    QCOMPARE(viewer.findChild<QLabel*>(QStringLiteral("LogShown"))->text(), QStringLiteral("显示 2 / 4 行"));
+    filter->setText(QStringLiteral("不是数字"));
+    QCOMPARE(codes(), QStringList{"3:C9"});
+    filter->clear();
+    QCOMPARE(codes().size(), 4);
+
+    QSignalSpy openAsked(&viewer, &LogViewer::openFileRequested);
+    QTest::mouseClick(viewer.findChild<QPushButton*>(QStringLiteral("LogOpenFile")), Qt::LeftButton);
+    QCOMPARE(openAsked.size(), 1);
+}
+
+void WindowPartsTest::runChangeNamesWhatChanges_data()
+{
+    using importer::ExistingChoice;
+    using importer::RepeatChoice;
+    QTest::addColumn<int>("existing");
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<bool>("sheetRead");
+    QTest::addColumn<QString>("text"); // empty: no question
+    const QString ask = QStringLiteral("\n\n确定要导入吗？");
+    const QString merge = QStringLiteral("表中重复的编号将合并库存：后面各行的当前库存加到第一行的商品上。");
+    QTest::newRow("add") << int(ExistingChoice::Add) << int(RepeatChoice::Fail) << true << QString();
+    QTest::newRow("skip") << int(ExistingChoice::Skip) << int(RepeatChoice::Fail) << true << QString();
+    QTest::newRow("update") << int(ExistingChoice::Update) << int(RepeatChoice::Fail) << true
+                            << QStringLiteral("将更新已有商品的销售价、当前库存和规格（Cpxm_gg）（改为表中的值）。") +
+                                   ask;
+    QTest::newRow("update, sheet not read") << int(ExistingChoice::Update) << int(RepeatChoice::Fail) << false
+                                            << QStringLiteral("将用表中的值更新已有的商品。") + ask;
+    QTest::newRow("merge") << int(ExistingChoice::Add) << int(RepeatChoice::Merge) << true << merge + ask;
+    QTest::newRow("skip and merge") << int(ExistingChoice::Skip) << int(RepeatChoice::Merge) << true << merge + ask;
+    QTest::newRow("update and merge") << int(ExistingChoice::Update) << int(RepeatChoice::Merge) << true
+                                      << QStringLiteral(
+                                             "将更新已有商品的销售价、当前库存和规格（Cpxm_gg）（改为表中的值）。\n") +
+                                             merge + ask;
+}
+
+void WindowPartsTest::runChangeNamesWhatChanges()
+{
+    QFETCH(int, existing);
+    QFETCH(int, repeats);
+    QFETCH(bool, sheetRead);
+    QFETCH(QString, text);
+    // A price list: code, name, sale price and stock, and the store's 规格 fed from it.
+    importer::SheetLayout layout = importer::SheetLayout::withoutColumns(0);
+    layout.columns[std::size_t(importer::indexOf(importer::ProductColumn::Code))] = 0;
+    layout.columns[std::size_t(importer::indexOf(importer::ProductColumn::Name))] = 1;
+    layout.columns[std::size_t(importer::indexOf(importer::ProductColumn::SalePrice))] = 2;
+    layout.columns[std::size_t(importer::indexOf(importer::ProductColumn::Stock))] = 3;
+    layout.further.emplace_back(QStringLiteral("Cpxm_gg"), 4);
+    const std::optional<QStringList> fields = sheetRead ? std::optional(updatedFields(layout)) : std::nullopt;
+    QCOMPARE(runChangeText(importer::ExistingChoice(existing), importer::RepeatChoice(repeats), fields), text);
+}
+
+void WindowPartsTest::furtherColumnsNamedByWhatTheyHold_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("规格") << "Cpxm_gg"
+                          << "规格（Cpxm_gg）";
+    QTest::newRow("产地, in other case") << "CPXM_CD"
+                                         << "产地（CPXM_CD）";
+    QTest::newRow("条码") << "Cpxm_txm"
+                          << "条码（Cpxm_txm）";
+    QTest::newRow("one the demo store does not explain") << "Cpxm_zt"
+                                                         << "Cpxm_zt";
+    QTest::newRow("another store's own") << "Cpxm_pzwh"
+                                         << "Cpxm_pzwh";
+}
+
+void WindowPartsTest::furtherColumnsNamedByWhatTheyHold()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, label);
+    QCOMPARE(furtherColumnLabel(column), label);
 }
 
 void WindowPartsTest::dialogHistoryStaysInTheTestsOwnFolder()
