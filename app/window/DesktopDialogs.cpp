@@ -59,9 +59,14 @@ std::optional<importer::SheetLayout> DesktopDialogs::chooseColumns(QWidget* owne
     return dialog.layout();
 }
 
-void DesktopDialogs::showLog(QWidget* owner, const QString& path, const QString& text)
+void DesktopDialogs::showLog(QWidget* owner, const QString& path, const QString& text,
+                             const std::function<void(QWidget*)>& saveFailedRows)
 {
     LogViewer viewer(path, text, owner);
+    viewer.setFailedRowsSavable(bool(saveFailedRows));
+    if (saveFailedRows)
+        QObject::connect(&viewer, &LogViewer::saveFailedRowsRequested, &viewer,
+                         [&viewer, saveFailedRows] { saveFailedRows(&viewer); });
     QObject::connect(&viewer, &LogViewer::openFileRequested, &viewer, [this, &viewer, path] {
         if (!openWithDesktop(QUrl::fromLocalFile(path)))
             showInformation(
@@ -69,6 +74,15 @@ void DesktopDialogs::showLog(QWidget* owner, const QString& path, const QString&
                 QStringLiteral("这台电脑上没有能打开 log.txt 的程序。它在：\n%1").arg(QDir::toNativeSeparators(path)));
     });
     viewer.exec();
+}
+
+std::optional<QString> DesktopDialogs::chooseFailedRowsFile(QWidget* owner, const QString& startFile)
+{
+    const QString path = QFileDialog::getSaveFileName(owner, QStringLiteral("保存出错的行"), startFile,
+                                                      QStringLiteral("Excel 工作簿(*.xlsx)"));
+    if (path.isEmpty())
+        return std::nullopt;
+    return path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".xlsx");
 }
 
 void DesktopDialogs::requestQuit()

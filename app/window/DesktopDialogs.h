@@ -15,6 +15,8 @@ public:
                                                        const importer::SheetLayout& preset, bool phraseMnemonics,
                                                        const QStringList& furtherColumns) override;
     bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
-    void showLog(QWidget* owner, const QString& path, const QString& text) override;
+    void showLog(QWidget* owner, const QString& path, const QString& text,
+                 const std::function<void(QWidget*)>& saveFailedRows = {}) override;
+    std::optional<QString> chooseFailedRowsFile(QWidget* owner, const QString& startFile) override;
     void requestQuit() override;
 };

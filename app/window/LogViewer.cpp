@@ -97,6 +97,10 @@ LogViewer::LogViewer(const QString& path, const QString& text, QWidget* parent)
     QPushButton* open = buttons->addButton(QStringLiteral("用其他程序打开 log.txt"), QDialogButtonBox::ActionRole);
     open->setObjectName(QStringLiteral("LogOpenFile"));
     connect(open, &QPushButton::clicked, this, &LogViewer::openFileRequested);
+    saveFailedRows_ = buttons->addButton(QStringLiteral("保存出错的行…"), QDialogButtonBox::ActionRole);
+    saveFailedRows_->setObjectName(QStringLiteral("SaveFailedRows"));
+    saveFailedRows_->setEnabled(false);
+    connect(saveFailedRows_, &QPushButton::clicked, this, &LogViewer::saveFailedRowsRequested);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* filterRow = new QHBoxLayout;
@@ -125,4 +129,9 @@ QList<LogEntry> LogViewer::shownEntries() const
     for (int row = 0; row < shown_->rowCount(); ++row)
         shown.append(entries_.at(shown_->mapToSource(shown_->index(row, 0)).row()));
     return shown;
+}
+
+void LogViewer::setFailedRowsSavable(bool savable)
+{
+    saveFailedRows_->setEnabled(savable);
 }

@@ -11,6 +11,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSortFilterProxyModel;
 class QStandardItemModel;
 class QTableView;
@@ -31,10 +32,14 @@ public:
 
     // The entries in the order the table shows them now (sorted, filtered).
     QList<LogEntry> shownEntries() const;
+    // "保存出错的行…" can be pressed: the last run has failed rows (or rows without a code) to hand back.
+    void setFailedRowsSavable(bool savable);
 
 signals:
     // The clerk asks for log.txt in the desktop's own program.
     void openFileRequested();
+    // The clerk asks for the failed rows as a workbook to fix.
+    void saveFailedRowsRequested();
 
 private:
     void filterChanged(const QString& text);
@@ -44,4 +49,5 @@ private:
     QSortFilterProxyModel* shown_ = nullptr; // owned through its Qt parent
     QTableView* table_ = nullptr;            // owned through its Qt parent
     QLabel* shownCount_ = nullptr;           // owned through its Qt parent
+    QPushButton* saveFailedRows_ = nullptr;  // owned through its Qt parent
 };

@@ -21,6 +21,8 @@
 #include "WindowResources.h"
 
 #include "FurtherColumns.h"
+#include "FailedRows.h"
+#include "LogPathCheck.h"
 #include "ProductSheet.h"
 
 #include "DatabaseError.h"
@@ -508,9 +510,43 @@ void TFmain::RzURLLabel1Click()
         const QString path = importer::errorLogPath(programFolder_);
         if (!QFileInfo::exists(path))
             return;
-        // The window's own table of the failed rows; the desktop's program for log.txt is one button away in it.
-        dialogs_->showLog(this, path, readLogText(path));
+        // The window's own table of the failed rows; the desktop's program for log.txt is one button away in it,
+        // and so are the failed rows as a workbook to fix, while they are the last run's.
+        std::function<void(QWidget*)> save;
+        if (!lastOutcome_.failedRows.isEmpty() && !statusWorkbook_.isEmpty())
+            save = [this](QWidget* viewer) { saveFailedRows(viewer); };
+        dialogs_->showLog(this, path, readLogText(path), save);
     });
+}
+
+void TFmain::saveFailedRows(QWidget* owner)
+{
+    const QFileInfo workbook(statusWorkbook_);
+    const QString suggested = workbook.dir().filePath(workbook.completeBaseName() + QStringLiteral("-出错的行.xlsx"));
+    const std::optional<QString> path = dialogs_->chooseFailedRowsFile(owner, suggested);
+    if (!path)
+        return;
+    // Written over like the log: never the store, the workbook or the log itself.
+    const QString logPath = importer::errorLogPath(programFolder_);
+    if (importer::logPathClash(*path, data::storeFileOf(ADOCon.connectionString()), statusWorkbook_) !=
+            importer::LogClash::None ||
+        importer::logPathClash(*path, QString(), logPath) != importer::LogClash::None) {
+        dialogs_->showInformation(owner, kNoticeCaption,
+                                  QStringLiteral("不能保存到 %1：它是数据库、要导入的电子表格或 log.txt，写入会毁掉它！")
+                                      .arg(QDir::toNativeSeparators(*path)));
+        return;
+    }
+    try {
+        const BusyCursor busy;
+        importer::writeFailedRowsWorkbook(*path, lastOutcome_.failedRows);
+    } catch (const importer::FailedRowsError& error) {
+        dialogs_->showInformation(owner, kNoticeCaption, error.message());
+        return;
+    }
+    dialogs_->showInformation(owner, kNoticeCaption,
+                              QStringLiteral("出错的 %1 行已保存到 %2，改好后可以导入这个文件！")
+                                  .arg(lastOutcome_.failedRows.rows.size())
+                                  .arg(QDir::toNativeSeparators(*path)));
 }
 
 void TFmain::resizeEvent(QResizeEvent* event)

@@ -50,6 +50,8 @@ public:
     const data::ProductKindList& categories() const { return categories_; }
     const importer::ImportSession& session() const { return session_; }
     const importer::ImportOutcome& lastOutcome() const { return lastOutcome_; }
+    // The last run's failed rows as a workbook to fix, where the clerk chooses; owner owns what it asks.
+    void saveFailedRows(QWidget* owner);
 
 public slots:
     void RzBitBtn1Click();             // OK: one import run

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QUrl;
@@ -38,8 +39,13 @@ public:
     // A modal question with the buttons 确定 and 取消, owned by owner: true when the clerk confirms.
     virtual bool confirm(QWidget* owner, const QString& caption, const QString& text) = 0;
     // The log file at path in the window's own read-only viewer (a table of the failed rows), modal, owned by
-    // owner; text is its decoded content. The viewer offers the desktop's own program for the file.
-    virtual void showLog(QWidget* owner, const QString& path, const QString& text) = 0;
+    // owner; text is its decoded content. The viewer offers the desktop's own program for the file, and, where
+    // saveFailedRows is given, "保存出错的行…", which calls it with the viewer as the owner of what it asks.
+    virtual void showLog(QWidget* owner, const QString& path, const QString& text,
+                         const std::function<void(QWidget*)>& saveFailedRows = {}) = 0;
+    // The save-file dialog for the failed rows' workbook (.xlsx), starting at startFile. The confirmed path, or
+    // nothing when cancelled.
+    virtual std::optional<QString> chooseFailedRowsFile(QWidget* owner, const QString& startFile) = 0;
     // Ends the program as soon as the event loop reads the request.
     virtual void requestQuit() = 0;
 };

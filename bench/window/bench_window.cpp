@@ -47,7 +47,8 @@ public:
         return preset;
     }
     bool confirm(QWidget*, const QString&, const QString&) override { return true; }
-    void showLog(QWidget*, const QString&, const QString&) override {}
+    void showLog(QWidget*, const QString&, const QString&, const std::function<void(QWidget*)>&) override {}
+    std::optional<QString> chooseFailedRowsFile(QWidget*, const QString&) override { return std::nullopt; }
     void requestQuit() override {}
 };
 

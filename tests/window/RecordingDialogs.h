@@ -53,6 +53,10 @@ public:
     bool failOpening = false; // the shell call throws, as a broken desktop might
     bool noLauncher = false;  // the shell call finds no program, as on a desktop without a launcher
     QList<RecordedLog> logsShown;
+    bool failedRowsSavable = false;   // the last log shown offered "保存出错的行…"
+    bool pressSaveFailedRows = false; // press it when it is offered
+    QStringList failedRowsStartFiles;
+    QString failedRowsAnswer; // the path chosen in the save dialog; empty: cancelled
     int quitRequests = 0;
     std::function<void()> whileBoxShown; // called while a message box is up, to look at the window then
 
@@ -113,6 +117,20 @@ public:
         confirmations.append({owner, caption, text, {}, QApplication::focusWidget(), currentCursorShape()});
         return confirmAnswer;
     }
-    void showLog(QWidget*, const QString& path, const QString& text) override { logsShown.append({path, text}); }
+    void showLog(QWidget* owner, const QString& path, const QString& text,
+                 const std::function<void(QWidget*)>& saveFailedRows) override
+    {
+        logsShown.append({path, text});
+        failedRowsSavable = bool(saveFailedRows);
+        if (saveFailedRows && pressSaveFailedRows)
+            saveFailedRows(owner);
+    }
+    std::optional<QString> chooseFailedRowsFile(QWidget*, const QString& startFile) override
+    {
+        failedRowsStartFiles << startFile;
+        if (failedRowsAnswer.isEmpty())
+            return std::nullopt;
+        return failedRowsAnswer;
+    }
     void requestQuit() override { ++quitRequests; }
 };

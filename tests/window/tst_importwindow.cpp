@@ -212,6 +212,7 @@ private slots:
     void cancelledColumnChoiceWritesNothing();
     void rememberedChoiceFollowsItsHeaderRow();
     void listWithoutCodesIsOfferedNumbering();
+    void failedRowsSavedFromTheLogTable();
     void closeEndsTheWindow();
 
 private:
@@ -1496,6 +1497,33 @@ void ImportWindowTest::listWithoutCodesIsOfferedNumbering()
     QCOMPARE(preset.column(importer::ProductColumn::SalePrice), 3);
     // Taken as preset, both products are stored under their places.
     QCOMPARE(storedCodes(*folder_, QStringLiteral("B%")).size(), 2);
+}
+
+// The log table offers the last run's failed rows as a workbook, beside the workbook by default; the file holds
+// exactly those rows, with their sheet rows and reasons.
+void ImportWindowTest::failedRowsSavedFromTheLogTable()
+{
+    folder_->addDemoStore();
+    const QString list = folder_->file(QStringLiteral("list.xlsx"));
+    enginetest::writeListWorkbook(list, {{"编码", "名称", "售价"}, {"A1", "甘草", "3"}, {"A1", "黄芪", "5"}, {"A2", "当归", "个"}});
+    const Window w = openWindow(*folder_);
+    w.child<QLineEdit>("excel")->setText(list);
+    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("S"));
+    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(w.child<QComboBox>("splb_com"), 0);
+    QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
+    const QString saved = folder_->file(QStringLiteral("改好再导入.xlsx"));
+    w.dialogs->pressSaveFailedRows = true;
+    w.dialogs->failedRowsAnswer = saved;
+    QTest::mouseClick(w.child<QLabel>("RzURLLabel1"), Qt::LeftButton);
+    QVERIFY(w.dialogs->failedRowsSavable);
+    QCOMPARE(w.dialogs->failedRowsStartFiles, QStringList{folder_->file(QStringLiteral("list-出错的行.xlsx"))});
+    const data::Worksheet back = data::Workbook::open(saved).sheet(QStringLiteral("出错的行"));
+    QCOMPARE(back.rowCount(), 3);
+    QCOMPARE(back.cellText(0, 4), QStringLiteral("原因"));
+    QCOMPARE(back.cellText(1, 3), QStringLiteral("3"));
+    QCOMPARE(back.cellText(2, 0), QStringLiteral("A2"));
+    QCOMPARE(back.cellText(2, 4), QStringLiteral("售价“个”不是数字"));
 }
 
 void ImportWindowTest::closeEndsTheWindow()
