@@ -143,11 +143,17 @@ const std::array<FieldSpec, kProductColumnCount>& fieldTable()
 
 std::optional<ProductColumn> fieldFeeding(data::ColumnSource source)
 {
-    for (const FieldSpec& spec : fieldTable()) {
-        if (spec.source == source && spec.field != ProductColumn::Code)
-            return spec.field;
-    }
-    return std::nullopt;
+    // Asked for every column of every row: looked up, not searched.
+    static const std::array<std::optional<ProductColumn>, std::size_t(data::ColumnSource::Fixed) + 1> fed = [] {
+        std::array<std::optional<ProductColumn>, std::size_t(data::ColumnSource::Fixed) + 1> made;
+        for (const FieldSpec& spec : fieldTable()) {
+            if (spec.field != ProductColumn::Code)
+                made[std::size_t(spec.source)] = spec.field;
+        }
+        return made;
+    }();
+    const auto at = std::size_t(source);
+    return at < fed.size() ? fed[at] : std::nullopt;
 }
 
 const std::array<QString, kProductColumnCount>& productColumnHeaders()

@@ -1,5 +1,7 @@
 #include "ProductInsertion.h"
 
+#include "FieldTable.h"
+
 #include "NumberText.h"
 #include "CpxmColumns.h"
 #include "ProductRow.h"
@@ -125,31 +127,7 @@ data::BoundValue furtherValue(const FurtherColumn& further, const QString& text,
 
 std::optional<ProductColumn> sheetFieldOf(data::ColumnSource source)
 {
-    using data::ColumnSource;
-    switch (source) {
-    case ColumnSource::Name:
-        return ProductColumn::Name;
-    case ColumnSource::Mnemonic:
-        return ProductColumn::Mnemonic;
-    case ColumnSource::Unit:
-        return ProductColumn::Unit;
-    case ColumnSource::SalePrice:
-        return ProductColumn::SalePrice;
-    case ColumnSource::CostPrice:
-        return ProductColumn::CostPrice;
-    case ColumnSource::Stock:
-        return ProductColumn::Stock;
-    case ColumnSource::MinDiscount:
-        return ProductColumn::MinDiscount;
-    case ColumnSource::ItemDiscount:
-        return ProductColumn::ItemDiscount;
-    case ColumnSource::LetterAndCode:
-    case ColumnSource::BigKindCode:
-    case ColumnSource::CategoryKindId:
-    case ColumnSource::Fixed:
-        break;
-    }
-    return std::nullopt;
+    return fieldFeeding(source);
 }
 
 QString errorLine(const ProductRow& row)

@@ -484,8 +484,6 @@ void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
         }
     }
     QStringList parts;
-    if (sheet.rowCount() == 0)
-        parts << QStringLiteral("工作表“%1”是空的，一行也没有。请检查薄名，或者导入另一张工作表").arg(sheet.name());
     if (codeSeen && nameSeen) {
         parts << QStringLiteral("工作表“%1”的%2中没有一行同时有商品编号列和商品名称列，找不到表头。请指明表头在第几行"
                                 "（命令行加 --header-row 行号）")
@@ -513,6 +511,9 @@ void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
                                 "第2列……（如 --map 商品名称=第3列）")
                      .arg(kHeaderSearchRows);
     }
+    // An empty sheet lacks every column; what to do about it is said last, after the lines every refusal has.
+    if (sheet.rowCount() == 0)
+        parts << QStringLiteral("工作表“%1”是空的，一行也没有。请检查薄名，或者导入另一张工作表").arg(sheet.name());
     throw MissingColumnsError(sheet.name(), parts.join(u'\n'), std::move(namesOnly));
 }
 
