@@ -1,12 +1,15 @@
 #include "Workbook.h"
 
+#include "ContentKind.h"
 #include "GsfSupport.h"
+#include "ReadableFormats.h"
 #include "WorkbookData.h"
 #include "xls/BiffReader.h"
 #include "xls/BiffRecords.h"
 #include "xls/CompoundFile.h"
 #include "xlsx/PackageFile.h"
 #include "xlsx/PackageReader.h"
+#include "text/DelimitedText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -81,18 +84,41 @@ Workbook Workbook::fromStream(QByteArray stream, bool excel5Name, const QString&
     }
 }
 
+Workbook Workbook::fromOtherContent(const QByteArray& firstBytes, const QString& path, const QByteArray& fileBytes,
+                                    const QString& fileName)
+{
+    switch (contentKind(firstBytes)) {
+    case ContentKind::Text:
+        return Workbook(text::readDelimitedWorkbook(text::DelimitedFile{path, fileBytes, fileName}));
+    case ContentKind::Unknown:
+        throw WorkbookError(QStringLiteral("“%1”不是本程序能读取的表格文件。").arg(fileName) + saveAsReadableFormat());
+    default:
+        break;
+    }
+    if (path.isEmpty()) {
+        biff::WorkbookStream stream = biff::readWorkbookStream(fileBytes);
+        return fromStream(std::move(stream.bytes), stream.excel5Name, fileName);
+    }
+    biff::WorkbookStream stream = biff::readWorkbookStream(path);
+    return fromStream(std::move(stream.bytes), stream.excel5Name, fileName);
+}
+
 Workbook Workbook::open(const QString& path)
 {
     QFile file(path);
-    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) && startsLikeZip(file.read(4))) {
+    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
+        const QByteArray firstBytes = file.read(kContentSniffBytes);
         file.close();
-        QString reason;
-        gsf::InputPtr input = gsf::openFile(path, reason);
-        if (!input)
-            throw WorkbookError(QStringLiteral("文件“%1”无法打开：%2").arg(path, reason));
-        return Workbook(readPackage(std::move(input), QFileInfo(path).fileName()));
+        if (startsLikeZip(firstBytes)) {
+            QString reason;
+            gsf::InputPtr input = gsf::openFile(path, reason);
+            if (!input)
+                throw WorkbookError(QStringLiteral("文件“%1”无法打开：%2").arg(path, reason));
+            return Workbook(readPackage(std::move(input), QFileInfo(path).fileName()));
+        }
+        if (!firstBytes.isEmpty())
+            return fromOtherContent(firstBytes, path, {}, QFileInfo(path).fileName());
     }
-    file.close();
     biff::WorkbookStream stream = biff::readWorkbookStream(path);
     return fromStream(std::move(stream.bytes), stream.excel5Name, QFileInfo(path).fileName());
 }
@@ -105,8 +131,25 @@ Workbook Workbook::openBytes(const QByteArray& fileBytes)
             gsf_input_memory_new(reinterpret_cast<const guint8*>(fileBytes.constData()), fileBytes.size(), FALSE));
         return Workbook(readPackage(std::move(input), QStringLiteral("(内存)"), fileBytes));
     }
-    biff::WorkbookStream stream = biff::readWorkbookStream(fileBytes);
-    return fromStream(std::move(stream.bytes), stream.excel5Name, QStringLiteral("(内存)"));
+    if (fileBytes.isEmpty()) {
+        biff::WorkbookStream stream = biff::readWorkbookStream(fileBytes);
+        return fromStream(std::move(stream.bytes), stream.excel5Name, QStringLiteral("(内存)"));
+    }
+    return fromOtherContent(fileBytes.left(kContentSniffBytes), {}, fileBytes, QStringLiteral("(内存)"));
+}
+
+WorkbookFormat Workbook::format() const
+{
+    return data_->package && data_->format == WorkbookFormat::Biff ? WorkbookFormat::Package : data_->format;
+}
+
+QString Workbook::formatNote() const
+{
+    if (!data_->formatNote.isEmpty())
+        return data_->formatNote;
+    if (data_->package)
+        return QStringLiteral("Excel 工作簿");
+    return data_->biffVersion == 5 ? QStringLiteral("Excel 5.0/95 工作簿") : QStringLiteral("Excel 97-2003 工作簿");
 }
 
 QStringList Workbook::sheetNames() const
@@ -141,6 +184,10 @@ Worksheet Workbook::sheet(int index, const SheetReading& reading) const
 
 std::shared_ptr<const WorksheetData> Workbook::readSheet(const SheetEntry& entry, const SheetReading& reading) const
 {
+    if (!data_->readSheets.empty())
+        return data_->readSheets.at(static_cast<std::size_t>(&entry - data_->sheets.data()));
+    if (data_->delimited)
+        return text::readDelimitedSheet(data_, entry, reading);
     return data_->package ? xlsx::readPackageWorksheet(data_, entry, reading) : biff::readWorksheet(data_, entry);
 }
 
