@@ -519,7 +519,7 @@ bool looksLikeText(const QByteArray& firstBytes)
         if (b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f' && b != 0x1A)
             ++controls;
     }
-    return controls * 100 <= firstBytes.size(); // a stray NUL or control byte in text, not a binary file
+    return controls <= 2 || controls * 100 <= firstBytes.size(); // a stray NUL or control byte in text
 }
 
 std::shared_ptr<const WorkbookData> readDelimitedWorkbook(DelimitedFile file)

@@ -7,6 +7,7 @@
 // delimiter (a vertical bar can be one of them).
 
 #include <cstddef>
+#include <type_traits>
 
 namespace data::text {
 
@@ -62,7 +63,8 @@ std::size_t scanRecords(const Unit* units, std::size_t size, std::size_t from, S
                 }
                 if (u == delimiter || u == Unit('\n') || u == Unit('\r'))
                     break;
-                if (gb18030 && static_cast<unsigned>(u) >= 0x81 && static_cast<unsigned>(u) <= 0xFE)
+                const auto value = static_cast<std::make_unsigned_t<Unit>>(u);
+                if (gb18030 && value >= 0x81 && value <= 0xFE)
                     state.leadSeen = true;
                 ++i;
             }
