@@ -9,6 +9,7 @@
 #include "xls/CompoundFile.h"
 #include "xlsx/PackageFile.h"
 #include "xlsx/PackageReader.h"
+#include "ods/OpenDocument.h"
 #include "text/DelimitedText.h"
 
 #include <QFile>
@@ -30,7 +31,21 @@ bool startsLikeZip(const QByteArray& firstBytes)
 std::shared_ptr<const WorkbookData> readPackage(gsf::InputPtr input, const QString& fileName,
                                                 const QByteArray& fileBytes = {})
 {
-    return xlsx::readPackageWorkbook(xlsx::PackageFile::open(std::move(input), fileName, fileBytes));
+    std::shared_ptr<const xlsx::PackageFile> package = xlsx::PackageFile::open(std::move(input), fileName, fileBytes);
+    if (package->isOpenDocument())
+        return ods::readOpenDocument(package);
+    return xlsx::readPackageWorkbook(std::move(package));
+}
+
+// The whole file, for the markup formats, which are read whole.
+QByteArray wholeFile(const QString& path, const QByteArray& fileBytes)
+{
+    if (path.isEmpty())
+        return fileBytes;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw WorkbookError(QStringLiteral("文件“%1”无法打开：%2").arg(path, file.errorString()));
+    return file.readAll();
 }
 
 QString quotedList(const QStringList& names)
@@ -90,6 +105,8 @@ Workbook Workbook::fromOtherContent(const QByteArray& firstBytes, const QString&
     switch (contentKind(firstBytes)) {
     case ContentKind::Text:
         return Workbook(text::readDelimitedWorkbook(text::DelimitedFile{path, fileBytes, fileName}));
+    case ContentKind::FlatOpenDocument:
+        return Workbook(ods::readFlatOpenDocument(wholeFile(path, fileBytes), fileName));
     case ContentKind::Unknown:
         throw WorkbookError(QStringLiteral("“%1”不是本程序能读取的表格文件。").arg(fileName) + saveAsReadableFormat());
     default:

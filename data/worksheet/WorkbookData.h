@@ -29,6 +29,7 @@ struct SheetEntry
     QString name;
     std::uint32_t offset = 0; // BIFF: of the sheet's BOF record in the stream
     QByteArray relationId;    // package: the workbook's relationship to the sheet's part
+    bool hidden = false;
 };
 
 class WorksheetData;
