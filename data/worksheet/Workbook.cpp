@@ -9,6 +9,7 @@
 #include "xls/CompoundFile.h"
 #include "xlsx/PackageFile.h"
 #include "xlsx/PackageReader.h"
+#include "markup/MarkupWorkbooks.h"
 #include "ods/OpenDocument.h"
 #include "text/DelimitedText.h"
 
@@ -105,6 +106,10 @@ Workbook Workbook::fromOtherContent(const QByteArray& firstBytes, const QString&
     switch (contentKind(firstBytes)) {
     case ContentKind::Text:
         return Workbook(text::readDelimitedWorkbook(text::DelimitedFile{path, fileBytes, fileName}));
+    case ContentKind::Html:
+        return Workbook(markup::readHtmlTables(wholeFile(path, fileBytes), fileName));
+    case ContentKind::XmlSpreadsheet:
+        return Workbook(markup::readXmlSpreadsheet(wholeFile(path, fileBytes), fileName));
     case ContentKind::FlatOpenDocument:
         return Workbook(ods::readFlatOpenDocument(wholeFile(path, fileBytes), fileName));
     case ContentKind::Unknown:

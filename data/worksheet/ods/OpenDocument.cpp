@@ -4,6 +4,7 @@
 #include "OpenDocument.h"
 
 #include "CellFormats.h"
+#include "IsoDateText.h"
 #include "WorkbookErrors.h"
 #include "xlsx/PackageFile.h"
 #include "xlsx/PackageText.h"
@@ -54,28 +55,6 @@ std::optional<double> number(const char* text)
     if (result.ec != std::errc() || result.ptr != view.data() + view.size())
         return std::nullopt;
     return value;
-}
-
-// "2024-03-05" or "2024-03-05T14:15:16[.123][Z]" as the other formats write a date: yyyy-mm-dd, then hh:mm:ss
-// when the time of day is not midnight; nothing for anything else.
-std::optional<QString> dateText(std::string_view text)
-{
-    const auto digits = [&](std::size_t at, std::size_t n) {
-        return at + n <= text.size() && std::all_of(text.begin() + at, text.begin() + at + n,
-                                                    [](char c) { return c >= '0' && c <= '9'; });
-    };
-    if (!digits(0, 4) || text.size() < 10 || text[4] != '-' || !digits(5, 2) || text[7] != '-' || !digits(8, 2))
-        return std::nullopt;
-    QString date = QString::fromLatin1(text.data(), 10);
-    if (text.size() == 10)
-        return date;
-    if (text[10] != 'T' || !digits(11, 2) || text.size() < 19 || text[13] != ':' || !digits(14, 2) ||
-        text[16] != ':' || !digits(17, 2))
-        return std::nullopt;
-    const std::string_view time = text.substr(11, 8);
-    if (time == "00:00:00")
-        return date;
-    return date + u' ' + QString::fromLatin1(time.data(), 8);
 }
 
 // "PT14H15M16S" (a time of day) as hh:mm:ss; nothing for anything else.
@@ -234,7 +213,7 @@ private:
         } else if (valueType_ == "boolean" && !boolean_.empty()) {
             cell.kind = CellKind::Boolean;
             cell.low = boolean_ == "true" ? 1 : 0;
-        } else if (valueType_ == "date" && (text = dateText(dateValue_))) {
+        } else if (valueType_ == "date" && (text = isoDateText(dateValue_))) {
         } else if (valueType_ == "time" && (text = timeText(timeValue_))) {
         } else if (!text_.empty()) {
             text = QString::fromUtf8(text_);
