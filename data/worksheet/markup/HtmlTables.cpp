@@ -226,33 +226,56 @@ std::string metaCharset(const QByteArray& bytes)
     return head.mid(begin, end - begin).toStdString();
 }
 
+void quiet(void*, const char*, ...) {}
+
+// The page as UTF-8 for the parser: in the charset its <meta> names where the bytes are of it, else in the encoding
+// its bytes show (a page that says GB2312 and is UTF-8 is common). Throws WorkbookError for bytes of neither.
+QByteArray decodedPage(const QByteArray& bytes, const QString& fileName, text::Encoding& encoding)
+{
+    using text::Encoding;
+    const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
+    const Encoding byContent = text::detectEncoding(view, true);
+    std::vector<Encoding> candidates;
+    Encoding said;
+    if (!text::isUtf16(byContent) && byContent != Encoding::Utf8Bom && text::encodingNamed(metaCharset(bytes), said))
+        candidates.push_back(said);
+    candidates.push_back(byContent);
+    for (const Encoding candidate : candidates) {
+        QString page;
+        bool decoded;
+        if (text::isUtf16(candidate)) {
+            std::u16string units;
+            for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
+                const auto a = static_cast<unsigned char>(bytes[i]);
+                const auto b = static_cast<unsigned char>(bytes[i + 1]);
+                units.push_back(candidate == Encoding::Utf16Be ? char16_t((a << 8) | b) : char16_t((b << 8) | a));
+            }
+            decoded = text::appendUtf16(units, page);
+        } else {
+            text::ByteDecoder decoder(candidate == Encoding::Utf8Bom ? Encoding::Utf8 : candidate);
+            decoded = decoder.append(view.substr(text::bomLength(candidate)), page);
+        }
+        if (decoded) {
+            encoding = candidate;
+            return page.toUtf8();
+        }
+    }
+    throw WorkbookError(QStringLiteral("“%1”是网页文件，但其中有不属于 %2 编码的字节（文件可能已损坏），无法读取。")
+                            .arg(fileName, text::encodingName(candidates.back())));
+}
+
 } // namespace
 
 std::shared_ptr<const WorkbookData> readHtmlTables(const QByteArray& bytes, const QString& fileName)
 {
-    using text::Encoding;
-    Encoding encoding = text::detectEncoding(std::string_view(bytes.constData(), std::size_t(bytes.size())), true);
-    std::string libxmlEncoding;
-    if (text::isUtf16(encoding)) {
-        libxmlEncoding = encoding == Encoding::Utf16Le ? "UTF-16LE" : "UTF-16BE";
-    } else if (encoding == Encoding::Utf8Bom) {
-        libxmlEncoding = "UTF-8";
-    } else if (const std::string named = metaCharset(bytes); !named.empty()) {
-        Encoding said;
-        if (text::encodingNamed(named, said))
-            encoding = said;
-        libxmlEncoding = text::encodingNamed(named, said) ? (said == Encoding::Utf8 ? "UTF-8" : "GB18030") : named;
-    } else {
-        libxmlEncoding = encoding == Encoding::Gb18030 ? "GB18030" : "UTF-8";
-    }
+    text::Encoding encoding = text::Encoding::Utf8;
+    const QByteArray page = decodedPage(bytes, fileName, encoding);
+    xmlSetGenericErrorFunc(nullptr, quiet); // the parser's complaints about the markup are no use to a clerk
     const std::unique_ptr<xmlDoc, DocFree> doc(
-        htmlReadMemory(bytes.constData(), int(std::min<qsizetype>(bytes.size(), INT_MAX)), nullptr,
-                       libxmlEncoding.c_str(),
+        htmlReadMemory(page.constData(), int(std::min<qsizetype>(page.size(), INT_MAX)), nullptr, "UTF-8",
                        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET));
     if (!doc)
-        throw WorkbookError(QStringLiteral("“%1”是网页文件，但无法读取（字符集“%2”无法识别，或文件已损坏）。")
-                                .arg(fileName, QString::fromStdString(libxmlEncoding)) +
-                            saveAsReadableFormat());
+        throw WorkbookError(QStringLiteral("“%1”是网页文件，但已损坏，无法读取。").arg(fileName) + saveAsReadableFormat());
     std::vector<const xmlNode*> tables;
     collectTables(reinterpret_cast<const xmlNode*>(doc.get()), tables);
     if (tables.empty())
