@@ -14,6 +14,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <functional>
 #include <map>
@@ -222,7 +223,28 @@ private:
             }
         }
         result_.sheet.cells.push_back(
-            Cell{result_.records, static_cast<std::uint16_t>(column_), CellKind::Text, texts.close(), 0});
+            Cell{result_.records, static_cast<std::uint16_t>(column_), CellKind::Text, sharedText(texts, before), 0});
+    }
+
+    // The index of the text just written at `from`: of an earlier text of the piece where a short one repeats (units,
+    // specifications, codes of a kind repeat down a column), so that it costs no characters and no offset again; a
+    // small direct-mapped cache, no allocation.
+    std::uint32_t sharedText(StringTable& texts, qsizetype from)
+    {
+        QString& chars = texts.buffer();
+        const QStringView text(chars.constData() + from, chars.size() - from);
+        if (text.size() > kShortText)
+            return texts.close();
+        std::uint32_t hash = 2166136261u;
+        for (const QChar c : text)
+            hash = (hash ^ c.unicode()) * 16777619u;
+        std::uint32_t& slot = recent_[hash % recent_.size()];
+        if (slot != 0 && texts.view(slot - 1) == text) {
+            chars.truncate(from);
+            return slot - 1;
+        }
+        slot = texts.close() + 1;
+        return slot - 1;
     }
 
     PieceResult& result_;
@@ -231,6 +253,8 @@ private:
     std::basic_string<Unit> unquoted_;
     std::uint32_t column_ = 0;
     bool inRecord_ = false;
+    static constexpr qsizetype kShortText = 24;
+    std::array<std::uint32_t, 4096> recent_{}; // text index + 1 by hash, 0 for none
 };
 
 // One piece of whole records (the last may lack its line break) into cells.
@@ -564,6 +588,9 @@ std::shared_ptr<const WorksheetData> readDelimitedSheet(const std::shared_ptr<co
     const qint64 size = file.path.isEmpty() ? file.bytes.size() : QFileInfo(file.path).size();
     // Reserved, not touched: pages cost memory only as cells fill them. A cell takes two bytes at least ("1,").
     sheet->cells.reserve(std::min<std::size_t>(std::size_t(std::max<qint64>(size, 0)) / 2 + 16, kMaxCells));
+    // So are the texts (never more characters than bytes, texts than half of them): growing them piece by piece
+    // would copy them each time their storage doubles, and the copies would be the peak of the reading.
+    sheet->texts.reserve(std::size_t(std::max<qint64>(size, 0)) / 2 + 16, std::max<qint64>(size, 0) + 16);
     const int threads = reading.threads > 0 ? reading.threads : static_cast<int>(std::thread::hardware_concurrency());
     const bool inPieces = std::size_t(std::max<qint64>(size, 0)) >= reading.piecesFrom && threads >= 2;
     if (isUtf16(file.encoding))
