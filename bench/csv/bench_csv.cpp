@@ -181,8 +181,8 @@ int main(int argc, char** argv)
     };
 
     out << "bench_csv: " << rows << " and " << smallRows << " product rows, medians of " << repeat << " runs\n";
-    print(QStringLiteral("read (sheets), CSV %1 rows").arg(rows), measure(repeat, {cli, "sheets", csv}, output, nothing),
-          rows);
+    print(QStringLiteral("read (sheets), CSV %1 rows").arg(rows),
+          measure(repeat, {cli, "sheets", csv}, output, nothing), rows);
     print(QStringLiteral("read (sheets), .xlsx %1 rows").arg(rows),
           measure(repeat, {cli, "sheets", xlsx}, output, nothing), rows);
     const Figure csvImport = measure(repeat, importOf(csv), output, freshStore);
@@ -209,9 +209,8 @@ int main(int argc, char** argv)
     }
     const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
     if (!sqlite3.isEmpty()) {
-        const Figure dotImport =
-            measure(repeat, {sqlite3, yardstick, QStringLiteral(".import --csv %1 products").arg(csv)}, output,
-                    freshYardstick);
+        const Figure dotImport = measure(
+            repeat, {sqlite3, yardstick, QStringLiteral(".import --csv %1 products").arg(csv)}, output, freshYardstick);
         print(QStringLiteral("sqlite3 .import, CSV %1 rows").arg(rows), dotImport, rows);
         out << QStringLiteral("    sqlite3 .import / import time: %1\n")
                    .arg(dotImport.seconds / csvImport.seconds, 0, 'f', 2);

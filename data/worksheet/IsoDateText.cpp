@@ -15,8 +15,8 @@ std::optional<QString> isoDateText(std::string_view text)
     const std::string_view day = text.substr(0, 10);
     if (text.size() == 10)
         return QString::fromLatin1(day.data(), 10);
-    if (text[10] != 'T' || text.size() < 19 || !digits(11, 2) || text[13] != ':' || !digits(14, 2) ||
-        text[16] != ':' || !digits(17, 2))
+    if (text[10] != 'T' || text.size() < 19 || !digits(11, 2) || text[13] != ':' || !digits(14, 2) || text[16] != ':' ||
+        !digits(17, 2))
         return std::nullopt;
     const std::string_view time = text.substr(11, 8);
     if (day == "1899-12-31" || day == "1899-12-30")

@@ -68,8 +68,7 @@ private slots:
                                << "UTF-8 编码，逗号分隔";
         QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF") + products.toUtf8()
                                         << QStringList{"2x2", "编码\t名称", "0159425\t阿莫西林胶囊"} << "BOM";
-        QTest::newRow("GBK") << gbk(products) << QStringList{"2x2", "编码\t名称", "0159425\t阿莫西林胶囊"}
-                             << "GB18030";
+        QTest::newRow("GBK") << gbk(products) << QStringList{"2x2", "编码\t名称", "0159425\t阿莫西林胶囊"} << "GB18030";
         QTest::newRow("UTF-16 LE") << utf16(products, false)
                                    << QStringList{"2x2", "编码\t名称", "0159425\t阿莫西林胶囊"} << "UTF-16";
         QTest::newRow("UTF-16 BE") << utf16(QStringLiteral("编码\t名称\n𠀋\t丸\n"), true)
@@ -79,18 +78,18 @@ private slots:
             << QStringList{"3x2", "名称\t单位", "感冒灵,颗粒\t盒", "阿莫西林\t瓶"} << "制表符分隔";
         QTest::newRow("semicolon") << QByteArray("a;b;c\n1,5;2;3\n") << QStringList{"2x3", "a\tb\tc", "1,5\t2\t3"}
                                    << "分号分隔";
-        QTest::newRow("vertical bar in GBK")
-            << gbk(QStringLiteral("名称|单位\n亅字|盒\n")) << QStringList{"2x2", "名称\t单位", "亅字\t盒"} << "竖线分隔";
+        QTest::newRow("vertical bar in GBK") << gbk(QStringLiteral("名称|单位\n亅字|盒\n"))
+                                             << QStringList{"2x2", "名称\t单位", "亅字\t盒"} << "竖线分隔";
         QTest::newRow("one column") << QByteArray("name\nx\n") << QStringList{"2x1", "name", "x"} << "逗号分隔";
         QTest::newRow("quoted delimiter, doubled quote, line break")
-            << QByteArray("a,b\n\"1,5\",\"say \"\"hi\"\"\r\nnow\"\n") << QStringList{"2x2", "a\tb", "1,5\tsay \"hi\"\r\nnow"}
-            << "";
-        QTest::newRow("quote inside an unquoted field") << QByteArray("a,b\n12\"x,\"y\"z\n")
-                                                        << QStringList{"2x2", "a\tb", "12\"x\tyz"} << "";
+            << QByteArray("a,b\n\"1,5\",\"say \"\"hi\"\"\r\nnow\"\n")
+            << QStringList{"2x2", "a\tb", "1,5\tsay \"hi\"\r\nnow"} << "";
+        QTest::newRow("quote inside an unquoted field")
+            << QByteArray("a,b\n12\"x,\"y\"z\n") << QStringList{"2x2", "a\tb", "12\"x\tyz"} << "";
         QTest::newRow("LF, CR and no last line break")
             << QByteArray("a,b\r1,2\n3,4") << QStringList{"3x2", "a\tb", "1\t2", "3\t4"} << "";
-        QTest::newRow("empty lines and fields") << QByteArray("a,,c\n\n,,\nx\n")
-                                                << QStringList{"4x3", "a\t\tc", "\t\t", "\t\t", "x\t\t"} << "";
+        QTest::newRow("empty lines and fields")
+            << QByteArray("a,,c\n\n,,\nx\n") << QStringList{"4x3", "a\t\tc", "\t\t", "\t\t", "x\t\t"} << "";
         QTest::newRow("leading zeros, barcodes and numbers as written")
             << QByteArray("c,d,e,f\n007,6901234567892123,1.50,-3.25\n1e5,0,12.5,+1\n")
             << QStringList{"3x4", "c\td\te\tf", "007\t6901234567892123\t1.50\t-3.25", "1e5\t0\t12.5\t+1"} << "";
@@ -114,14 +113,19 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("reason");
         QTest::newRow("NUL byte") << QByteArray("a,b\n1,2\n3,x\0y\n", 14) << u"第 3 行含有 NUL 字节"_qs;
-        QTest::newRow("unterminated quote") << QByteArray("a,b\n1,2\n\"3,4\n5,6\n") << u"第 3 行起有一个引号没有配对"_qs;
+        QTest::newRow("unterminated quote")
+            << QByteArray("a,b\n1,2\n\"3,4\n5,6\n") << u"第 3 行起有一个引号没有配对"_qs;
         QTest::newRow("bytes not UTF-8 after a UTF-8 start")
             << QByteArray("aaaaaaaaa\n").repeated(450000) + QStringLiteral("名称\n").toUtf8() + "\xFF\xFE,1\n"
             << u"第 450002 行有不属于 UTF-8 编码的字节"_qs;
-        QTest::newRow("bytes not GB18030") << QByteArray("a,b\n\xC4\xFA,1\n\x81\x20,2\n") << u"第 3 行有不属于 GB18030"_qs;
+        QTest::newRow("bytes not GB18030")
+            << QByteArray("a,b\n\xC4\xFA,1\n\x81\x20,2\n") << u"第 3 行有不属于 GB18030"_qs;
         QTest::newRow("line longer than 1 MiB") << QByteArray("a,b\n") + QByteArray(1100000, 'x') + "\n1,2\n"
                                                 << u"第 2 行长于 1 MiB"_qs;
-        QTest::newRow("odd UTF-16 length") << QByteArray("\xFF\xFE" "a\0,\0b\0\n\0c", 11) << u"半个 UTF-16 字符"_qs;
+        QTest::newRow("odd UTF-16 length") << QByteArray("\xFF\xFE"
+                                                         "a\0,\0b\0\n\0c",
+                                                         11)
+                                           << u"半个 UTF-16 字符"_qs;
     }
     void damage()
     {
@@ -166,7 +170,8 @@ private slots:
         QTemporaryDir dir;
         QByteArray text("编码,名称,价格\n");
         for (int row = 1; row <= 30000; ++row)
-            text += QStringLiteral("%1,\"药品 %2\n第二行\",%3.5\n").arg(row, 7, 10, QChar(u'0')).arg(row).arg(row).toUtf8();
+            text +=
+                QStringLiteral("%1,\"药品 %2\n第二行\",%3.5\n").arg(row, 7, 10, QChar(u'0')).arg(row).arg(row).toUtf8();
         const QString path = dir.filePath(QStringLiteral("商品.2024.csv"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));

@@ -62,24 +62,25 @@ private slots:
         QStringList merged = QStringList{"商品清单 — 2024\t\t\t\t\t\t\t\t"} + kProducts;
         merged[3].replace(u"\t袋\t"_qs, u"\t\t"_qs);
         merged[4].replace(u"维生素C片 100片"_qs, u"维生素C片\n100片"_qs);
-        QTest::newRow("Excel-style HTML export (GBK)") << markup("products-excel-export.xls") << u"表1"_qs
-                                                       << QStringList{"6x9"} + merged << data::WorkbookFormat::HtmlTables;
-        QTest::newRow("pandas to_html") << markup("products-pandas.html") << u"表1"_qs
-                                        << QStringList{"5x9"} + kProducts << data::WorkbookFormat::HtmlTables;
+        QTest::newRow("Excel-style HTML export (GBK)")
+            << markup("products-excel-export.xls") << u"表1"_qs << QStringList{"6x9"} + merged
+            << data::WorkbookFormat::HtmlTables;
+        QTest::newRow("pandas to_html") << markup("products-pandas.html") << u"表1"_qs << QStringList{"5x9"} + kProducts
+                                        << data::WorkbookFormat::HtmlTables;
         QStringList spreadsheetMl = QStringList{"商品清单\t\t\t\t\t\t\t\t"} + kProducts;
         spreadsheetMl[3].replace(u"\t袋\t"_qs, u"\t\t"_qs);
         spreadsheetMl << "\t\t\t\t\t\t\t\t"
                       << "2024-03-05\t2024-03-05 14:15:16\tTRUE\t粗体\n第二行\t#DIV/0!\t\t\t\t";
-        QTest::newRow("XML Spreadsheet 2003") << markup("products-spreadsheetml.xml") << u"商品"_qs
-                                              << QStringList{"8x9"} + spreadsheetMl
-                                              << data::WorkbookFormat::XmlSpreadsheet;
+        QTest::newRow("XML Spreadsheet 2003")
+            << markup("products-spreadsheetml.xml") << u"商品"_qs << QStringList{"8x9"} + spreadsheetMl
+            << data::WorkbookFormat::XmlSpreadsheet;
         // Repeated rows and cells, a paragraph per line, a comment left out, typed values, and 1,048,563 empty
         // rows of formatting that cost nothing.
         const QStringList ods = QStringList{"9x9", "商品清单\n（2024 年 3 月）\t\t\t\t\t\t\t\t"} + kProducts +
                                 QStringList{"X1\t同一行\t\t\t2.5\t\t\t\t", "X1\t同一行\t\t\t2.5\t\t\t\t",
                                             "2024-03-05\t甲  乙\n丙\t2024-03-05 14:15:16\t0.125\tTRUE\t08:30:00\t\t\t"};
-        QTest::newRow("LibreOffice-style .ods") << markup("products-libreoffice.ods") << u"商品"_qs << ods
-                                                << data::WorkbookFormat::OpenDocument;
+        QTest::newRow("LibreOffice-style .ods")
+            << markup("products-libreoffice.ods") << u"商品"_qs << ods << data::WorkbookFormat::OpenDocument;
         QTest::newRow("flat .fods") << markup("products-libreoffice.fods") << u"商品"_qs << ods
                                     << data::WorkbookFormat::OpenDocument;
     }
@@ -97,10 +98,11 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("sheets");
-        QTest::newRow("a table per sheet, named by its caption") << markup("products-excel-export.xls")
-                                                               << QStringList{"表1", "说明"};
+        QTest::newRow("a table per sheet, named by its caption")
+            << markup("products-excel-export.xls") << QStringList{"表1", "说明"};
         QTest::newRow("worksheets") << markup("products-spreadsheetml.xml") << QStringList{"商品", "空表"};
-        QTest::newRow("tables, the hidden one too") << markup("products-libreoffice.ods") << QStringList{"商品", "隐藏"};
+        QTest::newRow("tables, the hidden one too")
+            << markup("products-libreoffice.ods") << QStringList{"商品", "隐藏"};
     }
     void sheetsOfEachFile()
     {
@@ -137,8 +139,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("page without a table") << QByteArray("<!DOCTYPE html><html><body><p>x</p></body></html>")
-                                              << u"其中没有表格"_qs;
+        QTest::newRow("page without a table")
+            << QByteArray("<!DOCTYPE html><html><body><p>x</p></body></html>") << u"其中没有表格"_qs;
         QTest::newRow("damaged XML Spreadsheet")
             << QByteArray("<?xml version=\"1.0\"?><Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\">"
                           "<Worksheet><Table><Row>")
@@ -147,9 +149,10 @@ private slots:
             << QByteArray("<?xml version=\"1.0\"?><office:document xmlns:office=\""
                           "urn:oasis:names:tc:opendocument:xmlns:office:1.0\"><office:body>")
             << u"已损坏"_qs;
-        QTest::newRow("OpenDocument text") << packagebuilder::zip({{"mimetype", "application/vnd.oasis.opendocument.text"},
-                                                                   {"content.xml", "<office:document-content/>"}})
-                                           << u"是 OpenDocument 文件，但不是电子表格"_qs;
+        QTest::newRow("OpenDocument text")
+            << packagebuilder::zip({{"mimetype", "application/vnd.oasis.opendocument.text"},
+                                    {"content.xml", "<office:document-content/>"}})
+            << u"是 OpenDocument 文件，但不是电子表格"_qs;
         QTest::newRow("OpenDocument spreadsheet without content")
             << packagebuilder::zip({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}})
             << u"没有 content.xml"_qs;

@@ -137,7 +137,8 @@ void collectRows(const xmlNode* node, std::vector<const xmlNode*>& rows)
     for (const xmlNode* child = node->children; child; child = child->next) {
         if (named(child, "tr"))
             rows.push_back(child);
-        else if (child->type == XML_ELEMENT_NODE && !named(child, "table") && !named(child, "td") && !named(child, "th"))
+        else if (child->type == XML_ELEMENT_NODE && !named(child, "table") && !named(child, "td") &&
+                 !named(child, "th"))
             collectRows(child, rows);
     }
 }
@@ -191,9 +192,9 @@ std::shared_ptr<const WorksheetData> readTable(const xmlNode* table, const QStri
                 throw WorkbookError(QStringLiteral("表格“%1”的单元格太多，超出一张工作表能容纳的数量。").arg(name));
             const std::string number = attribute(td, "x:num");
             double value = 0;
-            const bool isNumber =
-                !number.empty() && !formattedAsText(td) &&
-                std::from_chars(number.data(), number.data() + number.size(), value).ptr == number.data() + number.size();
+            const bool isNumber = !number.empty() && !formattedAsText(td) &&
+                                  std::from_chars(number.data(), number.data() + number.size(), value).ptr ==
+                                      number.data() + number.size();
             if (isNumber) {
                 sheet->cells.push_back(Cell::make(row, std::uint16_t(column), CellKind::Number, value));
             } else if (const QString text = cellText(td); !text.isEmpty()) {
@@ -220,8 +221,8 @@ std::string metaCharset(const QByteArray& bytes)
     while (begin < head.size() && (head[begin] == '"' || head[begin] == '\'' || head[begin] == ' '))
         ++begin;
     qsizetype end = begin;
-    while (end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-' ||
-                                 head[end] == '_'))
+    while (end < head.size() &&
+           (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-' || head[end] == '_'))
         ++end;
     return head.mid(begin, end - begin).toStdString();
 }
@@ -275,7 +276,8 @@ std::shared_ptr<const WorkbookData> readHtmlTables(const QByteArray& bytes, cons
         htmlReadMemory(page.constData(), int(std::min<qsizetype>(page.size(), INT_MAX)), nullptr, "UTF-8",
                        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET));
     if (!doc)
-        throw WorkbookError(QStringLiteral("“%1”是网页文件，但已损坏，无法读取。").arg(fileName) + saveAsReadableFormat());
+        throw WorkbookError(QStringLiteral("“%1”是网页文件，但已损坏，无法读取。").arg(fileName) +
+                            saveAsReadableFormat());
     std::vector<const xmlNode*> tables;
     collectTables(reinterpret_cast<const xmlNode*>(doc.get()), tables);
     if (tables.empty())
@@ -290,8 +292,8 @@ std::shared_ptr<const WorkbookData> readHtmlTables(const QByteArray& bytes, cons
         if (name.isEmpty())
             name = QStringLiteral("表%1").arg(i + 1);
         for (int n = 2; names.contains(name); ++n)
-            name = QStringLiteral("%1 (%2)").arg(captionOf(tables[i]).isEmpty() ? QStringLiteral("表%1").arg(i + 1)
-                                                                               : captionOf(tables[i]))
+            name = QStringLiteral("%1 (%2)")
+                       .arg(captionOf(tables[i]).isEmpty() ? QStringLiteral("表%1").arg(i + 1) : captionOf(tables[i]))
                        .arg(n);
         names << name;
         book->sheets.push_back(SheetEntry{name, 0, {}});

@@ -306,7 +306,8 @@ std::shared_ptr<const WorkbookData> readFlatOpenDocument(const QByteArray& bytes
         parser.parse(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         parser.finish();
     } catch (const PackageError& error) {
-        throw WorkbookError(QStringLiteral("“%1”已损坏，无法读取（%2）。").arg(fileName, QString::fromUtf8(error.what())));
+        throw WorkbookError(
+            QStringLiteral("“%1”已损坏，无法读取（%2）。").arg(fileName, QString::fromUtf8(error.what())));
     }
     return bookOf(handler, QStringLiteral("OpenDocument 电子表格（单一 XML 文件）"));
 }

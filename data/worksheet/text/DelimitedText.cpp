@@ -141,8 +141,8 @@ std::optional<double> plainNumber(const char16_t* units, std::size_t size)
         return std::nullopt;
     ValueChars chars;
     const QStringView written = generalNumberText(value, u'.', chars);
-    if (written.size() != qsizetype(size) || !std::equal(written.begin(), written.end(), units,
-                                                         [](QChar a, char16_t b) { return a.unicode() == b; }))
+    if (written.size() != qsizetype(size) ||
+        !std::equal(written.begin(), written.end(), units, [](QChar a, char16_t b) { return a.unicode() == b; }))
         return std::nullopt;
     return value;
 }
@@ -258,8 +258,7 @@ private:
 };
 
 // One piece of whole records (the last may lack its line break) into cells.
-template <typename Unit>
-PieceResult parsePiece(const std::basic_string<Unit>& units, Encoding encoding, Unit delimiter)
+template <typename Unit> PieceResult parsePiece(const std::basic_string<Unit>& units, Encoding encoding, Unit delimiter)
 {
     PieceResult result;
     result.sheet.cells.reserve(units.size() / 8 + 16);
@@ -447,7 +446,8 @@ void readPieces(const DelimitedFile& file, WorksheetData& sheet, const SheetRead
     if constexpr (sizeof(Unit) == 2) {
         if (chunks.oddByteAtEnd) {
             drain();
-            throw refuse(recordsBefore + ends.records, QStringLiteral("之后文件末尾多出半个 UTF-16 字符（文件不完整）"));
+            throw refuse(recordsBefore + ends.records,
+                         QStringLiteral("之后文件末尾多出半个 UTF-16 字符（文件不完整）"));
         }
     }
     if (!pending.empty())
@@ -559,8 +559,8 @@ std::shared_ptr<const WorkbookData> readDelimitedWorkbook(DelimitedFile file)
     }
     if (sample.isEmpty())
         throw WorkbookError(QStringLiteral("“%1”是空文件，其中没有可以导入的内容。").arg(file.fileName));
-    const bool wholeSample = file.path.isEmpty() ? sample.size() == file.bytes.size()
-                                                 : sample.size() == QFileInfo(file.path).size();
+    const bool wholeSample =
+        file.path.isEmpty() ? sample.size() == file.bytes.size() : sample.size() == QFileInfo(file.path).size();
     file.encoding = detectEncoding(std::string_view(sample.constData(), std::size_t(sample.size())), wholeSample);
     bool whole = false;
     if (isUtf16(file.encoding))
@@ -570,7 +570,8 @@ std::shared_ptr<const WorkbookData> readDelimitedWorkbook(DelimitedFile file)
 
     auto book = std::make_shared<WorkbookData>();
     book->format = WorkbookFormat::DelimitedText;
-    book->formatNote = QStringLiteral("CSV 文本，%1 编码，%2").arg(encodingName(file.encoding), delimiterName(file.delimiter));
+    book->formatNote =
+        QStringLiteral("CSV 文本，%1 编码，%2").arg(encodingName(file.encoding), delimiterName(file.delimiter));
     QString sheetName = QFileInfo(file.fileName).completeBaseName();
     if (sheetName.isEmpty())
         sheetName = file.fileName;

@@ -33,8 +33,8 @@ std::shared_ptr<const WorkbookData> readDelimitedWorkbook(DelimitedFile file);
 std::shared_ptr<const WorksheetData> readDelimitedSheet(const std::shared_ptr<const WorkbookData>& book,
                                                         const SheetEntry& entry, const SheetReading& reading);
 
-// Whether these first bytes of a file are text rather than a binary file: a UTF-16 byte order mark, or hardly any NUL or
-// other control bytes (a stray one is damage the reader names).
+// Whether these first bytes of a file are text rather than a binary file: a UTF-16 byte order mark, or hardly any NUL
+// or other control bytes (a stray one is damage the reader names).
 bool looksLikeText(const QByteArray& firstBytes);
 
 // A line longer than this is damage (or not text at all), not a record.

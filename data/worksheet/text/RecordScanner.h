@@ -15,7 +15,7 @@ struct ScanState
 {
     enum class At { FieldStart, Unquoted, Quoted, QuoteSeen };
     At at = At::FieldStart;
-    int trailing = 0;     // GB18030 bytes still to take as part of a character
+    int trailing = 0;      // GB18030 bytes still to take as part of a character
     bool leadSeen = false; // a GB18030 lead byte was the last unit; its next byte says how long the character is
 };
 

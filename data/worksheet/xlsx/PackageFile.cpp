@@ -328,7 +328,8 @@ bool PackageFile::findOpenDocumentContent()
     if (!content || isFolder(content.get())) {
         if (!spreadsheet)
             return false;
-        throw WorkbookError(QStringLiteral("“%1”已损坏：OpenDocument 电子表格中没有 content.xml，无法读取。").arg(fileName_));
+        throw WorkbookError(
+            QStringLiteral("“%1”已损坏：OpenDocument 电子表格中没有 content.xml，无法读取。").arg(fileName_));
     }
     workbook_ = std::move(content);
     openDocument_ = true;
