@@ -55,15 +55,6 @@ std::string attribute(const xmlNode* node, const char* name)
     return {};
 }
 
-bool hasAttribute(const xmlNode* node, const char* name)
-{
-    for (const xmlAttr* attr = node->properties; attr; attr = attr->next) {
-        if (attr->name && xmlStrcasecmp(attr->name, reinterpret_cast<const xmlChar*>(name)) == 0)
-            return true;
-    }
-    return false;
-}
-
 int span(const xmlNode* cell, const char* name)
 {
     const std::string text = attribute(cell, name);
