@@ -5,6 +5,7 @@
 #include "WorkbookDump.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -199,6 +200,32 @@ private slots:
         QCOMPARE(sheet.columnCount(), 4);
         QCOMPARE(workbookdump::sheetLines(sheet, 1).last(),
                  u"155046\t1\t金士顿 DT100G3 16G USB3.0 高速16g优盘 U盘\t47.70"_qs);
+    }
+
+    // Every real CSV, text or OpenDocument file beside the checkout reads, or is refused with a reason.
+    void realFilesBesideTheCheckout()
+    {
+        const QString shared = QDir::cleanPath(QStringLiteral(PI_SOURCE_DIR "/../shared"));
+        if (!QDir(shared).exists())
+            QSKIP(qPrintable(QStringLiteral("no shared folder beside the checkout (%1)").arg(shared)));
+        QDirIterator files(shared, {"*.csv", "*.tsv", "*.txt", "*.ods", "*.fods", "*.CSV", "*.ODS"}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        int read = 0;
+        while (files.hasNext()) {
+            const QString path = files.next();
+            try {
+                const Workbook book = Workbook::open(path);
+                for (int sheet = 0; sheet < book.sheetNames().size(); ++sheet)
+                    QVERIFY(book.sheet(sheet).rowCount() >= 0);
+                ++read;
+            } catch (const data::WorkbookError& error) {
+                QVERIFY2(!error.reason().isEmpty(), qPrintable(path));
+            } catch (const data::SheetError& error) {
+                QVERIFY2(!error.reason().isEmpty(), qPrintable(path));
+            }
+        }
+        if (read == 0)
+            QSKIP("no CSV, text or OpenDocument file beside the checkout");
     }
 };
 
