@@ -227,7 +227,7 @@ private:
     }
 
     // The index of the text just written at `from`: of an earlier text of the piece where a short one repeats (units,
-    // specifications, codes of a kind repeat down a column), so that it costs no characters and no offset again; a
+    // pack sizes, codes of a kind repeat down a column), so that it costs no characters and no offset again; a
     // small direct-mapped cache, no allocation.
     std::uint32_t sharedText(StringTable& texts, qsizetype from)
     {
