@@ -38,6 +38,14 @@ std::shared_ptr<const WorkbookData> readPackage(gsf::InputPtr input, const QStri
     return xlsx::readPackageWorkbook(std::move(package));
 }
 
+// Plain text is read as delimited text where its name says text (or says nothing): a text named .xls is a stray
+// message or a file saved wrongly far more often than a list, and a script or a note is no list at all.
+bool namedAsText(const QString& fileName)
+{
+    static const QStringList textSuffixes{"csv", "tsv", "txt", "tab", "text", "dat", "prn", ""};
+    return textSuffixes.contains(QFileInfo(fileName).suffix().toLower());
+}
+
 // The whole file, for the markup formats, which are read whole.
 QByteArray wholeFile(const QString& path, const QByteArray& fileBytes)
 {
@@ -105,6 +113,12 @@ Workbook Workbook::fromOtherContent(const QByteArray& firstBytes, const QString&
 {
     switch (contentKind(firstBytes)) {
     case ContentKind::Text:
+        if (!path.isEmpty() && !namedAsText(fileName)) {
+            throw WorkbookError(QStringLiteral("“%1”不是 Excel 工作簿：它的内容是纯文本，文件名却是 .%2。若它是 CSV 等"
+                                               "分隔符文本（逗号、制表符分隔），请把扩展名改为 .csv 再导入。")
+                                    .arg(fileName, QFileInfo(fileName).suffix()) +
+                                saveAsReadableFormat());
+        }
         return Workbook(text::readDelimitedWorkbook(text::DelimitedFile{path, fileBytes, fileName}));
     case ContentKind::Html:
         return Workbook(markup::readHtmlTables(wholeFile(path, fileBytes), fileName));

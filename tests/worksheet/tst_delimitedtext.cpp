@@ -186,6 +186,39 @@ private slots:
         QCOMPARE(pieces.last(), u"0030000\t药品 30000\n第二行\t30000.5"_qs);
     }
 
+    // Text is read where its name says text (or nothing); a text named for another kind is refused, saying how in.
+    void textByName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("read");
+        QTest::newRow(".csv") << u"商品.csv"_qs << true;
+        QTest::newRow(".TXT") << u"商品.TXT"_qs << true;
+        QTest::newRow(".tsv") << u"商品.tsv"_qs << true;
+        QTest::newRow("no suffix") << u"商品"_qs << true;
+        QTest::newRow(".xls") << u"商品.xls"_qs << false;
+        QTest::newRow(".py") << u"make.py"_qs << false;
+    }
+    void textByName()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, read);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("编码\t名称\nA1\t感冒灵\n");
+        file.close();
+        try {
+            const Workbook book = Workbook::open(file.fileName());
+            QVERIFY2(read, "read a text named for another kind");
+            QCOMPARE(book.sheet(0).rowCount(), 2);
+        } catch (const data::WorkbookError& error) {
+            QVERIFY2(!read, qPrintable(error.reason()));
+            QVERIFY2(error.reason().startsWith(QStringLiteral("“%1”不是 Excel 工作簿").arg(name)) &&
+                         error.reason().contains(u"扩展名改为 .csv"),
+                     qPrintable(error.reason()));
+        }
+    }
+
     // The list a clerk brought: GBK, no header row, 11,398 products.
     void givenCsv()
     {
