@@ -1,13 +1,18 @@
 #include "Workbook.h"
 
 #include "CellFormats.h"
+#include "ContentKind.h"
 #include "GsfSupport.h"
+#include "ReadableFormats.h"
 #include "WorkbookData.h"
 #include "xls/BiffReader.h"
 #include "xls/BiffRecords.h"
 #include "xls/CompoundFile.h"
 #include "xlsx/PackageFile.h"
 #include "xlsx/PackageReader.h"
+#include "markup/MarkupWorkbooks.h"
+#include "ods/OpenDocument.h"
+#include "text/DelimitedText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,7 +33,29 @@ bool startsLikeZip(const QByteArray& firstBytes)
 std::shared_ptr<const WorkbookData> readPackage(gsf::InputPtr input, const QString& fileName,
                                                 const QByteArray& fileBytes = {})
 {
-    return xlsx::readPackageWorkbook(xlsx::PackageFile::open(std::move(input), fileName, fileBytes));
+    std::shared_ptr<const xlsx::PackageFile> package = xlsx::PackageFile::open(std::move(input), fileName, fileBytes);
+    if (package->isOpenDocument())
+        return ods::readOpenDocument(package);
+    return xlsx::readPackageWorkbook(std::move(package));
+}
+
+// Plain text is read as delimited text where its name says text (or says nothing): a text named .xls is a stray
+// message or a file saved wrongly far more often than a list, and a script or a note is no list at all.
+bool namedAsText(const QString& fileName)
+{
+    static const QStringList textSuffixes{"csv", "tsv", "txt", "tab", "text", "dat", "prn", ""};
+    return textSuffixes.contains(QFileInfo(fileName).suffix().toLower());
+}
+
+// The whole file, for the markup formats, which are read whole.
+QByteArray wholeFile(const QString& path, const QByteArray& fileBytes)
+{
+    if (path.isEmpty())
+        return fileBytes;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw WorkbookError(QStringLiteral("文件“%1”无法打开：%2").arg(path, file.errorString()));
+    return file.readAll();
 }
 
 QString quotedList(const QStringList& names)
@@ -88,18 +115,53 @@ Workbook Workbook::fromStream(QByteArray stream, bool excel5Name, const QString&
     }
 }
 
+Workbook Workbook::fromOtherContent(const QByteArray& firstBytes, const QString& path, const QByteArray& fileBytes,
+                                    const QString& fileName)
+{
+    switch (contentKind(firstBytes)) {
+    case ContentKind::Text:
+        if (!path.isEmpty() && !namedAsText(fileName)) {
+            throw WorkbookError(QStringLiteral("“%1”不是 Excel 工作簿：它的内容是纯文本，文件名却是 .%2。若它是 CSV 等"
+                                               "分隔符文本（逗号、制表符分隔），请把扩展名改为 .csv 再导入。")
+                                    .arg(fileName, QFileInfo(fileName).suffix()) +
+                                saveAsReadableFormat());
+        }
+        return Workbook(text::readDelimitedWorkbook(text::DelimitedFile{path, fileBytes, fileName}));
+    case ContentKind::Html:
+        return Workbook(markup::readHtmlTables(wholeFile(path, fileBytes), fileName));
+    case ContentKind::XmlSpreadsheet:
+        return Workbook(markup::readXmlSpreadsheet(wholeFile(path, fileBytes), fileName));
+    case ContentKind::FlatOpenDocument:
+        return Workbook(ods::readFlatOpenDocument(wholeFile(path, fileBytes), fileName));
+    case ContentKind::Unknown:
+        throw WorkbookError(QStringLiteral("“%1”不是本程序能读取的表格文件。").arg(fileName) + saveAsReadableFormat());
+    default:
+        break;
+    }
+    if (path.isEmpty()) {
+        biff::WorkbookStream stream = biff::readWorkbookStream(fileBytes);
+        return fromStream(std::move(stream.bytes), stream.excel5Name, fileName);
+    }
+    biff::WorkbookStream stream = biff::readWorkbookStream(path);
+    return fromStream(std::move(stream.bytes), stream.excel5Name, fileName);
+}
+
 Workbook Workbook::open(const QString& path)
 {
     QFile file(path);
-    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) && startsLikeZip(file.read(4))) {
+    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
+        const QByteArray firstBytes = file.read(kContentSniffBytes);
         file.close();
-        QString reason;
-        gsf::InputPtr input = gsf::openFile(path, reason);
-        if (!input)
-            throw WorkbookError(QStringLiteral("文件“%1”无法打开：%2").arg(path, reason));
-        return Workbook(readPackage(std::move(input), QFileInfo(path).fileName()));
+        if (startsLikeZip(firstBytes)) {
+            QString reason;
+            gsf::InputPtr input = gsf::openFile(path, reason);
+            if (!input)
+                throw WorkbookError(QStringLiteral("文件“%1”无法打开：%2").arg(path, reason));
+            return Workbook(readPackage(std::move(input), QFileInfo(path).fileName()));
+        }
+        if (!firstBytes.isEmpty())
+            return fromOtherContent(firstBytes, path, {}, QFileInfo(path).fileName());
     }
-    file.close();
     biff::WorkbookStream stream = biff::readWorkbookStream(path);
     return fromStream(std::move(stream.bytes), stream.excel5Name, QFileInfo(path).fileName());
 }
@@ -112,8 +174,25 @@ Workbook Workbook::openBytes(const QByteArray& fileBytes)
             gsf_input_memory_new(reinterpret_cast<const guint8*>(fileBytes.constData()), fileBytes.size(), FALSE));
         return Workbook(readPackage(std::move(input), QStringLiteral("(内存)"), fileBytes));
     }
-    biff::WorkbookStream stream = biff::readWorkbookStream(fileBytes);
-    return fromStream(std::move(stream.bytes), stream.excel5Name, QStringLiteral("(内存)"));
+    if (fileBytes.isEmpty()) {
+        biff::WorkbookStream stream = biff::readWorkbookStream(fileBytes);
+        return fromStream(std::move(stream.bytes), stream.excel5Name, QStringLiteral("(内存)"));
+    }
+    return fromOtherContent(fileBytes.left(kContentSniffBytes), {}, fileBytes, QStringLiteral("(内存)"));
+}
+
+WorkbookFormat Workbook::format() const
+{
+    return data_->package && data_->format == WorkbookFormat::Biff ? WorkbookFormat::Package : data_->format;
+}
+
+QString Workbook::formatNote() const
+{
+    if (!data_->formatNote.isEmpty())
+        return data_->formatNote;
+    if (data_->package)
+        return QStringLiteral("Excel 工作簿");
+    return data_->biffVersion == 5 ? QStringLiteral("Excel 5.0/95 工作簿") : QStringLiteral("Excel 97-2003 工作簿");
 }
 
 QStringList Workbook::sheetNames() const
@@ -155,6 +234,10 @@ Worksheet Workbook::sheet(int index, const SheetReading& reading) const
 
 std::shared_ptr<const WorksheetData> Workbook::readSheet(const SheetEntry& entry, const SheetReading& reading) const
 {
+    if (!data_->readSheets.empty())
+        return data_->readSheets.at(static_cast<std::size_t>(&entry - data_->sheets.data()));
+    if (data_->delimited)
+        return text::readDelimitedSheet(data_, entry, reading);
     return data_->package ? xlsx::readPackageWorksheet(data_, entry, reading) : biff::readWorksheet(data_, entry);
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 // A workbook read-only, its worksheets and every cell as text: Excel 2007 and later (.xlsx, .xlsm: Office Open
-// XML), Excel 97-2003 (.xls: BIFF8) or Excel 5/95. The format is told by the file's content.
+// XML), Excel 97-2003 (.xls: BIFF8) or Excel 5/95, CSV and other delimited text, HTML tables and Excel's XML
+// Spreadsheet 2003 (as web shops export "Excel" files), OpenDocument spreadsheets (.ods, .fods). The format is told
+// by the file's content.
 
 #include "SheetReading.h"
 #include "WorkbookErrors.h"
+#include "WorkbookFormat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,6 +50,9 @@ public:
     static Workbook open(const QString& path);
     // The same for a workbook file held in memory.
     static Workbook openBytes(const QByteArray& fileBytes);
+    // What the file was read as, for the clerk: "Excel 97-2003 工作簿", "CSV 文本，GB18030（GBK） 编码，逗号分隔" ...
+    QString formatNote() const;
+    WorkbookFormat format() const;
     QStringList sheetNames() const; // the worksheets in workbook order; chart and macro sheets are left out
     bool isHidden(int index) const; // hidden (or very hidden) in the workbook: 0 <= index < sheetNames().size()
     // By the exact name (not trimmed). Throws SheetError that lists the worksheets there are, or, for a damaged
@@ -58,6 +64,9 @@ public:
 private:
     explicit Workbook(std::shared_ptr<const WorkbookData> data);
     static Workbook fromStream(QByteArray stream, bool excel5Name, const QString& fileName);
+    // A file that is neither a package nor a compound file, by its content. fileBytes: the file in memory, or empty.
+    static Workbook fromOtherContent(const QByteArray& firstBytes, const QString& path, const QByteArray& fileBytes,
+                                     const QString& fileName);
     std::shared_ptr<const WorksheetData> readSheet(const SheetEntry& entry, const SheetReading& reading = {}) const;
     std::shared_ptr<const WorkbookData> data_;
 };

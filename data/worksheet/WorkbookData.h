@@ -5,6 +5,7 @@
 
 #include "CellFormats.h"
 #include "StringTable.h"
+#include "WorkbookFormat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,6 +20,9 @@ namespace data {
 namespace xlsx {
 class PackageFile;
 }
+namespace text {
+struct DelimitedFile;
+}
 
 struct SheetEntry
 {
@@ -27,6 +31,8 @@ struct SheetEntry
     QByteArray relationId;    // package: the workbook's relationship to the sheet's part
     bool hidden = false;      // hidden or very hidden: read only when the clerk names it
 };
+
+class WorksheetData;
 
 class WorkbookData
 {
@@ -38,7 +44,13 @@ public:
     StringTable sharedStrings;
     std::vector<bool> xfIsDate; // per cell format (XF) index
     std::vector<SheetEntry> sheets;
-    std::shared_ptr<const xlsx::PackageFile> package; // set for an Office Open XML workbook
+    std::shared_ptr<const xlsx::PackageFile> package; // set for an Office Open XML workbook and an OpenDocument one
+    WorkbookFormat format = WorkbookFormat::Biff;
+    QString formatNote; // what the clerk is told the file was read as, where the format says more than its kind
+    std::shared_ptr<const text::DelimitedFile> delimited; // set for delimited text, read when its sheet is asked for
+    // The sheets of a format read whole with the workbook (HTML tables, XML Spreadsheet, OpenDocument), one per
+    // entry. Their `book` is not set, which would make a cycle: they hold no cells that need it (dates are text).
+    std::vector<std::shared_ptr<const WorksheetData>> readSheets;
 
     bool isDateXf(std::uint32_t xf) const { return xf < xfIsDate.size() && xfIsDate[xf]; }
 };

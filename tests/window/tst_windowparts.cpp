@@ -125,6 +125,7 @@ void WindowPartsTest::workbookDialogSettings()
     // Every workbook the import reads first, as the default; Qt drops the blank the .xls filter's description
     // begins with, the description and the pattern stay.
     QCOMPARE(dialog->nameFilters(), QStringList({QStringLiteral("Excel 工作簿(*.xls *.xlsx *.xlsm)"),
+                                                 QStringLiteral("所有表格文件(*.xls *.xlsx *.xlsm *.csv *.txt *.ods)"),
                                                  QStringLiteral("microsoft excel 文件(*.xls)"),
                                                  QStringLiteral("Excel 2007 及以上 工作簿(*.xlsx *.xlsm)")}));
     QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Excel 工作簿(*.xls *.xlsx *.xlsm)"));

@@ -62,9 +62,7 @@ WorkbookStream readFromContainer(InputPtr input, const QString& what)
                                 .arg(what, describe(error.get())));
     }
     if (!container) {
-        throw WorkbookError(QStringLiteral("“%1”不是 Excel 工作簿（既不是 OLE2 复合文档，也不是 ZIP 包：%2）。")
-                                .arg(what, describe(error.get())) +
-                            saveAsReadableFormat());
+        throw WorkbookError(QStringLiteral("“%1”不是本程序能读取的表格文件。").arg(what) + saveAsReadableFormat());
     }
 
     // Excel 97 and later write "Workbook", Excel 5/95 "Book"; some writers change the case.

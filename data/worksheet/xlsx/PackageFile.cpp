@@ -244,6 +244,8 @@ void PackageFile::findWorkbookPart()
         return WorkbookError(QStringLiteral("“%1”是 ZIP 压缩包，但不是 Excel 工作簿（%2）。").arg(fileName_, what) +
                              saveAsReadableFormat());
     };
+    if (findOpenDocumentContent())
+        return;
     const InputPtr contentTypesPart = childNamed(zip_.get(), "[Content_Types].xml");
     if (!contentTypesPart)
         throw notAWorkbook(QStringLiteral("没有 [Content_Types].xml"));
@@ -298,6 +300,40 @@ void PackageFile::findWorkbookPart()
     workbook_ = resolve(root, "xl/workbook.xml");
     if (!workbook_ || isFolder(workbook_.get()))
         throw notAWorkbook(QStringLiteral("没有工作簿部分"));
+}
+
+// An OpenDocument package says what it is in its first entry, "mimetype"; one without it (some writers leave it out)
+// has a content.xml and no [Content_Types].xml. Throws WorkbookError for an OpenDocument of another kind (a text, a
+// presentation) and for a spreadsheet without its content.
+bool PackageFile::findOpenDocumentContent()
+{
+    std::string mimetype;
+    if (const InputPtr part = childNamed(zip_.get(), "mimetype"); part && !isFolder(part.get())) {
+        const qint64 size = std::min<qint64>(gsf_input_size(part.get()), 200);
+        mimetype.resize(static_cast<std::size_t>(std::max<qint64>(size, 0)));
+        if (size > 0 && !gsf_input_read(part.get(), size, reinterpret_cast<guint8*>(mimetype.data())))
+            mimetype.clear();
+    }
+    const std::string_view type(mimetype);
+    if (type.starts_with("application/vnd.oasis.opendocument") &&
+        !type.starts_with("application/vnd.oasis.opendocument.spreadsheet")) {
+        throw WorkbookError(QStringLiteral("“%1”是 OpenDocument 文件，但不是电子表格（其中是 %2）。")
+                                .arg(fileName_, QString::fromStdString(mimetype)) +
+                            saveAsReadableFormat());
+    }
+    const bool spreadsheet = type.starts_with("application/vnd.oasis.opendocument.spreadsheet");
+    if (!spreadsheet && childNamed(zip_.get(), "[Content_Types].xml"))
+        return false;
+    InputPtr content = childNamed(zip_.get(), "content.xml");
+    if (!content || isFolder(content.get())) {
+        if (!spreadsheet)
+            return false;
+        throw WorkbookError(
+            QStringLiteral("“%1”已损坏：OpenDocument 电子表格中没有 content.xml，无法读取。").arg(fileName_));
+    }
+    workbook_ = std::move(content);
+    openDocument_ = true;
+    return true;
 }
 
 // The part that a relationship's target names: from the source's folder, or from the root for "/...", every name

@@ -63,6 +63,9 @@ public:
 
     static bool hasZipSignature(const char* firstBytes, qint64 size);
 
+    // An OpenDocument spreadsheet (.ods) rather than an Office Open XML workbook: workbookPart() is its content.xml.
+    bool isOpenDocument() const { return openDocument_; }
+
 private:
     PackageFile(gsf::InputPtr source, gsf::InfilePtr zip, const QString& fileName, const QByteArray& fileBytes,
                 ZipDirectory directory);
@@ -73,6 +76,7 @@ private:
     gsf::InputPtr resolve(GsfInput* from, const std::string& target) const;
     std::vector<Relation> relationsOf(GsfInput* from) const;
     void findWorkbookPart();
+    bool findOpenDocumentContent();
 
     QByteArray fileBytes_;
     gsf::InputPtr source_;
@@ -80,6 +84,7 @@ private:
     gsf::InputPtr workbook_;
     QString fileName_;
     ZipDirectory directory_;
+    bool openDocument_ = false;
     mutable std::mutex relationsMutex_;
     mutable std::map<std::string, std::vector<Relation>> relations_; // by part name, "" for the package's own
 };

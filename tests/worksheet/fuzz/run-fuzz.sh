@@ -57,6 +57,9 @@ else
     # some damaged directories; leaks are looked for in the stream target and the ASan unit tests instead.
     leaks=(-detect_leaks=0)
     cp "$source"/*.xls "$xlsx_source"/*.xlsx "$fuzz/corpus-$kind/"
+    # The other kinds read by content: HTML, XML Spreadsheet, OpenDocument, and a few lines of delimited text.
+    cp "$here/../../data/markup"/* "$fuzz/corpus-$kind/"
+    printf '编码,名称\r\n"0159425","阿莫""西林""\n胶囊"\r\n=\"007\";x|y\tz\n' >"$fuzz/corpus-$kind/text.csv"
     if [[ -n $more ]]; then
         find "$more" -type f \( -name '*.xls*' -o -name '*.XLS*' \) -size -300k -exec cp -t "$fuzz/corpus-$kind/" {} + ||
             true
