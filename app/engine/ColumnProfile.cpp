@@ -32,8 +32,11 @@ ColumnProfile profileColumn(const data::Worksheet& sheet, int column, int first,
         if (text.isEmpty())
             continue;
         ++profile.filled;
-        if (readsAsNumber(text))
+        if (readsAsNumber(text)) {
             ++profile.numbers;
+            if (text.contains(u'.'))
+                ++profile.decimals;
+        }
         if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3400 && c.unicode() < 0xA000; }))
             ++profile.han;
         seen.insert(text);

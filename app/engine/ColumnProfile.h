@@ -13,6 +13,7 @@ struct ColumnProfile
     int distinct = 0; // different values among the filled cells
     int numbers = 0;  // filled cells that read as numbers
     int han = 0;      // filled cells with a Chinese character in them
+    int decimals = 0; // filled number cells written with a decimal point (665.00): prices, not counts or ids
 
     double filledShare() const { return rows > 0 ? double(filled) / rows : 0.0; }
     double distinctShare() const { return filled > 0 ? double(distinct) / filled : 0.0; }

@@ -625,6 +625,15 @@ SheetLayout headerlessLayout(const data::Worksheet& sheet, const ColumnChoice& c
             if (!taken(column) && p.filledShare() >= 0.9 && p.numberShare() >= 0.95 && p.distinct > 1)
                 numbers.push_back(column);
         }
+        // Of several, the one written with decimals, as prices are (the others are counts or ids).
+        if (numbers.size() > 1) {
+            std::vector<int> priced;
+            for (const int column : numbers) {
+                if (profiles[std::size_t(column)].decimals * 2 > profiles[std::size_t(column)].numbers)
+                    priced.push_back(column);
+            }
+            numbers = priced;
+        }
         if (numbers.size() == 1)
             found(ProductColumn::SalePrice, numbers.front());
     }
@@ -718,7 +727,7 @@ QString SheetLayout::whyFound(const data::Worksheet& sheet, ProductColumn field)
     case FoundBy::Content:
         return field == ProductColumn::Code   ? QStringLiteral("按内容：每行不同的短编码")
                : field == ProductColumn::Name ? QStringLiteral("按内容：汉字写的名称")
-                                              : QStringLiteral("按内容：唯一的一列数字");
+                                              : QStringLiteral("按内容：写成价格的一列数字");
     case FoundBy::Choice:
         return at == kAutoNumber ? QStringLiteral("自动编号") : QStringLiteral("按指定");
     case FoundBy::Missing:

@@ -128,7 +128,7 @@ int cli::runPreview(const QStringList& arguments, Console& console)
         const data::Workbook book = data::Workbook::open(workbooks.constFirst());
         // An Excel workbook is what it says; other kinds say how they were read (the encoding of a text above all).
         if (book.format() != data::WorkbookFormat::Biff && book.format() != data::WorkbookFormat::Package)
-            console.err << "product-import-cli preview: read as " << book.formatNote() << '\n';
+            console.err << QStringLiteral("product-import-cli preview: 读作") << book.formatNote() << '\n';
         const QString sheetName = chosenSheetName(parser);
         const data::Worksheet sheet = sheetName.isEmpty() ? importer::chooseProductSheet(book) : book.sheet(sheetName);
         if (sheetName.isEmpty() && !parser.isSet(kRaw))

@@ -358,6 +358,11 @@ private slots:
         QTest::newRow("wholesaler's price list numbered: 含税价 before 未含税销售单价")
             << "more/export2web_红岭中学食材新报价(3).xlsx" << numbered << 3 << QList<int>{1218, 1200, 18, 0} << "B0002"
             << QStringList{"厨师肉松1000g", "包", "CSRS1000G", "0", "86.897", "0"};
+        QTest::newRow("GBK CSV without a header row, numbered: name and price by content")
+            << "more/szzfcgw_商品信息.csv" << QStringList{"--header-row", "0", "--map", "商品编号=#"} << 0
+            << QList<int>{11398, 11398, 0, 0} << "B00001"
+            << QStringList{"金士顿 DT100G3 16G USB3.0 高速16g优盘 U盘", "", "JSDDT100G316GUSB30GS16GYPUP", "0", "47.7",
+                           "0"};
         QTest::newRow("web-shop upload sheet: ID and SKU columns left empty")
             << "more/commercetool_shoes-import-5140640-top100.xlsx" << QStringList{} << 1 << QList<int>{}
             << QString() << QStringList{};
