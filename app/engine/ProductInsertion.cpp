@@ -218,15 +218,27 @@ void fillValues(data::BoundValue* values, const ProductRow& row, const BatchValu
             throw RowValueError(QStringLiteral("文字中有空字符（U+0000）"));
     }
     const auto& columns = data::cpxmColumns();
+    // What each column takes from the sheet, worked out once: this runs for every row.
+    struct ColumnPlan
+    {
+        std::optional<ProductColumn> text; // a text of the sheet, checked against the column's width
+        std::optional<ProductColumn> fed;  // the field that feeds it, blank or not
+    };
+    static const std::array<ColumnPlan, data::kCpxmColumnCount> plans = [] {
+        std::array<ColumnPlan, data::kCpxmColumnCount> made;
+        for (std::size_t i = 0; i < made.size(); ++i)
+            made[i] = {sheetText(data::cpxmColumns()[i].source), sheetFieldOf(data::cpxmColumns()[i].source)};
+        return made;
+    }();
     blanks = 0;
     for (size_t i = 0; i < columns.size(); ++i) {
         values[i] = valueOf(columns[i], row, batch);
-        const std::optional<ProductColumn> field = sheetText(columns[i].source);
-        if (field && longerThan(values[i].text, batch.widths[i])) {
-            throw RowValueError(tooLong(headerOf ? headerOf(*field) : templateHeader(*field), values[i].text,
-                                        columns[i].name, batch.widths[i]));
+        const ColumnPlan& plan = plans[i];
+        if (plan.text && longerThan(values[i].text, batch.widths[i])) {
+            throw RowValueError(tooLong(headerOf ? headerOf(*plan.text) : templateHeader(*plan.text),
+                                        values[i].text, columns[i].name, batch.widths[i]));
         }
-        if (const std::optional<ProductColumn> fed = sheetFieldOf(columns[i].source); fed && row.isBlank(*fed))
+        if (plan.fed && row.isBlank(*plan.fed))
             blanks |= quint64(1) << i;
     }
     for (size_t j = 0; j < batch.further.size(); ++j) {
