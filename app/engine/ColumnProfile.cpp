@@ -37,7 +37,8 @@ ColumnProfile profileColumn(const data::Worksheet& sheet, int column, int first,
             if (text.contains(u'.'))
                 ++profile.decimals;
         }
-        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3400 && c.unicode() < 0xA000; }))
+        if (std::any_of(text.begin(), text.end(),
+                        [](QChar c) { return c.unicode() >= 0x3400 && c.unicode() < 0xA000; }))
             ++profile.han;
         seen.insert(text);
     }

@@ -84,15 +84,15 @@ class ImportError : public std::runtime_error
 {
 public:
     enum class Kind {
-        SheetUnreadable,  // no worksheet of that name, a damaged sheet, no code or name column, a choice not there
-        ColumnsRefused,   // a further column the clerk chose that the store's Cpxm does not have
-        StoreUnreachable, // the code letter probe failed
-        StoreFault,       // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
-        LogNotSaved,      // every row was handled, but log.txt could not be written
+        SheetUnreadable,    // no worksheet of that name, a damaged sheet, no code or name column, a choice not there
+        ColumnsRefused,     // a further column the clerk chose that the store's Cpxm does not have
+        StoreUnreachable,   // the code letter probe failed
+        StoreFault,         // the store refused every further row (locked, read-only, full, gone, Cpxm does not fit)
+        LogNotSaved,        // every row was handled, but log.txt could not be written
         FailedRowsNotSaved, // every row was handled and logged, but the failed rows' workbook could not be written
-        LogClash,         // log.txt is the store file, its journal or the workbook: nothing was touched
-        LogUnwritable,    // the log cannot be opened for writing (no folder, read-only, a folder, a FIFO unread)
-        Unexpected,       // anything else that stopped the row loop
+        LogClash,           // log.txt is the store file, its journal or the workbook: nothing was touched
+        LogUnwritable,      // the log cannot be opened for writing (no folder, read-only, a folder, a FIFO unread)
+        Unexpected,         // anything else that stopped the row loop
     };
     ImportError(Kind kind, const QString& message, int storedRows = 0)
         : std::runtime_error(message.toStdString()), kind_(kind), message_(message), storedRows_(storedRows)

@@ -235,8 +235,8 @@ void fillValues(data::BoundValue* values, const ProductRow& row, const BatchValu
         values[i] = valueOf(columns[i], row, batch);
         const ColumnPlan& plan = plans[i];
         if (plan.text && longerThan(values[i].text, batch.widths[i])) {
-            throw RowValueError(tooLong(headerOf ? headerOf(*plan.text) : templateHeader(*plan.text),
-                                        values[i].text, columns[i].name, batch.widths[i]));
+            throw RowValueError(tooLong(headerOf ? headerOf(*plan.text) : templateHeader(*plan.text), values[i].text,
+                                        columns[i].name, batch.widths[i]));
         }
         if (plan.fed && row.isBlank(*plan.fed))
             blanks |= quint64(1) << i;

@@ -204,9 +204,10 @@ data::Worksheet chooseProductSheet(const data::Workbook& workbook)
         QStringList quoted;
         for (const QString& name : names)
             quoted << QStringLiteral("“%1”").arg(name);
-        throw data::SheetError(QStringLiteral("工作簿的工作表都是隐藏的（%1），不知道要导入哪一张。请指明工作表：命令行加 "
-                                              "--sheet 名字，窗口中在薄名里写上它的名字")
-                                   .arg(quoted.join(QStringLiteral("、"))));
+        throw data::SheetError(
+            QStringLiteral("工作簿的工作表都是隐藏的（%1），不知道要导入哪一张。请指明工作表：命令行加 "
+                           "--sheet 名字，窗口中在薄名里写上它的名字")
+                .arg(quoted.join(QStringLiteral("、"))));
     }
     // A sheet that cannot be read ends the choice: passing over it would import another sheet's rows.
     std::optional<data::Worksheet> namesOnly;

@@ -30,7 +30,8 @@ QString howToChoose(ProductColumn field)
 
 QString howToNumber()
 {
-    return QStringLiteral("没有编号的清单可以自动编号：命令行加 --map 商品编号=#，窗口中在“列的对应”里把商品编号选为“%1”")
+    return QStringLiteral(
+               "没有编号的清单可以自动编号：命令行加 --map 商品编号=#，窗口中在“列的对应”里把商品编号选为“%1”")
         .arg(kAutoNumberText);
 }
 
@@ -139,7 +140,7 @@ struct RowLayout
 {
     SheetLayout layout;
     std::array<std::vector<Claim>, kProductColumnCount> candidates; // of the fields the clerk left to be found
-    std::array<bool, kProductColumnCount> namedHere{};               // by a header of this row
+    std::array<bool, kProductColumnCount> namedHere{};              // by a header of this row
     bool namesAnyField = false; // some header of the row names a field, whether or not the clerk gave it
 };
 
@@ -309,7 +310,8 @@ int chooseByContent(const data::Worksheet& sheet, const FieldSpec& spec, const s
     // The content that fits the field best among those still in, to measure the others against.
     const Candidate* fitting = nullptr;
     for (const Candidate& candidate : candidates) {
-        if (candidate.passedOver.isEmpty() && (!fitting || fitOf(spec, candidate.profile) > fitOf(spec, fitting->profile)))
+        if (candidate.passedOver.isEmpty() &&
+            (!fitting || fitOf(spec, candidate.profile) > fitOf(spec, fitting->profile)))
             fitting = &candidate;
     }
     const ColumnProfile best = fitting->profile;
@@ -368,9 +370,8 @@ SheetLayout settled(const data::Worksheet& sheet, const RowLayout& row, const Ro
             continue;
         }
         const int column = chooseByContent(sheet, fieldSpec(field), claims, header, layout.passedOver);
-        const auto chosen = std::find_if(claims.begin(), claims.end(), [column](const Claim& c) {
-            return c.column == column;
-        });
+        const auto chosen =
+            std::find_if(claims.begin(), claims.end(), [column](const Claim& c) { return c.column == column; });
         if (chosen == claims.end()) {
             layout.columns[i] = -1;
             layout.foundBy[i] = FoundBy::Missing;
@@ -472,8 +473,8 @@ void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
                 const SheetLayout settledLayout = settled(sheet, *layout, reading);
                 for (const PassedOver& passed : settledLayout.passedOver) {
                     if (passed.field == ProductColumn::Code && !passed.reason.startsWith(QStringLiteral("表头")))
-                        emptyCodes << QStringLiteral("“%1”%2")
-                                          .arg(reading.cells[std::size_t(passed.column)].simplified(), passed.reason);
+                        emptyCodes << QStringLiteral("“%1”%2").arg(
+                            reading.cells[std::size_t(passed.column)].simplified(), passed.reason);
                 }
                 codeSeen = codeSeen || settledGivesProducts(settledLayout);
                 if (!emptyCodes.isEmpty())
@@ -496,8 +497,8 @@ void checkLetters(const data::Worksheet& sheet, const ColumnChoice& choice)
                                  .arg(sheet.name(), emptyCodes.join(QStringLiteral("；")));
         if (nameSeen)
             part += howToNumber() + QStringLiteral("。");
-        part += QStringLiteral("商品编号列的列名可以是：%1。%2").arg(acceptedNames(ProductColumn::Code),
-                                                                  howToChoose(ProductColumn::Code));
+        part += QStringLiteral("商品编号列的列名可以是：%1。%2")
+                    .arg(acceptedNames(ProductColumn::Code), howToChoose(ProductColumn::Code));
         parts << part;
     }
     if (!nameSeen) {
@@ -543,8 +544,8 @@ std::optional<SheetLayout> firstProductLayout(const data::Worksheet& sheet, cons
 }
 
 // A list of names without codes: the first row that names a name column and another field.
-std::optional<SheetLayout> firstNamesLayout(const data::Worksheet& sheet, const ColumnChoice& choice,
-                                            HeaderRows& rows, int first, int last)
+std::optional<SheetLayout> firstNamesLayout(const data::Worksheet& sheet, const ColumnChoice& choice, HeaderRows& rows,
+                                            int first, int last)
 {
     for (int row = first; row < last; ++row) {
         const RowReading& reading = rows.row(row);
@@ -643,8 +644,8 @@ SheetLayout headerlessLayout(const data::Worksheet& sheet, const ColumnChoice& c
             QStringLiteral("工作表“%1”没有表头，从内容看不出哪一列是%2。请指明各列：命令行加 --map 商品编号=第1列 "
                            "--map 商品名称=第3列（或列字母），窗口中在“列的对应”里选择；没有编号的清单可以用 "
                            "--map 商品编号=# 自动编号")
-                .arg(sheet.name(), hasColumn(layout, ProductColumn::Name) ? QStringLiteral("商品编号")
-                                                                        : QStringLiteral("商品名称")),
+                .arg(sheet.name(),
+                     hasColumn(layout, ProductColumn::Name) ? QStringLiteral("商品编号") : QStringLiteral("商品名称")),
             layout);
     }
     return layout;
@@ -662,9 +663,8 @@ void addColumnChoice(ColumnChoice& choice, const QString& assignment)
     const QString fieldText = assignment.left(equals).trimmed();
     const QString columnText = assignment.mid(equals + 1).trimmed();
     const std::optional<ProductColumn> field = fieldNamed(fieldText);
-    const bool quoted = columnText.size() >= 2 &&
-                        ((columnText.startsWith(u'“') && columnText.endsWith(u'”')) ||
-                         (columnText.startsWith(u'"') && columnText.endsWith(u'"')));
+    const bool quoted = columnText.size() >= 2 && ((columnText.startsWith(u'“') && columnText.endsWith(u'”')) ||
+                                                   (columnText.startsWith(u'"') && columnText.endsWith(u'"')));
     ColumnRef ref;
     if (quoted) {
         ref = ColumnRef::byHeader(columnText.sliced(1, columnText.size() - 2));
@@ -794,26 +794,30 @@ SheetLayout findSheetLayout(const data::Worksheet& sheet, const ColumnChoice& ch
     refuse(sheet, choice, rows, firstNamesLayout(sheet, choice, rows, 0, searched));
 }
 
-bool hasProductHeader(const data::Worksheet& sheet)
+namespace {
+
+// Whether one of the rows searched, read by its headers alone, is such a header row.
+bool someHeaderRow(const data::Worksheet& sheet, bool (*gives)(const RowLayout&))
 {
     HeaderRows rows(sheet);
     const int searched = searchedRows(sheet);
     for (int row = 0; row < searched; ++row) {
-        if (const std::optional<RowLayout> layout = layoutOfRow(rows.row(row), {}); layout && givesProducts(*layout))
+        if (const std::optional<RowLayout> layout = layoutOfRow(rows.row(row), {}); layout && gives(*layout))
             return true;
     }
     return false;
 }
 
+} // namespace
+
+bool hasProductHeader(const data::Worksheet& sheet)
+{
+    return someHeaderRow(sheet, givesProducts);
+}
+
 bool hasNamesHeader(const data::Worksheet& sheet)
 {
-    HeaderRows rows(sheet);
-    const int searched = searchedRows(sheet);
-    for (int row = 0; row < searched; ++row) {
-        if (const std::optional<RowLayout> layout = layoutOfRow(rows.row(row), {}); layout && givesNames(*layout))
-            return true;
-    }
-    return false;
+    return someHeaderRow(sheet, givesNames);
 }
 
 QString headerCellText(const data::Worksheet& sheet, int headerRow, int column)

@@ -531,9 +531,10 @@ void TFmain::saveFailedRows(QWidget* owner)
     if (importer::logPathClash(*path, data::storeFileOf(ADOCon.connectionString()), statusWorkbook_) !=
             importer::LogClash::None ||
         importer::logPathClash(*path, QString(), logPath) != importer::LogClash::None) {
-        dialogs_->showInformation(owner, kNoticeCaption,
-                                  QStringLiteral("不能保存到 %1：它是数据库、要导入的电子表格或 log.txt，写入会毁掉它！")
-                                      .arg(QDir::toNativeSeparators(*path)));
+        dialogs_->showInformation(
+            owner, kNoticeCaption,
+            QStringLiteral("不能保存到 %1：它是数据库、要导入的电子表格或 log.txt，写入会毁掉它！")
+                .arg(QDir::toNativeSeparators(*path)));
         return;
     }
     try {

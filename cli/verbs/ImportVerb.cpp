@@ -149,9 +149,10 @@ int cli::runImport(const QStringList& arguments, Console& console)
                            QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(
         kFailedRows,
-        QStringLiteral("also write the failed rows (and the rows with a name but no code) to this new .xlsx: the sheet's "
-                       "header row, each row as the sheet had it, and the columns 原行号 and 原因; fix them there "
-                       "and import that file"),
+        QStringLiteral(
+            "also write the failed rows (and the rows with a name but no code) to this new .xlsx: the sheet's "
+            "header row, each row as the sheet had it, and the columns 原行号 and 原因; fix them there "
+            "and import that file"),
         QStringLiteral("FILE.xlsx")));
     parser.addOption(QCommandLineOption(kPhraseMnemonics, QStringLiteral("a blank 助记码 read by whole words: 人参 RS, "
                                                                          "not RC; a 助记码 in the sheet stays")));

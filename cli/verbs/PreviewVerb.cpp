@@ -56,8 +56,9 @@ void printLayout(const importer::ProductSheet& products, QTextStream& out)
         out << '\n';
     }
     for (const importer::PassedOver& passed : layout.passedOver) {
-        out << importer::templateHeader(passed.field) << QStringLiteral("（未用）\t") << importer::columnLetter(passed.column)
-            << '\t' << cli::tsvField(importer::headerCellText(products.worksheet(), layout.headerRow, passed.column)) << '\t'
+        out << importer::templateHeader(passed.field) << QStringLiteral("（未用）\t")
+            << importer::columnLetter(passed.column) << '\t'
+            << cli::tsvField(importer::headerCellText(products.worksheet(), layout.headerRow, passed.column)) << '\t'
             << passed.reason << '\n';
     }
     for (int i = 0; i < products.furtherCount(); ++i) {
@@ -66,7 +67,7 @@ void printLayout(const importer::ProductSheet& products, QTextStream& out)
             << cli::tsvField(importer::headerCellText(products.worksheet(), layout.headerRow, column)) << '\n';
     }
     out << (layout.headerRow == importer::kNoHeaderRow ? QStringLiteral("没有表头\n\n")
-                                                         : QStringLiteral("表头在第%1行\n\n").arg(layout.headerRow + 1));
+                                                       : QStringLiteral("表头在第%1行\n\n").arg(layout.headerRow + 1));
 }
 
 void printProducts(const importer::ProductSheet& products, QTextStream& out, bool phraseMnemonics)

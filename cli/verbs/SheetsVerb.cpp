@@ -9,10 +9,11 @@
 int cli::runSheets(const QStringList& arguments, Console& console)
 {
     VerbParser parser(console, QStringLiteral("sheets"), QStringLiteral("sheets WORKBOOK"));
-    parser.setDetails(QStringLiteral("Prints one line per worksheet: its name, rows and columns, separated by tabs, and 隐藏 where the\n"
-                                     "workbook hides the sheet (it is read only when --sheet names it).\n"
-                                     "Exit status: 0 listed, 1 the workbook cannot be read, 2 usage error.\n"
-                                     "Example: product-import-cli sheets 商品.xls"));
+    parser.setDetails(QStringLiteral(
+        "Prints one line per worksheet: its name, rows and columns, separated by tabs, and 隐藏 where the\n"
+        "workbook hides the sheet (it is read only when --sheet names it).\n"
+        "Exit status: 0 listed, 1 the workbook cannot be read, 2 usage error.\n"
+        "Example: product-import-cli sheets 商品.xls"));
     if (const std::optional<int> status = parser.parse(arguments))
         return *status;
     const QStringList workbooks = parser.positional();

@@ -54,8 +54,7 @@ inline void writeListWorkbook(const QString& path, const QList<ListSheet>& sheet
         const QByteArray part = "worksheets/sheet" + QByteArray::number(i + 1) + ".xml";
         // A line break in an attribute is written as a reference, or the parser reads a blank.
         const QByteArray name = sheets[i].name.toHtmlEscaped().toUtf8().replace("\n", "&#10;");
-        sheetList += "<sheet name=\"" + name + "\" sheetId=\"" +
-                     QByteArray::number(i + 1) + "\" r:id=\"" + id + "\"" +
+        sheetList += "<sheet name=\"" + name + "\" sheetId=\"" + QByteArray::number(i + 1) + "\" r:id=\"" + id + "\"" +
                      (sheets[i].hidden ? QByteArray(" state=\"hidden\"") : QByteArray()) + "/>";
         related.append({id, "worksheet", part});
         QByteArray xml = worksheet(listSheetData(sheets[i].rows));
@@ -64,7 +63,8 @@ inline void writeListWorkbook(const QString& path, const QList<ListSheet>& sheet
         parts.append({"xl/" + part, xml});
     }
     parts.append({"xl/workbook.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook xmlns=\"" + kMainNs +
-                                         "\" xmlns:r=\"" + kRelNs + "\"><sheets>" + sheetList + "</sheets></workbook>"});
+                                         "\" xmlns:r=\"" + kRelNs + "\"><sheets>" + sheetList +
+                                         "</sheets></workbook>"});
     parts.append({"xl/_rels/workbook.xml.rels", relationships(related)});
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));

@@ -139,12 +139,11 @@ private slots:
         QTest::addColumn<QList<QStringList>>("rows");
         QTest::addColumn<QString>("columns");
         QTest::addColumn<QString>("passedOver"); // the reason given for the column passed over
-        QTest::newRow("an empty 货号 beside a filled 条码")
-            << QList<QStringList>{{"货号", "名称", "条码", "售价"},
-                                  {"", "甘草片", "6901", "3"},
-                                  {"", "板蓝根", "6902", "5"},
-                                  {"", "阿莫西林", "6903", "9"}}
-            << "C B - - D - - - -" << QStringLiteral("这一列是空的");
+        QTest::newRow("an empty 货号 beside a filled 条码") << QList<QStringList>{{"货号", "名称", "条码", "售价"},
+                                                                                  {"", "甘草片", "6901", "3"},
+                                                                                  {"", "板蓝根", "6902", "5"},
+                                                                                  {"", "阿莫西林", "6903", "9"}}
+                                                            << "C B - - D - - - -" << QStringLiteral("这一列是空的");
         QTest::newRow("a price column of words beside one of numbers")
             << QList<QStringList>{{"编码", "名称", "售价", "零售单价"},
                                   {"A1", "甘草片", "面议", "3"},
@@ -212,18 +211,16 @@ private slots:
         QCOMPARE(importer::namedWithoutCodeNote({}), QString());
         std::vector<int> many(12);
         std::iota(many.begin(), many.end(), 2);
-        QVERIFY(importer::namedWithoutCodeNote(many).endsWith(QStringLiteral("第2、3、4、5、6、7、8、9、10、11…行），将算作空纪录")));
+        QVERIFY(importer::namedWithoutCodeNote(many).endsWith(
+            QStringLiteral("第2、3、4、5、6、7、8、9、10、11…行），将算作空纪录")));
     }
 
     // A page-style repeat of the header row is no product.
     void repeatedHeaderRowIsEmpty()
     {
         QTemporaryDir folder;
-        const importer::ProductSheet sheet(sheetOf(folder, {{"编码", "名称*"},
-                                                            {"A1", "甘草片"},
-                                                            {"编码", "名称"},
-                                                            {"A2", "编码"},
-                                                            {"A3", "板蓝根"}}));
+        const importer::ProductSheet sheet(
+            sheetOf(folder, {{"编码", "名称*"}, {"A1", "甘草片"}, {"编码", "名称"}, {"A2", "编码"}, {"A3", "板蓝根"}}));
         mnemonic::MnemonicEncoder mnemonics;
         QCOMPARE(importer::fillProductRow(sheet, 0, mnemonics).Code, QStringLiteral("A1"));
         QCOMPARE(importer::fillProductRow(sheet, 1, mnemonics).Code, QString());
@@ -253,11 +250,9 @@ private slots:
         QFETCH(QString, columns);
         QTemporaryDir folder;
         // Row 2 has a grade "C" where the header is; row 3 is the real header.
-        const data::Worksheet sheet = sheetOf(folder, {{"商品清单"},
-                                                       {"级别", "", "C"},
-                                                       {"编码", "规格", "品种"},
-                                                       {"A1", "10g", "甘草"},
-                                                       {"A2", "20g", "黄芪"}});
+        const data::Worksheet sheet = sheetOf(
+            folder,
+            {{"商品清单"}, {"级别", "", "C"}, {"编码", "规格", "品种"}, {"A1", "10g", "甘草"}, {"A2", "20g", "黄芪"}});
         const SheetLayout layout = importer::findSheetLayout(sheet, choiceOf(assignments));
         QCOMPARE(layout.headerRow, headerRow);
         QCOMPARE(columnsOf(layout), columns);
@@ -340,7 +335,8 @@ private slots:
         QCOMPARE(products.sheetRowNumber(0), 1);
         QCOMPARE(products.headerText(ProductColumn::Name), QStringLiteral("第3列"));
         if (assignments.isEmpty())
-            QCOMPARE(products.layout().whyFound(sheet, ProductColumn::Code), QStringLiteral("按内容：每行不同的短编码"));
+            QCOMPARE(products.layout().whyFound(sheet, ProductColumn::Code),
+                     QStringLiteral("按内容：每行不同的短编码"));
         ColumnChoice missing = choiceOf({"商品名称=第9列"});
         missing.headerRow = importer::kNoHeaderRow;
         try {
@@ -360,13 +356,13 @@ private slots:
         const QList<QStringList> products{{"编码", "名称"}, {"A1", "甘草"}};
         QTest::newRow("a hidden Sheet1") << QList<enginetest::ListSheet>{{"Sheet1", products, true}, {"商品", products}}
                                          << QStringLiteral("商品") << QString();
-        QTest::newRow("a hidden first sheet")
-            << QList<enginetest::ListSheet>{{"旧", products, true}, {"新", products}} << QStringLiteral("新") << QString();
+        QTest::newRow("a hidden first sheet") << QList<enginetest::ListSheet>{{"旧", products, true}, {"新", products}}
+                                              << QStringLiteral("新") << QString();
         QTest::newRow("a damaged Sheet1 is not passed over")
             << QList<enginetest::ListSheet>{{"Sheet1", products, false, true}, {"Sheet2", products}} << QString()
             << QStringLiteral("Sheet1");
-        QTest::newRow("every sheet hidden") << QList<enginetest::ListSheet>{{"A", products, true}} << QString()
-                                            << QStringLiteral("都是隐藏的");
+        QTest::newRow("every sheet hidden")
+            << QList<enginetest::ListSheet>{{"A", products, true}} << QString() << QStringLiteral("都是隐藏的");
     }
     void sheetChoice()
     {
@@ -418,8 +414,8 @@ private slots:
         data::createDemoStore(store);
         const QString damaged = folder.filePath(QStringLiteral("damaged.xlsx"));
         const QList<QStringList> products{{"编码", "名称"}, {"A1", "甘草"}};
-        enginetest::writeListWorkbook(damaged, QList<enginetest::ListSheet>{{"Sheet1", products, false, true},
-                                                                            {"Sheet2", products}});
+        enginetest::writeListWorkbook(
+            damaged, QList<enginetest::ListSheet>{{"Sheet1", products, false, true}, {"Sheet2", products}});
         const auto import = [&](const QString& path) {
             return testsupport::runCliInProcess({"import", path, "--category", "010101", "--store", store, "--log",
                                                  folder.filePath(QStringLiteral("log.txt"))});
@@ -436,9 +432,9 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(QString::fromUtf8(run.out).trimmed(),
                  QStringLiteral("共3条,正确导入2条,错误0条,空纪录1条,点此查看错误的信息！"));
-        QVERIFY2(QString::fromUtf8(run.err).contains(
-                     QStringLiteral("1 行有商品名称但没有商品编号（第3行），将算作空纪录")),
-                 run.err.constData());
+        QVERIFY2(
+            QString::fromUtf8(run.err).contains(QStringLiteral("1 行有商品名称但没有商品编号（第3行），将算作空纪录")),
+            run.err.constData());
 
         // The sheet read is named on one line, a line break in its name written out.
         const QString oneSheet = folder.filePath(QStringLiteral("one.xlsx"));
@@ -446,7 +442,8 @@ private slots:
         run = import(oneSheet);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(QString::fromUtf8(run.err),
-                 QStringLiteral("product-import-cli import: 读取工作表“价目\\n表”（商品在这张表上；--sheet 可以指定别的表）\n"));
+                 QStringLiteral(
+                     "product-import-cli import: 读取工作表“价目\\n表”（商品在这张表上；--sheet 可以指定别的表）\n"));
     }
 };
 

@@ -343,10 +343,9 @@ private slots:
             << "more/possystem_BASEITEM.xlsx" << QStringList{} << 0 << QList<int>{8622, 8622, 0, 0} << "B1028"
             << QStringList{"驰星养生锅黑色34cm", "瓶", "CXYSGHS34CM", "110", "145", "0"};
         QTest::newRow("cloud ERP export, prices empty")
-            << "more/ruiqumall_商品资料.xlsx" << QStringList{} << 0 << QList<int>{5646, 5646, 0, 0}
-            << "B100253364799"
-            << QStringList{"卡夫特电子有机硅密封胶 白色流淌 K-704L 300ml/瓶", "", "KFTDZYJGMFJBSLTK704L300MLP", "0", "0",
-                           "0"};
+            << "more/ruiqumall_商品资料.xlsx" << QStringList{} << 0 << QList<int>{5646, 5646, 0, 0} << "B100253364799"
+            << QStringList{
+                   "卡夫特电子有机硅密封胶 白色流淌 K-704L 300ml/瓶", "", "KFTDZYJGMFJBSLTK704L300MLP", "0", "0", "0"};
         QTest::newRow("lab stock without codes")
             << "more/benzyl_药品基本信息.xlsx" << QStringList{} << 1 << QList<int>{} << QString() << QStringList{};
         QTest::newRow("lab stock numbered: 中文名 beside the brand 商品名, stocks like 300+ fail")
@@ -361,16 +360,20 @@ private slots:
         QTest::newRow("GBK CSV without a header row, numbered: name and price by content")
             << "more/szzfcgw_商品信息.csv" << QStringList{"--header-row", "0", "--map", "商品编号=#"} << 0
             << QList<int>{11398, 11398, 0, 0} << "B00001"
-            << QStringList{"金士顿 DT100G3 16G USB3.0 高速16g优盘 U盘", "", "JSDDT100G316GUSB30GS16GYPUP", "0", "47.7",
-                           "0"};
+            << QStringList{
+                   "金士顿 DT100G3 16G USB3.0 高速16g优盘 U盘", "", "JSDDT100G316GUSB30GS16GYPUP", "0", "47.7", "0"};
         QTest::newRow("web-shop upload sheet: ID and SKU columns left empty")
-            << "more/commercetool_shoes-import-5140640-top100.xlsx" << QStringList{} << 1 << QList<int>{}
-            << QString() << QStringList{};
+            << "more/commercetool_shoes-import-5140640-top100.xlsx" << QStringList{} << 1 << QList<int>{} << QString()
+            << QStringList{};
         QTest::newRow("web-shop upload sheet numbered: size rows are no products")
-            << "more/commercetool_shoes-import-5140640-top100.xlsx" << numbered << 3
-            << QList<int>{1362, 100, 1, 1261} << "B003"
-            << QStringList{"IB1087-600 Nike Wmns Shox TL 'Gym Red/Gym Red/White'", "双",
-                           "IB1087600NIKEWMNSSHOXTLGYMREDGYMREDWHITE", "0", "0", "99"};
+            << "more/commercetool_shoes-import-5140640-top100.xlsx" << numbered << 3 << QList<int>{1362, 100, 1, 1261}
+            << "B003"
+            << QStringList{"IB1087-600 Nike Wmns Shox TL 'Gym Red/Gym Red/White'",
+                           "双",
+                           "IB1087600NIKEWMNSSHOXTLGYMREDGYMREDWHITE",
+                           "0",
+                           "0",
+                           "99"};
     }
     void realLists()
     {

@@ -155,6 +155,15 @@ void fillForFiveRows(const Window& w)
     pickFromList(w.child<QComboBox>("splb_com"), 0);
 }
 
+// A list written by the test (its one sheet "S"), the first product type and category picked.
+void fillForList(const Window& w, const QString& path)
+{
+    w.child<QLineEdit>("excel")->setText(path);
+    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("S"));
+    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
+    pickFromList(w.child<QComboBox>("splb_com"), 0);
+}
+
 } // namespace
 
 class ImportWindowTest : public QObject
@@ -1449,12 +1458,10 @@ void ImportWindowTest::rememberedChoiceFollowsItsHeaderRow()
     const QString first = folder_->file(QStringLiteral("first.xlsx"));
     const QString moved = folder_->file(QStringLiteral("moved.xlsx"));
     enginetest::writeListWorkbook(first, {{"货号", "品名", "产地"}, {"P1", "甘草", "甘肃"}});
-    enginetest::writeListWorkbook(moved, {{"价目表"}, {"2026年12月"}, {"货号", "品名", "产地"}, {"P2", "黄芪", "内蒙古"}});
+    enginetest::writeListWorkbook(moved,
+                                  {{"价目表"}, {"2026年12月"}, {"货号", "品名", "产地"}, {"P2", "黄芪", "内蒙古"}});
     const Window w = openWindow(*folder_);
-    w.child<QLineEdit>("excel")->setText(first);
-    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("S"));
-    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
-    pickFromList(w.child<QComboBox>("splb_com"), 0);
+    fillForList(w, first);
     w.dialogs->answerColumns = [](const importer::SheetLayout& preset) {
         importer::SheetLayout changed = preset;
         changed.further.emplace_back(QStringLiteral("Cpxm_cd"), 2);
@@ -1464,10 +1471,7 @@ void ImportWindowTest::rememberedChoiceFollowsItsHeaderRow()
     QCOMPARE(w.dialogs->columnsAsked.size(), 1);
 
     const Window again = openWindow(*folder_);
-    again.child<QLineEdit>("excel")->setText(moved);
-    again.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("S"));
-    pickFromList(again.child<QComboBox>("RzComboBox1"), 0);
-    pickFromList(again.child<QComboBox>("splb_com"), 0);
+    fillForList(again, moved);
     again.dialogs->answerColumns = [](const importer::SheetLayout&) { return std::nullopt; };
     QTest::mouseClick(again.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
     QCOMPARE(again.dialogs->columnsAsked.size(), 1);
@@ -1482,12 +1486,10 @@ void ImportWindowTest::listWithoutCodesIsOfferedNumbering()
 {
     folder_->addDemoStore();
     const QString list = folder_->file(QStringLiteral("names.xlsx"));
-    enginetest::writeListWorkbook(list, {{"序号", "品名", "单位", "含税价"}, {"1", "甘草", "克", "0.2"}, {"2", "黄芪", "克", "0.3"}});
+    enginetest::writeListWorkbook(
+        list, {{"序号", "品名", "单位", "含税价"}, {"1", "甘草", "克", "0.2"}, {"2", "黄芪", "克", "0.3"}});
     const Window w = openWindow(*folder_);
-    w.child<QLineEdit>("excel")->setText(list);
-    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("S"));
-    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
-    pickFromList(w.child<QComboBox>("splb_com"), 0);
+    fillForList(w, list);
     QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
     QCOMPARE(w.dialogs->columnsAsked.size(), 1);
     const importer::SheetLayout& preset = w.dialogs->columnsAsked[0].preset;
@@ -1505,12 +1507,10 @@ void ImportWindowTest::failedRowsSavedFromTheLogTable()
 {
     folder_->addDemoStore();
     const QString list = folder_->file(QStringLiteral("list.xlsx"));
-    enginetest::writeListWorkbook(list, {{"编码", "名称", "售价"}, {"A1", "甘草", "3"}, {"A1", "黄芪", "5"}, {"A2", "当归", "个"}});
+    enginetest::writeListWorkbook(
+        list, {{"编码", "名称", "售价"}, {"A1", "甘草", "3"}, {"A1", "黄芪", "5"}, {"A2", "当归", "个"}});
     const Window w = openWindow(*folder_);
-    w.child<QLineEdit>("excel")->setText(list);
-    w.child<QComboBox>("RzEdit2")->setEditText(QStringLiteral("S"));
-    pickFromList(w.child<QComboBox>("RzComboBox1"), 0);
-    pickFromList(w.child<QComboBox>("splb_com"), 0);
+    fillForList(w, list);
     QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
     const QString saved = folder_->file(QStringLiteral("改好再导入.xlsx"));
     w.dialogs->pressSaveFailedRows = true;

@@ -114,7 +114,8 @@ inline QByteArray workbookStream(const QByteArray& globals, const QList<Sheet>& 
         offset += 4 + 6 + name.size();
     QByteArray stream = bof(0x0005, version) + globals;
     for (qsizetype i = 0; i < sheets.size(); ++i) {
-        stream += record(0x0085, u32(std::uint32_t(offset)) + u8(sheets[i].visibility) + u8(sheets[i].type) + boundSheets[i]);
+        stream +=
+            record(0x0085, u32(std::uint32_t(offset)) + u8(sheets[i].visibility) + u8(sheets[i].type) + boundSheets[i]);
         offset += bof(0x0010, version).size() + sheets[i].records.size() + eof().size();
     }
     stream += eof();

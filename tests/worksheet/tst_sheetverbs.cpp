@@ -91,8 +91,9 @@ private slots:
             << QStringList{"文本\t整数\t小数\t大数\t负数\t日期\t日期时间\t时间\t逻辑\t错误"} << "";
         QTest::newRow("sheets: .xlsx") << QStringList{"sheets", xlsx("common-openpyxl.xlsx")} << 0
                                        << QStringList{"Sheet1\t6\t10", "数据类型\t6\t10", "长文本\t3\t2", ""} << "";
-        QTest::newRow("sheets: .xlsx without chartsheets") << QStringList{"sheets", xlsx("sheetkinds-openpyxl.xlsx")}
-                                                           << 0 << QStringList{"数据\t2\t3", "隐藏\t1\t1\t隐藏", ""} << "";
+        QTest::newRow("sheets: .xlsx without chartsheets")
+            << QStringList{"sheets", xlsx("sheetkinds-openpyxl.xlsx")} << 0
+            << QStringList{"数据\t2\t3", "隐藏\t1\t1\t隐藏", ""} << "";
         QTest::newRow("preview: .xlsx reads as .xls")
             << QStringList{"preview", xlsx("products-openpyxl.xlsx")} << 0
             << kTemplateLayout + QStringList{kPreviewHeader, "A01\t阿莫西林胶囊\tAMXLJN\t盒\t0\t18\t0\t0\t1",

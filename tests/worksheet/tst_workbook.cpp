@@ -378,7 +378,8 @@ private slots:
         QTest::newRow("no permission") << int(G_FILE_ERROR_ACCES) << QStringLiteral("没有读取这个文件的权限");
         QTest::newRow("missing") << int(G_FILE_ERROR_NOENT) << QStringLiteral("文件不存在");
         QTest::newRow("a folder") << int(G_FILE_ERROR_ISDIR) << QStringLiteral("这是一个文件夹，不是文件");
-        QTest::newRow("anything else") << int(G_FILE_ERROR_FAILED) << QStringLiteral("系统无法读取它（错误 %1）").arg(int(G_FILE_ERROR_FAILED));
+        QTest::newRow("anything else") << int(G_FILE_ERROR_FAILED)
+                                       << QStringLiteral("系统无法读取它（错误 %1）").arg(int(G_FILE_ERROR_FAILED));
     }
     void fileErrorsInPlainChinese()
     {

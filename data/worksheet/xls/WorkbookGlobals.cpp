@@ -62,7 +62,7 @@ SheetEntry sheetEntry(const Record& record, int biffVersion, QStringDecoder& dec
     SheetEntry entry;
     entry.offset = reader.u32();
     entry.hidden = (reader.u8() & 0x03) != 0; // 1 hidden, 2 very hidden
-    isWorksheet = reader.u8() == 0; // 1 macro sheet, 2 chart, 6 VB module
+    isWorksheet = reader.u8() == 0;           // 1 macro sheet, 2 chart, 6 VB module
     if (biffVersion == 8)
         reader.unicodeString(1, entry.name, false);
     else

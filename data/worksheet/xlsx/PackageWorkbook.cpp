@@ -69,7 +69,8 @@ public:
             if (sheets.size() >= kMaxSheets)
                 throw PackageError("workbook.xml: too many sheets");
             const char* state = attributes.value("state"); // "hidden" or "veryHidden"
-            sheets.push_back({QString::fromUtf8(sheetName), QByteArray(id), state && std::string_view(state) != "visible"});
+            sheets.push_back(
+                {QString::fromUtf8(sheetName), QByteArray(id), state && std::string_view(state) != "visible"});
         }
     }
     void endElement(const XmlName& name) override
