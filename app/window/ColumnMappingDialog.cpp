@@ -44,11 +44,12 @@ ColumnMappingDialog::ColumnMappingDialog(const data::Worksheet& sheet, const imp
     setWindowTitle(QStringLiteral("列的对应 - %1").arg(sheet.name()));
     setModal(true);
 
-    auto* intro =
-        new QLabel(QStringLiteral("这张表不是导入模板的格式。请为每一项选择表中的列（只有商品编号和商品名称是必须的），"
-                                  "下面是前%1行导入后的样子。更新已有的商品时，表中空着的格子不改动已存的值。")
-                       .arg(kPreviewRows),
-                   this);
+    auto* intro = new QLabel(
+        QStringLiteral(
+            "这张表不是导入模板的格式。请为每一项选择表中的列（只有商品编号和商品名称是必须的），"
+            "下面是前%1行导入后的样子。更新已有的商品时，表中空着的格子不改动已存的值，助记码只在表中给出时才写入。")
+            .arg(kPreviewRows),
+        this);
     intro->setWordWrap(true);
 
     auto* form = new QFormLayout;
