@@ -90,8 +90,10 @@ void fillProductRow(ProductRow& row, const ProductSheet& sheet, int dataRow, mne
         row.further[i] = trimControls(sheet.furtherText(dataRow, i));
     row.readFault = QString();
     // Such a cell reads as "", which would store the default as if the sheet said so.
-    for (const FieldSpec& spec : fieldTable()) {
-        if (spec.shape == CellShape::Number && sheet.isUncomputedFormula(dataRow, spec.field))
+    // The number fields of the field table, listed here: this runs for every row.
+    for (const ProductColumn number : {ProductColumn::CostPrice, ProductColumn::SalePrice, ProductColumn::MinDiscount,
+                                       ProductColumn::Stock, ProductColumn::ItemDiscount}) {
+        if (sheet.isUncomputedFormula(dataRow, number))
             row.readFault = QStringLiteral("公式没有计算结果");
     }
 }

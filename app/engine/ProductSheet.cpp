@@ -57,14 +57,21 @@ namespace {
 // so it is tried only where the first characters agree (a product name rarely begins like its header).
 bool sameAsHeader(const QString& cell, const QString& header, const QString& normalized)
 {
-    const QString trimmed = trimControls(cell);
+    // Asked of every row: trimmed as a view, not a copy.
+    qsizetype begin = 0;
+    qsizetype end = cell.size();
+    while (begin < end && cell.at(begin).unicode() <= 0x20)
+        ++begin;
+    while (end > begin && cell.at(end - 1).unicode() <= 0x20)
+        --end;
+    const QStringView trimmed = QStringView(cell).sliced(begin, end - begin);
     if (trimmed.isEmpty() || normalized.isEmpty())
         return false;
     if (trimmed == header)
         return true;
-    if (trimmed.size() > kHeaderCellMax || trimmed.at(0).toCaseFolded() != normalized.at(0))
+    if (trimmed.size() > kHeaderCellMax || trimmed.front().toCaseFolded() != normalized.front())
         return false;
-    return normalizedHeader(trimmed) == normalized;
+    return normalizedHeader(trimmed.toString()) == normalized;
 }
 
 } // namespace
