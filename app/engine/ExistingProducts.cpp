@@ -1,5 +1,7 @@
 #include "ExistingProducts.h"
 
+#include "FieldTable.h"
+
 #include "CpxmColumns.h"
 #include "ProductInsertion.h"
 #include "ProductSheet.h"
@@ -42,7 +44,7 @@ ExistingPolicy existingPolicy(ExistingChoice existing, RepeatChoice repeats, con
     policy.rowsToMatch = sheet.rowCount();
     const auto& columns = data::cpxmColumns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        const std::optional<ProductColumn> field = sheetFieldOf(columns[i].source);
+        const std::optional<ProductColumn> field = fieldFeeding(columns[i].source);
         policy.labels << (field ? sheet.headerText(*field) : columns[i].name);
         if (columns[i].source == data::ColumnSource::Stock)
             policy.stockValue = int(i);

@@ -20,9 +20,9 @@ QStringList joined(QStringList first, const QStringList& more)
 
 } // namespace
 
-const std::array<FieldSpec, kProductColumnCount>& fieldTable()
+const std::array<FieldEntry, kProductColumnCount>& fieldTable()
 {
-    static const std::array<FieldSpec, kProductColumnCount> table{{
+    static const std::array<FieldEntry, kProductColumnCount> table{{
         {ProductColumn::Code,
          QStringLiteral("商品编号"),
          {"商品编号",    "商品编码", "产品编码", "产品编号", "药品编码", "药品编号", "饮片编码", "饮片编号", "商品代码",
@@ -89,8 +89,8 @@ const std::array<FieldSpec, kProductColumnCount>& fieldTable()
                  "率",  "rate", "最低", "金额",  "总",   "额",   "量",      "数",   "方式",
                  "way", "类型", "等级", "level", "码",   "编号", "税点",    "改价", "范围"},
                 kAboutOtherThings),
-         {"会员", "vip",    "批发", "wholesale", "对比", "市场", "吊牌",  "原价", "参考", "建议", "协议", "特价",
-          "spec", "未含税", "折扣", "促销",      "其它", "其他", "other", "指导", "挂牌", "最高", "base"},
+         {"会员", "vip",    "批发", "wholesale", "对比", "市场", "吊牌",  "原价", "参考", "建议", "协议",
+          "特价", "未含税", "折扣", "促销",      "其它", "其他", "other", "指导", "挂牌", "最高", "base"},
          {"零售", "销售", "含税", "sale", "retail"},
          "0",
          CellShape::Number,
@@ -148,9 +148,9 @@ std::optional<ProductColumn> fieldFeeding(data::ColumnSource source)
     // Asked for every column of every row: looked up, not searched.
     static const std::array<std::optional<ProductColumn>, std::size_t(data::ColumnSource::Fixed) + 1> fed = [] {
         std::array<std::optional<ProductColumn>, std::size_t(data::ColumnSource::Fixed) + 1> made;
-        for (const FieldSpec& spec : fieldTable()) {
-            if (spec.field != ProductColumn::Code)
-                made[std::size_t(spec.source)] = spec.field;
+        for (const FieldEntry& entry : fieldTable()) {
+            if (entry.field != ProductColumn::Code)
+                made[std::size_t(entry.source)] = entry.field;
         }
         return made;
     }();
@@ -182,7 +182,7 @@ const QString& blankText(ProductColumn field)
 
 const char* blankDefault(ProductColumn field)
 {
-    return fieldSpec(field).blankDefault;
+    return fieldEntry(field).blankDefault;
 }
 
 } // namespace importer

@@ -21,7 +21,7 @@ enum class CellShape {
     Number, // reads as a number: prices, stock, discounts
 };
 
-struct FieldSpec
+struct FieldEntry
 {
     ProductColumn field;
     QString templateHeader;
@@ -43,9 +43,9 @@ struct FieldSpec
 };
 
 // In the order of the template's columns (ProductColumn).
-const std::array<FieldSpec, kProductColumnCount>& fieldTable();
+const std::array<FieldEntry, kProductColumnCount>& fieldTable();
 
-inline const FieldSpec& fieldSpec(ProductColumn field)
+inline const FieldEntry& fieldEntry(ProductColumn field)
 {
     return fieldTable()[std::size_t(indexOf(field))];
 }

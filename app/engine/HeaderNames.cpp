@@ -21,7 +21,7 @@ const NormalizedNames& normalizedNames()
     static const NormalizedNames names = [] {
         NormalizedNames made;
         for (ProductColumn field : kProductColumns) {
-            for (const QString& name : fieldSpec(field).names) {
+            for (const QString& name : fieldEntry(field).names) {
                 const QString normalized = normalizedHeader(name);
                 made.byField[std::size_t(indexOf(field))] << normalized;
                 made.fieldOf.insert(normalized, field);
@@ -99,19 +99,19 @@ int weightOf(const QString& word)
 }
 
 // How strongly the header's key words name the field; -1 not at all.
-int keyWordScore(const FieldSpec& spec, const QString& text)
+int keyWordScore(const FieldEntry& entry, const QString& text)
 {
     int heaviest = -1;
-    for (const QString& word : spec.keyWords) {
+    for (const QString& word : entry.keyWords) {
         if (holdsWord(text, word))
             heaviest = std::max(heaviest, weightOf(word));
     }
-    if (heaviest < 0 || holdsAnyPart(text, spec.refusing))
+    if (heaviest < 0 || holdsAnyPart(text, entry.refusing))
         return -1;
     int score = 100 + 10 * heaviest;
-    if (holdsAny(text, spec.weaker))
+    if (holdsAny(text, entry.weaker))
         score -= 100;
-    if (holdsAny(text, spec.stronger))
+    if (holdsAny(text, entry.stronger))
         score += 30;
     return score;
 }
@@ -144,9 +144,9 @@ std::optional<HeaderReading> readHeader(const QString& cell)
 {
     if (cell.isEmpty() || cell.size() > kHeaderCellMax)
         return std::nullopt;
-    for (const FieldSpec& spec : fieldTable()) {
-        if (cell == spec.templateHeader)
-            return HeaderReading{spec.field, HeaderReading::By::TemplateHeader, 1000};
+    for (const FieldEntry& entry : fieldTable()) {
+        if (cell == entry.templateHeader)
+            return HeaderReading{entry.field, HeaderReading::By::TemplateHeader, 1000};
     }
     const QString normalized = normalizedHeader(cell);
     if (normalized.isEmpty())
@@ -166,17 +166,17 @@ std::optional<HeaderReading> readHeader(const QString& cell)
         std::any_of(cell.begin(), cell.end(), [](QChar c) { return kSentenceMarks.contains(c); }))
         return std::nullopt;
     std::optional<HeaderReading> best;
-    for (const FieldSpec& spec : fieldTable()) {
-        const int score = keyWordScore(spec, core);
+    for (const FieldEntry& entry : fieldTable()) {
+        const int score = keyWordScore(entry, core);
         if (score > 0 && (!best || score > best->score))
-            best = HeaderReading{spec.field, HeaderReading::By::KeyWords, score};
+            best = HeaderReading{entry.field, HeaderReading::By::KeyWords, score};
     }
     return best;
 }
 
 const QStringList& headerNamesOf(ProductColumn field)
 {
-    return fieldSpec(field).names;
+    return fieldEntry(field).names;
 }
 
 QString normalizedHeader(const QString& text)
@@ -200,16 +200,6 @@ QString normalizedHeader(const QString& text)
         }
     }
     return compact.toCaseFolded();
-}
-
-int headerRank(ProductColumn field, const QString& headerCell)
-{
-    if (headerCell.isEmpty())
-        return -1;
-    if (headerCell == templateHeader(field))
-        return 0;
-    const qsizetype at = normalizedNames().byField[std::size_t(indexOf(field))].indexOf(normalizedHeader(headerCell));
-    return at < 0 ? -1 : int(at) + 1;
 }
 
 std::optional<ProductColumn> fieldNamed(const QString& text)

@@ -18,10 +18,6 @@ const QStringList& headerNamesOf(ProductColumn field);
 // dropped, letters case-folded.
 QString normalizedHeader(const QString& text);
 
-// How well a header cell names the field: 0 the template header spelled exactly, 1 + its place in the field's
-// list after normalising, -1 not at all. Lower is better.
-int headerRank(ProductColumn field, const QString& headerCell);
-
 // The field whose list holds the normalised text, if any (a field named by the clerk, such as 商品编号 or 编码).
 std::optional<ProductColumn> fieldNamed(const QString& text);
 

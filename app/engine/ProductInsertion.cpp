@@ -125,11 +125,6 @@ data::BoundValue furtherValue(const FurtherColumn& further, const QString& text,
 
 } // namespace
 
-std::optional<ProductColumn> sheetFieldOf(data::ColumnSource source)
-{
-    return fieldFeeding(source);
-}
-
 QString errorLine(const ProductRow& row)
 {
     return errorLine(row.Code, row.Name);
@@ -227,7 +222,7 @@ void fillValues(data::BoundValue* values, const ProductRow& row, const BatchValu
     static const std::array<ColumnPlan, data::kCpxmColumnCount> plans = [] {
         std::array<ColumnPlan, data::kCpxmColumnCount> made;
         for (std::size_t i = 0; i < made.size(); ++i)
-            made[i] = {sheetText(data::cpxmColumns()[i].source), sheetFieldOf(data::cpxmColumns()[i].source)};
+            made[i] = {sheetText(data::cpxmColumns()[i].source), fieldFeeding(data::cpxmColumns()[i].source)};
         return made;
     }();
     blanks = 0;

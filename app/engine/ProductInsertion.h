@@ -64,10 +64,6 @@ private:
     QString reason_;
 };
 
-// The field of the sheet a column of the twenty is fed from; nothing for the code (the run's letter goes with it),
-// the category and the fixed values.
-std::optional<ProductColumn> sheetFieldOf(data::ColumnSource source);
-
 // "编号---<Code>；名称---<Name>": the log line of a row the store did not take, followed by "；原因---<reason>"
 // when the reason is known.
 QString errorLine(const ProductRow& row);

@@ -249,9 +249,9 @@ struct Candidate
 
 // Content that contradicts the field, beside another candidate whose content fits: a price column of words, a code
 // column of repeats, a name column of numbers.
-QString misfit(const FieldSpec& spec, const ColumnProfile& profile, const ColumnProfile& best)
+QString misfit(const FieldEntry& entry, const ColumnProfile& profile, const ColumnProfile& best)
 {
-    switch (spec.shape) {
+    switch (entry.shape) {
     case CellShape::Number:
         if (profile.numberShare() < 0.5 && best.numberShare() >= 0.9)
             return QStringLiteral("这一列多不是数字");
@@ -261,16 +261,16 @@ QString misfit(const FieldSpec& spec, const ColumnProfile& profile, const Column
             return QStringLiteral("这一列的值多有重复");
         break;
     case CellShape::Text:
-        if (spec.field == ProductColumn::Name && profile.numberShare() > 0.5 && best.numberShare() <= 0.1)
+        if (entry.field == ProductColumn::Name && profile.numberShare() > 0.5 && best.numberShare() <= 0.1)
             return QStringLiteral("这一列是数字，不是名称");
         break;
     }
     return QString();
 }
 
-double fitOf(const FieldSpec& spec, const ColumnProfile& profile)
+double fitOf(const FieldEntry& entry, const ColumnProfile& profile)
 {
-    switch (spec.shape) {
+    switch (entry.shape) {
     case CellShape::Number:
         return profile.numberShare();
     case CellShape::Code:
@@ -285,7 +285,7 @@ double fitOf(const FieldSpec& spec, const ColumnProfile& profile)
 // exists, a mostly empty one not beside one that is filled three times as often, nor one whose content contradicts
 // the field; then the strongest header, then the earlier column. Returns the chosen column, or -1 when every
 // candidate is empty (the sheet gives the field nothing).
-int chooseByContent(const data::Worksheet& sheet, const FieldSpec& spec, const std::vector<Claim>& claims,
+int chooseByContent(const data::Worksheet& sheet, const FieldEntry& entry, const std::vector<Claim>& claims,
                     const RowReading& header, std::vector<PassedOver>& passedOver)
 {
     const RowSpan rows = productRows(sheet, header.row);
@@ -297,7 +297,7 @@ int chooseByContent(const data::Worksheet& sheet, const FieldSpec& spec, const s
     });
     if (mostFilled->profile.filled == 0) {
         for (Candidate& candidate : candidates)
-            passedOver.push_back({spec.field, candidate.claim.column, QStringLiteral("这一列是空的")});
+            passedOver.push_back({entry.field, candidate.claim.column, QStringLiteral("这一列是空的")});
         return -1;
     }
     const int fullest = mostFilled->profile.filled;
@@ -311,13 +311,13 @@ int chooseByContent(const data::Worksheet& sheet, const FieldSpec& spec, const s
     const Candidate* fitting = nullptr;
     for (const Candidate& candidate : candidates) {
         if (candidate.passedOver.isEmpty() &&
-            (!fitting || fitOf(spec, candidate.profile) > fitOf(spec, fitting->profile)))
+            (!fitting || fitOf(entry, candidate.profile) > fitOf(entry, fitting->profile)))
             fitting = &candidate;
     }
     const ColumnProfile best = fitting->profile;
     for (Candidate& candidate : candidates) {
         if (candidate.passedOver.isEmpty())
-            candidate.passedOver = misfit(spec, candidate.profile, best);
+            candidate.passedOver = misfit(entry, candidate.profile, best);
     }
     // Claims come strongest header first, the earlier column first among equals.
     const auto chosen = std::find_if(candidates.begin(), candidates.end(),
@@ -326,7 +326,7 @@ int chooseByContent(const data::Worksheet& sheet, const FieldSpec& spec, const s
     for (const Candidate& candidate : candidates) {
         if (&candidate == &*chosen)
             continue;
-        passedOver.push_back({spec.field, candidate.claim.column,
+        passedOver.push_back({entry.field, candidate.claim.column,
                               candidate.passedOver.isEmpty() ? QStringLiteral("表头不如“%1”明确").arg(chosenHeader)
                                                              : candidate.passedOver});
     }
@@ -369,7 +369,7 @@ SheetLayout settled(const data::Worksheet& sheet, const RowLayout& row, const Ro
              !isEmptyColumn(sheet, claims.front().column, rows.first, rows.end))) {
             continue;
         }
-        const int column = chooseByContent(sheet, fieldSpec(field), claims, header, layout.passedOver);
+        const int column = chooseByContent(sheet, fieldEntry(field), claims, header, layout.passedOver);
         const auto chosen =
             std::find_if(claims.begin(), claims.end(), [column](const Claim& c) { return c.column == column; });
         if (chosen == claims.end()) {

@@ -107,9 +107,11 @@ private slots:
         for (ProductColumn field : importer::kProductColumns) {
             for (const QString& name : importer::headerNamesOf(field)) {
                 QVERIFY2(importer::fieldNamed(name) == field, qPrintable(name));
-                QVERIFY(importer::headerRank(field, name) >= 0);
+                const std::optional<importer::HeaderReading> reading = importer::readHeader(name);
+                QVERIFY2(reading && reading->field == field, qPrintable(name));
             }
-            QCOMPARE(importer::headerRank(field, importer::templateHeader(field)), 0);
+            QVERIFY(importer::readHeader(importer::templateHeader(field))->by ==
+                    importer::HeaderReading::By::TemplateHeader);
         }
     }
 

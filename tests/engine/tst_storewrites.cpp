@@ -297,16 +297,16 @@ void TestStoreWrites::numberTheServerColumnCannotHold()
              qPrintable(stored.log.first()));
 }
 
-// Store columns named "spec name", "order" and a"b are written by an import and by an update.
+// Store columns named "pack size", "order" and a"b are written by an import and by an update.
 void TestStoreWrites::storeColumnsWhoseNamesNeedQuoting()
 {
     QFETCH(Backend, backend);
     STORETEST_REQUIRE_BACKEND(backend);
     open(backend);
-    for (const char* column : {"\"spec name\"", "\"order\"", "\"a\"\"b\""})
+    for (const char* column : {"\"pack size\"", "\"order\"", "\"a\"\"b\""})
         enginetest::execute(
             *store_, QStringLiteral("alter table Cpxm add column %1 varchar(20)").arg(QString::fromLatin1(column)));
-    const QStringList map{QStringLiteral("spec name=规格"), QStringLiteral("order=顺序"), QStringLiteral("a\"b=备注")};
+    const QStringList map{QStringLiteral("pack size=规格"), QStringLiteral("order=顺序"), QStringLiteral("a\"b=备注")};
     const Run added = run({{"商品编号", "商品名称", "规格", "顺序", "备注"}, {"41", "甲", "10片", "3", "x"}},
                           importer::ExistingChoice::Add, importer::RepeatChoice::Fail, map);
     QVERIFY2(added.log.isEmpty(), qPrintable(added.log.join(u'\n')));
@@ -315,7 +315,7 @@ void TestStoreWrites::storeColumnsWhoseNamesNeedQuoting()
                             importer::ExistingChoice::Update, importer::RepeatChoice::Fail, map);
     QVERIFY2(updated.log.isEmpty(), qPrintable(updated.log.join(u'\n')));
     QCOMPARE(updated.outcome.updatedCount, 1);
-    QCOMPARE(enginetest::column(*store_, QStringLiteral("select \"spec name\" || '/' || \"order\" || '/' || \"a\"\"b\" "
+    QCOMPARE(enginetest::column(*store_, QStringLiteral("select \"pack size\" || '/' || \"order\" || '/' || \"a\"\"b\" "
                                                         "as v from Cpxm where Cpxm_bm = 'B41'")),
              QStringList{QStringLiteral("20片/3/y")});
 }

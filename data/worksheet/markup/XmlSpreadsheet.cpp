@@ -25,18 +25,6 @@ using xlsx::XmlName;
 constexpr std::size_t kMaxCells = std::size_t(1) << 25;
 constexpr std::size_t kMaxSheets = 65535;
 
-std::optional<std::uint32_t> index(const char* text)
-{
-    if (!text)
-        return std::nullopt;
-    std::uint32_t value = 0;
-    const std::string_view view(text);
-    const auto result = std::from_chars(view.data(), view.data() + view.size(), value);
-    if (result.ec != std::errc() || value == 0)
-        return std::nullopt;
-    return value;
-}
-
 class SpreadsheetHandler : public xlsx::XmlHandler
 {
 public:
@@ -64,19 +52,19 @@ public:
         } else if (!sheet_) {
             return;
         } else if (local == "Row") {
-            row_ = index(attributes.value("Index")).value_or(nextRow_ + 1) - 1;
+            row_ = xlsx::positiveNumber(attributes.value("Index")).value_or(nextRow_ + 1) - 1;
             nextRow_ = row_ + 1;
             column_ = 0;
         } else if (local == "Cell") {
-            std::optional<std::uint32_t> at = index(attributes.value("Index"));
+            std::optional<std::uint32_t> at = xlsx::positiveNumber(attributes.value("Index"));
             column_ = at ? *at - 1 : column_;
             if (!at) {
                 while (covered(row_, column_))
                     ++column_;
             }
-            across_ = index(attributes.value("MergeAcross")).value_or(0);
+            across_ = xlsx::positiveNumber(attributes.value("MergeAcross")).value_or(0);
             if (const char* down = attributes.value("MergeDown"); down) {
-                const std::uint32_t rows = index(down).value_or(0);
+                const std::uint32_t rows = xlsx::positiveNumber(down).value_or(0);
                 if (rows > 0)
                     merged_.push_back({row_, row_ + rows, column_, column_ + across_});
             }

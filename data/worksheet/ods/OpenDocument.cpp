@@ -29,18 +29,6 @@ namespace {
 constexpr std::size_t kMaxCells = std::size_t(1) << 25;
 constexpr std::size_t kMaxSheets = 65535;
 
-std::optional<std::uint32_t> count(const char* text)
-{
-    if (!text)
-        return std::nullopt;
-    std::uint32_t value = 0;
-    const std::string_view view(text);
-    const auto result = std::from_chars(view.data(), view.data() + view.size(), value);
-    if (result.ec != std::errc() || value == 0)
-        return std::nullopt;
-    return value;
-}
-
 std::optional<double> number(const char* text)
 {
     if (!text)
@@ -101,7 +89,7 @@ public:
         } else if (!sheet_) {
             return;
         } else if (local == "table-row") {
-            rowRepeat_ = count(attributes.value("number-rows-repeated")).value_or(1);
+            rowRepeat_ = xlsx::positiveNumber(attributes.value("number-rows-repeated")).value_or(1);
             rowCells_.clear();
             rowTexts_ = StringTable();
             column_ = 0;
@@ -114,7 +102,7 @@ public:
             if (paragraphs_++ > 0)
                 text_ += '\n';
         } else if (inCell_ && local == "s") {
-            text_.append(std::min<std::uint32_t>(count(attributes.value("c")).value_or(1), 1000), ' ');
+            text_.append(std::min<std::uint32_t>(xlsx::positiveNumber(attributes.value("c")).value_or(1), 1000), ' ');
         } else if (inCell_ && local == "tab") {
             text_ += '\t';
         } else if (inCell_ && local == "line-break") {
@@ -176,7 +164,7 @@ private:
     {
         inCell_ = true;
         covered_ = covered;
-        columnRepeat_ = count(attributes.value("number-columns-repeated")).value_or(1);
+        columnRepeat_ = xlsx::positiveNumber(attributes.value("number-columns-repeated")).value_or(1);
         text_.clear();
         paragraphs_ = 0;
         valueType_.clear();

@@ -1,5 +1,8 @@
 #include "XmlParts.h"
 
+#include <charconv>
+#include <string_view>
+
 // Debian's expat is built with DTD support; its header declares the entity-amplification limits only then.
 #ifndef XML_DTD
 #define XML_DTD
@@ -194,6 +197,18 @@ int XmlPartParser::depth() const
 void XmlPartParser::finish()
 {
     check(*state_, XML_ParseBuffer(state_->parser.get(), 0, XML_TRUE));
+}
+
+std::optional<std::uint32_t> positiveNumber(const char* text)
+{
+    if (!text)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    const std::string_view view(text);
+    const auto result = std::from_chars(view.data(), view.data() + view.size(), value);
+    if (result.ec != std::errc() || value == 0)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace data::xlsx

@@ -3,6 +3,8 @@
 // data in pieces, with the defences a hostile file needs (no DTD, no entity expansion, bounded nesting).
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -21,6 +23,10 @@ public:
 // A cell holds at most 32,767 characters; a text or value far longer than that is a crafted file's way to cost
 // memory, and its part is refused.
 inline constexpr std::size_t kMaxTextBytes = std::size_t(1) << 20;
+
+// An attribute's whole number of at least 1 (a repeat count, an index from 1): nothing for no attribute, 0 or a text
+// that does not begin with a number.
+std::optional<std::uint32_t> positiveNumber(const char* text);
 
 // The prefix and local name of an element or attribute ("x:c" is "x" and "c"; the prefix is empty when it has none).
 // Names are matched by their local part: writers choose prefixes freely, and the parts of a package use one
