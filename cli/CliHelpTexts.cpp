@@ -1,8 +1,8 @@
-#include "CliHelpTexts.h"
+#include "cli/CliHelpTexts.h"
 
-#include "ErrorLogFile.h"
-#include "ProgramPlaces.h"
-#include "StoreConnection.h"
+#include "engine/program/ProgramPlaces.h"
+#include "engine/writes/ErrorLogFile.h"
+#include "store/StoreConnection.h"
 
 #include <QDir>
 

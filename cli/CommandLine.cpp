@@ -1,7 +1,7 @@
 // The verb dispatch of product-import-cli.
 
-#include "CliHelpTexts.h"
-#include "Verbs.h"
+#include "cli/CliHelpTexts.h"
+#include "cli/Verbs.h"
 
 #include <array>
 #include <exception>

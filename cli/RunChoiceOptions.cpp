@@ -1,4 +1,4 @@
-#include "RunChoiceOptions.h"
+#include "cli/RunChoiceOptions.h"
 
 namespace cli {
 
@@ -57,7 +57,7 @@ int importExitStatus(const importer::ImportOutcome& outcome)
         break;
     }
     // Only a failed row makes a completed run's status 3: skipped, updated and merged rows are done.
-    return outcome.failedCount > 0 ? 3 : 0;
+    return outcome.counts.failed > 0 ? 3 : 0;
 }
 
 } // namespace cli

@@ -2,8 +2,8 @@
 // The options that say what an import does with rows whose product the store holds already and with codes the
 // sheet repeats: --existing add|skip|update, --repeats fail|merge. With import wherever --dry-run goes.
 
-#include "ImportRun.h"
-#include "VerbParser.h"
+#include "cli/VerbParser.h"
+#include "engine/run/ImportRun.h"
 
 namespace cli {
 

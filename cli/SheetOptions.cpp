@@ -1,7 +1,7 @@
-#include "SheetOptions.h"
+#include "cli/SheetOptions.h"
 
-#include "HeaderNames.h"
-#include "verbs/TsvText.h"
+#include "cli/verbs/TsvText.h"
+#include "engine/sheet/HeaderNames.h"
 
 #include <QMap>
 

@@ -2,8 +2,8 @@
 // The options that say which sheet holds the products and which of its columns feeds each field, shared by
 // preview and import: --sheet NAME, --map FIELD=HEADER (repeatable), --header-row N.
 
-#include "SheetLayout.h"
-#include "VerbParser.h"
+#include "cli/VerbParser.h"
+#include "engine/sheet/SheetLayout.h"
 
 #include <optional>
 

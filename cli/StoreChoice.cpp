@@ -1,11 +1,10 @@
-#include "StoreChoice.h"
+#include "cli/StoreChoice.h"
 
-#include "VerbParser.h"
-
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "ProgramPlaces.h"
-#include "StoreConnection.h"
+#include "cli/VerbParser.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "engine/program/ProgramPlaces.h"
+#include "store/StoreConnection.h"
 
 #include <QFileInfo>
 

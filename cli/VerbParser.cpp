@@ -1,4 +1,4 @@
-#include "VerbParser.h"
+#include "cli/VerbParser.h"
 
 namespace cli {
 

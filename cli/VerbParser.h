@@ -3,7 +3,7 @@
 // "--" before an argument that begins with "-", and "-" as an ordinary argument. Usage errors and failures are
 // worded the same way for every verb.
 
-#include "Console.h"
+#include "cli/Console.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -2,7 +2,7 @@
 // The verbs of product-import-cli. Each lives in a file of its own under verbs/ and gets the arguments that follow
 // the verb. Exit status: 0 success, 1 failure, 2 usage error (others as a verb documents).
 
-#include "Console.h"
+#include "cli/Console.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 // product-import-cli: the command-line companion of the import window.
 
-#include "HeapSettings.h"
-#include "Verbs.h"
+#include "cli/Verbs.h"
+#include "engine/program/HeapSettings.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

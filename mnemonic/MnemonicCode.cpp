@@ -1,11 +1,11 @@
 // The mnemonic code of a GBK text: one pass over its bytes, one table lookup per double-byte character; under
 // moPhrases also a two-bit filter test per character, and the phrase table where the filter lets a phrase begin.
 
-#include "MnemonicCode.h"
+#include "mnemonic/MnemonicCode.h"
 
-#include "MnemonicEncoder.h"
-#include "PhraseTable.h"
-#include "PinyinTables.h"
+#include "mnemonic/MnemonicEncoder.h"
+#include "mnemonic/PhraseTable.h"
+#include "mnemonic/PinyinTables.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "MnemonicEncoder.h"
+#include "mnemonic/MnemonicEncoder.h"
 
-#include "MnemonicCode.h"
+#include "mnemonic/MnemonicCode.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // 6352 phrases, 1785 first characters, 5787 pairs of first characters; the
 // layout is described in the generator.
 
-#include "PhraseIndex.h"
+#include "mnemonic/PhraseIndex.h"
 
 namespace mnemonic {
 namespace {

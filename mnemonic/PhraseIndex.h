@@ -2,7 +2,7 @@
 // The generated phrase data behind moPhrases (PhraseIndex.cpp, written by tools/phrase-index). PhraseTable reads it;
 // the layout is described in the generator.
 
-#include "PinyinTables.h"
+#include "mnemonic/PinyinTables.h"
 
 #include <array>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // the syllables that differ there from the characters read alone (人参 ren shen, where 参 alone reads can). The
 // lookup reads the generated tables of PhraseIndex.h: a pair filter, then the first character's phrases.
 
-#include "PhraseIndex.h"
+#include "mnemonic/PhraseIndex.h"
 
 #include <QtGlobal>
 

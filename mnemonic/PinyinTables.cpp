@@ -1,6 +1,6 @@
 // The syllable list and the two small symbol tables of the mnemonic codes.
 
-#include "PinyinTables.h"
+#include "mnemonic/PinyinTables.h"
 
 namespace mnemonic {
 

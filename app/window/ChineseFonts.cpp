@@ -1,4 +1,4 @@
-#include "ChineseFonts.h"
+#include "window/ChineseFonts.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -1,9 +1,9 @@
-#include "ColumnMappingDialog.h"
+#include "window/ColumnMappingDialog.h"
 
-#include "FurtherColumnLabels.h"
-#include "MnemonicEncoder.h"
-#include "ProductRow.h"
-#include "ProductSheet.h"
+#include "engine/rows/ProductRow.h"
+#include "engine/sheet/ProductSheet.h"
+#include "mnemonic/MnemonicEncoder.h"
+#include "window/FurtherColumnLabels.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -4,10 +4,9 @@
 // remembered; below them, the sheet's first rows as they will be stored. OK takes the choice; Cancel ends the run
 // before anything is written. On a low screen the fields scroll; the buttons and the title bar stay on the screen.
 
-#include "ProductFields.h"
-#include "SheetLayout.h"
-
-#include "Workbook.h"
+#include "engine/sheet/ProductFields.h"
+#include "engine/sheet/SheetLayout.h"
+#include "worksheet/Workbook.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "DesktopDialogs.h"
+#include "window/DesktopDialogs.h"
 
-#include "ColumnMappingDialog.h"
-#include "LogViewer.h"
-#include "WorkbookFileDialog.h"
+#include "window/ColumnMappingDialog.h"
+#include "window/LogViewer.h"
+#include "window/WorkbookFileDialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
 #pragma once
 // The real message boxes, file dialog, shell "open" and quit request of the import window.
 
-#include "WindowDialogs.h"
+#include "window/WindowDialogs.h"
 
 class DesktopDialogs final : public WindowDialogs
 {

@@ -1,4 +1,4 @@
-#include "DockingPanel.h"
+#include "window/DockingPanel.h"
 
 DockingPanel::DockingPanel(QWidget* parent) : QWidget(parent)
 {

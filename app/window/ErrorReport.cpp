@@ -1,6 +1,6 @@
-#include "ErrorReport.h"
+#include "window/ErrorReport.h"
 
-#include "WindowDialogs.h"
+#include "window/WindowDialogs.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "FurtherColumnLabels.h"
+#include "window/FurtherColumnLabels.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "InputBlocker.h"
+#include "window/InputBlocker.h"
 
 #include <QCoreApplication>
 #include <QEvent>

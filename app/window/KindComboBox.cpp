@@ -1,4 +1,4 @@
-#include "KindComboBox.h"
+#include "window/KindComboBox.h"
 
 #include <QKeyEvent>
 #include <QWheelEvent>

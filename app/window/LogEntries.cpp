@@ -1,6 +1,6 @@
-#include "LogEntries.h"
+#include "window/LogEntries.h"
 
-#include "ImportTexts.h"
+#include "engine/run/ImportTexts.h"
 
 #include <QMap>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "LogViewer.h"
+#include "window/LogViewer.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

@@ -3,7 +3,7 @@
 // and filters by a text, under a line that counts them by reason. The file is GBK (GB18030) with CR LF line ends,
 // as the import writes it; it is only read here, never rewritten. A button hands it to the desktop's own program.
 
-#include "LogEntries.h"
+#include "window/LogEntries.h"
 
 #include <QByteArray>
 #include <QDialog>

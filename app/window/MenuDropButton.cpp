@@ -1,4 +1,4 @@
-#include "MenuDropButton.h"
+#include "window/MenuDropButton.h"
 
 #include <QMenu>
 #include <QPainter>

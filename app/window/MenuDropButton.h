@@ -3,7 +3,7 @@
 // button's lower left corner, or, where the menu would pass the right edge of the screen's work area, its right
 // edge lined up with the button's right edge.
 
-#include "StyledButton.h"
+#include "window/StyledButton.h"
 
 #include <QPoint>
 #include <QRect>
@@ -18,7 +18,6 @@ class MenuDropButton : public StyledButton
     Q_OBJECT
 public:
     MenuDropButton(const QString& text, QMenu* menu, QWidget* parent = nullptr);
-    QMenu* dropMenu() const { return menu_; }
 
 public slots:
     void dropDown();

@@ -1,4 +1,4 @@
-#include "ProgramSettings.h"
+#include "window/ProgramSettings.h"
 
 #include <QCryptographicHash>
 #include <QSettings>

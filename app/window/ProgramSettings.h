@@ -2,8 +2,8 @@
 // What the window remembers between runs of the program: product-import.ini in the program folder, an INI file that
 // QSettings reads and writes. A missing file or key means the default.
 
-#include "RunChoices.h"
-#include "SheetLayout.h"
+#include "engine/sheet/SheetLayout.h"
+#include "engine/writes/RunChoices.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "QtChineseTexts.h"
+#include "window/QtChineseTexts.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

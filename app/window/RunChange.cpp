@@ -1,7 +1,7 @@
-#include "RunChange.h"
+#include "window/RunChange.h"
 
-#include "FurtherColumnLabels.h"
-#include "ProductFields.h"
+#include "engine/sheet/ProductFields.h"
+#include "window/FurtherColumnLabels.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // What a run will change in products the store holds already, asked once on 确定 before the run: the values an
 // update writes over and the stock a merge adds. Adding and skipping change no stored product and ask nothing.
 
-#include "RunChoices.h"
-#include "SheetLayout.h"
+#include "engine/sheet/SheetLayout.h"
+#include "engine/writes/RunChoices.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "StatusLinkLabel.h"
+#include "window/StatusLinkLabel.h"
 
 #include <QMouseEvent>
 

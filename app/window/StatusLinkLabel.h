@@ -3,7 +3,7 @@
 // click of the left mouse button. A text too long for one line wraps (the window gives it the height it needs);
 // the whole text is its tooltip too.
 
-#include "TransparentLabel.h"
+#include "window/TransparentLabel.h"
 
 inline constexpr QColor kStatusNavy{0, 0, 128};
 

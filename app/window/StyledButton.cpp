@@ -1,4 +1,4 @@
-#include "StyledButton.h"
+#include "window/StyledButton.h"
 
 #include <QKeyEvent>
 

@@ -1,31 +1,29 @@
-#include "TFmain.h"
+#include "window/TFmain.h"
 
-#include "BusyCursor.h"
-#include "DemoStore.h"
-#include "ChineseFonts.h"
-#include "DesktopDialogs.h"
-#include "DockingPanel.h"
-#include "ErrorLogFile.h"
-#include "ErrorReport.h"
-#include "InputBlocker.h"
-#include "KindComboBox.h"
-#include "LogViewer.h"
-#include "RunChange.h"
-#include "MenuDropButton.h"
-#include "StatusLinkLabel.h"
-#include "StoreConnection.h"
-#include "StyledButton.h"
-#include "TransparentLabel.h"
-#include "WindowDialogs.h"
-#include "WindowImportReporter.h"
-#include "WindowResources.h"
-
-#include "FurtherColumns.h"
-#include "FailedRows.h"
-#include "LogPathCheck.h"
-#include "ProductSheet.h"
-
-#include "DatabaseError.h"
+#include "db/DatabaseError.h"
+#include "engine/run/FurtherColumns.h"
+#include "engine/run/LogPathCheck.h"
+#include "engine/sheet/ProductSheet.h"
+#include "engine/writes/ErrorLogFile.h"
+#include "engine/writes/FailedRows.h"
+#include "store/DemoStore.h"
+#include "store/StoreConnection.h"
+#include "window/BusyCursor.h"
+#include "window/ChineseFonts.h"
+#include "window/DesktopDialogs.h"
+#include "window/DockingPanel.h"
+#include "window/ErrorReport.h"
+#include "window/InputBlocker.h"
+#include "window/KindComboBox.h"
+#include "window/LogViewer.h"
+#include "window/MenuDropButton.h"
+#include "window/RunChange.h"
+#include "window/StatusLinkLabel.h"
+#include "window/StyledButton.h"
+#include "window/TransparentLabel.h"
+#include "window/WindowDialogs.h"
+#include "window/WindowImportReporter.h"
+#include "window/WindowResources.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -69,7 +67,7 @@ TFmain::TFmain(std::unique_ptr<WindowDialogs> dialogs, const QString& programFol
 
 TFmain::TFmain(std::unique_ptr<WindowDialogs> dialogs, const importer::ProgramPlaces& places, QWidget* parent)
     : QWidget(parent), dialogs_(std::move(dialogs)), places_(places), programFolder_(places.dataFolder),
-      settings_(places.dataFolder), session_{ADOCon, ADOQuery2, importer::errorLogPath(places.dataFolder), {}, {}}
+      settings_(places.dataFolder), session_{ADOCon, ADOQuery2, importer::errorLogPath(places.dataFolder), {}}
 {
     setToolTip(QStringLiteral("商品库、log.txt 和 product-import.ini 所在的文件夹：%1")
                    .arg(QDir::toNativeSeparators(places.dataFolder)));

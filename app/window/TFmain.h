@@ -3,13 +3,13 @@
 // button that imports every row of the sheet into the store. The controls keep the names the clerk's manual and
 // the store's own system use for them (RzBitBtn1 is OK, splb_com the category list, ...).
 
-#include "Connection.h"
-#include "ImportRun.h"
-#include "ProductKinds.h"
-#include "ProgramPlaces.h"
-#include "ProgramSettings.h"
-#include "Query.h"
-#include "WorkbookCache.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "engine/program/ProgramPlaces.h"
+#include "engine/run/ImportRun.h"
+#include "store/ProductKinds.h"
+#include "window/ProgramSettings.h"
+#include "window/WorkbookCache.h"
 
 #include <QString>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "TransparentLabel.h"
+#include "window/TransparentLabel.h"
 
 TransparentLabel::TransparentLabel(const QString& text, const QColor& colour, QWidget* parent) : QLabel(text, parent)
 {

@@ -2,9 +2,8 @@
 // What the import window asks of the desktop: its message boxes, the workbook picker, the shell's "open" and the
 // quit request. The program uses DesktopDialogs; the window tests record the calls instead of blocking on them.
 
-#include "SheetLayout.h"
-
-#include "Workbook.h"
+#include "engine/sheet/SheetLayout.h"
+#include "worksheet/Workbook.h"
 
 #include <QString>
 

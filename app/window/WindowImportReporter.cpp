@@ -1,8 +1,8 @@
-#include "WindowImportReporter.h"
+#include "window/WindowImportReporter.h"
 
-#include "ImportTexts.h"
-#include "StatusLinkLabel.h"
-#include "WindowDialogs.h"
+#include "engine/run/ImportTexts.h"
+#include "window/StatusLinkLabel.h"
+#include "window/WindowDialogs.h"
 
 #include <QProgressBar>
 

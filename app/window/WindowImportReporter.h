@@ -3,9 +3,9 @@
 // line and the progress bar. Row counts are only noted as the rows go and put on the screen a bounded number of
 // times a second, so a long sheet costs no more than the repaints it needs.
 
-#include "BusyCursor.h"
-#include "ImportReporter.h"
-#include "RunChoices.h"
+#include "engine/run/ImportReporter.h"
+#include "engine/writes/RunChoices.h"
+#include "window/BusyCursor.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -38,7 +38,7 @@ public:
 
     void notice(importer::ImportNotice notice, const QString& text, const QString& detail) override;
     void runStarted() override;
-    void codeLetterChosen(const QString& batchPrefix) override;
+    void codeLetterChosen(const QString& codeLetter) override;
     void rowsCounted(int rowTotal) override;
     void rowHandled(int rowsDone, const importer::ImportCounts& counts) override;
     void runEnded() override;

@@ -1,4 +1,4 @@
-#include "WindowResources.h"
+#include "window/WindowResources.h"
 
 // The artwork lives in a static library: registering it here keeps the linker from dropping it.
 static void registerArtwork()

@@ -1,6 +1,6 @@
-#include "WorkbookCache.h"
+#include "window/WorkbookCache.h"
 
-#include "ProductSheet.h"
+#include "engine/sheet/ProductSheet.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 // The workbook the window has open: read once when the clerk picks it (to list its sheets) and used again by the
 // run, as long as the file has not changed, so that a large workbook is not read twice.
 
-#include "Workbook.h"
+#include "worksheet/Workbook.h"
 
 #include <QDateTime>
 #include <QHash>

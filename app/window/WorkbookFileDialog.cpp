@@ -1,4 +1,4 @@
-#include "WorkbookFileDialog.h"
+#include "window/WorkbookFileDialog.h"
 
 #include <QFileDialog>
 

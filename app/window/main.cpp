@@ -1,11 +1,11 @@
 // product-import: the import window.
 
-#include "ChineseFonts.h"
-#include "HeapSettings.h"
-#include "ProgramPlaces.h"
-#include "QtChineseTexts.h"
-#include "TFmain.h"
-#include "WindowResources.h"
+#include "engine/program/HeapSettings.h"
+#include "engine/program/ProgramPlaces.h"
+#include "window/ChineseFonts.h"
+#include "window/QtChineseTexts.h"
+#include "window/TFmain.h"
+#include "window/WindowResources.h"
 
 #include <QApplication>
 #include <QTextStream>

@@ -5,15 +5,15 @@
 // both together, the best and the median of the runs, and SQLite's plan for the select. With PI_TEST_ODBC set
 // (scripts/test-server) the same on the test server, whose Cpxm is replaced.
 
-#include "Connection.h"
-#include "ConnectionBackend.h"
-#include "CpxmColumns.h"
-#include "DatabaseError.h"
-#include "DemoStore.h"
-#include "ProductInsert.h"
-#include "ProductInsertion.h"
-#include "ProductRow.h"
-#include "StoredProducts.h"
+#include "db/Connection.h"
+#include "db/ConnectionBackend.h"
+#include "db/DatabaseError.h"
+#include "engine/rows/ProductRow.h"
+#include "engine/rows/ProductValues.h"
+#include "store/CpxmColumns.h"
+#include "store/DemoStore.h"
+#include "store/ProductInsert.h"
+#include "store/StoredProducts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -44,9 +44,9 @@ QString nameOf(int product)
 void fillStore(data::Connection& store, int count)
 {
     const std::unique_ptr<data::PreparedInsert> insert = data::prepareProductInsert(store);
-    importer::BatchValues batch;
-    batch.bigKindCode = QStringLiteral("XY2");
-    batch.categoryKindId = QStringLiteral("0102");
+    importer::RunValues runValues;
+    runValues.bigKindCode = QStringLiteral("XY2");
+    runValues.categoryKindId = QStringLiteral("0102");
     std::vector<data::CpxmRow> rows;
     std::vector<const data::BoundValue*> pointers;
     store.beginTransaction();
@@ -55,14 +55,14 @@ void fillStore(data::Connection& store, int count)
         pointers.clear();
         const int last = std::min(count, first + insert->maxRows());
         for (int product = first; product < last; ++product) {
-            batch.batchPrefix = kLetters.at(product % kLetters.size());
+            runValues.codeLetter = kLetters.at(product % kLetters.size());
             importer::ProductRow row;
             row.Code = codeOf(product);
             row.Name = nameOf(product);
             row.Mnemonic = QStringLiteral("ASPLCRP");
             row.Unit = QStringLiteral("盒");
             row.CostPrice = row.SalePrice = row.MinDiscount = row.Stock = row.ItemDiscount = QStringLiteral("8.5");
-            rows.push_back(importer::productValues(row, batch));
+            rows.push_back(importer::productValues(row, runValues));
         }
         for (const data::CpxmRow& row : rows)
             pointers.push_back(row.data());

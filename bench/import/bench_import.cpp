@@ -11,12 +11,12 @@
 // With --repeated-codes N the generated sheet has every Nth product repeat the code of the one before: rows the
 // store refuses, scattered through the batches.
 //   bench_import [--workbook FILE] [--rows N] [--repeated-codes N] [--repeat N] [--odbc CONNSTR] [--row-commit]
-#include "Connection.h"
-#include "CpxmColumns.h"
-#include "DatabaseError.h"
-#include "DemoStore.h"
-#include "Query.h"
-#include "StoreConnection.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
+#include "store/CpxmColumns.h"
+#include "store/DemoStore.h"
+#include "store/StoreConnection.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,10 +3,10 @@
 // over crafted sheets: 30 rows x 400 columns sharing one 32,000-character text, and 30 rows x 16,384 short headers.
 //
 // usage: bench_layout [CORPUS_FOLDER ...]   (default: the .xls and .xlsx corpora beside the checkout)
+#include "engine/sheet/ProductSheet.h"
+#include "engine/sheet/SheetLayout.h"
 #include "PackageBuilder.h"
-#include "ProductSheet.h"
-#include "SheetLayout.h"
-#include "Workbook.h"
+#include "worksheet/Workbook.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

@@ -3,8 +3,8 @@
 // each with and without phrase readings (moPhrases), and what the phrase readings cost. Then how many names of a list
 // of common drug and herb names (common-names.txt) get another code with phrase readings.
 
-#include "MnemonicCode.h"
-#include "MnemonicEncoder.h"
+#include "mnemonic/MnemonicCode.h"
+#include "mnemonic/MnemonicEncoder.h"
 
 #include <QFile>
 #include <QStringEncoder>

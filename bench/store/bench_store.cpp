@@ -8,16 +8,16 @@
 //     load), when psql is on PATH.
 // Prints seconds and rows per second for each.
 
-#include "Connection.h"
-#include "ProductInsertion.h"
-#include "ProductRow.h"
-#include "ConnectionBackend.h"
-#include "DatabaseError.h"
-#include "DemoStore.h"
-#include "CpxmColumns.h"
-#include "ProductInsert.h"
-#include "Query.h"
-#include "StoreConnection.h"
+#include "db/Connection.h"
+#include "db/ConnectionBackend.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
+#include "engine/rows/ProductRow.h"
+#include "engine/rows/ProductValues.h"
+#include "store/CpxmColumns.h"
+#include "store/DemoStore.h"
+#include "store/ProductInsert.h"
+#include "store/StoreConnection.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -38,10 +38,10 @@ QTextStream out(stdout);
 // The values of every row, made by the import's own productValues from product rows as a sheet gives them.
 std::vector<data::BoundValue> allRows(int rows)
 {
-    importer::BatchValues batch;
-    batch.batchPrefix = QStringLiteral("B");
-    batch.bigKindCode = QStringLiteral("XY2");
-    batch.categoryKindId = QStringLiteral("0102");
+    importer::RunValues runValues;
+    runValues.codeLetter = QStringLiteral("B");
+    runValues.bigKindCode = QStringLiteral("XY2");
+    runValues.categoryKindId = QStringLiteral("0102");
     std::vector<data::BoundValue> values;
     values.reserve(size_t(rows) * data::kCpxmColumnCount);
     for (int row = 0; row < rows; ++row) {
@@ -52,7 +52,7 @@ std::vector<data::BoundValue> allRows(int rows)
         product.Unit = QStringLiteral("盒");
         const QString number = QString::number(8.5 + row % 13);
         product.CostPrice = product.SalePrice = product.MinDiscount = product.Stock = product.ItemDiscount = number;
-        const data::CpxmRow one = importer::productValues(product, batch);
+        const data::CpxmRow one = importer::productValues(product, runValues);
         values.insert(values.end(), one.begin(), one.end());
     }
     return values;

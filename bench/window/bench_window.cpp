@@ -5,16 +5,16 @@
 //   cli     product-import-cli import, a process of its own (start-up included).
 // Runs on the platform Qt picks (QT_QPA_PLATFORM=offscreen works without a display).
 
-#include "ChineseFonts.h"
-#include "Connection.h"
-#include "DemoStore.h"
-#include "HeapSettings.h"
-#include "ImportRun.h"
-#include "ProductKinds.h"
-#include "Query.h"
-#include "StoreConnection.h"
-#include "TFmain.h"
-#include "WindowDialogs.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "engine/program/HeapSettings.h"
+#include "engine/run/ImportRun.h"
+#include "store/DemoStore.h"
+#include "store/ProductKinds.h"
+#include "store/StoreConnection.h"
+#include "window/ChineseFonts.h"
+#include "window/TFmain.h"
+#include "window/WindowDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -137,7 +137,7 @@ int main(int argc, char* argv[])
         data::connectStore(store, folder, QString());
         data::Query query(store);
         const data::ProductKindList categories = data::loadCategories(query, typeKinid);
-        importer::ImportSession session{store, query, folder + QStringLiteral("log.txt"), {}, {}};
+        importer::ImportSession session{store, query, folder + QStringLiteral("log.txt"), {}};
         const int category = indexOfKind(categories, categoryKinid);
         importer::ImportRequest request;
         request.workbookPath = workbook;

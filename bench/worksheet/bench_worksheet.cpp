@@ -2,7 +2,7 @@
 // doing the same on the same file; and half the rows, to show the cost grows with the file and no faster.
 //
 // usage: bench_worksheet [RUNS]   (needs /usr/bin/python3 with python3-xlwt and python3-xlrd)
-#include "Workbook.h"
+#include "worksheet/Workbook.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -7,8 +7,8 @@
 // usage: bench_xlsx [--folder DIR] [--runs N] [--no-openpyxl-full]
 //   --folder keeps the generated workbooks there and reuses them (writing the large one takes minutes).
 //   bench_xlsx --read FILE reads one workbook and prints the seconds (what the child processes run).
-#include "HeapSettings.h"
-#include "Workbook.h"
+#include "engine/program/HeapSettings.h"
+#include "worksheet/Workbook.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,25 +4,24 @@
 // its end. Standard output gets the final status line; standard error the messages of an early end and, on a
 // terminal, a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with failed rows,
 // 1 ended early (workbook, sheet, column, store or log problem), 2 usage error.
-#include "../SheetOptions.h"
-#include "../CliHelpTexts.h"
-#include "../RunChoiceOptions.h"
-#include "../StoreChoice.h"
-#include "../VerbParser.h"
-#include "../Verbs.h"
-
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "ErrorLogFile.h"
-#include "FurtherColumns.h"
-#include "ImportRun.h"
-#include "ProductSheet.h"
-#include "ImportTexts.h"
-#include "LogPathCheck.h"
-#include "ProductKinds.h"
-#include "ProgramPlaces.h"
-#include "Query.h"
-#include "StoreConnection.h"
+#include "cli/CliHelpTexts.h"
+#include "cli/RunChoiceOptions.h"
+#include "cli/SheetOptions.h"
+#include "cli/StoreChoice.h"
+#include "cli/VerbParser.h"
+#include "cli/Verbs.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
+#include "engine/program/ProgramPlaces.h"
+#include "engine/run/FurtherColumns.h"
+#include "engine/run/ImportRun.h"
+#include "engine/run/ImportTexts.h"
+#include "engine/run/LogPathCheck.h"
+#include "engine/sheet/ProductSheet.h"
+#include "engine/writes/ErrorLogFile.h"
+#include "store/ProductKinds.h"
+#include "store/StoreConnection.h"
 
 #include <QElapsedTimer>
 
@@ -256,7 +255,7 @@ int cli::runImport(const QStringList& arguments, Console& console)
                                      .arg(parser.value(kCategory)));
     }
 
-    importer::ImportSession session{connection, storeQuery, logPath, QString(), QStringList()};
+    importer::ImportSession session{connection, storeQuery, logPath, QStringList()};
     request.workbookPath = workbooks.constFirst();
     request.sheetName = chosenSheetName(parser);
     request.columns = *columns;

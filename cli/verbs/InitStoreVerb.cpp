@@ -1,14 +1,13 @@
 // product-import-cli init-store [--store FILE]: puts the demo store where the window and the other verbs look for
 // it (database/Member.dat in the program folder or the user's data folder), or at FILE. An existing store is never
 // touched.
-#include "../CliHelpTexts.h"
-#include "../VerbParser.h"
-#include "../Verbs.h"
-
-#include "DatabaseError.h"
-#include "DemoStore.h"
-#include "ProgramPlaces.h"
-#include "StoreConnection.h"
+#include "cli/CliHelpTexts.h"
+#include "cli/VerbParser.h"
+#include "cli/Verbs.h"
+#include "db/DatabaseError.h"
+#include "engine/program/ProgramPlaces.h"
+#include "store/DemoStore.h"
+#include "store/StoreConnection.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,13 @@
 // product-import-cli kinds [--store FILE | --odbc CONNSTR]: the product types and, under each, the categories the
 // window offers for it, with their kinid and Remark. Without an option the store is found as the window finds it.
-#include "../CliHelpTexts.h"
-#include "../StoreChoice.h"
-#include "../VerbParser.h"
-#include "../Verbs.h"
-
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "ProductKinds.h"
-#include "Query.h"
+#include "cli/CliHelpTexts.h"
+#include "cli/StoreChoice.h"
+#include "cli/VerbParser.h"
+#include "cli/Verbs.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
+#include "store/ProductKinds.h"
 
 int cli::runKinds(const QStringList& arguments, Console& console)
 {

@@ -1,9 +1,8 @@
 // product-import-cli mnemonic [--options N] [--max N] TEXT|-
 // Prints the mnemonic code of TEXT, or of every line of standard input for "-", one code per line.
-#include "../VerbParser.h"
-#include "../Verbs.h"
-
-#include "MnemonicCode.h"
+#include "cli/VerbParser.h"
+#include "cli/Verbs.h"
+#include "mnemonic/MnemonicCode.h"
 
 #include <optional>
 

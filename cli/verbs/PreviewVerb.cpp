@@ -2,16 +2,15 @@
 // [--phrase-mnemonics]: which sheet column feeds each field, then the rows as the import reads them (the nine
 // fields, trimmed and defaulted; a blank 助记码 by whole words with --phrase-mnemonics, as the import's option), or
 // with --raw every cell of the sheet as the reader gives it.
-#include "../SheetOptions.h"
-#include "../VerbParser.h"
-#include "../Verbs.h"
-#include "TsvText.h"
-
-#include "MnemonicEncoder.h"
-#include "ProductRow.h"
-#include "ProductSheet.h"
-#include "SheetLayout.h"
-#include "Workbook.h"
+#include "cli/SheetOptions.h"
+#include "cli/VerbParser.h"
+#include "cli/Verbs.h"
+#include "cli/verbs/TsvText.h"
+#include "engine/rows/ProductRow.h"
+#include "engine/sheet/ProductSheet.h"
+#include "engine/sheet/SheetLayout.h"
+#include "mnemonic/MnemonicEncoder.h"
+#include "worksheet/Workbook.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
 // product-import-cli sheets WORKBOOK: one line per worksheet, "name TAB rows TAB columns", and "TAB 隐藏" for a sheet
 // the workbook hides (read only when named).
-#include "../VerbParser.h"
-#include "../Verbs.h"
-#include "TsvText.h"
-
-#include "Workbook.h"
+#include "cli/VerbParser.h"
+#include "cli/Verbs.h"
+#include "cli/verbs/TsvText.h"
+#include "worksheet/Workbook.h"
 
 int cli::runSheets(const QStringList& arguments, Console& console)
 {

@@ -18,9 +18,6 @@ inline constexpr std::size_t kChunkBytes = std::size_t(1) << 18;
 // Chunks inflated ahead: enough to ride out a slow parse, little memory.
 inline constexpr std::size_t kChunksAhead = 4;
 
-// A piece takes a parsing thread some milliseconds: the start-up of each piece's parser is paid rarely, and a
-// sheet of a few megabytes is still cut into pieces for every thread.
-inline constexpr std::size_t kPieceBytes = std::size_t(1) << 20;
 // Pieces given to the parsing threads beyond one each: a thread that is done never waits for the cutter.
 inline constexpr std::size_t kPiecesAhead = 1;
 // Room in the queues of pieces and of their results: the cutter itself keeps the pieces given and not taken to the

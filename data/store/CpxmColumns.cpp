@@ -1,4 +1,4 @@
-#include "CpxmColumns.h"
+#include "store/CpxmColumns.h"
 
 namespace data {
 

@@ -3,7 +3,7 @@
 // where the value comes from: the one place that lists them. The insert statement, the engine's binding, the
 // tests and the benchmarks all read this table.
 
-#include "StatementText.h"
+#include "db/StatementText.h"
 
 #include <QString>
 #include <QStringList>

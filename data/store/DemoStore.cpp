@@ -1,8 +1,8 @@
-#include "DemoStore.h"
+#include "store/DemoStore.h"
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "Query.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "ProductInsert.h"
+#include "store/ProductInsert.h"
 
-#include "Connection.h"
-#include "CpxmColumns.h"
+#include "db/Connection.h"
+#include "store/CpxmColumns.h"
 
 namespace data {
 

@@ -2,8 +2,8 @@
 // The product insert of an import run, prepared once from the column table: several rows per statement on
 // SQLite, up to a hundred through ODBC, five hundred as arrays on PostgreSQL.
 
-#include "ConnectionBackend.h"
-#include "StoreColumns.h"
+#include "db/ConnectionBackend.h"
+#include "db/StoreColumns.h"
 
 #include <functional>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "ProductKinds.h"
+#include "store/ProductKinds.h"
 
-#include "DatabaseError.h"
-#include "Query.h"
-#include "StoreStatements.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
+#include "store/StoreStatements.h"
 
 namespace data {
 

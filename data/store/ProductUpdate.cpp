@@ -1,10 +1,10 @@
-#include "ProductUpdate.h"
+#include "store/ProductUpdate.h"
 
-#include "ArrayLiteral.h"
-#include "Connection.h"
-#include "ConnectionBackend.h"
-#include "CpxmColumns.h"
-#include "DatabaseError.h"
+#include "db/ArrayLiteral.h"
+#include "db/Connection.h"
+#include "db/ConnectionBackend.h"
+#include "db/DatabaseError.h"
+#include "store/CpxmColumns.h"
 
 #include <QHash>
 

@@ -3,8 +3,8 @@
 // of the columns the sheet feeds, and a stock merge that adds a row's stock to the product's. Each names the one
 // stored row it means (StoredRow) and changes that row alone.
 
-#include "StatementText.h"
-#include "StoredProducts.h"
+#include "db/StatementText.h"
+#include "store/StoredProducts.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "StoreConnection.h"
+#include "store/StoreConnection.h"
 
-#include "Connection.h"
-#include "DatabaseError.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
 
 #include <QCoreApplication>
 #include <QFile>

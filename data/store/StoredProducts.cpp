@@ -1,8 +1,8 @@
-#include "StoredProducts.h"
+#include "store/StoredProducts.h"
 
-#include "Connection.h"
-#include "ConnectionBackend.h"
-#include "DatabaseError.h"
+#include "db/Connection.h"
+#include "db/ConnectionBackend.h"
+#include "db/DatabaseError.h"
 
 #include <QHash>
 #include <QSet>

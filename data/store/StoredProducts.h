@@ -2,7 +2,7 @@
 // The products already in the store that rows of a sheet mean: found by code, one query per batch of rows, so
 // that a run may skip them, update them or add to their stock instead of adding them again under a new letter.
 
-#include "StatementText.h"
+#include "db/StatementText.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "CellFormats.h"
+#include "worksheet/CellFormats.h"
 
 #include <charconv>
 #include <cmath>

@@ -2,7 +2,7 @@
 // How a cell's value becomes the text the import reads: numbers in general format, dates, error codes, and which
 // number formats show a date.
 
-#include "SerialDates.h"
+#include "worksheet/SerialDates.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,7 +1,7 @@
-#include "ContentKind.h"
+#include "worksheet/ContentKind.h"
 
-#include "text/DelimitedText.h"
-#include "xlsx/PackageFile.h"
+#include "worksheet/text/DelimitedText.h"
+#include "worksheet/xlsx/PackageFile.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include "GsfSupport.h"
+#include "worksheet/GsfSupport.h"
 
 #include <QFile>
 

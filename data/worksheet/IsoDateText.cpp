@@ -1,4 +1,4 @@
-#include "IsoDateText.h"
+#include "worksheet/IsoDateText.h"
 
 #include <algorithm>
 

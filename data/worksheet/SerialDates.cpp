@@ -1,4 +1,4 @@
-#include "SerialDates.h"
+#include "worksheet/SerialDates.h"
 
 namespace data {
 

@@ -4,9 +4,9 @@
 // Spreadsheet 2003 (as web shops export "Excel" files), OpenDocument spreadsheets (.ods, .fods). The format is told
 // by the file's content.
 
-#include "SheetReading.h"
-#include "WorkbookErrors.h"
-#include "WorkbookFormat.h"
+#include "worksheet/SheetReading.h"
+#include "worksheet/WorkbookErrors.h"
+#include "worksheet/WorkbookFormat.h"
 
 #include <QByteArray>
 #include <QString>

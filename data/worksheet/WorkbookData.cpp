@@ -1,6 +1,6 @@
 // The cell table both formats fill, and how each cell reads as text.
 
-#include "WorkbookData.h"
+#include "worksheet/WorkbookData.h"
 
 #include <QLocale>
 

@@ -3,9 +3,9 @@
 // cell formats of the workbook, and the workbook stream (BIFF) or the open package (Office Open XML); a compact,
 // row-indexed cell table per worksheet.
 
-#include "CellFormats.h"
-#include "StringTable.h"
-#include "WorkbookFormat.h"
+#include "worksheet/CellFormats.h"
+#include "worksheet/StringTable.h"
+#include "worksheet/WorkbookFormat.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 // What the engine tests share: statements run straight on a store, a row of Cpxm read back as text, and a store
 // that refuses products by a rule of its own.
 
-#include "Query.h"
+#include "db/Query.h"
 #include "StoreFixture.h"
 
 #include <QString>

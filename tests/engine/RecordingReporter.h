@@ -2,8 +2,8 @@
 // An ImportReporter that remembers what the run told it, in order, and what a status line and a bar that follow
 // those events would have shown.
 
-#include "ImportReporter.h"
-#include "ImportTexts.h"
+#include "engine/run/ImportReporter.h"
+#include "engine/run/ImportTexts.h"
 
 #include <QList>
 #include <QString>
@@ -59,9 +59,9 @@ public:
         busy = everBusy = true;
         statusTexts << importer::texts::kImporting;
     }
-    void codeLetterChosen(const QString& batchPrefix) override
+    void codeLetterChosen(const QString& codeLetter) override
     {
-        events << QStringLiteral("letter ") + batchPrefix;
+        events << QStringLiteral("letter ") + codeLetter;
         statusVisible = progressVisible = progressWasShown = true;
     }
     void rowsCounted(int rowTotal) override

@@ -1,17 +1,15 @@
 // Columns found by what they mean and what they hold: headers read by their parts, the content deciding between two
 // candidates of a field, lists without codes, the clerk's column letters, repeated header rows, and which sheet is
 // read when the workbook hides some or one is damaged.
-#include "CliRun.h"
-#include "HeaderNames.h"
-#include "ListWorkbook.h"
-#include "MnemonicEncoder.h"
-#include "ProductRow.h"
-#include "ProductSheet.h"
-#include "SheetLayout.h"
-
 #include "../worksheet/BiffBuilder.h"
-
-#include "DemoStore.h"
+#include "CliRun.h"
+#include "engine/rows/ProductRow.h"
+#include "engine/sheet/HeaderNames.h"
+#include "engine/sheet/ProductSheet.h"
+#include "engine/sheet/SheetLayout.h"
+#include "ListWorkbook.h"
+#include "mnemonic/MnemonicEncoder.h"
+#include "store/DemoStore.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,6 +1,6 @@
 // log.txt: GB18030 (GBK where GBK has the character), CR LF after every line and one line per entry, no byte-order
 // mark, an old log that survives a failed write, and FIFOs and devices written in place.
-#include "ErrorLogFile.h"
+#include "engine/writes/ErrorLogFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 // Products already in the store: a list imported again skips or updates what it finds, matched by the stored code
 // (with or without a run's letter) and the name; repeated codes of one sheet merge their stock. On SQLite and on
 // the test server.
+#include "db/Query.h"
+#include "engine/run/ImportRun.h"
 #include "EngineTestSupport.h"
-#include "ImportRun.h"
 #include "ListWorkbook.h"
-#include "ProductKinds.h"
-#include "Query.h"
 #include "RecordingReporter.h"
+#include "store/ProductKinds.h"
 #include "StoreTestSupport.h"
 
 #include <QTemporaryDir>
@@ -76,7 +76,7 @@ void TestExistingProducts::open(Backend backend)
     folder_ = folders_->fresh();
     query_ = std::make_unique<data::Query>(*store_);
     session_ = std::make_unique<importer::ImportSession>(
-        importer::ImportSession{*store_, *query_, folder_ + QStringLiteral("/log.txt"), QString(), QStringList()});
+        importer::ImportSession{*store_, *query_, folder_ + QStringLiteral("/log.txt"), QStringList()});
 }
 
 Run TestExistingProducts::run(const QList<QStringList>& rows, importer::ExistingChoice existing,
@@ -138,7 +138,7 @@ void TestExistingProducts::sameListTwice()
                            {"12", "乙片", "盒", "6", "12", "4"},
                            {"13", "丙片", "瓶", "7", "14", "5"}},
                           importer::ExistingChoice::Add);
-    QCOMPARE(first.outcome.importedCount, 3);
+    QCOMPARE(first.outcome.counts.imported, 3);
     // The second list: 11 and 12 at new prices, 13 gone, 14 new.
     const Run second = run({kHeader,
                             {"11", "甲片", "盒", "5", "11.5", "3"},
@@ -150,7 +150,7 @@ void TestExistingProducts::sameListTwice()
     QCOMPARE(enginetest::productCount(*store_), products);
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), price11);
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B13"), "Cpxm_ysdj"), 14.0);
-    QCOMPARE(second.outcome.existingCount + second.outcome.updatedCount + second.outcome.importedCount, 3);
+    QCOMPARE(second.outcome.counts.existing + second.outcome.counts.updated + second.outcome.counts.imported, 3);
 }
 
 // A price list: only the columns the sheet has change (both cost price columns go with the cost price); the
@@ -164,7 +164,7 @@ void TestExistingProducts::updateSetsOnlyTheSheetsColumns()
     const QString kind = enginetest::productValue(*store_, QStringLiteral("B11"), "Cpxm_Skind");
     const Run prices =
         run({{"编码", "名称", "进价", "售价"}, {"11", "甲片", "5.5", "10.5"}}, importer::ExistingChoice::Update);
-    QCOMPARE(prices.outcome.updatedCount, 1);
+    QCOMPARE(prices.outcome.counts.updated, 1);
     QCOMPARE(enginetest::productCount(*store_), 3);
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), 10.5);
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_cbdj"), 5.5);
@@ -216,7 +216,7 @@ void TestExistingProducts::whichStoredProductARowMeans()
     const Run again = run({kHeader, row}, importer::ExistingChoice::Update);
     QCOMPARE(again.status, status);
     QCOMPARE(again.log, log);
-    const bool updated = again.outcome.updatedCount == 1;
+    const bool updated = again.outcome.counts.updated == 1;
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), updated ? 20.0 : 10.0);
 }
 
@@ -280,7 +280,7 @@ void TestExistingProducts::dryRunCountsAsTheRealRun()
     const Run real = run(list, importer::ExistingChoice(existing), importer::RepeatChoice(repeats));
     QCOMPARE(dry.status, real.status);
     QCOMPARE(dry.log, real.log);
-    QCOMPARE(real.outcome.failedCount, failed);
+    QCOMPARE(real.outcome.counts.failed, failed);
 }
 
 // Two runs update the same products at once, each with prices and stock of its own: every product ends with one
@@ -298,7 +298,7 @@ void TestExistingProducts::twoUpdatesAtOnce()
         }
         return rows;
     };
-    QCOMPARE(run(list(0), importer::ExistingChoice::Add).outcome.importedCount, 600);
+    QCOMPARE(run(list(0), importer::ExistingChoice::Add).outcome.counts.imported, 600);
     const QString first = folder_ + QStringLiteral("/first.xlsx");
     const QString second = folder_ + QStringLiteral("/second.xlsx");
     enginetest::writeListWorkbook(first, list(1));
@@ -310,7 +310,7 @@ void TestExistingProducts::twoUpdatesAtOnce()
         data::Connection connection;
         connection.connect(connectionString);
         data::Query query(connection);
-        importer::ImportSession session{connection, query, folder_ + u'/' + logName, QString(), {}};
+        importer::ImportSession session{connection, query, folder_ + u'/' + logName, {}};
         importer::ImportRequest request;
         request.workbookPath = path;
         request.category = data::loadCategories(query, QStringLiteral("01")).value(0);
@@ -321,8 +321,8 @@ void TestExistingProducts::twoUpdatesAtOnce()
     };
     auto one = std::async(std::launch::async, update, first, QStringLiteral("log1.txt"));
     auto two = std::async(std::launch::async, update, second, QStringLiteral("log2.txt"));
-    QCOMPARE(one.get().updatedCount, 600);
-    QCOMPARE(two.get().updatedCount, 600);
+    QCOMPARE(one.get().counts.updated, 600);
+    QCOMPARE(two.get().counts.updated, 600);
     QCOMPARE(enginetest::productCount(*store_), 2 + 600);
     const QStringList mixed = enginetest::column(
         *store_, QStringLiteral("select Cpxm_bm as v from Cpxm where Cpxm_bm like 'B%' and "

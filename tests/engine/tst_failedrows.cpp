@@ -1,16 +1,14 @@
 // The failed rows handed back as a workbook to fix: exactly the rows that failed and those named without a code,
 // every column as the sheet had it, with 原行号 and 原因; fixed there, that file imports, and a re-import of the
 // whole list that skips stored products stores nothing twice.
-#include "CliRun.h"
-#include "ListWorkbook.h"
-#include "SheetLayout.h"
-#include "StoreFixture.h"
-
 #include "../engine/EngineTestSupport.h"
-
-#include "Connection.h"
-#include "DemoStore.h"
-#include "Workbook.h"
+#include "CliRun.h"
+#include "db/Connection.h"
+#include "engine/sheet/SheetLayout.h"
+#include "ListWorkbook.h"
+#include "store/DemoStore.h"
+#include "StoreFixture.h"
+#include "worksheet/Workbook.h"
 
 #include <QTemporaryDir>
 #include <QTest>

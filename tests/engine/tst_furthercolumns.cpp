@@ -2,10 +2,9 @@
 // without codes numbered: through product-import-cli import, on a SQLite file and on the test server.
 #include "CliRun.h"
 #include "EngineTestSupport.h"
+#include "ListWorkbook.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
-
-#include "ListWorkbook.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,10 +1,10 @@
 // The same product sheet saved as .xls and as .xlsx imports to the same stored products, each into a fresh store.
+#include "engine/run/ImportRun.h"
 #include "EngineTestSupport.h"
-#include "ImportRun.h"
-#include "ProductKinds.h"
 #include "RecordingReporter.h"
+#include "store/CpxmColumns.h"
+#include "store/ProductKinds.h"
 #include "StoreFixture.h"
-#include "CpxmColumns.h"
 #include "TestPaths.h"
 
 #include <QTemporaryDir>
@@ -34,7 +34,7 @@ Imported importInto(const QString& folder, const QString& workbookPath)
     storetest::connectDemoStore(storetest::Backend::Sqlite, store, folder);
     data::Query query(store);
     const data::ProductKindList categories = data::loadCategories(query, QStringLiteral("01"));
-    importer::ImportSession session{store, query, folder + QStringLiteral("/log.txt"), QString(), QStringList()};
+    importer::ImportSession session{store, query, folder + QStringLiteral("/log.txt"), QStringList()};
     importer::ImportRequest request;
     request.workbookPath = workbookPath;
     request.sheetName = QStringLiteral("Sheet1");
@@ -68,13 +68,13 @@ private slots:
             importInto(xlsxFolder.path(), testsupport::testData(u"xlsx/products-openpyxl.xlsx"_qs));
         QCOMPARE(fromXls.outcome.end, importer::ImportOutcome::End::Completed);
         QCOMPARE(fromXls.outcome.rowTotal, 7);
-        QVERIFY(fromXls.outcome.importedCount >= 4);
+        QVERIFY(fromXls.outcome.counts.imported >= 4);
         QCOMPARE(fromXlsx.outcome.end, fromXls.outcome.end);
-        QCOMPARE(fromXlsx.outcome.batchPrefix, fromXls.outcome.batchPrefix);
+        QCOMPARE(fromXlsx.outcome.codeLetter, fromXls.outcome.codeLetter);
         QCOMPARE(fromXlsx.outcome.rowTotal, fromXls.outcome.rowTotal);
-        QCOMPARE(fromXlsx.outcome.importedCount, fromXls.outcome.importedCount);
-        QCOMPARE(fromXlsx.outcome.failedCount, fromXls.outcome.failedCount);
-        QCOMPARE(fromXlsx.outcome.emptyCount, fromXls.outcome.emptyCount);
+        QCOMPARE(fromXlsx.outcome.counts.imported, fromXls.outcome.counts.imported);
+        QCOMPARE(fromXlsx.outcome.counts.failed, fromXls.outcome.counts.failed);
+        QCOMPARE(fromXlsx.outcome.counts.empty, fromXls.outcome.counts.empty);
         QCOMPARE(fromXlsx.rows, fromXls.rows);
         QCOMPARE(fromXlsx.log, fromXls.log);
     }

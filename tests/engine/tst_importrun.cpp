@@ -1,19 +1,19 @@
 // One whole import run on a real SQLite store and real workbooks: the counts, the status line, the bar, the
 // log file and what ends up in Cpxm.
-#include "DatabaseError.h"
+#include "../worksheet/PackageBuilder.h"
+#include "db/DatabaseError.h"
+#include "engine/rows/ProductValues.h"
+#include "engine/run/ImportRun.h"
+#include "engine/run/RowLoop.h"
+#include "engine/sheet/ProductSheet.h"
+#include "engine/writes/ErrorLogFile.h"
+#include "engine/writes/GroupWriter.h"
 #include "EngineTestSupport.h"
-#include "ErrorLogFile.h"
-#include "ImportRun.h"
-#include "ProductInsertion.h"
-#include "ProductKinds.h"
-#include "ProductSheet.h"
 #include "RecordingReporter.h"
-#include "RowLoop.h"
-#include "WriteBatch.h"
+#include "store/ProductKinds.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 #include "TestPaths.h"
-#include "../worksheet/PackageBuilder.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -189,8 +189,8 @@ void TestImportRun::open(Backend backend)
     // 青霉素类 and 头孢菌素类, the categories of 西药 in the demo store.
     categories_ = data::loadCategories(*query_, QStringLiteral("01"));
     QCOMPARE(categories_.value(0).kindId, QStringLiteral("010101"));
-    session_ = std::make_unique<importer::ImportSession>(importer::ImportSession{
-        *store_, *query_, folder_->filePath(QStringLiteral("log.txt")), QString(), QStringList()});
+    session_ = std::make_unique<importer::ImportSession>(
+        importer::ImportSession{*store_, *query_, folder_->filePath(QStringLiteral("log.txt")), QStringList()});
     reporter_ = enginetest::RecordingReporter();
     QFile old(session_->logFilePath);
     QVERIFY(old.open(QIODevice::WriteOnly));
@@ -269,11 +269,11 @@ void TestImportRun::importsTheFiveRowSheet()
     const importer::ImportOutcome outcome = run(workbook("five-rows.xls"), 0, "Sheet1", commitEveryRow);
 
     QCOMPARE(outcome.end, importer::ImportOutcome::End::Completed);
-    QCOMPARE(outcome.batchPrefix, QStringLiteral("B"));
+    QCOMPARE(outcome.codeLetter, QStringLiteral("B"));
     QCOMPARE(outcome.rowTotal, 5);
-    QCOMPARE(outcome.importedCount, 3);
-    QCOMPARE(outcome.failedCount, 1);
-    QCOMPARE(outcome.emptyCount, 1);
+    QCOMPARE(outcome.counts.imported, 3);
+    QCOMPARE(outcome.counts.failed, 1);
+    QCOMPARE(outcome.counts.empty, 1);
     QCOMPARE(reporter_.statusTexts.first(), QStringLiteral("正在导入......"));
     QVERIFY(reporter_.statusTexts.contains(QStringLiteral("有 5条 正在导入......")));
     QCOMPARE(reporter_.statusText(), QStringLiteral("共5条,正确导入3条,错误1条,空纪录1条,点此查看错误的信息！"));
@@ -292,7 +292,7 @@ void TestImportRun::importsTheFiveRowSheet()
     const QStringList lines{kHeader, QStringLiteral("编号---1003；名称---维生素C片；原因---销售价“12元”不是数字")};
     QCOMPARE(session_->errorLog, lines);
     QCOMPARE(logBytes(), gbkLines(lines));
-    QCOMPARE(session_->bigKindCode, categories_.at(0).remark);
+    QCOMPARE(enginetest::productValue(*store_, "B1005", "Cpxm_Bkind"), categories_.at(0).remark);
     QCOMPARE(enginetest::productCodes(*store_), (QStringList{"A0001", "A0002", "B1001", "B1004", "B1005"}));
     QCOMPARE(enginetest::productValue(*store_, "B1005", "Cpxm_Skind"), categories_.at(0).kindId);
 }
@@ -311,9 +311,9 @@ void TestImportRun::headerOnly()
 void TestImportRun::blanksOnlyCodeIsEmpty()
 {
     const importer::ImportOutcome outcome = run(workbook("blank-code.xls"));
-    QCOMPARE(outcome.emptyCount, 1);
-    QCOMPARE(outcome.importedCount, 1);
-    QCOMPARE(outcome.failedCount, 0);
+    QCOMPARE(outcome.counts.empty, 1);
+    QCOMPARE(outcome.counts.imported, 1);
+    QCOMPARE(outcome.counts.failed, 0);
     QCOMPARE(logBytes(), gbkLines({kHeader}));
     QCOMPARE(enginetest::productCodes(*store_), (QStringList{"A0001", "A0002", "B1002"}));
 }
@@ -338,8 +338,8 @@ void TestImportRun::badNumbersFailTheirRows()
     QFETCH(QString, name);
     QFETCH(QString, reason);
     const importer::ImportOutcome outcome = run(workbook("bad-numbers.xls"));
-    QCOMPARE(outcome.failedCount, 6);
-    QCOMPARE(outcome.importedCount, 1);
+    QCOMPARE(outcome.counts.failed, 6);
+    QCOMPARE(outcome.counts.imported, 1);
     const QString line = QStringLiteral("编号---%1；名称---%2；原因---%3不是数字").arg(code, name, reason);
     QVERIFY2(session_->errorLog.contains(line), qPrintable(session_->errorLog.join(u'\n')));
     QVERIFY(!enginetest::productCodes(*store_).contains(QStringLiteral("B") + code));
@@ -369,8 +369,8 @@ void TestImportRun::duplicateCodes()
     if (!driverOption.isEmpty())
         store_->connect(store_->connectionString() + driverOption);
     const importer::ImportOutcome outcome = run(workbook("duplicate-codes.xls"));
-    QCOMPARE(outcome.importedCount, 2);
-    QCOMPARE(outcome.failedCount, 1);
+    QCOMPARE(outcome.counts.imported, 2);
+    QCOMPARE(outcome.counts.failed, 1);
     QCOMPARE(session_->errorLog,
              (QStringList{kHeader, QStringLiteral(
                                        "编号---3001；名称---复方甘草片（重复）；原因---编号重复，与第2行的编号相同")}));
@@ -417,10 +417,10 @@ void TestImportRun::refusalsAmidBatchesFailAlone()
     writeProductSheet(path, products);
 
     const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
-    QCOMPARE(outcome.failedCount, expectedLog.size() - 1);
-    QCOMPARE(outcome.importedCount, 1200 - outcome.failedCount);
+    QCOMPARE(outcome.counts.failed, expectedLog.size() - 1);
+    QCOMPARE(outcome.counts.imported, 1200 - outcome.counts.failed);
     QCOMPARE(enginetest::withoutStoreMessages(session_->errorLog), expectedLog);
-    QCOMPARE(enginetest::productCount(*store_), 2 + outcome.importedCount);
+    QCOMPARE(enginetest::productCount(*store_), 2 + outcome.counts.imported);
     QCOMPARE(enginetest::productValue(*store_, "B5649", "Cpxm_mc"), QStringLiteral("药品649"));
     QCOMPARE(enginetest::productValue(*store_, "B5502", "Cpxm_mc"), QStringLiteral("药品502"));
     QCOMPARE(enginetest::productValue(*store_, "B6199", "Cpxm_mc"), QStringLiteral("药品1199"));
@@ -472,7 +472,7 @@ void TestImportRun::storesValuesAsTheSheetHasThem()
     QFETCH(QString, column);
     QFETCH(QVariant, expected);
     const importer::ImportOutcome outcome = run(workbook("values.xls"), 1, QStringLiteral("商品资料"));
-    QCOMPARE(outcome.importedCount, 3);
+    QCOMPARE(outcome.counts.imported, 3);
     if (expected.typeId() == QMetaType::Double)
         QCOMPARE(enginetest::productNumber(*store_, code, column), expected.toDouble());
     else
@@ -495,9 +495,9 @@ void TestImportRun::everyRowRefused()
     enginetest::refuseProductsNamed(*store_, backend, QStringLiteral("%"));
     const importer::ImportOutcome outcome = run(workbook("five-rows.xls"));
     QCOMPARE(outcome.end, importer::ImportOutcome::End::Completed);
-    QCOMPARE(outcome.importedCount, 0);
-    QCOMPARE(outcome.failedCount, 4);
-    QCOMPARE(outcome.emptyCount, 1);
+    QCOMPARE(outcome.counts.imported, 0);
+    QCOMPARE(outcome.counts.failed, 4);
+    QCOMPARE(outcome.counts.empty, 1);
     QCOMPARE(session_->errorLog.size(), 5);
     QCOMPARE(logBytes(), gbkLines(session_->errorLog));
     QCOMPARE(reporter_.statusText(), QStringLiteral("共5条,正确导入0条,错误4条,空纪录1条,点此查看错误的信息！"));
@@ -655,7 +655,7 @@ void TestImportRun::builtMnemonicFitsItsColumn()
     const QString path = folder_->filePath(QStringLiteral("long-name.xlsx"));
     writeProductSheet(path, {{QStringLiteral("7001"), name, QStringLiteral("盒"), QStringLiteral("1")}});
     const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
-    QCOMPARE(outcome.importedCount, 1);
+    QCOMPARE(outcome.counts.imported, 1);
     QCOMPARE(enginetest::productValue(*store_, QStringLiteral("B7001"), QStringLiteral("Cpxm_mc")), name);
     QCOMPARE(enginetest::productValue(*store_, QStringLiteral("B7001"), QStringLiteral("Cpxm_jp")),
              QStringLiteral("RCBS").repeated(40).left(width));
@@ -704,8 +704,8 @@ void TestImportRun::uncomputedFormulaFailsItsRowInANumberColumn()
     file.close();
 
     const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
-    QCOMPARE(outcome.failedCount, 5);
-    QCOMPARE(outcome.importedCount, 1);
+    QCOMPARE(outcome.counts.failed, 5);
+    QCOMPARE(outcome.counts.imported, 1);
     QCOMPARE(session_->errorLog, expectedLog);
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B2101"), QStringLiteral("Cpxm_cbdj")), 2.0);
     QCOMPARE(enginetest::productValue(*store_, QStringLiteral("B2101"), QStringLiteral("Cpxm_dw")), QString());
@@ -772,8 +772,8 @@ void TestImportRun::hostileTextsAcrossBatchEdges()
     writeProductSheet(path, products);
 
     const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
-    QCOMPARE(outcome.failedCount, int(nulRows.size()) + 2);
-    QCOMPARE(outcome.importedCount, rowCount - int(nulRows.size()));
+    QCOMPARE(outcome.counts.failed, int(nulRows.size()) + 2);
+    QCOMPARE(outcome.counts.imported, rowCount - int(nulRows.size()));
     QCOMPARE(session_->errorLog, expectedLog);
     QVERIFY(logBytes().contains("a\\0b"));
     QCOMPARE(enginetest::column(
@@ -871,7 +871,7 @@ void TestImportRun::twoImportsAtOnceTakeTwoLetters()
         connection.connect(connectionString);
         data::Query query(connection);
         const data::ProductKindList categories = data::loadCategories(query, QStringLiteral("01"));
-        importer::ImportSession session{connection, query, folder_->filePath(logName), QString(), {}};
+        importer::ImportSession session{connection, query, folder_->filePath(logName), {}};
         importer::ImportRequest request;
         request.workbookPath = workbook("five-rows.xls");
         request.sheetName = QStringLiteral("Sheet1");
@@ -884,10 +884,10 @@ void TestImportRun::twoImportsAtOnceTakeTwoLetters()
     auto second = std::async(std::launch::async, importOnce, QStringLiteral("log2.txt"));
     const importer::ImportOutcome one = first.get();
     const importer::ImportOutcome two = second.get();
-    QCOMPARE(one.importedCount, 3);
-    QCOMPARE(two.importedCount, 3);
-    QCOMPARE(QStringList({one.batchPrefix, two.batchPrefix}).join(QString()).size(), 2);
-    QVERIFY2(one.batchPrefix != two.batchPrefix, qPrintable(one.batchPrefix));
+    QCOMPARE(one.counts.imported, 3);
+    QCOMPARE(two.counts.imported, 3);
+    QCOMPARE(QStringList({one.codeLetter, two.codeLetter}).join(QString()).size(), 2);
+    QVERIFY2(one.codeLetter != two.codeLetter, qPrintable(one.codeLetter));
     QCOMPARE(enginetest::productCodes(*store_),
              (QStringList{"A0001", "A0002", "B1001", "B1004", "B1005", "C1001", "C1004", "C1005"}));
 }
@@ -925,12 +925,12 @@ void TestImportRun::dryRunLeavesTheStoreUnchanged()
     reporter_ = enginetest::RecordingReporter();
     const importer::ImportOutcome real = run(workbook("duplicate-codes.xls"));
     QCOMPARE(dry.end, real.end);
-    QCOMPARE(dry.batchPrefix, real.batchPrefix);
-    QCOMPARE(dry.importedCount, real.importedCount);
-    QCOMPARE(dry.failedCount, real.failedCount);
+    QCOMPARE(dry.codeLetter, real.codeLetter);
+    QCOMPARE(dry.counts.imported, real.counts.imported);
+    QCOMPARE(dry.counts.failed, real.counts.failed);
     QCOMPARE(dryStatus, reporter_.statusText());
     QCOMPARE(dryLog, logBytes());
-    QCOMPARE(real.importedCount, 2);
+    QCOMPARE(real.counts.imported, 2);
     QCOMPARE(enginetest::productCodes(*store_).size(), codesBefore.size() + 2);
 }
 
@@ -939,8 +939,8 @@ void TestImportRun::letters()
     // B, C taken besides the demo's A: the run takes D; the next run E; its codes are the sheet's behind the letter.
     enginetest::execute(*store_, QStringLiteral("insert into Cpxm(Cpxm_bm) values('B1')"));
     enginetest::execute(*store_, QStringLiteral("insert into Cpxm(Cpxm_bm) values('C1')"));
-    QCOMPARE(run(workbook("blank-code.xls")).batchPrefix, QStringLiteral("D"));
-    QCOMPARE(run(workbook("blank-code.xls")).batchPrefix, QStringLiteral("E"));
+    QCOMPARE(run(workbook("blank-code.xls")).codeLetter, QStringLiteral("D"));
+    QCOMPARE(run(workbook("blank-code.xls")).codeLetter, QStringLiteral("E"));
     QVERIFY(enginetest::productCodes(*store_).contains(QStringLiteral("D1002")));
     QVERIFY(enginetest::productCodes(*store_).contains(QStringLiteral("E1002")));
 
@@ -948,24 +948,24 @@ void TestImportRun::letters()
     for (char16_t c = u'F'; c <= u'Z'; ++c)
         enginetest::execute(*store_, QStringLiteral("insert into Cpxm(Cpxm_bm) values('%1x')").arg(QChar(c)));
     const importer::ImportOutcome outcome = run(workbook("blank-code.xls"));
-    QCOMPARE(outcome.batchPrefix, QString());
-    QCOMPARE(outcome.importedCount, 1);
+    QCOMPARE(outcome.codeLetter, QString());
+    QCOMPARE(outcome.counts.imported, 1);
     QVERIFY(enginetest::productCodes(*store_).contains(QStringLiteral("1002")));
 }
 
 void TestImportRun::runThatStoredNothingLeavesItsLetterFree()
 {
-    QCOMPARE(run(workbook("header-only.xls")).batchPrefix, QStringLiteral("B"));
+    QCOMPARE(run(workbook("header-only.xls")).codeLetter, QStringLiteral("B"));
     const importer::ImportOutcome stored = run(workbook("five-rows.xls"));
-    QCOMPARE(stored.batchPrefix, QStringLiteral("B"));
-    QCOMPARE(stored.importedCount, 3);
+    QCOMPARE(stored.codeLetter, QStringLiteral("B"));
+    QCOMPARE(stored.counts.imported, 3);
     // Every row refused: C stays free as well.
     enginetest::refuseProductsNamed(*store_, Backend::Sqlite, QStringLiteral("%"));
     const importer::ImportOutcome refused = run(workbook("five-rows.xls"));
-    QCOMPARE(refused.batchPrefix, QStringLiteral("C"));
-    QCOMPARE(refused.importedCount, 0);
+    QCOMPARE(refused.codeLetter, QStringLiteral("C"));
+    QCOMPARE(refused.counts.imported, 0);
     enginetest::execute(*store_, QStringLiteral("drop trigger refuse_named"));
-    QCOMPARE(run(workbook("header-only.xls")).batchPrefix, QStringLiteral("C"));
+    QCOMPARE(run(workbook("header-only.xls")).codeLetter, QStringLiteral("C"));
 }
 
 void TestImportRun::workbookNotOpened_data()
@@ -1129,8 +1129,8 @@ void TestImportRun::waitsForAnotherWriter()
     locked.get_future().wait();
     const importer::ImportOutcome outcome = run(workbook("five-rows.xls"));
     other.join();
-    QCOMPARE(outcome.importedCount, 3);
-    QCOMPARE(outcome.failedCount, 1);
+    QCOMPARE(outcome.counts.imported, 3);
+    QCOMPARE(outcome.counts.failed, 1);
     QCOMPARE(enginetest::productCount(*store_), 6);
 }
 
@@ -1144,8 +1144,8 @@ void TestImportRun::failedCommitWritesTheGroupAgain()
     enginetest::execute(*store_, QStringLiteral("alter table Cpxm add constraint cpxm_bm_at_commit unique (Cpxm_bm) "
                                                 "deferrable initially deferred"));
     const importer::ImportOutcome outcome = run(workbook("duplicate-codes.xls"));
-    QCOMPARE(outcome.importedCount, 2);
-    QCOMPARE(outcome.failedCount, 1);
+    QCOMPARE(outcome.counts.imported, 2);
+    QCOMPARE(outcome.counts.failed, 1);
     QCOMPARE(session_->errorLog,
              (QStringList{kHeader, QStringLiteral(
                                        "编号---3001；名称---复方甘草片（重复）；原因---编号重复，与第2行的编号相同")}));
@@ -1175,8 +1175,8 @@ void TestImportRun::failedCommitOnSqliteCountsTheGroupOnce()
                              {"4", "丁", "盒", "4"},
                              {"5", "戊", "盒", "5"}});
     const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
-    QCOMPARE(outcome.importedCount, 4);
-    QCOMPARE(outcome.failedCount, 1);
+    QCOMPARE(outcome.counts.imported, 4);
+    QCOMPARE(outcome.counts.failed, 1);
     QCOMPARE(session_->errorLog.size(), 2);
     QVERIFY2(session_->errorLog.at(1).startsWith(QStringLiteral("编号---3；名称---丙；原因---")),
              qPrintable(session_->errorLog.at(1)));
@@ -1200,11 +1200,11 @@ void TestImportRun::dryRunMeetsConstraintsCheckedAtCommit()
     QCOMPARE(enginetest::productCodes(*store_), codesBefore);
     reporter_ = enginetest::RecordingReporter();
     const importer::ImportOutcome real = run(workbook("duplicate-codes.xls"));
-    QCOMPARE(dry.importedCount, real.importedCount);
-    QCOMPARE(dry.failedCount, real.failedCount);
+    QCOMPARE(dry.counts.imported, real.counts.imported);
+    QCOMPARE(dry.counts.failed, real.counts.failed);
     QCOMPARE(dryStatus, reporter_.statusText());
     QCOMPARE(dryLog, session_->errorLog);
-    QCOMPARE(real.failedCount, 1);
+    QCOMPARE(real.counts.failed, 1);
 }
 
 // Rows are made ahead of the writes, block after block: the counts and the log still follow the sheet's order
@@ -1216,8 +1216,8 @@ void TestImportRun::longSheetKeepsSheetOrder()
     const importer::ImportOutcome outcome = run(path, 0, QStringLiteral("S"));
     const int bad = 5000 / 377 - 5000 / (377 * 601);
     const int blank = 5000 / 601;
-    QCOMPARE(outcome.failedCount, bad);
-    QCOMPARE(outcome.importedCount, 5000 - bad - blank);
+    QCOMPARE(outcome.counts.failed, bad);
+    QCOMPARE(outcome.counts.imported, 5000 - bad - blank);
     QCOMPARE(enginetest::productCount(*store_), 2 + 5000 - bad - blank);
     QStringList expected{kHeader};
     for (int n = 377; n <= 5000; n += 377) {
@@ -1245,14 +1245,14 @@ void TestImportRun::rowMakingFailureEndsTheRunAfterTheRowsBefore()
     const QString path = folder_->filePath(QStringLiteral("long.xlsx"));
     writeLongSheet(path, 700, 250, 1000); // rows 250 and 500 (from 1) have a cost price that is no number
     const importer::ProductSheet sheet(data::Workbook::open(path).sheet(QStringLiteral("S")));
-    importer::BatchValues batch;
-    batch.batchPrefix = QStringLiteral("B");
-    batch.categoryKindId = QStringLiteral("010101");
-    const importer::RowMaker make = importer::sheetRowMaker(sheet, false, batch);
+    importer::RunValues runValues;
+    runValues.codeLetter = QStringLiteral("B");
+    runValues.categoryKindId = QStringLiteral("010101");
+    const importer::RowMaker make = importer::sheetRowMaker(sheet, false, runValues);
 
     importer::ImportCounts counts;
     QStringList log;
-    importer::WriteBatch writes(*store_, {}, counts, log);
+    importer::GroupWriter writes(*store_, {}, counts, log);
     writes.start();
     importer::RowLoop loop(
         sheet.rowCount(),

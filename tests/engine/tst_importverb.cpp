@@ -1,9 +1,9 @@
 // product-import-cli import as a clerk's script would run it: exit status, the status line on standard output, the
 // messages on standard error, the log file and the store; the verb in process, a few rows through the program.
+#include "cli/RunChoiceOptions.h"
 #include "CliRun.h"
+#include "engine/run/ImportTexts.h"
 #include "EngineTestSupport.h"
-#include "ImportTexts.h"
-#include "RunChoiceOptions.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 
@@ -472,12 +472,12 @@ void TestImportVerb::exitStatusCountsSkippedUpdatedAndMergedRowsAsDone()
     QFETCH(int, status);
     importer::ImportOutcome outcome;
     outcome.end = importer::ImportOutcome::End(end);
-    outcome.importedCount = counts.at(0);
-    outcome.failedCount = counts.at(1);
-    outcome.emptyCount = counts.at(2);
-    outcome.existingCount = counts.at(3);
-    outcome.updatedCount = counts.at(4);
-    outcome.mergedCount = counts.at(5);
+    outcome.counts.imported = counts.at(0);
+    outcome.counts.failed = counts.at(1);
+    outcome.counts.empty = counts.at(2);
+    outcome.counts.existing = counts.at(3);
+    outcome.counts.updated = counts.at(4);
+    outcome.counts.merged = counts.at(5);
     outcome.rowTotal = std::accumulate(counts.begin(), counts.end(), 0);
     QCOMPARE(cli::importExitStatus(outcome), status);
 }

@@ -1,5 +1,5 @@
 // The strict number texts of price, stock and discount cells.
-#include "NumberText.h"
+#include "engine/sheet/NumberText.h"
 
 #include <QLocale>
 #include <QTest>

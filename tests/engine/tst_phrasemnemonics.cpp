@@ -2,10 +2,10 @@
 // process and as the program) and preview --phrase-mnemonics. The sheet's own 助记码 is never replaced. And the
 // mnemonic verb's option bit 8.
 #include "CliRun.h"
+#include "engine/run/ImportRun.h"
 #include "EngineTestSupport.h"
-#include "ImportRun.h"
-#include "ProductKinds.h"
 #include "RecordingReporter.h"
+#include "store/ProductKinds.h"
 #include "StoreFixture.h"
 #include "TestPaths.h"
 
@@ -65,14 +65,14 @@ void TestPhraseMnemonics::importedCodes()
 
     if (way == Way::Engine) {
         data::Query query(store);
-        importer::ImportSession session{store, query, log, QString(), QStringList()};
+        importer::ImportSession session{store, query, log, QStringList()};
         importer::ImportRequest request;
         request.workbookPath = kWorkbook;
         request.sheetName = QStringLiteral("Sheet1");
         request.category = data::loadCategories(query, QStringLiteral("01")).value(0);
         request.phraseMnemonics = phrases;
         enginetest::RecordingReporter reporter;
-        QCOMPARE(importer::runImport(session, request, reporter).importedCount, 5);
+        QCOMPARE(importer::runImport(session, request, reporter).counts.imported, 5);
     } else {
         QStringList commandLine{"import", kWorkbook, "--category",
                                 "010101", "--store", folder.filePath(QStringLiteral("demo-store.sqlite")),

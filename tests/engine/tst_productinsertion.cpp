@@ -1,13 +1,15 @@
-// InsertProductRecord through the run's writes, and the code letter probe, on a SQLite file and on the PostgreSQL
-// test server.
-#include "CodeLetterProbe.h"
-#include "DatabaseError.h"
+// A product row made into its values and written through the run's writer, and the code letter probe, on a SQLite file
+// and on the PostgreSQL test server.
+#include "db/DatabaseError.h"
+#include "engine/rows/MadeRow.h"
+#include "engine/rows/ProductRow.h"
+#include "engine/rows/ProductValues.h"
+#include "engine/rows/RowValues.h"
+#include "engine/run/CodeLetterProbe.h"
+#include "engine/writes/GroupWriter.h"
 #include "EngineTestSupport.h"
-#include "ProductInsertion.h"
-#include "ProductRow.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
-#include "WriteBatch.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,22 +33,35 @@ importer::ProductRow goodRow(const QString& code, const QString& name)
     return row;
 }
 
-importer::BatchValues batchD()
+importer::RunValues runD()
 {
-    importer::BatchValues batch;
-    batch.batchPrefix = QStringLiteral("D");
-    batch.bigKindCode = QStringLiteral("XY11");
-    batch.categoryKindId = QStringLiteral("010101");
-    return batch;
+    importer::RunValues runValues;
+    runValues.codeLetter = QStringLiteral("D");
+    runValues.bigKindCode = QStringLiteral("XY11");
+    runValues.categoryKindId = QStringLiteral("010101");
+    return runValues;
 }
 
 // The writes of one run, with the counts and the log they keep.
 struct Writes
 {
-    explicit Writes(data::Connection& store, importer::WritePolicy policy = {}) : batch(store, policy, counts, log) {}
+    explicit Writes(data::Connection& store, importer::WritePolicy policy = {}) : writer(store, policy, counts, log) {}
+
+    // One sheet row made into its values and handed to the writer, as the run's row loop does.
+    void add(const importer::ProductRow& row, const importer::RunValues& runValues, int sheetRow)
+    {
+        importer::MadeRow made;
+        made.sheetRow = sheetRow;
+        made.code = row.Code;
+        made.name = row.Name;
+        importer::ValueSlabs slabs(1);
+        importer::makeValues(made, row, runValues, slabs);
+        writer.add(std::move(made));
+    }
+
     importer::ImportCounts counts;
     QStringList log;
-    importer::WriteBatch batch;
+    importer::GroupWriter writer;
 };
 
 } // namespace
@@ -106,8 +121,8 @@ void TestProductInsertion::storesEveryColumn()
     Writes writes(*store_);
     importer::ProductRow row = goodRow(QStringLiteral("1001"), QStringLiteral("阿莫西林胶囊"));
     row.Unit.clear();
-    importer::InsertProductRecord(writes.batch, row, batchD(), 0);
-    writes.batch.finish();
+    writes.add(row, runD(), 0);
+    writes.writer.finish();
     QCOMPARE(writes.counts.imported, 1);
     QCOMPARE(writes.counts.failed, 0);
     QVERIFY(writes.log.isEmpty());
@@ -141,11 +156,11 @@ void TestProductInsertion::noLetterLeavesTheCodeAlone()
     connect(backend);
 
     Writes writes(*store_);
-    importer::BatchValues batch = batchD();
-    batch.batchPrefix.clear();
-    batch.bigKindCode.clear();
-    importer::InsertProductRecord(writes.batch, goodRow("1001", "甘草片"), batch, 0);
-    writes.batch.finish();
+    importer::RunValues runValues = runD();
+    runValues.codeLetter.clear();
+    runValues.bigKindCode.clear();
+    writes.add(goodRow("1001", "甘草片"), runValues, 0);
+    writes.writer.finish();
     QCOMPARE(writes.counts.imported, 1);
     QCOMPARE(enginetest::productValue(*store_, "1001", "Cpxm_mc"), QStringLiteral("甘草片"));
     QCOMPARE(enginetest::productValue(*store_, "1001", "Cpxm_Bkind"), QString());
@@ -180,7 +195,7 @@ void TestProductInsertion::badNumberFailsTheRow()
 
     Writes writes(*store_);
     const int before = enginetest::productCount(*store_);
-    importer::InsertProductRecord(writes.batch, row, batchD(), 0);
+    writes.add(row, runD(), 0);
     // Counted and logged at once: nothing was sent.
     QCOMPARE(writes.counts.imported, 0);
     QCOMPARE(writes.counts.failed, 1);
@@ -188,7 +203,7 @@ void TestProductInsertion::badNumberFailsTheRow()
     QCOMPARE(
         writes.log,
         QStringList{QStringLiteral("编号---1001；名称---维生素C片；原因---%1“%2”不是数字").arg(headers[field], text)});
-    writes.batch.finish();
+    writes.writer.finish();
     QCOMPARE(enginetest::productCount(*store_), before);
 }
 
@@ -203,8 +218,8 @@ void TestProductInsertion::loneSurrogatesAreStoredAsReplacements()
     Writes writes(*store_);
     const QString name = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00) +
                          QStringLiteral("c😀") + QChar(0xDBFF);
-    importer::InsertProductRecord(writes.batch, goodRow("1001", name), batchD(), 0);
-    writes.batch.finish();
+    writes.add(goodRow("1001", name), runD(), 0);
+    writes.writer.finish();
     QCOMPARE(writes.counts.imported, 1);
     QCOMPARE(enginetest::productValue(*store_, "D1001", "Cpxm_mc"), QStringLiteral("a\uFFFDb\uFFFDc😀\uFFFD"));
 }
@@ -216,9 +231,9 @@ void TestProductInsertion::duplicateCodeFailsOnlyTheSecond()
     connect(backend);
 
     Writes writes(*store_);
-    importer::InsertProductRecord(writes.batch, goodRow("3001", "复方甘草片"), batchD(), 0);
-    importer::InsertProductRecord(writes.batch, goodRow("3001", "复方甘草片二"), batchD(), 1);
-    writes.batch.finish();
+    writes.add(goodRow("3001", "复方甘草片"), runD(), 0);
+    writes.add(goodRow("3001", "复方甘草片二"), runD(), 1);
+    writes.writer.finish();
     QCOMPARE(writes.counts.imported, 1);
     QCOMPARE(writes.counts.failed, 1);
     QCOMPARE(writes.log,
@@ -239,14 +254,14 @@ void TestProductInsertion::missingColumnIsAStoreFault()
     try {
         int sheetRow = 0;
         for (const char* code : {"1", "2", "3"})
-            importer::InsertProductRecord(writes.batch, goodRow(code, "商品"), batchD(), sheetRow++);
-        writes.batch.finish();
+            writes.add(goodRow(code, "商品"), runD(), sheetRow++);
+        writes.writer.finish();
         QFAIL("the store's refusal must escape");
     } catch (const data::DatabaseError& error) {
         QVERIFY2(error.isStoreFault(), qPrintable(error.code() + ": " + error.message()));
         QVERIFY2(error.message().contains(QStringLiteral("cpzk"), Qt::CaseInsensitive), qPrintable(error.message()));
     }
-    writes.batch.close();
+    writes.writer.close();
     QCOMPARE(writes.counts.imported, 0);
     QCOMPARE(writes.counts.failed, 0);
     QVERIFY(writes.log.isEmpty());
@@ -276,8 +291,8 @@ void TestProductInsertion::refusedRowsFailAloneInSheetOrder()
 
     enginetest::refuseProductsNamed(*store_, backend, QStringLiteral("%拒%"));
     Writes writes(*store_, importer::WritePolicy{.groupRows = groupRows});
-    importer::BatchValues batch = batchD();
-    batch.batchPrefix.clear(); // the codes as they stand: A0001 is the demo's own
+    importer::RunValues runValues = runD();
+    runValues.codeLetter.clear(); // the codes as they stand: A0001 is the demo's own
     QStringList expectedLog;
     // Refused by the store's rule: a pair at the start, three in a row in the middle, the last two.
     const QList<int> refusedByRule{2, 3, 120, 121, 122, 249, 250};
@@ -299,9 +314,9 @@ void TestProductInsertion::refusedRowsFailAloneInSheetOrder()
             row.Code = QStringLiteral("X199"); // the row before it, in the same statement
             failsFor(QStringLiteral("编号重复，数据库中已有这个编号"));
         }
-        importer::InsertProductRecord(writes.batch, row, batch, i);
+        writes.add(row, runValues, i);
     }
-    writes.batch.finish();
+    writes.writer.finish();
     QCOMPARE(enginetest::withoutStoreMessages(writes.log), expectedLog);
     QCOMPARE(writes.counts.failed, expectedLog.size());
     QCOMPARE(writes.counts.imported, 250 - expectedLog.size());

@@ -2,19 +2,17 @@
 // over what is found, rows that are no products, and the reason of every failed row; then the real lists that
 // pharmacies and shops published, imported with nothing but a category.
 #include "CliRun.h"
+#include "db/Connection.h"
+#include "engine/rows/ProductRow.h"
+#include "engine/sheet/HeaderNames.h"
+#include "engine/sheet/ProductSheet.h"
+#include "engine/sheet/SheetLayout.h"
 #include "EngineTestSupport.h"
-#include "HeaderNames.h"
-#include "MnemonicEncoder.h"
-#include "ProductRow.h"
-#include "ProductSheet.h"
-#include "SheetLayout.h"
+#include "ListWorkbook.h"
+#include "mnemonic/MnemonicEncoder.h"
+#include "store/DemoStore.h"
 #include "StoreFixture.h"
 #include "TestPaths.h"
-
-#include "ListWorkbook.h"
-
-#include "Connection.h"
-#include "DemoStore.h"
 
 #include <QDir>
 #include <QFile>

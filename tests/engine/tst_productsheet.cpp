@@ -1,9 +1,10 @@
 // The product sheet as the import reads it: the nine columns by header, the row count, and each row's fields
 // trimmed, defaulted and given a mnemonic.
-#include "MnemonicCode.h"
-#include "MnemonicEncoder.h"
-#include "ProductRow.h"
-#include "ProductSheet.h"
+#include "engine/rows/ProductRow.h"
+#include "engine/sheet/CellText.h"
+#include "engine/sheet/ProductSheet.h"
+#include "mnemonic/MnemonicCode.h"
+#include "mnemonic/MnemonicEncoder.h"
 #include "TestPaths.h"
 
 #include <QLocale>

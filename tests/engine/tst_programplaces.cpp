@@ -1,6 +1,6 @@
 // Where the program keeps its store, log.txt and product-import.ini: beside itself in a folder of its own it may
 // write, in the user's data folder when installed. Decided from the folders, and followed by product-import-cli.
-#include "ProgramPlaces.h"
+#include "engine/program/ProgramPlaces.h"
 #include "TestPaths.h"
 
 #include <QDir>

@@ -1,12 +1,12 @@
 // The product rows made ahead of the writes, by one making thread and by several: every row in the sheet's order
 // across the blocks, its values or none, and which rows repeat the code of an earlier one; a row whose making
 // fails, and a taker that stops while the makers wait for room.
-#include "ProductInsertion.h"
-#include "ProductSheet.h"
-#include "Quantities.h"
-#include "RowsAhead.h"
-#include "Workbook.h"
 #include "../worksheet/PackageBuilder.h"
+#include "engine/rows/ProductValues.h"
+#include "engine/rows/RowsAhead.h"
+#include "engine/sheet/ProductSheet.h"
+#include "queue/Quantities.h"
+#include "worksheet/Workbook.h"
 
 #include <QTest>
 
@@ -72,13 +72,13 @@ private slots:
         codes[501] = QStringLiteral("C500");
 
         const importer::ProductSheet sheet(productSheet(codes, costs));
-        importer::BatchValues batch;
-        batch.batchPrefix = QStringLiteral("B");
-        batch.bigKindCode = QStringLiteral("XY11");
-        batch.categoryKindId = QStringLiteral("010101");
+        importer::RunValues runValues;
+        runValues.codeLetter = QStringLiteral("B");
+        runValues.bigKindCode = QStringLiteral("XY11");
+        runValues.categoryKindId = QStringLiteral("010101");
         std::vector<importer::MadeRow> taken; // as the writes keep them until their group commits
         {
-            importer::RowsAhead rows(sheet.rowCount(), importer::sheetRowMaker(sheet, false, batch),
+            importer::RowsAhead rows(sheet.rowCount(), importer::sheetRowMaker(sheet, false, runValues),
                                      importer::sheetRepeatMarker(sheet), makers);
             for (int i = 0; i < 700; ++i) {
                 importer::MadeRow* made = rows.next();

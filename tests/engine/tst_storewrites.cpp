@@ -4,14 +4,14 @@
 // that cannot be written stop the run before the store is touched, an early end counts every row written, and
 // init-store refuses a path that holds no store.
 #include "CliRun.h"
+#include "db/Query.h"
+#include "engine/run/FurtherColumns.h"
+#include "engine/run/ImportRun.h"
+#include "engine/sheet/SheetLayout.h"
 #include "EngineTestSupport.h"
-#include "FurtherColumns.h"
-#include "ImportRun.h"
 #include "ListWorkbook.h"
-#include "ProductKinds.h"
-#include "Query.h"
 #include "RecordingReporter.h"
-#include "SheetLayout.h"
+#include "store/ProductKinds.h"
 #include "StoreTestSupport.h"
 
 #include <QDir>
@@ -93,7 +93,7 @@ void TestStoreWrites::open(Backend backend)
     folder_ = folders_->fresh();
     query_ = std::make_unique<data::Query>(*store_);
     session_ = std::make_unique<importer::ImportSession>(
-        importer::ImportSession{*store_, *query_, folder_ + QStringLiteral("/log.txt"), QString(), QStringList()});
+        importer::ImportSession{*store_, *query_, folder_ + QStringLiteral("/log.txt"), QStringList()});
 }
 
 Run TestStoreWrites::run(const QList<QStringList>& rows, importer::ExistingChoice existing,
@@ -148,12 +148,12 @@ void TestStoreWrites::updateLeavesBlankCellsAsStored()
                   {"11", "甲片", "盒", "5", "10", "35", "JPX", "10片"},
                   {"12", "乙片", "瓶", "6", "12", "4", "", "1瓶"}},
                  importer::ExistingChoice::Add, importer::RepeatChoice::Fail, map)
-                 .outcome.importedCount,
+                 .outcome.counts.imported,
              2);
     const Run update =
         run({header, {"11", "甲片", "", "", "12.5", "", "", ""}, {"12", "乙片", "", "", "", "", "YP", ""}},
             importer::ExistingChoice::Update, importer::RepeatChoice::Fail, map);
-    QCOMPARE(update.outcome.updatedCount, 2);
+    QCOMPARE(update.outcome.counts.updated, 2);
     QVERIFY2(update.log.isEmpty(), qPrintable(update.log.join(u'\n')));
     const auto value = [&](const char* code, const char* column) {
         return enginetest::productValue(*store_, QString::fromLatin1(code), QString::fromLatin1(column));
@@ -181,7 +181,7 @@ void TestStoreWrites::refusedUpdateFailsAlone()
     open(backend);
     const QStringList header{"商品编号", "商品名称", "销售价"};
     QCOMPARE(run({header, {"11", "甲片", "1"}, {"12", "乙片", "2"}, {"13", "丙片", "3"}}, importer::ExistingChoice::Add)
-                 .outcome.importedCount,
+                 .outcome.counts.imported,
              3);
     if (backend == Backend::Sqlite)
         enginetest::execute(*store_, QStringLiteral("create trigger price_ok before update on Cpxm when "
@@ -191,7 +191,7 @@ void TestStoreWrites::refusedUpdateFailsAlone()
         enginetest::execute(*store_, QStringLiteral("alter table Cpxm add constraint price_ok check (Cpxm_ysdj >= 0)"));
     const Run update =
         run({header, {"11", "甲片", "7"}, {"12", "乙片", "-1"}, {"13", "丙片", "9"}}, importer::ExistingChoice::Update);
-    QCOMPARE(update.outcome.updatedCount, 2);
+    QCOMPARE(update.outcome.counts.updated, 2);
     QCOMPARE(enginetest::withoutStoreMessages(update.log),
              QStringList{QStringLiteral("编号---12；名称---乙片；原因---数据库拒绝了这一行")});
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), 7.0);
@@ -207,11 +207,11 @@ void TestStoreWrites::twoRowsMeaningOneProduct()
     STORETEST_REQUIRE_BACKEND(backend);
     open(backend);
     const QStringList header{"商品编号", "商品名称", "销售价", "当前库存"};
-    QCOMPARE(run({header, {"11", "甲片", "1", "5"}}, importer::ExistingChoice::Add).outcome.importedCount, 1);
+    QCOMPARE(run({header, {"11", "甲片", "1", "5"}}, importer::ExistingChoice::Add).outcome.counts.imported, 1);
     const Run update =
         run({header, {"11", "甲片", "7", ""}, {"B11", "甲片", "8", "6"}}, importer::ExistingChoice::Update);
     QVERIFY2(update.log.isEmpty(), qPrintable(update.log.join(u'\n')));
-    QCOMPARE(update.outcome.updatedCount, 2);
+    QCOMPARE(update.outcome.counts.updated, 2);
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "Cpxm_ysdj"), 8.0);
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B11"), "CPxm_sl"), 6.0);
     QCOMPARE(enginetest::productCount(*store_), 3);
@@ -245,9 +245,9 @@ void TestStoreWrites::codeStoredTwiceIsNeverWrittenOver()
     for (int i = 0; i < moreRows; ++i)
         rows.append({QStringLiteral("N%1").arg(i), QStringLiteral("新%1").arg(i), QStringLiteral("1")});
     const Run update = run(rows, importer::ExistingChoice::Update);
-    QCOMPARE(update.outcome.updatedCount, 1);
-    QCOMPARE(update.outcome.failedCount, 1);
-    QCOMPARE(update.outcome.importedCount, moreRows);
+    QCOMPARE(update.outcome.counts.updated, 1);
+    QCOMPARE(update.outcome.counts.failed, 1);
+    QCOMPARE(update.outcome.counts.imported, moreRows);
     QCOMPARE(update.log.size(), 1);
     QVERIFY2(update.log.first().startsWith(QStringLiteral("编号---X1；名称---甲；原因---数据库中有2个商品与它相符")),
              qPrintable(update.log.first()));
@@ -272,8 +272,8 @@ void TestStoreWrites::numbersBeyondTheColumnFailTheRow()
                             {"22", "乙", "2"},
                             {"22", "乙", "3"}},
                            importer::ExistingChoice::Add, importer::RepeatChoice::Merge);
-    QCOMPARE(merged.outcome.importedCount, 2);
-    QCOMPARE(merged.outcome.mergedCount, 1);
+    QCOMPARE(merged.outcome.counts.imported, 2);
+    QCOMPARE(merged.outcome.counts.merged, 1);
     QCOMPARE(merged.log,
              QStringList{QStringLiteral("编号---21；名称---甲；原因---当前库存合并后超出数字的范围，不能合并库存")});
     QCOMPARE(enginetest::productNumber(*store_, QStringLiteral("B21"), "CPxm_sl"), 1e308);
@@ -291,7 +291,7 @@ void TestStoreWrites::numberTheServerColumnCannotHold()
                             {"31", "甲", "1", "1.7976931348623157e308"},
                             {"32", "乙", "1.7976931348623157e308", "1"}},
                            importer::ExistingChoice::Add);
-    QCOMPARE(stored.outcome.importedCount, 1);
+    QCOMPARE(stored.outcome.counts.imported, 1);
     QCOMPARE(stored.log.size(), 1);
     QVERIFY2(stored.log.first().startsWith(QStringLiteral("编号---32；名称---乙；原因---数字超出数据库列能存的范围（")),
              qPrintable(stored.log.first()));
@@ -310,11 +310,11 @@ void TestStoreWrites::storeColumnsWhoseNamesNeedQuoting()
     const Run added = run({{"商品编号", "商品名称", "规格", "顺序", "备注"}, {"41", "甲", "10片", "3", "x"}},
                           importer::ExistingChoice::Add, importer::RepeatChoice::Fail, map);
     QVERIFY2(added.log.isEmpty(), qPrintable(added.log.join(u'\n')));
-    QCOMPARE(added.outcome.importedCount, 1);
+    QCOMPARE(added.outcome.counts.imported, 1);
     const Run updated = run({{"商品编号", "商品名称", "规格", "顺序", "备注"}, {"41", "甲", "20片", "", "y"}},
                             importer::ExistingChoice::Update, importer::RepeatChoice::Fail, map);
     QVERIFY2(updated.log.isEmpty(), qPrintable(updated.log.join(u'\n')));
-    QCOMPARE(updated.outcome.updatedCount, 1);
+    QCOMPARE(updated.outcome.counts.updated, 1);
     QCOMPARE(enginetest::column(*store_, QStringLiteral("select \"pack size\" || '/' || \"order\" || '/' || \"a\"\"b\" "
                                                         "as v from Cpxm where Cpxm_bm = 'B41'")),
              QStringList{QStringLiteral("20片/3/y")});
@@ -336,7 +336,7 @@ void TestStoreWrites::textsLongerThanTheirColumnFail()
                            {code40, "丁", "盒", ""},
                            {"54", QString(150, u'戊'), "盒", ""}},
                           importer::ExistingChoice::Add);
-    QCOMPARE(long_.outcome.importedCount, 1);
+    QCOMPARE(long_.outcome.counts.imported, 1);
     QCOMPARE(long_.log,
              (QStringList{
                  QStringLiteral("编号---51；名称---%1；原因---商品名称“%1”超出数据库列 Cpxm_mc 的长度（最多200个字）")
@@ -359,7 +359,7 @@ void TestStoreWrites::earlyEndCountsEveryRowWritten()
     open(backend);
     const QStringList header{"商品编号", "商品名称", "销售价"};
     QCOMPARE(
-        run({header, {"11", "甲片", "1"}, {"12", "乙片", "2"}}, importer::ExistingChoice::Add).outcome.importedCount,
+        run({header, {"11", "甲片", "1"}, {"12", "乙片", "2"}}, importer::ExistingChoice::Add).outcome.counts.imported,
         2);
     // A product named 满 meets a full disk.
     if (backend == Backend::Sqlite) {

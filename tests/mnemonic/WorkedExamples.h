@@ -1,7 +1,7 @@
 #pragma once
 // Product names and their mnemonic codes, shared by the tests of the conversion and of the command line.
 
-#include "MnemonicCode.h"
+#include "mnemonic/MnemonicCode.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 // BuildMnemonicCode: the worked examples of product names, and the byte-level rules on raw GBK bytes.
 
-#include "MnemonicCode.h"
-#include "MnemonicEncoder.h"
+#include "mnemonic/MnemonicCode.h"
+#include "mnemonic/MnemonicEncoder.h"
 #include "WorkedExamples.h"
 
 #include <QTest>

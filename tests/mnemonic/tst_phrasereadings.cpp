@@ -2,10 +2,10 @@
 // the pharmacy word list read before the general words, characters that only the word list reads, the phrase
 // table's layout, and that without the bit every code stays as the characters alone give it.
 
-#include "MnemonicCode.h"
-#include "PhraseIndex.h"
-#include "PhraseTable.h"
-#include "PinyinTables.h"
+#include "mnemonic/MnemonicCode.h"
+#include "mnemonic/PhraseIndex.h"
+#include "mnemonic/PhraseTable.h"
+#include "mnemonic/PinyinTables.h"
 #include "WorkedExamples.h"
 
 #include <QHash>

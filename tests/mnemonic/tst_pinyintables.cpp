@@ -1,6 +1,6 @@
 // The constant tables of the mnemonic codes: the syllable list, the generated GBK index and the symbol tables.
 
-#include "PinyinTables.h"
+#include "mnemonic/PinyinTables.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // Connection on a real SQLite file and on the test PostgreSQL server through ODBC: connecting, transactions and
 // savepoints, the busy time-out and the code letter lock.
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "Query.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
 #include "StoreTestSupport.h"
 
 #include <QCoreApplication>

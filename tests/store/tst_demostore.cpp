@@ -1,8 +1,8 @@
 // The demo store: written once, never over an existing store.
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "DemoStore.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "store/DemoStore.h"
 #include "StoreTestSupport.h"
 
 #include <QCoreApplication>

@@ -2,13 +2,13 @@
 // PostgreSQL server through ODBC: the statement's exact text, every value stored with its own type, batches of
 // many rows that are stored whole or not at all.
 
-#include "ArrayLiteral.h"
-#include "Connection.h"
-#include "CpxmColumns.h"
-#include "DatabaseError.h"
-#include "ProductInsert.h"
-#include "Query.h"
-#include "StatementText.h"
+#include "db/ArrayLiteral.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
+#include "db/StatementText.h"
+#include "store/CpxmColumns.h"
+#include "store/ProductInsert.h"
 #include "StoreTestSupport.h"
 
 #include <QSet>

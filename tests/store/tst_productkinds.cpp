@@ -1,11 +1,11 @@
 // The product type and category loads on a real SQLite file and on the test PostgreSQL server, and the kinds
 // verb that lists them.
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "DemoStore.h"
-#include "ProductKinds.h"
-#include "Query.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
+#include "store/DemoStore.h"
+#include "store/ProductKinds.h"
 #include "StoreTestSupport.h"
 #include "TestPaths.h"
 

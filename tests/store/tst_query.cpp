@@ -2,10 +2,10 @@
 // named parameters, values with their own types, selects with their row count and limit, errors with the
 // driver's message.
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "Query.h"
-#include "StoreStatements.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
+#include "store/StoreStatements.h"
 #include "StoreTestSupport.h"
 
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
 // Where the store is: the store file by its header, or the server on this computer, and the connection made.
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "DemoStore.h"
-#include "ProductKinds.h"
-#include "Query.h"
-#include "StoreConnection.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Query.h"
+#include "store/DemoStore.h"
+#include "store/ProductKinds.h"
+#include "store/StoreConnection.h"
 #include "StoreTestSupport.h"
 
 #include <QCoreApplication>

@@ -2,9 +2,9 @@
 // product-import-cli in the tests: its verbs called in this process with string streams, or, for exit codes and
 // the streams themselves, the built program as a process of its own.
 
-#include "Console.h"
+#include "cli/Console.h"
+#include "cli/Verbs.h"
 #include "TestPaths.h"
-#include "Verbs.h"
 
 #include <QByteArray>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #include "StoreFixture.h"
 
-#include "DemoStore.h"
+#include "store/DemoStore.h"
 
 #include <QFile>
 

@@ -3,7 +3,7 @@
 // reset to the demo contents. A test that needs the server and finds none fails under CI and skips, loudly,
 // elsewhere; it never passes in silence.
 
-#include "Connection.h"
+#include "db/Connection.h"
 
 #include <QString>
 #include <QTest>

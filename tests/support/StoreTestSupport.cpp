@@ -1,8 +1,8 @@
 #include "StoreTestSupport.h"
 
-#include "CpxmColumns.h"
-#include "ProductInsert.h"
-#include "Query.h"
+#include "db/Query.h"
+#include "store/CpxmColumns.h"
+#include "store/ProductInsert.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // What the store tests share: statements run straight on a connection, a fresh folder per case, the backend
 // rows of a data table, and products written the way the import writes them, from the Cpxm column table.
 
-#include "Connection.h"
-#include "CpxmColumns.h"
-#include "StatementText.h"
+#include "db/Connection.h"
+#include "db/StatementText.h"
+#include "store/CpxmColumns.h"
 #include "StoreFixture.h"
 
 #include <QString>

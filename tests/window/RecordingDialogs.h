@@ -2,7 +2,7 @@
 // The window's dialogs for tests: every box, dialog, shell call and quit request is recorded instead of shown, and
 // the workbook picker answers from a queue.
 
-#include "WindowDialogs.h"
+#include "window/WindowDialogs.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,7 +1,7 @@
 // The column dialog driven by keys and the mouse: preset from what was found, changed, the rows below as they will
 // be stored, OK only with a code and a name, Cancel.
-#include "ColumnMappingDialog.h"
 #include "TestPaths.h"
+#include "window/ColumnMappingDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,23 +1,22 @@
 // The import window as a clerk uses it: the real window, offscreen, on a real SQLite demo store and real workbooks.
 // Message boxes, the file dialog and the shell are recorded instead of shown.
 
-#include "ErrorReport.h"
-#include "ChineseFonts.h"
-#include "ImportTexts.h"
-#include "RecordingDialogs.h"
 #include "../engine/ListWorkbook.h"
-#include "StatusLinkLabel.h"
-#include "StyledButton.h"
-#include "TFmain.h"
-#include "WindowImportReporter.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "engine/run/ImportTexts.h"
 #include "PrivateUserFolders.h"
+#include "RecordingDialogs.h"
+#include "store/DemoStore.h"
+#include "store/StoreConnection.h"
 #include "TestPaths.h"
-
-#include "Connection.h"
-#include "DemoStore.h"
-#include "Query.h"
-#include "StoreConnection.h"
 #include "TypeText.h"
+#include "window/ChineseFonts.h"
+#include "window/ErrorReport.h"
+#include "window/StatusLinkLabel.h"
+#include "window/StyledButton.h"
+#include "window/TFmain.h"
+#include "window/WindowImportReporter.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -578,8 +577,7 @@ void ImportWindowTest::fullRunImportsCountsAndLogs()
     QCOMPARE(log.at(0), QStringLiteral("以下是导入错误的信息！"));
     QVERIFY2(log.at(1).contains(QStringLiteral("P003")), qPrintable(log.at(1)));
     QCOMPARE(w->session().errorLog, log);
-    QCOMPARE(w->session().bigKindCode, QStringLiteral("XY11"));
-    QCOMPARE(w->lastOutcome().batchPrefix, QStringLiteral("B"));
+    QCOMPARE(w->lastOutcome().codeLetter, QStringLiteral("B"));
 }
 
 void ImportWindowTest::secondRunTakesTheNextLetterWithAnEmptyBar()
@@ -1200,7 +1198,7 @@ void ImportWindowTest::phraseMnemonicsEntryChoosesTheCodes()
     QTest::mouseClick(w.child<QPushButton>("RzBitBtn1"), Qt::LeftButton);
 
     QVERIFY2(w.dialogs->errors.isEmpty(), qPrintable(w.dialogs->errors.value(0).text));
-    QCOMPARE(w->lastOutcome().importedCount, 5);
+    QCOMPARE(w->lastOutcome().counts.imported, 5);
     QCOMPARE(storedMnemonics(*folder_, QStringLiteral("B600_")).mid(0, 3), expected);
 }
 

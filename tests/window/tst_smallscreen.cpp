@@ -1,9 +1,9 @@
 // The window and the column dialog on a 1024x768 screen (the offscreen platform given that screen): the dialog's
 // fields scroll, its frame stays on the screen with room for a title bar, and 导入 and 取消 are always in sight.
 
-#include "ChineseFonts.h"
-#include "ColumnMappingDialog.h"
 #include "TestPaths.h"
+#include "window/ChineseFonts.h"
+#include "window/ColumnMappingDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

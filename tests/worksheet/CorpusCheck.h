@@ -2,7 +2,7 @@
 // What the two corpus tests share: the verdicts of a corpus's SOURCES.md, one data row per workbook (or one that
 // says the corpus is absent), and the reading of a workbook to its last cell, judged against its verdict.
 
-#include "Workbook.h"
+#include "worksheet/Workbook.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 // A whole workbook as lines of text, for comparing two workbooks (two writers, two formats) cell for cell.
 
-#include "Workbook.h"
+#include "worksheet/Workbook.h"
 
 #include <QStringList>
 

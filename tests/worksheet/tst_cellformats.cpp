@@ -1,5 +1,5 @@
 // Numbers in general format, date serials, error codes and the number formats that make a number a date.
-#include "CellFormats.h"
+#include "worksheet/CellFormats.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,8 +1,8 @@
 // CSV and other delimited text read as a sheet: encodings told by content, delimiters sniffed, RFC 4180 quoting,
 // every cell as written, damage refused with the row and the reason. Every case is read twice, in one pass and cut
 // into pieces of a record or two on three threads, and both must give the same cells.
-#include "Workbook.h"
 #include "WorkbookDump.h"
+#include "worksheet/Workbook.h"
 
 #include <QDir>
 #include <QDirIterator>

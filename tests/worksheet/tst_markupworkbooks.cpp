@@ -4,8 +4,8 @@
 // the top-left cell and the covered cells empty, as in .xls and .xlsx.
 #include "PackageBuilder.h"
 #include "TestPaths.h"
-#include "Workbook.h"
 #include "WorkbookDump.h"
+#include "worksheet/Workbook.h"
 
 #include <QFile>
 #include <QStringEncoder>

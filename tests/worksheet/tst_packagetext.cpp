@@ -1,5 +1,5 @@
 // The small texts inside a package's XML: escapes, cell references, row numbers and ISO dates.
-#include "xlsx/PackageText.h"
+#include "worksheet/xlsx/PackageText.h"
 
 #include <QTest>
 

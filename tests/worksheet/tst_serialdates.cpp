@@ -1,6 +1,6 @@
 // Serial day numbers and the days they name in both date systems: the one pair of functions both formats read
 // dates through.
-#include "SerialDates.h"
+#include "worksheet/SerialDates.h"
 
 #include <QTest>
 

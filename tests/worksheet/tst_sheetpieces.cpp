@@ -3,12 +3,12 @@
 // be cut safely (a comment, another encoding, rows that number themselves from the row before), it is read in one
 // pass, and the tests say which parts are cut.
 #include "PackageBuilder.h"
-#include "Workbook.h"
-#include "WorkbookData.h"
 #include "WorkbookDump.h"
-#include "xlsx/PackageFile.h"
-#include "xlsx/PackageReader.h"
-#include "xlsx/SheetPieces.h"
+#include "worksheet/Workbook.h"
+#include "worksheet/WorkbookData.h"
+#include "worksheet/xlsx/PackageFile.h"
+#include "worksheet/xlsx/PackageReader.h"
+#include "worksheet/xlsx/SheetPieces.h"
 
 #include <gsf/gsf-input-memory.h>
 

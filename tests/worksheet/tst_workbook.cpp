@@ -1,10 +1,10 @@
 // The workbook reader over real files from three writers, and over hand-built records for what writers never
 // write on purpose.
 #include "BiffBuilder.h"
-#include "GsfSupport.h"
 #include "TestPaths.h"
-#include "Workbook.h"
 #include "WorkbookDump.h"
+#include "worksheet/GsfSupport.h"
+#include "worksheet/Workbook.h"
 
 #include <QFile>
 #include <QStringEncoder>

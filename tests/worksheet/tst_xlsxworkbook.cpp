@@ -3,9 +3,9 @@
 // for hostile files.
 #include "PackageBuilder.h"
 #include "TestPaths.h"
-#include "Workbook.h"
 #include "WorkbookDump.h"
-#include "xlsx/ZipDirectory.h"
+#include "worksheet/Workbook.h"
+#include "worksheet/xlsx/ZipDirectory.h"
 
 #include <gsf/gsf-outfile-msole.h>
 

@@ -1,9 +1,9 @@
 // make-demo-store [PATH]: writes the demo store (an SQLite file) at PATH, by default database/Member.dat in the
 // program folder. An existing store is never touched: the program says so and succeeds.
 
-#include "DatabaseError.h"
-#include "DemoStore.h"
-#include "StoreConnection.h"
+#include "db/DatabaseError.h"
+#include "store/DemoStore.h"
+#include "store/StoreConnection.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

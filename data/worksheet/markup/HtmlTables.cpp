@@ -2,11 +2,10 @@
 // their spans, the text a browser shows (entities decoded, <br> a line break, runs of blanks one blank), Excel's
 // x:num values as numbers unless the cell is formatted as text (mso-number-format:"\@").
 
-#include "MarkupWorkbooks.h"
-
-#include "ReadableFormats.h"
-#include "WorkbookErrors.h"
-#include "text/TextEncoding.h"
+#include "worksheet/markup/MarkupWorkbooks.h"
+#include "worksheet/ReadableFormats.h"
+#include "worksheet/text/TextEncoding.h"
+#include "worksheet/WorkbookErrors.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>

@@ -4,7 +4,7 @@
 // cell as the text it shows, merged areas with their value in the top-left cell and the covered cells empty, as the
 // other formats give a merge.
 
-#include "WorkbookData.h"
+#include "worksheet/WorkbookData.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,12 +1,11 @@
 // Excel's XML Spreadsheet 2003 through expat: Worksheet, Table, Row and Cell with their ss:Index, the value of each
 // cell's Data by its ss:Type, merged areas (MergeAcross, MergeDown) with the covered cells empty.
 
-#include "MarkupWorkbooks.h"
-
-#include "IsoDateText.h"
-#include "WorkbookErrors.h"
-#include "xlsx/PackageText.h"
-#include "xlsx/XmlParts.h"
+#include "worksheet/IsoDateText.h"
+#include "worksheet/markup/MarkupWorkbooks.h"
+#include "worksheet/WorkbookErrors.h"
+#include "worksheet/xlsx/PackageText.h"
+#include "worksheet/xlsx/XmlParts.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,14 +1,14 @@
 // content.xml's tables as sheets: rows and cells with their repeats, typed values (office:value-type), paragraphs of
 // text, covered cells of merges left empty.
 
-#include "OpenDocument.h"
+#include "worksheet/ods/OpenDocument.h"
 
-#include "CellFormats.h"
-#include "IsoDateText.h"
-#include "WorkbookErrors.h"
-#include "xlsx/PackageFile.h"
-#include "xlsx/PackageText.h"
-#include "xlsx/XmlParts.h"
+#include "worksheet/CellFormats.h"
+#include "worksheet/IsoDateText.h"
+#include "worksheet/WorkbookErrors.h"
+#include "worksheet/xlsx/PackageFile.h"
+#include "worksheet/xlsx/PackageText.h"
+#include "worksheet/xlsx/XmlParts.h"
 
 #include <QFile>
 

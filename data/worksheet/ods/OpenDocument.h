@@ -4,7 +4,7 @@
 // rows and cells (number-rows-repeated, number-columns-repeated) are counted, not stored, so a table formatted down
 // to the last row costs nothing for its empty tail.
 
-#include "WorkbookData.h"
+#include "worksheet/WorkbookData.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,13 +1,13 @@
 // Delimited text: sniffing the encoding and the delimiter, cutting the text into pieces of whole records outside
 // quotes, and parsing each piece into cells on the reader threads.
 
-#include "DelimitedText.h"
+#include "worksheet/text/DelimitedText.h"
 
-#include "BoundedQueue.h"
-#include "CellFormats.h"
-#include "Quantities.h"
-#include "RecordScanner.h"
-#include "WorkbookErrors.h"
+#include "queue/BoundedQueue.h"
+#include "queue/Quantities.h"
+#include "worksheet/CellFormats.h"
+#include "worksheet/text/RecordScanner.h"
+#include "worksheet/WorkbookErrors.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,9 +3,9 @@
 // the delimiter told from the first bytes, every cell text as written. A large file is read in pieces of whole
 // records, parsed on several threads at once, as a large .xlsx sheet is.
 
-#include "SheetReading.h"
-#include "TextEncoding.h"
-#include "WorkbookData.h"
+#include "worksheet/SheetReading.h"
+#include "worksheet/text/TextEncoding.h"
+#include "worksheet/WorkbookData.h"
 
 #include <QByteArray>
 #include <QString>

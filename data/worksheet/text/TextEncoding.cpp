@@ -1,4 +1,4 @@
-#include "TextEncoding.h"
+#include "worksheet/text/TextEncoding.h"
 
 #include <QtEndian>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Reading an Excel 97-2003 or Excel 5/95 workbook stream into the workbook and worksheet data both formats share.
 
-#include "WorkbookData.h"
+#include "worksheet/WorkbookData.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "BiffRecords.h"
+#include "worksheet/xls/BiffRecords.h"
 
 #include <QtEndian>
 

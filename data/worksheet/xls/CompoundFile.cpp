@@ -1,8 +1,8 @@
-#include "CompoundFile.h"
+#include "worksheet/xls/CompoundFile.h"
 
-#include "GsfSupport.h"
-#include "ReadableFormats.h"
-#include "WorkbookErrors.h"
+#include "worksheet/GsfSupport.h"
+#include "worksheet/ReadableFormats.h"
+#include "worksheet/WorkbookErrors.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 // One worksheet's cells, read from its substream into a compact table sorted by row and column.
 
-#include "BiffReader.h"
-#include "BiffRecords.h"
-#include "WorkbookErrors.h"
+#include "worksheet/WorkbookErrors.h"
+#include "worksheet/xls/BiffReader.h"
+#include "worksheet/xls/BiffRecords.h"
 
 #include <QStringDecoder>
 

@@ -1,9 +1,9 @@
 // The workbook globals: code page, date system, number formats, cell formats, shared strings and the sheet list.
 
-#include "BiffReader.h"
-#include "BiffRecords.h"
-#include "ReadableFormats.h"
-#include "WorkbookErrors.h"
+#include "worksheet/ReadableFormats.h"
+#include "worksheet/WorkbookErrors.h"
+#include "worksheet/xls/BiffReader.h"
+#include "worksheet/xls/BiffRecords.h"
 
 #include <QStringDecoder>
 

@@ -1,8 +1,8 @@
-#include "InflatingReader.h"
+#include "worksheet/xlsx/InflatingReader.h"
 
-#include "Quantities.h"
-#include "XmlParts.h"
-#include "ZipDirectory.h"
+#include "queue/Quantities.h"
+#include "worksheet/xlsx/XmlParts.h"
+#include "worksheet/xlsx/ZipDirectory.h"
 
 #include <algorithm>
 

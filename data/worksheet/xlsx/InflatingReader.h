@@ -2,7 +2,7 @@
 // A large part of a package inflated on a helper thread, a few chunks ahead of the XML parser that takes them: with
 // a second core free, inflating costs the parse no time.
 
-#include "BoundedQueue.h"
+#include "queue/BoundedQueue.h"
 
 #include <gsf/gsf-input.h>
 

@@ -1,8 +1,8 @@
-#include "PackageFile.h"
+#include "worksheet/xlsx/PackageFile.h"
 
-#include "InflatingReader.h"
-#include "ReadableFormats.h"
-#include "WorkbookErrors.h"
+#include "worksheet/ReadableFormats.h"
+#include "worksheet/WorkbookErrors.h"
+#include "worksheet/xlsx/InflatingReader.h"
 
 #include <gsf/gsf-infile-zip.h>
 

@@ -3,9 +3,9 @@
 // through the package's relationships, the parts related to it, and every XML part streamed through expat within
 // caps on its inflated size, so that a crafted zip costs no more than a bounded multiple of its own size.
 
-#include "GsfSupport.h"
-#include "XmlParts.h"
-#include "ZipDirectory.h"
+#include "worksheet/GsfSupport.h"
+#include "worksheet/xlsx/XmlParts.h"
+#include "worksheet/xlsx/ZipDirectory.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,8 +2,8 @@
 // Reading an Office Open XML workbook into the same workbook and worksheet data the BIFF reader fills, so that
 // every cell becomes text by the same rules.
 
-#include "SheetReading.h"
-#include "WorkbookData.h"
+#include "worksheet/SheetReading.h"
+#include "worksheet/WorkbookData.h"
 
 #include <memory>
 

@@ -1,10 +1,10 @@
 // One worksheet part of a package, streamed into the compact cell table the BIFF reader fills too.
 
-#include "PackageFile.h"
-#include "PackageReader.h"
-#include "SheetPart.h"
-#include "SheetPieces.h"
-#include "WorkbookErrors.h"
+#include "worksheet/WorkbookErrors.h"
+#include "worksheet/xlsx/PackageFile.h"
+#include "worksheet/xlsx/PackageReader.h"
+#include "worksheet/xlsx/SheetPart.h"
+#include "worksheet/xlsx/SheetPieces.h"
 
 #include <thread>
 

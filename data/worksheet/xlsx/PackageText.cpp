@@ -1,6 +1,6 @@
-#include "PackageText.h"
+#include "worksheet/xlsx/PackageText.h"
 
-#include "SerialDates.h"
+#include "worksheet/SerialDates.h"
 
 #include <charconv>
 #include <cmath>

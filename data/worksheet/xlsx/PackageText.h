@@ -2,7 +2,7 @@
 // The small texts inside a workbook package's XML: text with _xHHHH_ escapes, cell references like "AB12", ISO
 // dates of t="d" cells, and error texts.
 
-#include "CellFormats.h"
+#include "worksheet/CellFormats.h"
 
 #include <QString>
 

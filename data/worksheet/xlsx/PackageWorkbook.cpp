@@ -1,9 +1,9 @@
 // The workbook part of a package and the parts it relates to: sheets, date system, styles and shared strings.
 
-#include "PackageFile.h"
-#include "PackageReader.h"
-#include "PackageText.h"
-#include "WorkbookErrors.h"
+#include "worksheet/WorkbookErrors.h"
+#include "worksheet/xlsx/PackageFile.h"
+#include "worksheet/xlsx/PackageReader.h"
+#include "worksheet/xlsx/PackageText.h"
 
 #include <charconv>
 #include <string>

@@ -1,4 +1,4 @@
-#include "RowCuts.h"
+#include "worksheet/xlsx/RowCuts.h"
 
 #include <algorithm>
 #include <cctype>

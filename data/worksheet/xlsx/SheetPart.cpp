@@ -1,6 +1,6 @@
-#include "SheetPart.h"
+#include "worksheet/xlsx/SheetPart.h"
 
-#include "PackageText.h"
+#include "worksheet/xlsx/PackageText.h"
 
 #include <charconv>
 

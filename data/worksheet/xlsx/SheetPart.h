@@ -2,8 +2,8 @@
 // The handler of a worksheet part's XML: its rows and cells into the compact cell table the BIFF reader fills too.
 // A whole part is read by one; a piece of whole rows, cut from a large part, by one of its own.
 
-#include "WorkbookData.h"
-#include "XmlParts.h"
+#include "worksheet/WorkbookData.h"
+#include "worksheet/xlsx/XmlParts.h"
 
 #include <cstdint>
 #include <optional>

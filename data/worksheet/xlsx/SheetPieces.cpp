@@ -1,11 +1,11 @@
-#include "SheetPieces.h"
+#include "worksheet/xlsx/SheetPieces.h"
 
-#include "BoundedQueue.h"
-#include "InflatingReader.h"
-#include "PackageFile.h"
-#include "Quantities.h"
-#include "RowCuts.h"
-#include "SheetPart.h"
+#include "queue/BoundedQueue.h"
+#include "queue/Quantities.h"
+#include "worksheet/xlsx/InflatingReader.h"
+#include "worksheet/xlsx/PackageFile.h"
+#include "worksheet/xlsx/RowCuts.h"
+#include "worksheet/xlsx/SheetPart.h"
 
 #include <algorithm>
 #include <map>

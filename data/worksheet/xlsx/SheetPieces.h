@@ -2,8 +2,8 @@
 // A large worksheet part read in pieces of whole rows, parsed on several threads at once and put together in order:
 // the same cells as one pass over the part gives, in a fraction of the time where cores are free.
 
-#include "SheetReading.h"
-#include "WorkbookData.h"
+#include "worksheet/SheetReading.h"
+#include "worksheet/WorkbookData.h"
 
 #include <gsf/gsf-input.h>
 

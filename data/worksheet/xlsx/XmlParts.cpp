@@ -1,4 +1,4 @@
-#include "XmlParts.h"
+#include "worksheet/xlsx/XmlParts.h"
 
 #include <charconv>
 #include <string_view>

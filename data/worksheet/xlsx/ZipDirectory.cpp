@@ -1,4 +1,4 @@
-#include "ZipDirectory.h"
+#include "worksheet/xlsx/ZipDirectory.h"
 
 #include <zlib.h>
 

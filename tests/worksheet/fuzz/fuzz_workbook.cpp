@@ -6,10 +6,10 @@
 // workbook package (workbook, shared strings, styles, one sheet, split at lines "--part--"), zipped without
 // compression around them, so that the fuzzer spends its time in the XML handlers rather than in inflation.
 #include "../PackageBuilder.h"
-#include "Workbook.h"
-#include "WorkbookData.h"
-#include "xls/BiffReader.h"
-#include "xls/BiffRecords.h"
+#include "worksheet/Workbook.h"
+#include "worksheet/WorkbookData.h"
+#include "worksheet/xls/BiffReader.h"
+#include "worksheet/xls/BiffRecords.h"
 
 #include <QByteArray>
 #include <QList>
