@@ -45,6 +45,15 @@ int usage(QTextStream& stream, int status)
 
 } // namespace
 
+QString verbSynopsis(const QString& verb)
+{
+    for (const Verb& entry : kVerbs) {
+        if (verb == QLatin1String(entry.name))
+            return QString::fromUtf8(entry.synopsis);
+    }
+    return verb;
+}
+
 int runCommandLine(const QStringList& arguments, Console& console)
 {
     if (arguments.isEmpty())

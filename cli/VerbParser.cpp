@@ -1,5 +1,7 @@
 #include "cli/VerbParser.h"
 
+#include "cli/Verbs.h"
+
 namespace cli {
 
 namespace {
@@ -22,8 +24,8 @@ QString asTyped(const QStringList& unknownNames, const QStringList& arguments)
 
 } // namespace
 
-VerbParser::VerbParser(Console& console, const QString& verb, const QString& synopsis)
-    : console_(console), verb_(verb), synopsis_(synopsis)
+VerbParser::VerbParser(Console& console, const QString& verb)
+    : console_(console), verb_(verb), synopsis_(verbSynopsis(verb))
 {
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     addOption(QCommandLineOption({QStringLiteral("h"), kHelp}, QStringLiteral("show this text")));

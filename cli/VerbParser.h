@@ -17,8 +17,8 @@ namespace cli {
 class VerbParser
 {
 public:
-    // synopsis: what follows "product-import-cli" in the usage line, e.g. "sheets WORKBOOK".
-    VerbParser(Console& console, const QString& verb, const QString& synopsis);
+    // The usage line is the verb's synopsis in the verb table (verbSynopsis).
+    VerbParser(Console& console, const QString& verb);
 
     void addOption(const QCommandLineOption& option);
     // Shown by --help after the options: the exit statuses, the defaults that need words, an example.

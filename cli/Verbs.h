@@ -15,6 +15,10 @@ int runSheets(const QStringList& arguments, Console& console);
 int runPreview(const QStringList& arguments, Console& console);
 int runImport(const QStringList& arguments, Console& console);
 
+// What follows "product-import-cli" in the verb's usage line, e.g. "sheets WORKBOOK": written once, in the verb
+// table, for the program's usage and the verb's own.
+QString verbSynopsis(const QString& verb);
+
 // The whole command line after the program's name: the verb and its arguments.
 int runCommandLine(const QStringList& arguments, Console& console);
 

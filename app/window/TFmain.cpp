@@ -50,6 +50,23 @@ constexpr QSize kClientSize{413, 267};
 constexpr importer::ExistingChoice kExistingChoices[] = {importer::ExistingChoice::Add, importer::ExistingChoice::Skip,
                                                          importer::ExistingChoice::Update};
 
+// A red label or a styled button of the panel, placed as the window always had it.
+TransparentLabel* makeLabel(QWidget* panel, const char* name, const QString& text, int x, int y, int w)
+{
+    auto* label = new TransparentLabel(text, kLabelRed, panel);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(x, y, w, 12);
+    return label;
+}
+
+StyledButton* makeButton(QWidget* panel, const char* name, const QString& text, int x, int y, int w)
+{
+    auto* button = new StyledButton(text, panel);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(x, y, w, 25);
+    return button;
+}
+
 } // namespace
 
 TFmain::TFmain(QWidget* parent)
@@ -93,6 +110,20 @@ TFmain::~TFmain() = default;
 
 void TFmain::createControls()
 {
+    createPanels();
+    createWorkbookInputs();
+    createRunChoices();
+    createProgressAndStatus();
+    createTemplateMenu();
+    createTypeChoice();
+    orderTabs();
+    connectControls();
+    RzBitBtn1->setFocus(Qt::OtherFocusReason);
+}
+
+// The background picture and the panel everything else stands on.
+void TFmain::createPanels()
+{
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(backgroundPicture());
@@ -100,27 +131,19 @@ void TFmain::createControls()
 
     RzPanel1 = new DockingPanel(this);
     RzPanel1->setObjectName(QStringLiteral("RzPanel1"));
+}
 
-    const auto label = [this](const char* name, const QString& text, int x, int y, int w) {
-        auto* l = new TransparentLabel(text, kLabelRed, RzPanel1);
-        l->setObjectName(QLatin1String(name));
-        l->setGeometry(x, y, w, 12);
-        return l;
-    };
-    RzLabel1 = label("RzLabel1", QStringLiteral("Excel文件："), 24, 40, 66);
-    RzLabel2 = label("RzLabel2", QStringLiteral("薄名：（必须正确）"), 232, 40, 108);
-    RzLabel3 = label("RzLabel3", QStringLiteral("药品类别选择："), 16, 123, 84);
-    RzLabel4 = label("RzLabel4", QStringLiteral("药品类型选择："), 15, 81, 84);
+// The workbook's path and sheet, the category, the buttons and their labels.
+void TFmain::createWorkbookInputs()
+{
+    RzLabel1 = makeLabel(RzPanel1, "RzLabel1", QStringLiteral("Excel文件："), 24, 40, 66);
+    RzLabel2 = makeLabel(RzPanel1, "RzLabel2", QStringLiteral("薄名：（必须正确）"), 232, 40, 108);
+    RzLabel3 = makeLabel(RzPanel1, "RzLabel3", QStringLiteral("药品类别选择："), 16, 123, 84);
+    RzLabel4 = makeLabel(RzPanel1, "RzLabel4", QStringLiteral("药品类型选择："), 15, 81, 84);
 
-    const auto button = [this](const char* name, const QString& text, int x, int y, int w) {
-        auto* b = new StyledButton(text, RzPanel1);
-        b->setObjectName(QLatin1String(name));
-        b->setGeometry(x, y, w, 25);
-        return b;
-    };
-    RzBitBtn1 = button("RzBitBtn1", QStringLiteral("确定"), 80, 198, 75);
-    RzBitBtn2 = button("RzBitBtn2", QStringLiteral("关闭"), 264, 198, 75);
-    RzBitBtn3 = button("RzBitBtn3", QStringLiteral("。。。"), 337, 52, 46);
+    RzBitBtn1 = makeButton(RzPanel1, "RzBitBtn1", QStringLiteral("确定"), 80, 198, 75);
+    RzBitBtn2 = makeButton(RzPanel1, "RzBitBtn2", QStringLiteral("关闭"), 264, 198, 75);
+    RzBitBtn3 = makeButton(RzPanel1, "RzBitBtn3", QStringLiteral("。。。"), 337, 52, 46);
 
     excel = new QLineEdit(RzPanel1);
     excel->setObjectName(QStringLiteral("excel"));
@@ -136,8 +159,12 @@ void TFmain::createControls()
     splb_com = new KindComboBox(RzPanel1);
     splb_com->setObjectName(QStringLiteral("splb_com"));
     splb_com->setGeometry(16, 138, 209, 20);
+}
 
-    existingLabel = label("existingLabel", QStringLiteral("已有的商品："), 16, 172, 72);
+// What the run does with products the store holds already and with repeated codes, as the clerk last chose.
+void TFmain::createRunChoices()
+{
+    existingLabel = makeLabel(RzPanel1, "existingLabel", QStringLiteral("已有的商品："), 16, 172, 72);
     existingChoice = new QComboBox(RzPanel1);
     existingChoice->setObjectName(QStringLiteral("existingChoice"));
     existingLabel->setBuddy(existingChoice);
@@ -156,7 +183,11 @@ void TFmain::createControls()
     mergeRepeats->setToolTip(
         QStringLiteral("表中重复的编号不算错误，它的库存加到第一行的商品上；只在本次运行中有效，下次启动时不会预选"));
     mergeRepeats->setGeometry(232, 168, 158, 20);
+}
 
+// The progress bar at the bottom and the status line above it.
+void TFmain::createProgressAndStatus()
+{
     ProgressBar1 = new QProgressBar(RzPanel1);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setTextVisible(false);
@@ -172,7 +203,11 @@ void TFmain::createControls()
     RzURLLabel1->setObjectName(QStringLiteral("RzURLLabel1"));
     RzURLLabel1->hide();
     RzPanel2->dock(RzURLLabel1, Qt::BottomEdge, RzURLLabel1->heightFor(kClientSize.width()));
+}
 
+// The template button's menu: the example workbook and the phrase mnemonics.
+void TFmain::createTemplateMenu()
+{
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     QAction* N2 = PopupMenu1->addAction(QStringLiteral("模板事例"));
@@ -184,11 +219,19 @@ void TFmain::createControls()
     RzMenuButton1 = new MenuDropButton(QStringLiteral("Excel模板"), PopupMenu1, RzPanel1);
     RzMenuButton1->setObjectName(QStringLiteral("RzMenuButton1"));
     RzMenuButton1->setGeometry(312, 118, 78, 25);
+    connect(N2, &QAction::triggered, this, &TFmain::N2Click);
+    connect(N3, &QAction::triggered, this, &TFmain::N3Click);
+}
 
+void TFmain::createTypeChoice()
+{
     RzComboBox1 = new KindComboBox(RzPanel1);
     RzComboBox1->setObjectName(QStringLiteral("RzComboBox1"));
     RzComboBox1->setGeometry(15, 96, 209, 20);
+}
 
+void TFmain::orderTabs()
+{
     QWidget::setTabOrder(RzBitBtn1, RzBitBtn2);
     QWidget::setTabOrder(RzBitBtn2, RzBitBtn3);
     QWidget::setTabOrder(RzBitBtn3, excel);
@@ -198,13 +241,14 @@ void TFmain::createControls()
     QWidget::setTabOrder(existingChoice, mergeRepeats);
     QWidget::setTabOrder(mergeRepeats, RzMenuButton1);
     QWidget::setTabOrder(RzMenuButton1, RzComboBox1);
+}
 
+void TFmain::connectControls()
+{
     connect(RzBitBtn1, &QPushButton::clicked, this, &TFmain::RzBitBtn1Click);
     connect(RzBitBtn2, &QPushButton::clicked, this, &TFmain::RzBitBtn2Click);
     connect(RzBitBtn3, &QPushButton::clicked, this, &TFmain::RzBitBtn3Click);
     connect(excel, &QLineEdit::editingFinished, this, [this] { guarded([this] { listSheets(); }); });
-    connect(N2, &QAction::triggered, this, &TFmain::N2Click);
-    connect(N3, &QAction::triggered, this, &TFmain::N3Click);
     connect(RzComboBox1, &KindComboBox::picked, this, &TFmain::RzComboBox1Select);
     connect(RzURLLabel1, &StatusLinkLabel::clicked, this, &TFmain::RzURLLabel1Click);
     connect(RzURLLabel1, &StatusLinkLabel::statusChanged, this, &TFmain::fitStatusLine);
@@ -213,8 +257,6 @@ void TFmain::createControls()
         if (index >= 0 && index < int(std::size(kExistingChoices)))
             choiceKept(settings_.setExistingChoice(kExistingChoices[index]));
     });
-
-    RzBitBtn1->setFocus(Qt::OtherFocusReason);
 }
 
 void TFmain::FormCreate()

@@ -67,6 +67,14 @@ protected:
 
 private:
     void createControls();
+    void createPanels();
+    void createWorkbookInputs();
+    void createRunChoices();
+    void createProgressAndStatus();
+    void createTemplateMenu();
+    void createTypeChoice();
+    void orderTabs();
+    void connectControls();
     void FormCreate();
     void loadProductTypes();
     // Lists the sheets of the workbook in excel and selects the one that holds the products.

@@ -1,9 +1,7 @@
-// import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... [--header-row N]
-// [--store FILE | --odbc CONNSTR] [--log FILE] [--phrase-mnemonics] [--dry-run] [--existing add|skip|update]
-// [--repeats fail|merge]: one import run, as the window's OK button does it; --dry-run rolls the whole run back at
-// its end. Standard output gets the final status line; standard error the messages of an early end and, on a
-// terminal, a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with failed rows,
-// 1 ended early (workbook, sheet, column, store or log problem), 2 usage error.
+// product-import-cli import: one import run, as the window's OK button does it; --dry-run rolls the whole run back at
+// its end. Standard output gets the final status line; standard error the messages of an early end and, on a terminal,
+// a progress bar. Exit status: 0 every row handled and none failed, 3 every row handled with failed rows, 1 ended early
+// (workbook, sheet, column, store or log problem), 2 usage error.
 #include "cli/CliHelpTexts.h"
 #include "cli/RunChoiceOptions.h"
 #include "cli/SheetOptions.h"
@@ -18,9 +16,10 @@
 #include "engine/run/ImportRun.h"
 #include "engine/run/ImportTexts.h"
 #include "engine/run/LogPathCheck.h"
+#include "engine/run/OfferedCategories.h"
+#include "engine/run/RunChecks.h"
 #include "engine/sheet/ProductSheet.h"
 #include "engine/writes/ErrorLogFile.h"
-#include "store/ProductKinds.h"
 #include "store/StoreConnection.h"
 
 #include <QElapsedTimer>
@@ -37,20 +36,6 @@ const QString kPhraseMnemonics = QStringLiteral("phrase-mnemonics");
 
 // Only for measuring what the grouped writes gain: every insert commits by itself.
 const char kCommitEveryRowVariable[] = "PI_IMPORT_COMMIT_EVERY_ROW";
-
-// Finds the category as the window would offer it: under some product type, a leaf, no "CF" in its kinid.
-std::optional<data::ProductKind> findCategory(data::Query& query, const QString& kindId, bool& typesFound)
-{
-    const data::ProductKindList types = data::loadProductTypes(query);
-    typesFound = !types.isEmpty();
-    for (const data::ProductKind& type : types) {
-        for (const data::ProductKind& category : data::loadCategories(query, type.kindId)) {
-            if (category.kindId == kindId)
-                return category;
-        }
-    }
-    return std::nullopt;
-}
 
 class CliReporter final : public importer::ImportReporter
 {
@@ -129,20 +114,13 @@ private:
     QElapsedTimer sinceDrawn_;
 };
 
-} // namespace
-
-int cli::runImport(const QStringList& arguments, Console& console)
+void addImportOptions(cli::VerbParser& parser)
 {
-    VerbParser parser(console, QStringLiteral("import"),
-                      QStringLiteral("import WORKBOOK --category KINID [--sheet NAME] [--map FIELD=HEADER]... "
-                                     "[--header-row N] [--store FILE | --odbc CONNSTR] [--log FILE] "
-                                     "[--phrase-mnemonics] [--dry-run] [--existing add|skip|update] "
-                                     "[--repeats fail|merge] [--failed-rows FILE.xlsx]"));
     parser.addOption(QCommandLineOption(
         kCategory, QStringLiteral("kinid of the products' category (product-import-cli kinds lists them)"),
         QStringLiteral("KINID")));
-    addSheetOptions(parser);
-    addStoreOptions(parser);
+    cli::addSheetOptions(parser);
+    cli::addStoreOptions(parser);
     parser.addOption(
         QCommandLineOption(kLog, QStringLiteral("where the error log goes; default log.txt in the program folder"),
                            QStringLiteral("FILE")));
@@ -159,17 +137,19 @@ int cli::runImport(const QStringList& arguments, Console& console)
         kDryRun, QStringLiteral("check the sheet against the store: the same status line, exit status and log as the "
                                 "real run, and the store left as it was; it cannot foresee a full disk, nor what "
                                 "changes in the store before the real run")));
-    addRunChoiceOptions(parser);
+    cli::addRunChoiceOptions(parser);
     parser.setDetails(
         QStringLiteral("Prints the run's final status line.\n"
                        "Exit status: 0 every row was handled (stored, or found in the store and skipped, updated or "
                        "merged)\nand none failed, 3 some rows failed (see the log), 1 the run ended early (the "
                        "workbook, the sheet,\nthe store or the log), 2 usage error.\n") +
-        defaultStoreText() + u'\n' + defaultLogText() +
+        cli::defaultStoreText() + u'\n' + cli::defaultLogText() +
         QStringLiteral("\nExample: product-import-cli import 商品.xls --category 0102 --dry-run"));
-    if (const std::optional<int> status = parser.parse(arguments))
-        return *status;
+}
 
+// The run the arguments ask for, all but the store's part (the category), or the exit status of a usage error.
+std::optional<int> readRequest(const cli::VerbParser& parser, importer::ImportRequest& request, QString& logPath)
+{
     const QStringList workbooks = parser.positional();
     if (workbooks.isEmpty())
         return parser.usageError(QStringLiteral("name the workbook to import"));
@@ -177,100 +157,109 @@ int cli::runImport(const QStringList& arguments, Console& console)
         return parser.usageError(QStringLiteral("one workbook at a time; \"%1\" is one too many").arg(workbooks.at(1)));
     if (!parser.isSet(kCategory))
         return parser.usageError(QStringLiteral("--category KINID is required (see product-import-cli kinds)"));
-    if (const QString problem = storeChoiceProblem(parser); !problem.isEmpty())
+    if (const QString problem = cli::storeChoiceProblem(parser); !problem.isEmpty())
         return parser.usageError(problem);
     if (parser.isSet(kLog) && parser.value(kLog).isEmpty())
         return parser.usageError(QStringLiteral("--log needs a value"));
-    QString choiceProblem;
-    const std::optional<importer::ColumnChoice> columns = columnChoice(parser, choiceProblem);
+    QString problem;
+    const std::optional<importer::ColumnChoice> columns = cli::columnChoice(parser, problem);
     if (!columns)
-        return parser.usageError(choiceProblem);
-    importer::ImportRequest request;
-    if (!takeRunChoices(parser, request, choiceProblem))
-        return parser.usageError(choiceProblem);
-    const QString logPath = parser.isSet(kLog)
-                                ? parser.value(kLog)
-                                : importer::errorLogPath(importer::ProgramPlaces::ofThisProgram().dataFolder);
-    switch (importer::logPathClash(logPath, chosenStoreFile(parser), workbooks.constFirst())) {
-    case importer::LogClash::None:
-        break;
-    case importer::LogClash::StoreFile:
-        return parser.usageError(QStringLiteral("the log %1 is the store file: it would be written over").arg(logPath));
-    case importer::LogClash::StoreJournal:
-        return parser.usageError(
-            QStringLiteral("the log %1 is the store's journal or write-ahead log: it would be written over")
-                .arg(logPath));
-    case importer::LogClash::Workbook:
-        return parser.usageError(QStringLiteral("the log %1 is the workbook: it would be written over").arg(logPath));
-    }
+        return parser.usageError(problem);
+    if (!cli::takeRunChoices(parser, request, problem))
+        return parser.usageError(problem);
 
-    // The failed rows' workbook is written over whatever its path names, like the log: never the store, the
-    // workbook or the log itself.
-    const QString failedRowsPath = parser.value(kFailedRows);
-    if (parser.isSet(kFailedRows)) {
-        if (failedRowsPath.isEmpty())
-            return parser.usageError(QStringLiteral("--failed-rows needs a value"));
-        if (importer::logPathClash(failedRowsPath, chosenStoreFile(parser), workbooks.constFirst()) !=
-                importer::LogClash::None ||
-            importer::logPathClash(failedRowsPath, QString(), logPath) != importer::LogClash::None) {
-            return parser.usageError(
-                QStringLiteral("--failed-rows %1 is the store, its journal, the workbook or the log: it would be "
-                               "written over")
-                    .arg(failedRowsPath));
-        }
-    }
-
-    data::Connection connection;
-    try {
-        connectChosenStore(parser, connection);
-    } catch (const data::DatabaseError& error) {
-        return parser.failure(QStringLiteral("cannot connect to the store database\n  ") + error.message());
-    }
-
-    // Further columns the store does not have are a usage error, before anything is touched.
-    if (!columns->further.empty()) {
-        QStringList names;
-        for (const auto& [name, ref] : columns->further)
-            names << name;
-        try {
-            importer::chosenFurtherColumns(importer::offeredFurtherColumns(connection), names);
-        } catch (const importer::ColumnChoiceError& error) {
-            return parser.usageError(QStringLiteral("--map: ") + error.message());
-        } catch (const data::DatabaseError& error) {
-            return parser.failure(QStringLiteral("cannot read the columns of Cpxm\n  ") + error.message());
-        }
-    }
-
-    data::Query storeQuery(connection);
-    bool typesFound = false;
-    const std::optional<data::ProductKind> category = findCategory(storeQuery, parser.value(kCategory), typesFound);
-    if (!category) {
-        if (!typesFound) {
-            return parser.failure(QStringLiteral("the store lists no product types: ProdKind is missing, unreadable "
-                                                 "or has no row with leve 0"));
-        }
-        return parser.usageError(QStringLiteral("\"%1\" is not a category the import offers (a leaf kind under a "
-                                                "product type, without CF in its kinid); product-import-cli kinds "
-                                                "lists them")
-                                     .arg(parser.value(kCategory)));
-    }
-
-    importer::ImportSession session{connection, storeQuery, logPath, QStringList()};
+    logPath = parser.isSet(kLog) ? parser.value(kLog)
+                                 : importer::errorLogPath(importer::ProgramPlaces::ofThisProgram().dataFolder);
     request.workbookPath = workbooks.constFirst();
-    request.sheetName = chosenSheetName(parser);
+    request.sheetName = cli::chosenSheetName(parser);
     request.columns = *columns;
-    request.category = category;
     request.phraseMnemonics = parser.isSet(kPhraseMnemonics);
     request.commitEveryRow = qEnvironmentVariableIntValue(kCommitEveryRowVariable) == 1;
     request.dryRun = parser.isSet(kDryRun);
-    request.failedRowsPath = failedRowsPath;
+    request.failedRowsPath = parser.value(kFailedRows);
+    return std::nullopt;
+}
 
+// The log and the failed rows' workbook are written over whatever their paths name: never the store, the
+// workbook, or (the failed rows) the log itself. A clash is a usage error.
+std::optional<int> checkOutputs(const cli::VerbParser& parser, const importer::ImportRequest& request,
+                                const QString& logPath)
+{
+    const importer::OutputClash clash =
+        importer::outputClash(logPath, request.failedRowsPath, cli::chosenStoreFile(parser), request.workbookPath);
+    using Output = importer::OutputClash::Output;
+    if (clash.output == Output::Log) {
+        switch (clash.clash) {
+        case importer::LogClash::None:
+            break;
+        case importer::LogClash::StoreFile:
+            return parser.usageError(
+                QStringLiteral("the log %1 is the store file: it would be written over").arg(logPath));
+        case importer::LogClash::StoreJournal:
+            return parser.usageError(
+                QStringLiteral("the log %1 is the store's journal or write-ahead log: it would be written over")
+                    .arg(logPath));
+        case importer::LogClash::Workbook:
+            return parser.usageError(
+                QStringLiteral("the log %1 is the workbook: it would be written over").arg(logPath));
+        }
+    }
+    if (parser.isSet(kFailedRows) && request.failedRowsPath.isEmpty())
+        return parser.usageError(QStringLiteral("--failed-rows needs a value"));
+    if (clash.output == Output::FailedRows) {
+        return parser.usageError(
+            QStringLiteral("--failed-rows %1 is the store, its journal, the workbook or the log: it would be "
+                           "written over")
+                .arg(request.failedRowsPath));
+    }
+    return std::nullopt;
+}
+
+// Further columns the store does not have are a usage error, before anything is touched.
+std::optional<int> checkFurtherColumns(const cli::VerbParser& parser, data::Connection& connection,
+                                       const importer::ColumnChoice& columns)
+{
+    if (columns.further.empty())
+        return std::nullopt;
+    try {
+        importer::checkedFurtherColumns(connection.tableColumns(QStringLiteral("Cpxm")), columns);
+    } catch (const importer::ColumnChoiceError& error) {
+        return parser.usageError(QStringLiteral("--map: ") + error.message());
+    } catch (const data::DatabaseError& error) {
+        return parser.failure(QStringLiteral("cannot read the columns of Cpxm\n  ") + error.message());
+    }
+    return std::nullopt;
+}
+
+// The category --category names, or the exit status when the store offers no such category.
+std::optional<int> takeCategory(const cli::VerbParser& parser, data::Query& storeQuery,
+                                importer::ImportRequest& request)
+{
+    bool typesFound = false;
+    request.category = importer::offeredCategory(storeQuery, parser.value(kCategory), typesFound);
+    if (request.category)
+        return std::nullopt;
+    if (!typesFound) {
+        return parser.failure(QStringLiteral("the store lists no product types: ProdKind is missing, unreadable "
+                                             "or has no row with leve 0"));
+    }
+    return parser.usageError(QStringLiteral("\"%1\" is not a category the import offers (a leaf kind under a "
+                                            "product type, without CF in its kinid); product-import-cli kinds "
+                                            "lists them")
+                                 .arg(parser.value(kCategory)));
+}
+
+// Runs the import and says how it went: the final status line on standard output, an early end and the rows named
+// without a code on standard error.
+int runAndReport(const cli::VerbParser& parser, cli::Console& console, importer::ImportSession& session,
+                 const importer::ImportRequest& request)
+{
     CliReporter reporter(console, request.existing, request.repeats);
     int status = 1;
     QString unsaid;
     try {
         const importer::ImportOutcome outcome = importer::runImport(session, request, reporter);
-        status = importExitStatus(outcome);
+        status = cli::importExitStatus(outcome);
         unsaid = importer::namedWithoutCodeNote(outcome.namedWithoutCode);
     } catch (const importer::ImportError& error) {
         parser.failure(error.message());
@@ -281,4 +270,35 @@ int cli::runImport(const QStringList& arguments, Console& console)
     if (!unsaid.isEmpty())
         console.err << "product-import-cli import: " << unsaid << '\n';
     return status;
+}
+
+} // namespace
+
+int cli::runImport(const QStringList& arguments, Console& console)
+{
+    VerbParser parser(console, QStringLiteral("import"));
+    addImportOptions(parser);
+    if (const std::optional<int> status = parser.parse(arguments))
+        return *status;
+    importer::ImportRequest request;
+    QString logPath;
+    if (const std::optional<int> status = readRequest(parser, request, logPath))
+        return *status;
+    if (const std::optional<int> status = checkOutputs(parser, request, logPath))
+        return *status;
+
+    data::Connection connection;
+    try {
+        connectChosenStore(parser, connection);
+    } catch (const data::DatabaseError& error) {
+        return parser.failure(QStringLiteral("cannot connect to the store database\n  ") + error.message());
+    }
+    if (const std::optional<int> status = checkFurtherColumns(parser, connection, request.columns))
+        return *status;
+    data::Query storeQuery(connection);
+    if (const std::optional<int> status = takeCategory(parser, storeQuery, request))
+        return *status;
+
+    importer::ImportSession session{connection, storeQuery, logPath, QStringList()};
+    return runAndReport(parser, console, session, request);
 }

@@ -1,5 +1,5 @@
-// product-import-cli init-store [--store FILE]: puts the demo store where the window and the other verbs look for
-// it (database/Member.dat in the program folder or the user's data folder), or at FILE. An existing store is never
+// product-import-cli init-store: puts the demo store where the window and the other verbs look for it
+// (database/Member.dat in the program folder or the user's data folder), or at FILE. An existing store is never
 // touched.
 #include "cli/CliHelpTexts.h"
 #include "cli/VerbParser.h"
@@ -39,7 +39,7 @@ QString notAStore(const QFileInfo& info)
 
 int cli::runInitStore(const QStringList& arguments, Console& console)
 {
-    VerbParser parser(console, QStringLiteral("init-store"), QStringLiteral("init-store [--store FILE]"));
+    VerbParser parser(console, QStringLiteral("init-store"));
     parser.addOption(QCommandLineOption(kStore,
                                         QStringLiteral("where to put the demo store; default the store file "
                                                        "the other verbs use"),

@@ -1,5 +1,5 @@
-// product-import-cli kinds [--store FILE | --odbc CONNSTR]: the product types and, under each, the categories the
-// window offers for it, with their kinid and Remark. Without an option the store is found as the window finds it.
+// product-import-cli kinds: the product types and, under each, the categories the window offers for it, with their
+// kinid and Remark. Without an option the store is found as the window finds it.
 #include "cli/CliHelpTexts.h"
 #include "cli/StoreChoice.h"
 #include "cli/VerbParser.h"
@@ -11,7 +11,7 @@
 
 int cli::runKinds(const QStringList& arguments, Console& console)
 {
-    VerbParser parser(console, QStringLiteral("kinds"), QStringLiteral("kinds [--store FILE | --odbc CONNSTR]"));
+    VerbParser parser(console, QStringLiteral("kinds"));
     addStoreOptions(parser);
     parser.setDetails(QStringLiteral("Exit status: 0 listed, 1 the store cannot be reached, 2 usage error.\n") +
                       defaultStoreText() + u'\n' + placesText() +

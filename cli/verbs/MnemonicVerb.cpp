@@ -1,5 +1,5 @@
-// product-import-cli mnemonic [--options N] [--max N] TEXT|-
-// Prints the mnemonic code of TEXT, or of every line of standard input for "-", one code per line.
+// product-import-cli mnemonic: prints the mnemonic code of TEXT, or of every line of standard input for "-", one
+// code per line.
 #include "cli/VerbParser.h"
 #include "cli/Verbs.h"
 #include "mnemonic/MnemonicCode.h"
@@ -25,7 +25,7 @@ std::optional<int> parseNumber(const QString& value)
 
 int cli::runMnemonic(const QStringList& arguments, Console& console)
 {
-    VerbParser parser(console, QStringLiteral("mnemonic"), QStringLiteral("mnemonic [--options N] [--max N] TEXT|-"));
+    VerbParser parser(console, QStringLiteral("mnemonic"));
     parser.addOption(QCommandLineOption(kOptions,
                                         QStringLiteral("sum of 1 (whole syllables), 2 (\"?\" for characters without a "
                                                        "reading), 4 (keep symbols) and 8 (read whole words: 人参 RS, "

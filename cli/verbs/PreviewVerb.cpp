@@ -1,7 +1,7 @@
-// product-import-cli preview WORKBOOK [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] [--raw]
-// [--phrase-mnemonics]: which sheet column feeds each field, then the rows as the import reads them (the nine
+// product-import-cli preview: which sheet column feeds each field, then the rows as the import reads them (the nine
 // fields, trimmed and defaulted; a blank 助记码 by whole words with --phrase-mnemonics, as the import's option), or
-// with --raw every cell of the sheet as the reader gives it.
+// with
+// --raw every cell of the sheet as the reader gives it.
 #include "cli/SheetOptions.h"
 #include "cli/VerbParser.h"
 #include "cli/Verbs.h"
@@ -102,9 +102,7 @@ void printProducts(const importer::ProductSheet& products, QTextStream& out, boo
 
 int cli::runPreview(const QStringList& arguments, Console& console)
 {
-    VerbParser parser(console, QStringLiteral("preview"),
-                      QStringLiteral("preview WORKBOOK [--sheet NAME] [--map FIELD=HEADER]... [--header-row N] [--raw] "
-                                     "[--phrase-mnemonics]"));
+    VerbParser parser(console, QStringLiteral("preview"));
     addSheetOptions(parser);
     parser.addOption(QCommandLineOption(kRaw, QStringLiteral("every cell as the reader gives it")));
     parser.addOption(QCommandLineOption(

@@ -1,5 +1,5 @@
-// product-import-cli sheets WORKBOOK: one line per worksheet, "name TAB rows TAB columns", and "TAB 隐藏" for a sheet
-// the workbook hides (read only when named).
+// product-import-cli sheets: one line per worksheet, "name TAB rows TAB columns", and "TAB 隐藏" for a sheet the
+// workbook hides (read only when named).
 #include "cli/VerbParser.h"
 #include "cli/Verbs.h"
 #include "cli/verbs/TsvText.h"
@@ -7,7 +7,7 @@
 
 int cli::runSheets(const QStringList& arguments, Console& console)
 {
-    VerbParser parser(console, QStringLiteral("sheets"), QStringLiteral("sheets WORKBOOK"));
+    VerbParser parser(console, QStringLiteral("sheets"));
     parser.setDetails(QStringLiteral(
         "Prints one line per worksheet: its name, rows and columns, separated by tabs, and 隐藏 where the\n"
         "workbook hides the sheet (it is read only when --sheet names it).\n"

@@ -53,8 +53,8 @@ inline constexpr int kMaxFurtherColumns = 12;
 // In the order of the insert statement.
 const std::array<CpxmColumn, kCpxmColumnCount>& cpxmColumns();
 
-// The values of one product row, column by column in the table's order, then the further columns of the run. One
-// allocation a row, and a row moves from thread to batch as a pointer.
+// The values of one product row, column by column in the table's order, then the further columns of the run, as a
+// vector of its own: for the few rows kept apart from their block (a merge's stock, the benchmarks).
 using CpxmRow = std::vector<BoundValue>;
 
 // "insert into Cpxm(<the twenty names>[,<further columns>])"

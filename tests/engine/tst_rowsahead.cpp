@@ -5,7 +5,7 @@
 #include "engine/rows/ProductValues.h"
 #include "engine/rows/RowsAhead.h"
 #include "engine/sheet/ProductSheet.h"
-#include "queue/Quantities.h"
+#include "engine/rows/RowSizes.h"
 #include "worksheet/Workbook.h"
 
 #include <QTest>
@@ -44,7 +44,7 @@ class TestRowsAhead : public QObject
     static void addMakers()
     {
         QTest::addColumn<int>("makers");
-        for (int makers = 1; makers <= data::sizes::kRowMakersMax; ++makers)
+        for (int makers = 1; makers <= importer::sizes::kRowMakersMax; ++makers)
             QTest::newRow(qPrintable(QStringLiteral("%1 making threads").arg(makers))) << makers;
     }
 
@@ -127,10 +127,10 @@ private slots:
         QTest::addColumn<int>("failingRow");
         const std::pair<const char*, int> rows[] = {{"first row", 0},
                                                     {"inside the first block", 100},
-                                                    {"first of an even block", data::sizes::kBlockRows * 2},
-                                                    {"inside an odd block", data::sizes::kBlockRows * 3 + 7},
+                                                    {"first of an even block", importer::sizes::kBlockRows * 2},
+                                                    {"inside an odd block", importer::sizes::kBlockRows * 3 + 7},
                                                     {"last row", 999}};
-        for (int makers = 1; makers <= data::sizes::kRowMakersMax; ++makers) {
+        for (int makers = 1; makers <= importer::sizes::kRowMakersMax; ++makers) {
             for (const auto& [name, row] : rows)
                 QTest::newRow(qPrintable(QStringLiteral("%1, %2 making threads").arg(name).arg(makers)))
                     << makers << row;
@@ -169,8 +169,8 @@ private slots:
         QFETCH(int, makers);
         std::atomic<int> made = 0;
         // The block taken, the blocks queued (the blocks ahead shared out) and one block a thread waiting for room.
-        const int queued = makers * int(std::max<std::size_t>(1, data::sizes::kBlocksAhead / std::size_t(makers)));
-        const int fit = (1 + queued + makers) * data::sizes::kBlockRows;
+        const int queued = makers * int(std::max<std::size_t>(1, importer::sizes::kBlocksAhead / std::size_t(makers)));
+        const int fit = (1 + queued + makers) * importer::sizes::kBlockRows;
         {
             std::optional<importer::RowsAhead> rows;
             rows.emplace(

@@ -37,9 +37,9 @@ struct FurtherColumn
 // The values that are the same for every row of a run.
 struct RunValues
 {
-    QString codeLetter;     // BatchPrefix: the run's code letter, or empty
-    QString bigKindCode;    // BigKindCode: the category's Remark
-    QString categoryKindId; // CategoryKindId: the category's kinid
+    QString codeLetter;     // the run's code letter, or empty
+    QString bigKindCode;    // the category's Remark
+    QString categoryKindId; // the category's kinid
     // The clerk's decimal separator, looked up once per run rather than once per number.
     QString decimalSeparator = QLocale::system().decimalPoint();
     // The width the store states for Cpxm_jp, 0 for none: a mnemonic the import builds is cut to it.

@@ -3,7 +3,7 @@
 #include "engine/rows/ProductRow.h"
 #include "engine/sheet/CellText.h"
 #include "engine/sheet/ProductSheet.h"
-#include "queue/Quantities.h"
+#include "engine/rows/RowSizes.h"
 
 #include <algorithm>
 #include <thread>
@@ -54,15 +54,15 @@ RepeatMarker sheetRepeatMarker(const ProductSheet& sheet)
 int rowMakersHere()
 {
     const int cores = int(std::thread::hardware_concurrency());
-    return std::clamp(cores, 1, data::sizes::kRowMakersMax);
+    return std::clamp(cores, 1, sizes::kRowMakersMax);
 }
 
 RowsAhead::RowsAhead(int rowCount, RowMaker make, RepeatMarker mark, int makers)
-    : rowCount_(rowCount), makers_(std::clamp(makers, 1, data::sizes::kRowMakersMax)), make_(std::move(make)),
+    : rowCount_(rowCount), makers_(std::clamp(makers, 1, sizes::kRowMakersMax)), make_(std::move(make)),
       mark_(std::move(mark)), codes_(mark_ ? rowCount : 0)
 {
     // The blocks ahead are shared out: as many wait with one thread as with several.
-    const std::size_t room = std::max<std::size_t>(1, data::sizes::kBlocksAhead / std::size_t(makers_));
+    const std::size_t room = std::max<std::size_t>(1, sizes::kBlocksAhead / std::size_t(makers_));
     for (int i = 0; i < makers_; ++i) {
         spare_.push_back(std::make_unique<BlockQueue>(room + 2)); // never full: as many as a thread has out
         ready_.push_back(std::make_unique<BlockQueue>(room));
@@ -73,7 +73,7 @@ RowsAhead::RowsAhead(int rowCount, RowMaker make, RepeatMarker mark, int makers)
 
 int RowsAhead::blockRows(int block) const
 {
-    return std::min(data::sizes::kBlockRows, rowCount_ - block * data::sizes::kBlockRows);
+    return std::min(sizes::kBlockRows, rowCount_ - block * sizes::kBlockRows);
 }
 
 void RowsAhead::makeRows(std::stop_token stop, const RowMaker& make, int firstBlock)
@@ -81,9 +81,8 @@ void RowsAhead::makeRows(std::stop_token stop, const RowMaker& make, int firstBl
     MakingTools tools;
     BlockQueue& ready = *ready_[std::size_t(firstBlock)];
     BlockQueue& spare = *spare_[std::size_t(firstBlock)];
-    for (int block = firstBlock; block < (rowCount_ + data::sizes::kBlockRows - 1) / data::sizes::kBlockRows;
-         block += makers_) {
-        const int first = block * data::sizes::kBlockRows;
+    for (int block = firstBlock; block < (rowCount_ + sizes::kBlockRows - 1) / sizes::kBlockRows; block += makers_) {
+        const int first = block * sizes::kBlockRows;
         const int end = first + blockRows(block);
         Block rows = spare.tryPop().value_or(Block{});
         rows.reserve(std::size_t(end - first));
@@ -111,7 +110,7 @@ bool RowsAhead::takeBlock()
         failed->pop(); // rethrows the failure
         return false;
     }
-    if (ended_ || nextBlock_ * data::sizes::kBlockRows >= rowCount_)
+    if (ended_ || nextBlock_ * sizes::kBlockRows >= rowCount_)
         return false;
     BlockQueue& ready = *ready_[std::size_t(nextBlock_ % makers_)];
     std::optional<Block> block = ready.pop();

@@ -14,7 +14,7 @@
 #include "engine/rows/RowValues.h"
 #include "mnemonic/MnemonicEncoder.h"
 #include "queue/BoundedQueue.h"
-#include "queue/Quantities.h"
+#include "engine/rows/RowSizes.h"
 
 #include <functional>
 #include <memory>
@@ -32,7 +32,7 @@ struct MakingTools
 {
     mnemonic::MnemonicEncoder mnemonics;
     ProductRow cells;
-    ValueSlabs values{std::size_t(data::sizes::kBlockRows)};
+    ValueSlabs values{std::size_t(sizes::kBlockRows)};
 };
 
 // Makes one row of the sheet with the making thread's own tools; called on several threads at once, each row once.
@@ -45,7 +45,7 @@ RowMaker sheetRowMaker(const ProductSheet& sheet, bool phraseMnemonics, const Ru
 // Marks a row whose code an earlier row of the sheet had, and names that row where its code is the same text.
 RepeatMarker sheetRepeatMarker(const ProductSheet& sheet);
 
-// The making threads to use on this machine: one a core, up to data::sizes::kRowMakersMax (the taker mostly waits).
+// The making threads to use on this machine: one a core, up to sizes::kRowMakersMax (the taker mostly waits).
 int rowMakersHere();
 
 class RowsAhead

@@ -11,7 +11,7 @@ class Query;
 
 namespace importer {
 
-// "A" to "Z", the window's CodeLetters.
+// "A" to "Z", in the order they are tried.
 const QStringList& codeLetters();
 
 // Asks the store letter by letter, in order, and returns the first letter that no product code begins with;

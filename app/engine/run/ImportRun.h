@@ -1,10 +1,11 @@
 #pragma once
-// One batch import: a workbook's product sheet into the store's Cpxm table.
+// One import run: a workbook's product sheet into the store's Cpxm table.
 //
-// A row's way, and the words for how much moves at a time (the sizes and their reasons: Quantities.h):
+// A row's way, and the words for how much moves at a time (the sizes and their reasons: queue/Quantities.h,
+// engine/rows/RowSizes.h, engine/writes/WriteSizes.h):
 //   the reader inflates a worksheet part in chunks and parses it in pieces of whole rows (data/worksheet);
 //   RowsAhead makes the product rows in blocks, on helper threads, each row a MadeRow from then on;
-//   the row loop (ImportRun.cpp) counts each row and hands it to the writes;
+//   the row loop (RowLoop.h) counts each row and hands it to the writes;
 //   GroupWriter sends the rows in batches, one insert statement each, and commits the batches in groups.
 // Each hand-over between threads is a data::BoundedQueue.
 
@@ -66,9 +67,9 @@ struct ImportOutcome
 struct ImportSession
 {
     data::Connection& store;
-    data::Query& storeQuery; // the store's query: the letter probe and the inserts
+    data::Query& storeQuery; // the store's query, for the code letter probe
     QString logFilePath;     // program folder + "log.txt", or where the caller wants the log
-    QStringList errorLog;    // ErrorLog, the last run's error lines: reset by each run, kept after it
+    QStringList errorLog;    // the last run's error lines: reset by each run, kept after it
 };
 
 // An error that ends a run after its clean-up. The message says what happened and what to do; the kind lets a

@@ -81,7 +81,7 @@ void GroupWriter::add(MadeRow&& row)
         insert_ = data::prepareProductInsert(store_, furtherColumns_);
         // Rows matched against the stored products go to the store's look-up a few statements at a time: one
         // select of many codes costs much less than several of a few.
-        waitingRowsMax_ = existing_ ? data::sizes::kMatchRows : insert_->maxRows();
+        waitingRowsMax_ = existing_ ? sizes::kMatchRows : insert_->maxRows();
         pending_.reserve(size_t(waitingRowsMax_));
     }
     // A row the store will most likely refuse goes alone, after the rows before it, so that their batch is not

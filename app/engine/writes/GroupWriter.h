@@ -29,7 +29,7 @@
 #include "engine/rows/MadeRow.h"
 #include "engine/writes/ExistingProducts.h"
 #include "engine/writes/ImportCounts.h"
-#include "queue/Quantities.h"
+#include "engine/writes/WriteSizes.h"
 #include "store/CpxmColumns.h"
 
 #include <QElapsedTimer>
@@ -52,8 +52,8 @@ namespace importer {
 
 struct WritePolicy
 {
-    std::chrono::milliseconds groupTime = data::sizes::kGroupTime; // work per group before it is committed
-    int groupRows = data::sizes::kGroupRows;                       // and at most this many rows
+    std::chrono::milliseconds groupTime = sizes::kGroupTime; // work per group before it is committed
+    int groupRows = sizes::kGroupRows;                       // and at most this many rows
     bool dryRun = false; // one transaction for the whole run, rolled back at the end
 };
 
