@@ -295,8 +295,7 @@ void sqliteBesideOgr2ogr(const Options& options, const QString& cli, const QStri
                imports);
     printRow(QStringLiteral("sqlite, C insert floor of the same rows"), floors, stored,
              QStringLiteral("in this process: SQLite's API alone, one prepared single-row insert, texts in UTF-8"));
-    printRatio(QStringLiteral("import / floor (the whole import process against the writes alone): "), imports,
-               floors);
+    printRatio(QStringLiteral("import / floor (the whole import process against the writes alone): "), imports, floors);
     if (gdal.empty()) {
         out << "ogr2ogr: skipped, not on PATH (Debian package gdal-bin, scripts/setup --tools)\n";
         return;

@@ -65,8 +65,7 @@ double sqliteInsertFloor(const QString& path, const std::vector<data::BoundValue
             const size_t i = size_t(row) * data::kCpxmColumnCount + size_t(column);
             switch (values[i].type) {
             case data::BoundValue::Type::Text:
-                sqlite3_bind_text(statement.get(), column + 1, utf8[i].constData(), int(utf8[i].size()),
-                                  SQLITE_STATIC);
+                sqlite3_bind_text(statement.get(), column + 1, utf8[i].constData(), int(utf8[i].size()), SQLITE_STATIC);
                 break;
             case data::BoundValue::Type::Double:
                 sqlite3_bind_double(statement.get(), column + 1, values[i].number);
@@ -93,11 +92,10 @@ std::vector<data::BoundValue> storedRows(const QString& path, qint64 afterRowid,
     for (const data::CpxmColumn& column : data::cpxmColumns())
         names << column.name;
     const Database db = open(path);
-    const Statement statement =
-        prepare(db.get(), QStringLiteral("select %1 from Cpxm where rowid > %2 order by rowid")
-                              .arg(names.join(u','))
-                              .arg(afterRowid)
-                              .toUtf8());
+    const Statement statement = prepare(db.get(), QStringLiteral("select %1 from Cpxm where rowid > %2 order by rowid")
+                                                      .arg(names.join(u','))
+                                                      .arg(afterRowid)
+                                                      .toUtf8());
     std::vector<data::BoundValue> values;
     rows = 0;
     while (sqlite3_step(statement.get()) == SQLITE_ROW) {
@@ -106,9 +104,9 @@ std::vector<data::BoundValue> storedRows(const QString& path, qint64 afterRowid,
             switch (sqlite3_column_type(statement.get(), column)) {
             case SQLITE_TEXT:
                 value.type = data::BoundValue::Type::Text;
-                value.text = QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), column)),
-                    sqlite3_column_bytes(statement.get(), column));
+                value.text =
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), column)),
+                                      sqlite3_column_bytes(statement.get(), column));
                 break;
             case SQLITE_INTEGER:
                 value.type = data::BoundValue::Type::Integer;
