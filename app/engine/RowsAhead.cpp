@@ -22,6 +22,7 @@ MadeRow makeRow(const ProductSheet& sheet, int row, MakingTools& tools, bool phr
     made.name = product.Name;
     if (product.Code.isEmpty())
         return made;
+    made.codeHash = CodeRepeats::hashOf(made.code);
     makeValues(made, product, batch, tools.values, [&sheet](ProductColumn field) { return sheet.headerText(field); });
     return made;
 }
@@ -40,7 +41,8 @@ RepeatMarker sheetRepeatMarker(const ProductSheet& sheet)
     return [&sheet](MadeRow& made, CodeRepeats& codes) {
         if (made.code.isEmpty())
             return;
-        const int earlier = codes.earlierRow(made.code, made.sheetRow);
+        const int earlier =
+            codes.earlierRow(made.codeHash != 0 ? made.codeHash : CodeRepeats::hashOf(made.code), made.sheetRow);
         made.repeatsCode = earlier >= 0;
         // The hash may be another code's: the earlier row is named only when its code is this one.
         if (earlier >= 0 && trimControls(sheet.cellText(earlier, ProductColumn::Code)) == made.code)
@@ -125,6 +127,12 @@ bool RowsAhead::takeBlock()
     ++nextBlock_;
     taking_ = std::move(*block);
     taken_ = 0;
+    if (mark_) {
+        for (const MadeRow& row : taking_) {
+            if (row.codeHash != 0)
+                codes_.prefetch(row.codeHash);
+        }
+    }
     return true;
 }
 
