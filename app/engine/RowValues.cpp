@@ -35,10 +35,14 @@ std::shared_ptr<data::BoundValue[]> ValueSlabs::freshSlab(std::size_t capacity)
             slabs.erase(fits);
         }
     }
-    if (slab)
-        std::fill_n(slab.get(), capacity, data::BoundValue{});
-    else
+    if (slab) {
+        // Moved over, not copied: the last release of a text the writing thread shared is then seen for what it is
+        // (the inline release of the count), also by ThreadSanitizer.
+        for (std::size_t i = 0; i < capacity; ++i)
+            slab[i] = data::BoundValue{};
+    } else {
         slab = std::make_unique<data::BoundValue[]>(capacity);
+    }
     // Given back when its last row goes; freed with the rest when this ValueSlabs and every slab are gone.
     return std::shared_ptr<data::BoundValue[]>(slab.release(),
                                                [returned = returned_, capacity](data::BoundValue* values) {
