@@ -1,8 +1,9 @@
 // bench_import: the whole import of a full sheet by `product-import-cli import`, each run a child process measured
 // from outside (wall time, peak memory), medians of runs interleaved with a yardstick:
 //   - into a fresh SQLite demo store, beside GDAL's ogr2ogr loading the same workbook into a fresh SQLite file
-//     (the fastest general tool measured here); the C insert floor of the same rows is bench_store's; then the
-//     same sheet again with --existing update, every row matching the product just stored;
+//     (the fastest general tool measured here), and beside the C insert floor of the very rows it stored (SQLite's
+//     own API, bench_store's floor, in this process); then the same sheet again with --existing update, every row
+//     matching the product just stored;
 //   - with --odbc, into a server reset to the demo contents, beside psql's \copy of the same rows (the rows the
 //     import stored, taken out as CSV) into the reset server, and the same sheet again with --existing update;
 //     the test server by default (PI_TEST_ODBC);
@@ -14,6 +15,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Query.h"
+#include "SqliteInsertFloor.h"
 #include "store/CpxmColumns.h"
 #include "store/DemoStore.h"
 #include "store/StoreConnection.h"
@@ -100,6 +102,16 @@ Measure runChild(const QStringList& command, bool commitEveryRow, const QString&
     if (output.open(QIODevice::ReadOnly))
         measure.statusLine = QString::fromUtf8(output.readAll()).trimmed();
     return measure;
+}
+
+qint64 lastRowid(const QString& store)
+{
+    data::Connection connection;
+    connection.connect(data::Connection::sqliteConnectionString(store));
+    data::Query query(connection);
+    query.setSqlText(QStringLiteral("select coalesce(max(rowid), 0) as n from Cpxm"));
+    query.open();
+    return query.fieldText(QStringLiteral("n")).toLongLong();
 }
 
 int productCount(data::Connection& store)
@@ -234,11 +246,14 @@ void sqliteBesideOgr2ogr(const Options& options, const QString& cli, const QStri
     std::vector<Measure> imports;
     std::vector<Measure> updates;
     std::vector<Measure> gdal;
+    std::vector<Measure> floors;
+    std::vector<data::BoundValue> storedValues; // the rows the first import stored, for the floor
     int stored = 0;
     for (int r = 0; r < options.repeat; ++r) {
         const QString folder = scratch.filePath(QStringLiteral("sqlite-%1").arg(r));
         const QString store = folder + QStringLiteral("/Member.dat");
         data::createDemoStore(store);
+        const qint64 demoRowid = lastRowid(store);
         imports.push_back(runChild(importCommand(cli, workbook, store, false, folder + QStringLiteral("/log.txt")),
                                    false, folder + QStringLiteral("/stdout.txt")));
         {
@@ -246,6 +261,16 @@ void sqliteBesideOgr2ogr(const Options& options, const QString& cli, const QStri
             connection.connect(data::Connection::sqliteConnectionString(store));
             stored = productCount(connection) - 2;
         }
+        // The same rows through SQLite's own API alone, into a fresh demo store, right after the import.
+        int floorRows = stored;
+        if (r == 0)
+            storedValues = bench::storedRows(store, demoRowid, floorRows);
+        const QString floorStore = folder + QStringLiteral("/floor.sqlite");
+        data::createDemoStore(floorStore);
+        Measure floor;
+        floor.seconds = bench::sqliteInsertFloor(floorStore, storedValues, floorRows);
+        floor.exitStatus = 0;
+        floors.push_back(floor);
 
         if (!ogr2ogr.isEmpty()) {
             gdal.push_back(runChild({ogr2ogr, QStringLiteral("-f"), QStringLiteral("SQLite"),
@@ -268,6 +293,9 @@ void sqliteBesideOgr2ogr(const Options& options, const QString& cli, const QStri
              updates.back().statusLine);
     printRatio(QStringLiteral("update / import (how many times the import's time the update takes): "), updates,
                imports);
+    printRow(QStringLiteral("sqlite, C insert floor of the same rows"), floors, stored,
+             QStringLiteral("in this process: SQLite's API alone, one prepared single-row insert, texts in UTF-8"));
+    printRatio(QStringLiteral("import / floor (the whole import process against the writes alone): "), imports, floors);
     if (gdal.empty()) {
         out << "ogr2ogr: skipped, not on PATH (Debian package gdal-bin, scripts/setup --tools)\n";
         return;

@@ -14,6 +14,7 @@
 #include "db/Query.h"
 #include "engine/rows/ProductRow.h"
 #include "engine/rows/ProductValues.h"
+#include "SqliteInsertFloor.h"
 #include "store/CpxmColumns.h"
 #include "store/DemoStore.h"
 #include "store/ProductInsert.h"
@@ -26,8 +27,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
-
-#include <sqlite3.h>
 
 #include <vector>
 
@@ -94,47 +93,6 @@ double importInsert(data::Connection& connection, const std::vector<data::BoundV
     }
     connection.commit();
     return double(timer.nsecsElapsed()) / 1e9;
-}
-
-// SQLite's own API with nothing in between: one statement, texts in UTF-8 before the clock starts.
-double sqliteFloor(const QString& path, const std::vector<data::BoundValue>& values, int rows)
-{
-    std::vector<QByteArray> utf8;
-    utf8.reserve(values.size());
-    for (const data::BoundValue& value : values)
-        utf8.push_back(value.text.toUtf8());
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    const QByteArray sql = data::productInsertTexts().singleRow.driverText(true).toUtf8();
-    QElapsedTimer timer;
-    timer.start();
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr);
-    sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < data::kCpxmColumnCount; ++column) {
-            const size_t i = size_t(row) * data::kCpxmColumnCount + size_t(column);
-            switch (values[i].type) {
-            case data::BoundValue::Type::Text:
-                sqlite3_bind_text(statement, column + 1, utf8[i].constData(), int(utf8[i].size()), SQLITE_STATIC);
-                break;
-            case data::BoundValue::Type::Double:
-                sqlite3_bind_double(statement, column + 1, values[i].number);
-                break;
-            default:
-                sqlite3_bind_int64(statement, column + 1, values[i].integer);
-                break;
-            }
-        }
-        if (sqlite3_step(statement) != SQLITE_DONE)
-            throw data::DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), data::Fault::Store);
-        sqlite3_reset(statement);
-    }
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return seconds;
 }
 
 QString csvField(const data::BoundValue& value)
@@ -212,7 +170,7 @@ int main(int argc, char* argv[])
         {
             const QString path = dir.filePath(QStringLiteral("floor.sqlite"));
             data::createDemoStore(path);
-            report(QStringLiteral("sqlite, C insert floor"), rows, sqliteFloor(path, values, rows));
+            report(QStringLiteral("sqlite, C insert floor"), rows, bench::sqliteInsertFloor(path, values, rows));
         }
         const QString server = qEnvironmentVariable("PI_TEST_ODBC");
         if (server.isEmpty()) {

@@ -110,11 +110,16 @@ public:
     }
 
 private:
-    // What a parameter is bound to: a copy of the value, which also keeps a text's characters (and so their
-    // address) from going away while they are compared, and the UTF-8 that SQLite reads in place.
+    // What a parameter is bound to: the value, a text as a copy of its characters, and the UTF-8 that SQLite reads
+    // in place. Not a QString sharing the row's text: its count of users sits with the characters, which the
+    // thread that made the row last wrote, and counting there cost the writes more than copying a short text.
     struct Binding
     {
-        BoundValue value;
+        BoundValue::Type type = BoundValue::Type::Unset;
+        qint64 integer = 0;
+        double number = 0.0;
+        bool nullText = false;
+        std::vector<char16_t> text;
         std::vector<char> utf8;
     };
     struct Statement
@@ -133,13 +138,14 @@ private:
         return statements_.emplace(count, std::move(statement)).first->second;
     }
 
-    static bool sameValue(const BoundValue& a, const BoundValue& b)
+    static bool sameValue(const Binding& a, const BoundValue& b)
     {
         if (a.type != b.type)
             return false;
         switch (a.type) {
         case BoundValue::Type::Text:
-            return a.text == b.text && a.text.isNull() == b.text.isNull();
+            return a.nullText == b.text.isNull() && a.text.size() == std::size_t(b.text.size()) &&
+                   std::memcmp(a.text.data(), b.text.constData(), a.text.size() * sizeof(char16_t)) == 0;
         case BoundValue::Type::Integer:
             return a.integer == b.integer;
         case BoundValue::Type::Double: // bit for bit: -0.0 is not 0.0, and a NaN is itself
@@ -150,12 +156,22 @@ private:
         return false; // never bound yet
     }
 
+    static void keep(Binding& binding, const BoundValue& value)
+    {
+        binding.type = value.type;
+        binding.integer = value.integer;
+        binding.number = value.number;
+        binding.nullText = value.text.isNull();
+        const auto* characters = reinterpret_cast<const char16_t*>(value.text.constData());
+        binding.text.assign(characters, characters + value.text.size());
+    }
+
     int bind(Statement& statement, size_t index, const BoundValue& value)
     {
         Binding& binding = statement.bound[index];
-        if (sameValue(binding.value, value))
+        if (sameValue(binding, value))
             return SQLITE_OK;
-        binding.value = value;
+        keep(binding, value);
         sqlite3_stmt* const handle = statement.handle.get();
         const int position = int(index) + 1;
         switch (value.type) {

@@ -4,8 +4,8 @@
 #include "../worksheet/PackageBuilder.h"
 #include "engine/rows/ProductValues.h"
 #include "engine/rows/RowsAhead.h"
-#include "engine/sheet/ProductSheet.h"
 #include "engine/rows/RowSizes.h"
+#include "engine/sheet/ProductSheet.h"
 #include "worksheet/Workbook.h"
 
 #include <QTest>

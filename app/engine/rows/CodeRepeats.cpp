@@ -14,11 +14,14 @@ CodeRepeats::CodeRepeats(int rowCount)
     mask_ = static_cast<std::uint32_t>(size - 1);
 }
 
-int CodeRepeats::earlierRow(const QString& code, int row)
+std::uint32_t CodeRepeats::hashOf(const QString& code)
 {
-    std::uint32_t hash = static_cast<std::uint32_t>(qHash(code));
-    if (hash == 0)
-        hash = 1; // 0 marks an empty slot
+    const auto hash = static_cast<std::uint32_t>(qHash(code));
+    return hash == 0 ? 1 : hash; // 0 marks an empty slot
+}
+
+int CodeRepeats::earlierRow(std::uint32_t hash, int row)
+{
     // Linear probing: the table is never more than half full, so an empty slot always comes.
     for (std::uint32_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
         if (slots_[slot].hash == hash)

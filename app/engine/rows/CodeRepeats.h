@@ -19,7 +19,21 @@ public:
 
     // The row before this one that first had a code of the same hash, or -1; remembers the code with this row when
     // it is new (asked again for that row, -1 again). At most rowCount codes.
-    int earlierRow(const QString& code, int row);
+    int earlierRow(const QString& code, int row) { return earlierRow(hashOf(code), row); }
+    // The same for the code of this hash (hashOf): the threads that make rows hash their codes, the one that tells
+    // the repeats only looks them up.
+    int earlierRow(std::uint32_t hash, int row);
+    static std::uint32_t hashOf(const QString& code); // never 0
+    // Brings the slot of a code of this hash towards the processor: the slots of a block's rows, asked for in turn,
+    // are then waited for together rather than one after another.
+    void prefetch(std::uint32_t hash) const
+    {
+#if defined(__GNUC__)
+        __builtin_prefetch(&slots_[hash & mask_]);
+#else
+        (void)hash;
+#endif
+    }
 
 private:
     struct Slot

@@ -6,14 +6,16 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace importer {
 
 struct MadeRow
 {
-    int sheetRow = 0; // the row of the product sheet (from 0, below the header)
-    QString code;     // the sheet's code, without the letter; empty: an empty record
+    int sheetRow = 0;           // the row of the product sheet (from 0, below the header)
+    QString code;               // the sheet's code, without the letter; empty: an empty record
+    std::uint32_t codeHash = 0; // CodeRepeats::hashOf(code), made with the row; 0: not made
     QString name;
     QString reason;     // why the row fails before the store (a number that does not convert); empty otherwise
     int earlierRow = 0; // the sheet's row number of an earlier row with the same code, 0 when there is none

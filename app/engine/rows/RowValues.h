@@ -8,6 +8,9 @@
 
 #include <cstddef>
 #include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 namespace importer {
 
@@ -38,17 +41,29 @@ private:
     std::size_t count_ = 0;
 };
 
-// Hands out the values of one row after another from slabs of a block's rows each; one per making thread.
+// Hands out the values of one row after another from slabs of a block's rows each; one per making thread. A slab
+// whose last row is gone comes back here instead of being freed where that happened (on the writing thread, which
+// sets the pace of a run): the making thread clears it and fills it again, so the texts of its rows are freed, and
+// the slab reused, on the thread that made them.
 class ValueSlabs
 {
 public:
-    explicit ValueSlabs(std::size_t rowsPerSlab) : rowsPerSlab_(rowsPerSlab > 0 ? rowsPerSlab : 1) {}
+    explicit ValueSlabs(std::size_t rowsPerSlab);
 
     // count values, each as a default BoundValue.
     RowValues take(std::size_t count);
 
 private:
+    struct Returned // slabs given back, with their sizes; outlives the ValueSlabs while slabs are out
+    {
+        std::mutex lock;
+        std::vector<std::pair<std::unique_ptr<data::BoundValue[]>, std::size_t>> slabs;
+    };
+
+    std::shared_ptr<data::BoundValue[]> freshSlab(std::size_t capacity);
+
     std::size_t rowsPerSlab_;
+    std::shared_ptr<Returned> returned_;
     std::shared_ptr<data::BoundValue[]> slab_;
     std::size_t used_ = 0;
     std::size_t capacity_ = 0;

@@ -1,9 +1,9 @@
 #include "engine/rows/RowsAhead.h"
 
 #include "engine/rows/ProductRow.h"
+#include "engine/rows/RowSizes.h"
 #include "engine/sheet/CellText.h"
 #include "engine/sheet/ProductSheet.h"
-#include "engine/rows/RowSizes.h"
 
 #include <algorithm>
 #include <thread>
@@ -13,8 +13,7 @@ namespace importer {
 namespace {
 
 // Makes the row of the sheet: its fields, its values for the store, or the reason it fails before the store.
-MadeRow makeRow(const ProductSheet& sheet, int row, MakingTools& tools, bool phraseMnemonics,
-                const RunValues& runValues)
+MadeRow makeRow(const ProductSheet& sheet, int row, MakingTools& tools, bool phraseMnemonics, const RunValues& runValues)
 {
     ProductRow& product = tools.cells;
     fillProductRow(product, sheet, row, tools.mnemonics, phraseMnemonics, runValues.mnemonicWidth);
@@ -24,8 +23,8 @@ MadeRow makeRow(const ProductSheet& sheet, int row, MakingTools& tools, bool phr
     made.name = product.Name;
     if (product.Code.isEmpty())
         return made;
-    makeValues(made, product, runValues, tools.values,
-               [&sheet](ProductColumn field) { return sheet.headerText(field); });
+    made.codeHash = CodeRepeats::hashOf(made.code);
+    makeValues(made, product, runValues, tools.values, [&sheet](ProductColumn field) { return sheet.headerText(field); });
     return made;
 }
 
@@ -43,7 +42,8 @@ RepeatMarker sheetRepeatMarker(const ProductSheet& sheet)
     return [&sheet](MadeRow& made, CodeRepeats& codes) {
         if (made.code.isEmpty())
             return;
-        const int earlier = codes.earlierRow(made.code, made.sheetRow);
+        const int earlier =
+            codes.earlierRow(made.codeHash != 0 ? made.codeHash : CodeRepeats::hashOf(made.code), made.sheetRow);
         made.repeatsCode = earlier >= 0;
         // The hash may be another code's: the earlier row is named only when its code is this one.
         if (earlier >= 0 && trimControls(sheet.cellText(earlier, ProductColumn::Code)) == made.code)
@@ -81,7 +81,8 @@ void RowsAhead::makeRows(std::stop_token stop, const RowMaker& make, int firstBl
     MakingTools tools;
     BlockQueue& ready = *ready_[std::size_t(firstBlock)];
     BlockQueue& spare = *spare_[std::size_t(firstBlock)];
-    for (int block = firstBlock; block < (rowCount_ + sizes::kBlockRows - 1) / sizes::kBlockRows; block += makers_) {
+    for (int block = firstBlock; block < (rowCount_ + sizes::kBlockRows - 1) / sizes::kBlockRows;
+         block += makers_) {
         const int first = block * sizes::kBlockRows;
         const int end = first + blockRows(block);
         Block rows = spare.tryPop().value_or(Block{});
@@ -127,6 +128,12 @@ bool RowsAhead::takeBlock()
     ++nextBlock_;
     taking_ = std::move(*block);
     taken_ = 0;
+    if (mark_) {
+        for (const MadeRow& row : taking_) {
+            if (row.codeHash != 0)
+                codes_.prefetch(row.codeHash);
+        }
+    }
     return true;
 }
 

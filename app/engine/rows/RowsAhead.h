@@ -11,10 +11,10 @@
 #include "engine/rows/MadeRow.h"
 #include "engine/rows/ProductRow.h"
 #include "engine/rows/ProductValues.h"
+#include "engine/rows/RowSizes.h"
 #include "engine/rows/RowValues.h"
 #include "mnemonic/MnemonicEncoder.h"
 #include "queue/BoundedQueue.h"
-#include "engine/rows/RowSizes.h"
 
 #include <functional>
 #include <memory>
