@@ -1,9 +1,9 @@
 #pragma once
 // Which rows of a sheet repeat the code of an earlier row, told by a 32-bit hash of each code with the row that
 // first had it: a hint for the batching of the writes (two codes that share a hash simply count as a repeat) and,
-// checked against the sheet, the earlier row a refused repeat names in the log. The slots sit in one table of at
-// least twice as many slots as the sheet has rows, eight bytes a slot (16 MiB for a million rows), where a map of
-// the codes themselves would take several times that.
+// checked against the sheet, the earlier row a refused repeat names in the log. The slots sit in one table of
+// three slots for every two rows of the sheet, eight bytes a slot (12 MiB for a million rows), where a map of the
+// codes themselves would take several times that.
 
 #include <QString>
 
@@ -28,7 +28,6 @@ private:
         std::int32_t row = -1;
     };
     std::vector<Slot> slots_;
-    std::uint32_t mask_;
 };
 
 } // namespace importer
