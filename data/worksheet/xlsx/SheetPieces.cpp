@@ -3,6 +3,7 @@
 #include "BoundedQueue.h"
 #include "InflatingReader.h"
 #include "PackageFile.h"
+#include "PlainRows.h"
 #include "Quantities.h"
 #include "RowCuts.h"
 #include "SheetPart.h"
@@ -90,18 +91,25 @@ private:
         try {
             // The shortest cell, <c><v>1</v></c>, takes 15 bytes.
             result.sheet.cells.reserve(bytes.size() / 15 + 16);
-            SheetPart handler(result.sheet, book_, SheetPart::Scope::Piece);
-            // The rows stand inside an element of their own, one level up, so they nest as deep as in the part.
-            static constexpr std::string_view open = "<piece>";
-            static constexpr std::string_view close = "</piece>";
-            XmlPartParser parser(handler, partName_, depth_ - 1);
-            parser.parse(open.data(), open.size());
-            parser.parse(bytes.data(), bytes.size());
-            parser.parse(close.data(), close.size());
-            parser.finish();
+            std::optional<SheetPart> handler;
+            handler.emplace(result.sheet, book_, SheetPart::Scope::Piece);
+            if (!readPlainRows(bytes, *handler)) {
+                // Afresh through expat, which reads what the plain reading leaves or says what is wrong.
+                result.sheet.cells.clear();
+                result.sheet.texts = StringTable();
+                handler.emplace(result.sheet, book_, SheetPart::Scope::Piece);
+                // The rows stand inside an element of their own, one level up, so they nest as deep as in the part.
+                static constexpr std::string_view open = "<piece>";
+                static constexpr std::string_view close = "</piece>";
+                XmlPartParser parser(*handler, partName_, depth_ - 1);
+                parser.parse(open.data(), open.size());
+                parser.parse(bytes.data(), bytes.size());
+                parser.parse(close.data(), close.size());
+                parser.finish();
+            }
             result.parsed = true;
-            result.inOrder = handler.inOrder();
-            result.lastRow = handler.lastRow();
+            result.inOrder = handler->inOrder();
+            result.lastRow = handler->lastRow();
         } catch (const PackageError&) {
             result.sheet.cells = {}; // one pass finds what is wrong and says where
         } catch (const RowNumberUnknown&) {
