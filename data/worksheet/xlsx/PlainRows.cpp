@@ -1,5 +1,7 @@
 #include "PlainRows.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,39 +13,59 @@ namespace {
 // Rows, cells, values and rich text nest a few levels; anything deeper is left to expat and its limit.
 constexpr std::size_t kMaxDepth = 32;
 
-bool isSpace(char c)
+// What each byte may be, a bit each; one table look-up a byte.
+enum : std::uint8_t {
+    kSpace = 1,
+    kNameStart = 2,
+    kName = 4,
+    // Character data expat hands over as written: printable ASCII, tabs and line feeds; no markup, no reference, no
+    // "]]>", and no carriage return (expat makes it a line feed).
+    kText = 8,
+    // An attribute value's character that expat passes as written (it makes tabs and line ends blanks); the
+    // quote that ends it aside.
+    kValue = 16,
+};
+
+constexpr std::array<std::uint8_t, 256> classes()
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    std::array<std::uint8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const bool nameStart = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+        const bool printable = c >= 0x20 && c < 0x7f && c != '&' && c != '<';
+        table[std::size_t(c)] = std::uint8_t((c == ' ' || c == '\t' || c == '\n' || c == '\r' ? kSpace : 0) |
+                                             (nameStart ? kNameStart : 0) |
+                                             (nameStart || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':'
+                                                  ? kName
+                                                  : 0) |
+                                             ((printable && c != ']') || c == '\t' || c == '\n' ? kText : 0) |
+                                             (printable ? kValue : 0));
+    }
+    return table;
 }
 
-bool isNameStart(char c)
+constexpr std::array<std::uint8_t, 256> kClasses = classes();
+
+bool is(char c, std::uint8_t what)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    return (kClasses[static_cast<unsigned char>(c)] & what) != 0;
 }
 
-bool isNameChar(char c)
+// splitName of a name that is not NUL-terminated: the same prefix and local part. Names are a few letters: a loop,
+// not a library search.
+XmlName splitView(std::string_view name)
 {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':';
-}
-
-// Character data expat hands over as written: printable ASCII, tabs and line feeds; no markup, no reference, no
-// "]]>", and no carriage return (expat makes it a line feed).
-bool isPlainText(char c)
-{
-    return (c >= 0x20 && c < 0x7f && c != '&' && c != '<' && c != ']') || c == '\t' || c == '\n';
-}
-
-// An attribute value's character that expat passes as written (it makes tabs and line ends blanks).
-bool isPlainValue(char c, char quote)
-{
-    return c >= 0x20 && c < 0x7f && c != '&' && c != '<' && c != quote;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == ':')
+            return {name.substr(0, i), name.substr(i + 1)};
+    }
+    return {{}, name};
 }
 
 } // namespace
 
 bool readPlainRows(std::string_view bytes, XmlHandler& handler)
 {
-    std::string tag; // the names and values of the tag read last, each ended by a NUL, as expat gives them
+    std::string tag; // the attributes of the tag read last, names and values each ended by a NUL, as expat gives them
     std::vector<std::pair<std::size_t, std::size_t>> attributes; // where each name and value begins in tag
     std::vector<const char*> pairs;
     std::vector<std::string_view> open; // the names of the elements open, for their end tags
@@ -52,10 +74,10 @@ bool readPlainRows(std::string_view bytes, XmlHandler& handler)
     while (p < end) {
         if (*p != '<') {
             const char* const text = p;
-            for (; p < end && *p != '<'; ++p) {
-                if (!isPlainText(*p))
-                    return false;
-            }
+            while (p < end && is(*p, kText))
+                ++p;
+            if (p < end && *p != '<')
+                return false;
             handler.characters(std::string_view(text, std::size_t(p - text)));
             continue;
         }
@@ -63,32 +85,30 @@ bool readPlainRows(std::string_view bytes, XmlHandler& handler)
             return false;
         if (*p == '/') {
             const char* const name = ++p;
-            while (p < end && isNameChar(*p))
+            while (p < end && is(*p, kName))
                 ++p;
             const std::string_view closing(name, std::size_t(p - name));
-            while (p < end && isSpace(*p))
+            while (p < end && is(*p, kSpace))
                 ++p;
             if (p == end || *p != '>' || open.empty() || open.back() != closing)
                 return false;
             ++p;
             open.pop_back();
-            tag.assign(closing);
-            handler.endElement(splitName(tag.c_str()));
+            handler.endElement(splitView(closing));
             continue;
         }
-        if (!isNameStart(*p))
+        if (!is(*p, kNameStart))
             return false; // a comment, CDATA section, processing instruction or stray "<"
         const char* const name = p;
-        while (p < end && isNameChar(*p))
+        while (p < end && is(*p, kName))
             ++p;
         const std::string_view elementName(name, std::size_t(p - name));
-        tag.assign(elementName);
-        tag.push_back('\0');
+        tag.clear();
         attributes.clear();
         bool empty = false;
         for (;;) {
             const char* const space = p;
-            while (p < end && isSpace(*p))
+            while (p < end && is(*p, kSpace))
                 ++p;
             if (p == end)
                 return false;
@@ -103,28 +123,26 @@ bool readPlainRows(std::string_view bytes, XmlHandler& handler)
                 empty = true;
                 break;
             }
-            if (p == space || !isNameStart(*p))
+            if (p == space || !is(*p, kNameStart))
                 return false; // attributes stand apart by white space
             const char* const attribute = p;
-            while (p < end && isNameChar(*p))
+            while (p < end && is(*p, kName))
                 ++p;
             const std::string_view attributeName(attribute, std::size_t(p - attribute));
-            while (p < end && isSpace(*p))
+            while (p < end && is(*p, kSpace))
                 ++p;
             if (p == end || *p != '=')
                 return false;
             ++p;
-            while (p < end && isSpace(*p))
+            while (p < end && is(*p, kSpace))
                 ++p;
             if (p == end || (*p != '"' && *p != '\''))
                 return false;
             const char quote = *p++;
             const char* const value = p;
-            for (; p < end && *p != quote; ++p) {
-                if (!isPlainValue(*p, quote))
-                    return false;
-            }
-            if (p == end)
+            while (p < end && *p != quote && is(*p, kValue))
+                ++p;
+            if (p == end || *p != quote)
                 return false;
             const std::string_view attributeValue(value, std::size_t(p - value));
             ++p;
@@ -147,7 +165,7 @@ bool readPlainRows(std::string_view bytes, XmlHandler& handler)
             pairs.push_back(tag.c_str() + valueAt);
         }
         pairs.push_back(nullptr);
-        const XmlName xmlName = splitName(tag.c_str());
+        const XmlName xmlName = splitView(elementName);
         handler.startElement(xmlName, XmlAttributes(pairs.data()));
         if (empty)
             handler.endElement(xmlName);
