@@ -21,9 +21,10 @@ enum : std::uint8_t {
     // Character data expat hands over as written: printable ASCII, tabs and line feeds; no markup, no reference, no
     // "]]>", and no carriage return (expat makes it a line feed).
     kText = 8,
-    // An attribute value's character that expat passes as written (it makes tabs and line ends blanks); the
-    // quote that ends it aside.
-    kValue = 16,
+    // An attribute value's character that expat passes as written (it makes tabs and line ends blanks), in
+    // double or in single quotes.
+    kInDoubleQuotes = 16,
+    kInSingleQuotes = 32,
 };
 
 constexpr std::array<std::uint8_t, 256> classes()
@@ -38,7 +39,8 @@ constexpr std::array<std::uint8_t, 256> classes()
                                                   ? kName
                                                   : 0) |
                                              ((printable && c != ']') || c == '\t' || c == '\n' ? kText : 0) |
-                                             (printable ? kValue : 0));
+                                             (printable && c != '"' ? kInDoubleQuotes : 0) |
+                                             (printable && c != '\'' ? kInSingleQuotes : 0));
     }
     return table;
 }
@@ -48,6 +50,53 @@ constexpr std::array<std::uint8_t, 256> kClasses = classes();
 bool is(char c, std::uint8_t what)
 {
     return (kClasses[static_cast<unsigned char>(c)] & what) != 0;
+}
+
+// The length of the UTF-8 sequence at p that expat passes as written: a character XML allows, encoded in the fewest
+// bytes; 0 for anything else (a stray or missing continuation byte, an overlong form, a surrogate, U+FFFE, U+FFFF,
+// past U+10FFFF).
+std::size_t utf8Length(const char* p, const char* end)
+{
+    const auto byte = [&](std::size_t i) { return p + i < end ? static_cast<unsigned char>(p[i]) : 0u; };
+    const auto continues = [&](std::size_t i) { return (byte(i) & 0xC0u) == 0x80u; };
+    const unsigned lead = byte(0);
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return continues(1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const unsigned second = byte(1);
+        if (!continues(1) || !continues(2) || (lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F))
+            return 0;
+        if (lead == 0xEF && second == 0xBF && (byte(2) == 0xBE || byte(2) == 0xBF))
+            return 0; // U+FFFE, U+FFFF
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const unsigned second = byte(1);
+        if (!continues(1) || !continues(2) || !continues(3) || (lead == 0xF0 && second < 0x90) ||
+            (lead == 0xF4 && second > 0x8F))
+            return 0;
+        return 4;
+    }
+    return 0;
+}
+
+// Past the run of characters of the class at p, multi-byte characters included; p itself where a byte ends it
+// that is neither.
+const char* skip(const char* p, const char* end, std::uint8_t what)
+{
+    while (p < end) {
+        if (is(*p, what)) {
+            ++p;
+        } else if (static_cast<unsigned char>(*p) >= 0x80) {
+            const std::size_t length = utf8Length(p, end);
+            if (length == 0)
+                return p;
+            p += length;
+        } else {
+            return p;
+        }
+    }
+    return p;
 }
 
 // splitName of a name that is not NUL-terminated: the same prefix and local part. Names are a few letters: a loop,
@@ -74,8 +123,7 @@ bool readPlainRows(std::string_view bytes, XmlHandler& handler)
     while (p < end) {
         if (*p != '<') {
             const char* const text = p;
-            while (p < end && is(*p, kText))
-                ++p;
+            p = skip(p, end, kText);
             if (p < end && *p != '<')
                 return false;
             handler.characters(std::string_view(text, std::size_t(p - text)));
@@ -140,8 +188,7 @@ bool readPlainRows(std::string_view bytes, XmlHandler& handler)
                 return false;
             const char quote = *p++;
             const char* const value = p;
-            while (p < end && *p != quote && is(*p, kValue))
-                ++p;
+            p = skip(p, end, quote == '"' ? kInDoubleQuotes : kInSingleQuotes);
             if (p == end || *p != quote)
                 return false;
             const std::string_view attributeValue(value, std::size_t(p - value));

@@ -1,6 +1,7 @@
 #pragma once
-// A piece of whole rows read without expat where it has the plain shape spreadsheet writers give their rows: start,
-// end and empty tags with quoted attributes, and text of printable ASCII between them. The handler sees the same
+// A piece of whole rows (or the shared strings' items) read without expat where it has the plain shape spreadsheet
+// writers give them: start, end and empty tags with quoted attributes, and text between them of printable characters
+// in well-formed UTF-8. The handler sees the same
 // starts, ends and character data as expat gives it; expat's general machinery (entities, encodings, attribute
 // normalisation) cost a third of an .xlsx import's time and is needed only where a piece holds more than that.
 
@@ -11,7 +12,7 @@
 namespace data::xlsx {
 
 // Feeds the rows to handler as expat would, and returns true. Returns false at the first thing outside the plain
-// shape (a reference, a comment or CDATA section, a byte outside printable ASCII, a line end inside a tag's
+// shape (a reference, a comment or CDATA section, a control character or malformed UTF-8, a line end inside a tag's
 // attributes, a malformed or unclosed tag), with some events perhaps fed already: the caller then starts afresh on
 // the same bytes with expat, which reads them or says what is wrong. Exceptions of the handler come out unchanged.
 bool readPlainRows(std::string_view bytes, XmlHandler& handler);

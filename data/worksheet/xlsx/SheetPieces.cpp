@@ -211,6 +211,13 @@ bool readInPieces(GsfInput* part, WorksheetData& sheet, const WorkbookData& book
         }
         pending.erase(0, start);
     }
+    // The last rows too go to a parsing thread, up to the end of the last one; the whole part's parser reads what
+    // follows them. Were that end not the rows' after all (inside a comment), the piece would not parse on its own.
+    const std::string rowEnd = "</" + head.rowTag.substr(1) + ">";
+    if (const std::size_t lastEnd = pending.rfind(rowEnd); lastEnd != std::string::npos) {
+        parsers.add(pending.substr(0, lastEnd + rowEnd.size()));
+        pending.erase(0, lastEnd + rowEnd.size());
+    }
     while (parsers.outstanding() > 0) {
         if (!takeNext())
             return false;
