@@ -218,8 +218,7 @@ int importFigures(const QString& folder, int pairs)
                              pairs)
         << QString::asprintf("  65,535 rows .xls:  median %.3f s\n", median(xlsSeconds))
         << QString::asprintf("  65,535 rows .xlsx: median %.3f s\n", xlsxMedian)
-        << QString::asprintf("  .xlsx / .xls import, median of the pairs: %.2fx (goal: at most 1.4x)\n",
-                             median(ratios))
+        << QString::asprintf("  .xlsx / .xls import, median of the pairs: %.2fx (goal: at most 1.4x)\n", median(ratios))
         << Qt::flush;
     const Import large = importOnce(million, scratch.filePath(QStringLiteral("million")));
     if (large.seconds < 0) {

@@ -20,8 +20,9 @@ public:
     void startElement(const XmlName& name, const XmlAttributes& attributes) override
     {
         QString line = QStringLiteral("start %1:%2").arg(text(name.prefix), text(name.local));
-        attributes.forEach(
-            [&](std::string_view local, const char* value) { line += QStringLiteral(" %1=[%2]").arg(text(local), value); });
+        attributes.forEach([&](std::string_view local, const char* value) {
+            line += QStringLiteral(" %1=[%2]").arg(text(local), value);
+        });
         events.append(line);
     }
     void endElement(const XmlName& name) override
@@ -85,9 +86,10 @@ private slots:
             << QByteArray("<row r=\"1\"><c r=\"A1\" t=\"str\"><f>IF(B1>2,\"a\",'b')</f><v>a>b</v></c></row>");
         QTest::newRow("prefixed elements") << QByteArray("<x:row r=\"1\"><x:c r=\"A1\"><x:v>2</x:v></x:c></x:row>");
         QTest::newRow("a greater-than sign in a value") << QByteArray("<row r=\"1\" x=\"a>b\"></row>");
-        QTest::newRow("text in UTF-8")
-            << QByteArray("<row r=\"1\"><c t=\"inlineStr\"><is><t>阿莫西林 é 😀</t></is></c><c x='名\"'/></row>");
-        QTest::newRow("shared strings' items") << QByteArray("<si><t>甲</t></si><si><r><t>乙</t></r><rPh><t>yi</t></rPh></si>");
+        QTest::newRow("text in UTF-8") << QByteArray(
+            "<row r=\"1\"><c t=\"inlineStr\"><is><t>阿莫西林 é 😀</t></is></c><c x='名\"'/></row>");
+        QTest::newRow("shared strings' items")
+            << QByteArray("<si><t>甲</t></si><si><r><t>乙</t></r><rPh><t>yi</t></rPh></si>");
     }
 
     void sameAsExpat()

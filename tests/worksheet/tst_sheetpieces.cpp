@@ -102,8 +102,8 @@ QByteArray plainRow(int n)
     return "<row r=\"" + r + "\" spans=\"1:8\"><c r=\"A" + r + "\"><v>" + r + ".5</v></c><c r=\"B" + r +
            "\" t=\"s\"><v>" + QByteArray::number(n % 3) + "</v></c><c r=\"C" + r + "\" t=\"b\"><v>" +
            QByteArray::number(n % 2) + "</v></c><c r=\"D" + r + "\" s=\"1\"><v>4500" + r + "</v></c><c r=\"E" + r +
-           "\" t=\"e\"><v>#N/A</v></c><c r=\"F" + r + "\"><v></v></c><c r=\"G" + r +
-           "\" t=\"str\"><f>LOWER(\"X" + r + "\")</f><v>x" + r + "</v></c><c r=\"H" + r + "\" s=\"1\"/></row>\n";
+           "\" t=\"e\"><v>#N/A</v></c><c r=\"F" + r + "\"><v></v></c><c r=\"G" + r + "\" t=\"str\"><f>LOWER(\"X" + r +
+           "\")</f><v>x" + r + "</v></c><c r=\"H" + r + "\" s=\"1\"/></row>\n";
 }
 
 QByteArray plainRows(int first, int last)

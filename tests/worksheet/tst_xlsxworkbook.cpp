@@ -386,18 +386,19 @@ private slots:
         QTest::addColumn<QString>("first");     // the text of the first item
         QTest::addColumn<QString>("refusal");   // empty: the part reads
         QTest::newRow("plain items") << QByteArray() << QByteArray() << u"名0"_qs << QString();
-        QTest::newRow("rich text and phonetic runs") << QByteArray("<si><r><t>東</t></r><r><t>京</t></r><rPh><t>トウ</t></rPh></si>")
-                                                     << QByteArray() << u"東京"_qs << QString();
-        QTest::newRow("a reference in an item") << QByteArray("<si><t>a&amp;b&#x4E2D;</t></si>") << QByteArray()
-                                                << u"a&b中"_qs << QString();
+        QTest::newRow("rich text and phonetic runs")
+            << QByteArray("<si><r><t>東</t></r><r><t>京</t></r><rPh><t>トウ</t></rPh></si>") << QByteArray()
+            << u"東京"_qs << QString();
+        QTest::newRow("a reference in an item")
+            << QByteArray("<si><t>a&amp;b&#x4E2D;</t></si>") << QByteArray() << u"a&b中"_qs << QString();
         QTest::newRow("an item inside a comment before the first")
             << QByteArray("<!-- <si><t>x</t></si> -->") << QByteArray() << u"名0"_qs << QString();
-        QTest::newRow("a carriage return in an item") << QByteArray("<si><t>a\r\nb</t></si>") << QByteArray()
-                                                      << u"a\nb"_qs << QString();
-        QTest::newRow("damaged after the last item") << QByteArray() << QByteArray("<extLst>") << QString()
-                                                     << u"sharedStrings.xml"_qs;
-        QTest::newRow("malformed UTF-8 in an item") << QByteArray("<si><t>\xE5\x90</t></si>") << QByteArray()
-                                                    << QString() << u"sharedStrings.xml"_qs;
+        QTest::newRow("a carriage return in an item")
+            << QByteArray("<si><t>a\r\nb</t></si>") << QByteArray() << u"a\nb"_qs << QString();
+        QTest::newRow("damaged after the last item")
+            << QByteArray() << QByteArray("<extLst>") << QString() << u"sharedStrings.xml"_qs;
+        QTest::newRow("malformed UTF-8 in an item")
+            << QByteArray("<si><t>\xE5\x90</t></si>") << QByteArray() << QString() << u"sharedStrings.xml"_qs;
     }
     void largeSharedStrings()
     {

@@ -1,10 +1,10 @@
 // The workbook part of a package and the parts it relates to: sheets, date system, styles and shared strings.
 
+#include "InflatingReader.h"
 #include "PackageFile.h"
 #include "PackageReader.h"
 #include "PackageText.h"
 #include "PlainRows.h"
-#include "InflatingReader.h"
 #include "WorkbookErrors.h"
 
 #include <algorithm>

@@ -33,14 +33,11 @@ constexpr std::array<std::uint8_t, 256> classes()
     for (int c = 0; c < 256; ++c) {
         const bool nameStart = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
         const bool printable = c >= 0x20 && c < 0x7f && c != '&' && c != '<';
-        table[std::size_t(c)] = std::uint8_t((c == ' ' || c == '\t' || c == '\n' || c == '\r' ? kSpace : 0) |
-                                             (nameStart ? kNameStart : 0) |
-                                             (nameStart || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':'
-                                                  ? kName
-                                                  : 0) |
-                                             ((printable && c != ']') || c == '\t' || c == '\n' ? kText : 0) |
-                                             (printable && c != '"' ? kInDoubleQuotes : 0) |
-                                             (printable && c != '\'' ? kInSingleQuotes : 0));
+        table[std::size_t(c)] = std::uint8_t(
+            (c == ' ' || c == '\t' || c == '\n' || c == '\r' ? kSpace : 0) | (nameStart ? kNameStart : 0) |
+            (nameStart || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':' ? kName : 0) |
+            ((printable && c != ']') || c == '\t' || c == '\n' ? kText : 0) |
+            (printable && c != '"' ? kInDoubleQuotes : 0) | (printable && c != '\'' ? kInSingleQuotes : 0));
     }
     return table;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // A piece of whole rows (or the shared strings' items) read without expat where it has the plain shape spreadsheet
 // writers give them: start, end and empty tags with quoted attributes, and text between them of printable characters
-// in well-formed UTF-8. The handler sees the same
-// starts, ends and character data as expat gives it; expat's general machinery (entities, encodings, attribute
-// normalisation) cost a third of an .xlsx import's time and is needed only where a piece holds more than that.
+// in well-formed UTF-8. The handler sees the same starts, ends and character data as expat gives it; expat's general
+// machinery (entities, encodings, attribute normalisation) cost a third of an .xlsx import's time and is needed only
+// where a piece holds more than that.
 
 #include "XmlParts.h"
 
