@@ -2,12 +2,19 @@
 // column, Chinese names) laid out as Excel saves them, and the 65,535 rows as openpyxl's write-only mode writes
 // them; each opened and every cell read, beside python3-openpyxl in read-only mode on the same file. Each read runs
 // in a child process of this program, so that its peak memory is its own.
-// The whole import of the same files: bench_import --workbook FILE --rows N --no-row-commit.
+// Then the whole import by product-import-cli into a fresh SQLite demo store, each a child process measured from
+// outside (wall time, peak resident set from wait4):
+//   - the 65,535-row .xlsx beside the .xls of the same rows (bench_import's workbook), in pairs taken in turn: the
+//     median of the pairs' ratios is how many times the .xls import's time the .xlsx import takes (goal: 1.4 at
+//     most);
+//   - the 1,048,575-row .xlsx: its peak resident set (goal: 200 MiB at most), and its time against 16 times the
+//     median 65,535-row .xlsx import (1.0 is linear; goal: 1.1 at most).
 //
-// usage: bench_xlsx [--folder DIR] [--runs N] [--no-openpyxl-full]
+// usage: bench_xlsx [--folder DIR] [--runs N] [--import-pairs N] [--no-openpyxl-full] [--no-reading] [--no-import]
 //   --folder keeps the generated workbooks there and reuses them (writing the large one takes minutes).
 //   bench_xlsx --read FILE reads one workbook and prints the seconds (what the child processes run).
 #include "engine/program/HeapSettings.h"
+#include "store/DemoStore.h"
 #include "worksheet/Workbook.h"
 
 #include <QCoreApplication>
@@ -18,16 +25,24 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
 const QString kPython = QStringLiteral("/usr/bin/python3");
 const QString kScripts = QStringLiteral(PI_BENCH_SCRIPTS);
+const QString kImportScript = QStringLiteral(PI_BENCH_IMPORT_SCRIPT);
 QTextStream out(stdout);
 
 struct Measure
@@ -102,6 +117,123 @@ QString ensureWorkbook(const QString& folder, const Workbook& workbook)
     return path;
 }
 
+// The .xls of the same rows as the .xlsx benchmark workbook (the same generator, the same seed).
+QString ensureXls(const QString& folder, int rows)
+{
+    const QString path = folder + QStringLiteral("/bench-import-%1.xls").arg(rows);
+    if (QFileInfo::exists(path))
+        return path;
+    out << "writing " << path << "..." << Qt::endl;
+    if (QProcess::execute(kPython, {kImportScript, path, QString::number(rows), QStringLiteral("0")}) != 0)
+        return {};
+    return path;
+}
+
+struct Import
+{
+    double seconds = -1; // -1: the import did not end with exit status 0
+    long peakKb = 0;
+};
+
+// product-import-cli import of the workbook into a fresh demo store in folder; its output goes to a file there.
+Import importOnce(const QString& workbook, const QString& folder)
+{
+    QDir().mkpath(folder);
+    const QString store = folder + QStringLiteral("/Member.dat");
+    QFile::remove(store);
+    QFile::remove(folder + QStringLiteral("/log.txt"));
+    data::createDemoStore(store);
+    const QStringList command{QCoreApplication::applicationDirPath() + QStringLiteral("/product-import-cli"),
+                              QStringLiteral("import"),
+                              workbook,
+                              QStringLiteral("--category"),
+                              QStringLiteral("010101"),
+                              QStringLiteral("--store"),
+                              store,
+                              QStringLiteral("--log"),
+                              folder + QStringLiteral("/log.txt")};
+    std::vector<QByteArray> storage;
+    for (const QString& part : command)
+        storage.push_back(QFile::encodeName(part));
+    std::vector<char*> argv;
+    for (QByteArray& part : storage)
+        argv.push_back(part.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const QByteArray output = QFile::encodeName(folder + QStringLiteral("/stdout.txt"));
+    posix_spawn_file_actions_addopen(&actions, 1, output.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    Import import;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            import.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        import.peakKb = usage.ru_maxrss;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return import;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The import figures of the table in one run: .xlsx beside .xls, and the million-row sheet.
+int importFigures(const QString& folder, int pairs)
+{
+    const QString xls = ensureXls(folder, 65535);
+    const QString xlsx = ensureWorkbook(folder, Workbook{65535, false});
+    const QString million = ensureWorkbook(folder, Workbook{1048575, false});
+    if (xls.isEmpty() || xlsx.isEmpty() || million.isEmpty()) {
+        QTextStream(stderr) << "bench_xlsx: could not write the workbooks (python3-xlwt, python3-openpyxl missing? "
+                               "scripts/setup --tools)\n";
+        return 1;
+    }
+    QTemporaryDir scratch;
+    std::vector<double> xlsSeconds;
+    std::vector<double> xlsxSeconds;
+    std::vector<double> ratios;
+    for (int i = 0; i < pairs; ++i) {
+        const Import a = importOnce(xls, scratch.filePath(QStringLiteral("xls")));
+        const Import b = importOnce(xlsx, scratch.filePath(QStringLiteral("xlsx")));
+        if (a.seconds < 0 || b.seconds < 0) {
+            QTextStream(stderr) << "bench_xlsx: an import failed (see " << scratch.path() << ")\n";
+            scratch.setAutoRemove(false);
+            return 1;
+        }
+        xlsSeconds.push_back(a.seconds);
+        xlsxSeconds.push_back(b.seconds);
+        ratios.push_back(b.seconds / a.seconds);
+    }
+    const double xlsxMedian = median(xlsxSeconds);
+    out << QString::asprintf("import into a fresh SQLite demo store (product-import-cli, %d pairs taken in turn):\n",
+                             pairs)
+        << QString::asprintf("  65,535 rows .xls:  median %.3f s\n", median(xlsSeconds))
+        << QString::asprintf("  65,535 rows .xlsx: median %.3f s\n", xlsxMedian)
+        << QString::asprintf("  .xlsx / .xls import, median of the pairs: %.2fx (goal: at most 1.4x)\n", median(ratios))
+        << Qt::flush;
+    const Import large = importOnce(million, scratch.filePath(QStringLiteral("million")));
+    if (large.seconds < 0) {
+        QTextStream(stderr) << "bench_xlsx: the million-row import failed\n";
+        return 1;
+    }
+    out << QString::asprintf("  1,048,575 rows .xlsx: %.2f s, peak RSS %.1f MiB (goal: at most 200 MiB)\n",
+                             large.seconds, large.peakKb / 1024.0)
+        << QString::asprintf("  1,048,575 rows against 16 x the 65,535-row .xlsx import: %.2fx (1.0 is linear; "
+                             "goal: at most 1.1x)\n",
+                             large.seconds / (16 * xlsxMedian))
+        << Qt::flush;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -116,16 +248,26 @@ int main(int argc, char* argv[])
 
     QString folder;
     int runs = 3;
+    int importPairs = 7;
     bool openpyxlFull = true;
+    bool reading = true;
+    bool importing = true;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == u"--folder" && i + 1 < arguments.size())
             folder = arguments[++i];
         else if (arguments[i] == u"--runs" && i + 1 < arguments.size())
             runs = std::max(1, arguments[++i].toInt());
+        else if (arguments[i] == u"--import-pairs" && i + 1 < arguments.size())
+            importPairs = std::max(1, arguments[++i].toInt());
         else if (arguments[i] == u"--no-openpyxl-full")
             openpyxlFull = false;
+        else if (arguments[i] == u"--no-reading")
+            reading = false;
+        else if (arguments[i] == u"--no-import")
+            importing = false;
         else {
-            QTextStream(stderr) << "usage: bench_xlsx [--folder DIR] [--runs N] [--no-openpyxl-full]\n";
+            QTextStream(stderr) << "usage: bench_xlsx [--folder DIR] [--runs N] [--import-pairs N] "
+                                   "[--no-openpyxl-full] [--no-reading] [--no-import]\n";
             return 2;
         }
     }
@@ -134,7 +276,9 @@ int main(int argc, char* argv[])
         folder = temporary.path();
     QDir().mkpath(folder);
 
-    for (const Workbook& workbook : {Workbook{65535, false}, Workbook{65535, true}, Workbook{1048575, false}}) {
+    const std::vector<Workbook> read =
+        reading ? std::vector<Workbook>{{65535, false}, {65535, true}, {1048575, false}} : std::vector<Workbook>{};
+    for (const Workbook& workbook : read) {
         const int rows = workbook.rows;
         const QString path = ensureWorkbook(folder, workbook);
         if (path.isEmpty()) {
@@ -170,5 +314,5 @@ int main(int argc, char* argv[])
         out << QString::asprintf("  speed-up over openpyxl: %.1fx (target: 10x)\n", theirs.seconds / ours.seconds)
             << Qt::flush;
     }
-    return 0;
+    return importing ? importFigures(folder, importPairs) : 0;
 }

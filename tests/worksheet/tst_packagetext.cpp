@@ -3,6 +3,12 @@
 
 #include <QTest>
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <random>
+#include <string>
+
 using namespace data::xlsx;
 using data::DateSystem;
 
@@ -112,6 +118,65 @@ private slots:
             QVERIFY2(code && data::errorText(*code) == QLatin1String(text), text);
         }
         QVERIFY(!errorCode("#SPILL!"));
+    }
+
+    // Short decimals are read without from_chars, to its very value; anything else is left to it.
+    void shortDecimals_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("a whole number") << QByteArray("43832") << true;
+        QTest::newRow("a price") << QByteArray("104.09") << true;
+        QTest::newRow("negative") << QByteArray("-0.95") << true;
+        QTest::newRow("negative zero") << QByteArray("-0") << true;
+        QTest::newRow("leading zeros") << QByteArray("000.000001") << true;
+        QTest::newRow("fifteen digits") << QByteArray("0.1234567890123") << true;
+        QTest::newRow("the largest of fifteen digits") << QByteArray("999999999999999") << true;
+        QTest::newRow("sixteen digits") << QByteArray("1234567890.123456") << false;
+        QTest::newRow("an exponent") << QByteArray("1E-3") << false;
+        QTest::newRow("no digit before the point") << QByteArray(".5") << false;
+        QTest::newRow("no digit after the point") << QByteArray("5.") << false;
+        QTest::newRow("two points") << QByteArray("1.2.3") << false;
+        QTest::newRow("a sign alone") << QByteArray("-") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("text") << QByteArray("12a") << false;
+    }
+
+    void shortDecimals()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, read);
+        const std::string_view view(text.constData(), std::size_t(text.size()));
+        const auto value = shortDecimal(view);
+        QCOMPARE(value.has_value(), read);
+        if (!value)
+            return;
+        double expected = 0;
+        QVERIFY(std::from_chars(view.data(), view.data() + view.size(), expected).ec == std::errc());
+        QCOMPARE(std::bit_cast<std::uint64_t>(*value), std::bit_cast<std::uint64_t>(expected));
+    }
+
+    // The same bits as from_chars over many decimals of every length and scale (a fixed seed: the same each run).
+    void shortDecimalsAsFromChars()
+    {
+        std::mt19937_64 random(32);
+        int read = 0;
+        for (int i = 0; i < 200000; ++i) {
+            const int digits = 1 + int(random() % 15);
+            std::string text = std::to_string(random() % 1000000000000000ull).substr(0, std::size_t(digits));
+            const std::size_t point = random() % (text.size() + 1);
+            if (point > 0 && point < text.size())
+                text.insert(point, 1, '.');
+            if (random() % 4 == 0)
+                text.insert(0, 1, '-');
+            double expected = 0;
+            std::from_chars(text.data(), text.data() + text.size(), expected);
+            const auto value = shortDecimal(text);
+            QVERIFY2(value, text.c_str());
+            QVERIFY2(std::bit_cast<std::uint64_t>(*value) == std::bit_cast<std::uint64_t>(expected), text.c_str());
+            ++read;
+        }
+        QCOMPARE(read, 200000);
     }
 };
 

@@ -94,6 +94,26 @@ QByteArray rows(int first, int last)
     return xml;
 }
 
+// Row n as Excel writes most rows, read without expat: a number, a shared string, a boolean, a date-formatted
+// number, an error, an empty value and a formula with its text result, all in ASCII.
+QByteArray plainRow(int n)
+{
+    const QByteArray r = QByteArray::number(n);
+    return "<row r=\"" + r + "\" spans=\"1:8\"><c r=\"A" + r + "\"><v>" + r + ".5</v></c><c r=\"B" + r +
+           "\" t=\"s\"><v>" + QByteArray::number(n % 3) + "</v></c><c r=\"C" + r + "\" t=\"b\"><v>" +
+           QByteArray::number(n % 2) + "</v></c><c r=\"D" + r + "\" s=\"1\"><v>4500" + r + "</v></c><c r=\"E" + r +
+           "\" t=\"e\"><v>#N/A</v></c><c r=\"F" + r + "\"><v></v></c><c r=\"G" + r + "\" t=\"str\"><f>LOWER(\"X" + r +
+           "\")</f><v>x" + r + "</v></c><c r=\"H" + r + "\" s=\"1\"/></row>\n";
+}
+
+QByteArray plainRows(int first, int last)
+{
+    QByteArray xml;
+    for (int n = first; n <= last; ++n)
+        xml += plainRow(n);
+    return xml;
+}
+
 } // namespace
 
 class TestSheetPieces : public QObject
@@ -109,6 +129,10 @@ private slots:
         QTest::newRow("rows") << sheet(rows(1, 40)) << true;
         QTest::newRow("many rows") << sheet(rows(1, 3000)) << true;
         QTest::newRow("one row") << sheet(rows(1, 1)) << true;
+        QTest::newRow("plain rows") << sheet(plainRows(1, 40)) << true;
+        QTest::newRow("plain rows among others") << sheet(plainRows(1, 5) + rows(6, 8) + plainRows(9, 12)) << true;
+        QTest::newRow("plain rows damaged in the middle")
+            << sheet(plainRows(1, 5) + "<row r=\"6\"><c r=\"A6\"><v>1</v></row>" + plainRows(7, 9)) << false;
         QTest::newRow("rows out of order") << sheet(rows(20, 30) + rows(1, 10) + rows(31, 32)) << true;
         QTest::newRow("a row twice") << sheet(rows(1, 5) + rows(3, 3)) << true;
         QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + sheet(rows(1, 10)) << true;

@@ -377,6 +377,55 @@ private slots:
         }
     }
 
+    // Shared strings of some hundred kilobytes are read without expat where their items are plain, through expat
+    // where they are not: the same texts either way, and the same refusal of a damaged part.
+    void largeSharedStrings_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // items before the 4,000 plain ones
+        QTest::addColumn<QByteArray>("after");  // and after them
+        QTest::addColumn<QString>("first");     // the text of the first item
+        QTest::addColumn<QString>("refusal");   // empty: the part reads
+        QTest::newRow("plain items") << QByteArray() << QByteArray() << u"名0"_qs << QString();
+        QTest::newRow("rich text and phonetic runs")
+            << QByteArray("<si><r><t>東</t></r><r><t>京</t></r><rPh><t>トウ</t></rPh></si>") << QByteArray()
+            << u"東京"_qs << QString();
+        QTest::newRow("a reference in an item")
+            << QByteArray("<si><t>a&amp;b&#x4E2D;</t></si>") << QByteArray() << u"a&b中"_qs << QString();
+        QTest::newRow("an item inside a comment before the first")
+            << QByteArray("<!-- <si><t>x</t></si> -->") << QByteArray() << u"名0"_qs << QString();
+        QTest::newRow("a carriage return in an item")
+            << QByteArray("<si><t>a\r\nb</t></si>") << QByteArray() << u"a\nb"_qs << QString();
+        QTest::newRow("damaged after the last item")
+            << QByteArray() << QByteArray("<extLst>") << QString() << u"sharedStrings.xml"_qs;
+        QTest::newRow("malformed UTF-8 in an item")
+            << QByteArray("<si><t>\xE5\x90</t></si>") << QByteArray() << QString() << u"sharedStrings.xml"_qs;
+    }
+    void largeSharedStrings()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, first);
+        QFETCH(QString, refusal);
+        QByteArray items = before;
+        const int plain = 4000;
+        for (int i = 0; i < plain; ++i)
+            items += "<si><t>名" + QByteArray::number(i) + "</t></si>";
+        items += after;
+        QVERIFY(items.size() > 64 * 1024);
+        const int count = plain + (before.startsWith("<si>") ? 1 : 0);
+        const QByteArray file = oneSheet("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>" +
+                                             QByteArray::number(count - 1) + "</v></c></row>",
+                                         items);
+        try {
+            const Worksheet sheet = sheetOf(file);
+            QVERIFY2(refusal.isEmpty(), "read");
+            QCOMPARE(sheet.cellText(0, 0), first);
+            QCOMPARE(sheet.cellText(0, 1), u"名"_qs + QString::number(plain - 1));
+        } catch (const WorkbookError& error) {
+            QVERIFY2(!refusal.isEmpty() && error.reason().contains(refusal), qPrintable(error.reason()));
+        }
+    }
+
     // The CRC-32 the reader checks parts with, against zlib's, for every length around the sizes it folds at, from
     // unaligned starts, in one piece and in two.
     void crc32AsZlibHasIt()

@@ -3,15 +3,15 @@
 #include <QHash>
 
 #include <algorithm>
-#include <bit>
 
 namespace importer {
 
 CodeRepeats::CodeRepeats(int rowCount)
 {
-    const auto size = std::bit_ceil(std::max<std::size_t>(16, 2 * static_cast<std::size_t>(std::max(rowCount, 0))));
-    slots_.assign(size, Slot{});
-    mask_ = static_cast<std::uint32_t>(size - 1);
+    // Three slots for every two rows: a million-row sheet's table is 12 MiB, where a power of two at least twice
+    // the rows took 16 MiB; a search still looks at a few neighbouring slots only.
+    const std::size_t rows = static_cast<std::size_t>(std::max(rowCount, 0));
+    slots_.assign(std::max<std::size_t>(16, rows + rows / 2 + 1), Slot{});
 }
 
 std::uint32_t CodeRepeats::hashOf(const QString& code)
@@ -22,8 +22,10 @@ std::uint32_t CodeRepeats::hashOf(const QString& code)
 
 int CodeRepeats::earlierRow(std::uint32_t hash, int row)
 {
-    // Linear probing: the table is never more than half full, so an empty slot always comes.
-    for (std::uint32_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
+    // Linear probing from the hash scaled to the table: it is never more than two thirds full, so an empty slot
+    // always comes.
+    const std::size_t size = slots_.size();
+    for (std::size_t slot = slotOf(hash);; slot = slot + 1 == size ? 0 : slot + 1) {
         if (slots_[slot].hash == hash)
             return slots_[slot].row < row ? slots_[slot].row : -1;
         if (slots_[slot].hash == 0) {

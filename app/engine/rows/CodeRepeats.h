@@ -1,9 +1,9 @@
 #pragma once
 // Which rows of a sheet repeat the code of an earlier row, told by a 32-bit hash of each code with the row that
 // first had it: a hint for the batching of the writes (two codes that share a hash simply count as a repeat) and,
-// checked against the sheet, the earlier row a refused repeat names in the log. The slots sit in one table of at
-// least twice as many slots as the sheet has rows, eight bytes a slot (16 MiB for a million rows), where a map of
-// the codes themselves would take several times that.
+// checked against the sheet, the earlier row a refused repeat names in the log. The slots sit in one table of
+// three slots for every two rows of the sheet, eight bytes a slot (12 MiB for a million rows), where a map of the
+// codes themselves would take several times that.
 
 #include <QString>
 
@@ -29,20 +29,22 @@ public:
     void prefetch(std::uint32_t hash) const
     {
 #if defined(__GNUC__)
-        __builtin_prefetch(&slots_[hash & mask_]);
+        __builtin_prefetch(&slots_[slotOf(hash)]);
 #else
         (void)hash;
 #endif
     }
 
 private:
+    // The first slot to look at: the hash scaled to the table.
+    std::size_t slotOf(std::uint32_t hash) const { return std::size_t((std::uint64_t(hash) * slots_.size()) >> 32); }
+
     struct Slot
     {
         std::uint32_t hash = 0; // 0: empty
         std::int32_t row = -1;
     };
     std::vector<Slot> slots_;
-    std::uint32_t mask_;
 };
 
 } // namespace importer

@@ -73,6 +73,42 @@ QString decodedText(std::string_view utf8)
     return decoded;
 }
 
+// Its digits as a whole number over a power of ten are both exact in a double, and the quotient, rounded once, is
+// the correctly rounded value, as from_chars gives it.
+std::optional<double> shortDecimal(std::string_view text)
+{
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative)
+        ++i;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = -1; // digits after the point; -1: no point
+    int whole = 0;     // digits before it
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            if (++count > 15)
+                return std::nullopt;
+            digits = digits * 10 + std::uint64_t(c - '0');
+            if (decimals >= 0)
+                ++decimals;
+            else
+                ++whole;
+        } else if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (whole == 0 || decimals == 0)
+        return std::nullopt; // "", "-", ".5", "5.": left to from_chars
+    const double value = double(digits) / kPowersOfTen[decimals < 0 ? 0 : decimals];
+    return negative ? -value : value;
+}
+
 std::optional<CellReference> parseCellReference(std::string_view text)
 {
     std::size_t i = 0;
@@ -99,12 +135,19 @@ std::optional<CellReference> parseCellReference(std::string_view text)
 
 std::optional<std::uint32_t> parseRowNumber(std::string_view text)
 {
-    if (!allDigits(text) || text.size() > 7)
+    // Every cell's reference comes through here: digit by digit, where a search and a conversion cost several times
+    // as much. Seven digits never overflow.
+    if (text.empty() || text.size() > 7)
         return std::nullopt;
-    const std::optional<std::uint32_t> row = number<std::uint32_t>(text);
-    if (!row || *row == 0 || *row > kMaxRows)
+    std::uint32_t row = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        row = row * 10 + std::uint32_t(c - '0');
+    }
+    if (row == 0 || row > kMaxRows)
         return std::nullopt;
-    return *row - 1;
+    return row - 1;
 }
 
 std::optional<double> isoDateSerial(std::string_view text, DateSystem system)

@@ -1,10 +1,13 @@
 // The workbook part of a package and the parts it relates to: sheets, date system, styles and shared strings.
 
 #include "worksheet/WorkbookErrors.h"
+#include "worksheet/xlsx/InflatingReader.h"
 #include "worksheet/xlsx/PackageFile.h"
 #include "worksheet/xlsx/PackageReader.h"
 #include "worksheet/xlsx/PackageText.h"
+#include "worksheet/xlsx/PlainRows.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 #include <unordered_map>
@@ -172,6 +175,51 @@ private:
     int phonetic_ = 0;
 };
 
+// Shared strings of this size and more are read without expat where their items have the plain shape: a workbook's
+// strings take as long through expat as a third of its sheet's rows.
+constexpr qint64 kPlainStringsFrom = qint64(1) << 16;
+
+// Reads the shared strings into handler, the items without expat (PlainRows.h), the declaration and the <sst> tags
+// around them through expat, and returns true; false where the part is not of that shape, or anything in it goes
+// wrong: the caller reads it afresh through expat alone, which reads it or says what is wrong as it always did.
+bool readPlainStrings(const PackageFile& package, GsfInput* part, SharedStringsPart& handler)
+{
+    try {
+        const PartStream stream = package.stream(part);
+        std::string bytes;
+        bytes.reserve(static_cast<std::size_t>(std::max<qint64>(PackageFile::partSize(part), 0)));
+        for (std::vector<char> chunk = stream.chunks->next(); !chunk.empty(); chunk = stream.chunks->next())
+            bytes.append(chunk.data(), chunk.size());
+        // Before the first item only the declaration, in UTF-8, and the start tag of <sst>: no comment, CDATA
+        // section or document type in which "<si>" could stand without being an item.
+        const std::size_t first = bytes.find("<si>");
+        const std::size_t last = bytes.rfind("</si>");
+        if (first == std::string::npos || last == std::string::npos || last < first)
+            return false;
+        const std::string_view head(bytes.data(), first);
+        if (head.empty() || head.front() != '<' || head.find("<!") != std::string_view::npos ||
+            head.find("<?", 1) != std::string_view::npos)
+            return false;
+        const std::size_t encoding = head.find("encoding");
+        if (encoding != std::string_view::npos) {
+            const std::string_view declared = head.substr(encoding);
+            if (!declared.starts_with("encoding=\"UTF-8\"") && !declared.starts_with("encoding=\"utf-8\"") &&
+                !declared.starts_with("encoding='UTF-8'") && !declared.starts_with("encoding='utf-8'"))
+                return false;
+        }
+        const std::size_t bodyEnd = last + std::string_view("</si>").size();
+        XmlPartParser parser(handler, stream.name);
+        parser.parse(head.data(), head.size());
+        if (!readPlainRows(std::string_view(bytes.data() + first, bodyEnd - first), handler))
+            return false;
+        parser.parse(bytes.data() + bodyEnd, bytes.size() - bodyEnd);
+        parser.finish();
+        return true;
+    } catch (const PackageError&) {
+        return false;
+    }
+}
+
 std::string relation(const char* name)
 {
     return std::string(kRelations) + name;
@@ -212,8 +260,13 @@ std::shared_ptr<const WorkbookData> readPackageWorkbook(std::shared_ptr<const Pa
             }
         }
         if (const gsf::InputPtr strings = package->relatedPart(workbook, relation("sharedStrings").c_str())) {
-            SharedStringsPart stringsPart(book->sharedStrings);
-            package->parse(strings.get(), stringsPart);
+            SharedStringsPart plain(book->sharedStrings);
+            if (PackageFile::partSize(strings.get()) < kPlainStringsFrom ||
+                !readPlainStrings(*package, strings.get(), plain)) {
+                book->sharedStrings = StringTable();
+                SharedStringsPart stringsPart(book->sharedStrings);
+                package->parse(strings.get(), stringsPart);
+            }
             book->sharedStrings.squeeze();
         }
     } catch (const PackageError& error) {

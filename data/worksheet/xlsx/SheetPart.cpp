@@ -251,10 +251,14 @@ void SheetPart::addNumber(std::string_view text)
     const char* begin = text.data();
     if (*begin == '+')
         ++begin;
-    const auto result = std::from_chars(begin, text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-        addText(value_); // not a number after all: the text as it stands
-        return;
+    if (const auto decimal = shortDecimal(std::string_view(begin, std::size_t(text.data() + text.size() - begin)))) {
+        value = *decimal;
+    } else {
+        const auto result = std::from_chars(begin, text.data() + text.size(), value);
+        if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+            addText(value_); // not a number after all: the text as it stands
+            return;
+        }
     }
     const CellKind kind = book_.isDateXf(style_) ? CellKind::Date : CellKind::Number;
     addCell(Cell::make(cellRow_, static_cast<std::uint16_t>(cellColumn_), kind, value));

@@ -4,6 +4,7 @@
 #include "queue/Quantities.h"
 #include "worksheet/xlsx/InflatingReader.h"
 #include "worksheet/xlsx/PackageFile.h"
+#include "worksheet/xlsx/PlainRows.h"
 #include "worksheet/xlsx/RowCuts.h"
 #include "worksheet/xlsx/SheetPart.h"
 
@@ -90,18 +91,25 @@ private:
         try {
             // The shortest cell, <c><v>1</v></c>, takes 15 bytes.
             result.sheet.cells.reserve(bytes.size() / 15 + 16);
-            SheetPart handler(result.sheet, book_, SheetPart::Scope::Piece);
-            // The rows stand inside an element of their own, one level up, so they nest as deep as in the part.
-            static constexpr std::string_view open = "<piece>";
-            static constexpr std::string_view close = "</piece>";
-            XmlPartParser parser(handler, partName_, depth_ - 1);
-            parser.parse(open.data(), open.size());
-            parser.parse(bytes.data(), bytes.size());
-            parser.parse(close.data(), close.size());
-            parser.finish();
+            std::optional<SheetPart> handler;
+            handler.emplace(result.sheet, book_, SheetPart::Scope::Piece);
+            if (!readPlainRows(bytes, *handler)) {
+                // Afresh through expat, which reads what the plain reading leaves or says what is wrong.
+                result.sheet.cells.clear();
+                result.sheet.texts = StringTable();
+                handler.emplace(result.sheet, book_, SheetPart::Scope::Piece);
+                // The rows stand inside an element of their own, one level up, so they nest as deep as in the part.
+                static constexpr std::string_view open = "<piece>";
+                static constexpr std::string_view close = "</piece>";
+                XmlPartParser parser(*handler, partName_, depth_ - 1);
+                parser.parse(open.data(), open.size());
+                parser.parse(bytes.data(), bytes.size());
+                parser.parse(close.data(), close.size());
+                parser.finish();
+            }
             result.parsed = true;
-            result.inOrder = handler.inOrder();
-            result.lastRow = handler.lastRow();
+            result.inOrder = handler->inOrder();
+            result.lastRow = handler->lastRow();
         } catch (const PackageError&) {
             result.sheet.cells = {}; // one pass finds what is wrong and says where
         } catch (const RowNumberUnknown&) {
@@ -202,6 +210,13 @@ bool readInPieces(GsfInput* part, WorksheetData& sheet, const WorkbookData& book
             }
         }
         pending.erase(0, start);
+    }
+    // The last rows too go to a parsing thread, up to the end of the last one; the whole part's parser reads what
+    // follows them. Were that end not the rows' after all (inside a comment), the piece would not parse on its own.
+    const std::string rowEnd = "</" + head.rowTag.substr(1) + ">";
+    if (const std::size_t lastEnd = pending.rfind(rowEnd); lastEnd != std::string::npos) {
+        parsers.add(pending.substr(0, lastEnd + rowEnd.size()));
+        pending.erase(0, lastEnd + rowEnd.size());
     }
     while (parsers.outstanding() > 0) {
         if (!takeNext())
