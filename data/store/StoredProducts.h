@@ -61,7 +61,7 @@ private:
     Connection& store_;
     // The keys as a table of values joined to Cpxm (SQLite), not an "in" list of every code they may stand for.
     const bool keysAsTable_;
-    QStringList letters_; // the letters that begin some stored code, in order
+    QStringList letters_;                    // the letters that begin some stored code, in order
     std::map<int, ParsedStatement> selects_; // by the codes they take (by keys: negative)
     // Every stored row by its code, when read at once.
     std::optional<QHash<QString, std::vector<StoredRow>>> whole_;

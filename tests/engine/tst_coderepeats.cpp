@@ -22,10 +22,9 @@ void TestCodeRepeats::earlierRow_data()
     QTest::addColumn<QList<int>>("earlier");
 
     QTest::newRow("none repeated") << QStringList{"1001", "1002", "1003"} << QList<int>{-1, -1, -1};
-    QTest::newRow("the first row that had it") << QStringList{"7", "8", "7", "7", "8"}
-                                               << QList<int>{-1, -1, 0, 0, 1};
-    QTest::newRow("codes differing in case or blanks") << QStringList{"a1", "A1", "A1 ", " A1", "A1"}
-                                                       << QList<int>{-1, -1, -1, -1, 1};
+    QTest::newRow("the first row that had it") << QStringList{"7", "8", "7", "7", "8"} << QList<int>{-1, -1, 0, 0, 1};
+    QTest::newRow("codes differing in case or blanks")
+        << QStringList{"a1", "A1", "A1 ", " A1", "A1"} << QList<int>{-1, -1, -1, -1, 1};
     QTest::newRow("the empty code") << QStringList{"", "1", ""} << QList<int>{-1, -1, 0};
     QTest::newRow("Chinese codes") << QStringList{"甲一", "乙二", "甲一"} << QList<int>{-1, -1, 0};
 }

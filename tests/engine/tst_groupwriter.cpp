@@ -169,8 +169,7 @@ void TestGroupWriter::lostGroup_data()
     QTest::newRow("commit refused, a row failed before") << QStringLiteral("commit") << QList<int>{2};
     QTest::newRow("commit refused, first and last failed") << QStringLiteral("commit") << QList<int>{0, 5};
     QTest::newRow("transaction ended by a refusal") << QStringLiteral("refusal") << QList<int>{};
-    QTest::newRow("transaction ended by a refusal, a row failed before") << QStringLiteral("refusal")
-                                                                          << QList<int>{1};
+    QTest::newRow("transaction ended by a refusal, a row failed before") << QStringLiteral("refusal") << QList<int>{1};
 }
 
 void TestGroupWriter::lostGroup()
@@ -432,8 +431,8 @@ void TestGroupWriter::updateKeepsMatchedName()
 {
     QFETCH(QString, storedName);
     const QString sheetPath = dir_->filePath(QStringLiteral("价格.csv"));
-    storetest::writeFile(sheetPath, QStringLiteral("商品编号,商品名称,计量单位,销售价,当前库存\n8001,丙片,瓶,9.5,30\n")
-                                        .toUtf8());
+    storetest::writeFile(sheetPath,
+                         QStringLiteral("商品编号,商品名称,计量单位,销售价,当前库存\n8001,丙片,瓶,9.5,30\n").toUtf8());
     const importer::ProductSheet sheet(data::Workbook::open(sheetPath).sheet(0));
     storetest::insertProducts(store_, {product(QStringLiteral("8001"), storedName, 5, 2)});
 

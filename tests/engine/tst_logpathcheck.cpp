@@ -62,22 +62,22 @@ void TestLogPathCheck::clash_data()
     QTest::newRow("the store by a second name") << "hard.dat" << store << LogClash::StoreFile;
     QTest::newRow("the store opened through a link") << store << linked << LogClash::StoreFile;
     QTest::newRow("its journal") << "real/Member.dat-journal" << store << LogClash::StoreJournal;
-    QTest::newRow("its write-ahead log through ../") << "links/../real/Member.dat-wal" << store
-                                                     << LogClash::StoreJournal;
+    QTest::newRow("its write-ahead log through ../")
+        << "links/../real/Member.dat-wal" << store << LogClash::StoreJournal;
     QTest::newRow("a link to its index, not made yet") << "links/shm" << store << LogClash::StoreJournal;
-    QTest::newRow("the journal named after the link") << "links/store.dat-journal" << linked
-                                                      << LogClash::StoreJournal;
+    QTest::newRow("the journal named after the link") << "links/store.dat-journal" << linked << LogClash::StoreJournal;
     // Opened through a link, the store's journal may be named after the file the link leads to.
-    QTest::newRow("the journal of the file the link leads to") << "real/Member.dat-journal" << linked
-                                                               << LogClash::StoreJournal;
+    QTest::newRow("the journal of the file the link leads to")
+        << "real/Member.dat-journal" << linked << LogClash::StoreJournal;
     QTest::newRow("the same through ../") << "links/../real/Member.dat-wal" << linked << LogClash::StoreJournal;
     QTest::newRow("the workbook") << "real/商品.xls" << store << LogClash::Workbook;
-    QTest::newRow("the workbook through ../") << "links/../real/商品.xls" << "" << LogClash::Workbook;
+    QTest::newRow("the workbook through ../") << "links/../real/商品.xls"
+                                              << "" << LogClash::Workbook;
     QTest::newRow("another file beside the store") << "real/log.txt" << store << LogClash::None;
     QTest::newRow("another store's journal") << "real/Other.dat-journal" << store << LogClash::None;
-    QTest::newRow("a journal's name with a server") << "real/Member.dat-journal" << "" << LogClash::None;
-    QTest::newRow("a name that only begins like the journal") << "real/Member.dat-journal2" << linked
-                                                              << LogClash::None;
+    QTest::newRow("a journal's name with a server") << "real/Member.dat-journal"
+                                                    << "" << LogClash::None;
+    QTest::newRow("a name that only begins like the journal") << "real/Member.dat-journal2" << linked << LogClash::None;
 }
 
 void TestLogPathCheck::clash()

@@ -17,8 +17,8 @@ namespace storetest {
 
 struct PlannedFaults
 {
-    int refusedCommits = 0;        // the next so many commits are refused for a row's sake, the transaction undone
-    int storeFaultAtInsert = 0;    // the insert statement (from 1, counted over the connection) that fails the store
+    int refusedCommits = 0;     // the next so many commits are refused for a row's sake, the transaction undone
+    int storeFaultAtInsert = 0; // the insert statement (from 1, counted over the connection) that fails the store
     bool refusalEndsTransaction = false; // a refused statement takes the transaction with it (as SQL Server may)
     // Run on the real store just before the next prepared write (an update, a stock merge), then dropped.
     std::function<void(data::ConnectionBackend& real)> beforeNextWrite;
