@@ -5,6 +5,8 @@
 #include "db/OdbcBackend.h"
 #include "db/SqliteBackend.h"
 
+#include <utility>
+
 namespace data {
 
 namespace {
@@ -38,6 +40,15 @@ void Connection::connect(const QString& connectionString)
     disconnect();
     connectionString_ = connectionString;
     backend_ = openBackend(connectionString, busyTimeout_);
+}
+
+void Connection::connect(std::unique_ptr<ConnectionBackend> backend)
+{
+    disconnect();
+    connectionString_.clear();
+    backend_ = std::move(backend);
+    if (backend_)
+        backend_->setBusyTimeout(int(busyTimeout_.count()));
 }
 
 void Connection::disconnect()

@@ -30,6 +30,8 @@ public:
 
     // Disconnects, takes the new connection string and connects. Throws DatabaseError with the driver's message.
     void connect(const QString& connectionString);
+    // Connects through a backend made elsewhere (a test's stand-in for a store that fails on demand).
+    void connect(std::unique_ptr<ConnectionBackend> backend);
     void disconnect();
     bool isConnected() const;
     QString connectionString() const;

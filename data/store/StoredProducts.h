@@ -47,12 +47,6 @@ public:
     // select, and the rows matched against them here; a batch of rows then costs the store nothing.
     StoredProductMatcher(Connection& store, int rowsToMatch);
 
-    // Whether every stored product was read at once.
-    bool readWhole() const { return whole_.has_value(); }
-
-    // The letters that begin some stored code, in order.
-    const QStringList& lettersInUse() const { return letters_; }
-
     // For each key (same order), the Cpxm_bm of every stored product it means (empty: none): the code itself
     // first, then the letters in order. One select per 2,000 codes asked for. Throws DatabaseError.
     std::vector<QStringList> match(const std::vector<ProductKey>& keys, bool namesCount);
@@ -67,7 +61,7 @@ private:
     Connection& store_;
     // The keys as a table of values joined to Cpxm (SQLite), not an "in" list of every code they may stand for.
     const bool keysAsTable_;
-    QStringList letters_;
+    QStringList letters_;                    // the letters that begin some stored code, in order
     std::map<int, ParsedStatement> selects_; // by the codes they take (by keys: negative)
     // Every stored row by its code, when read at once.
     std::optional<QHash<QString, std::vector<StoredRow>>> whole_;

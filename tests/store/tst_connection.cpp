@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Query.h"
+#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QCoreApplication>
@@ -27,18 +28,17 @@ class TestConnection : public QObject
     Q_OBJECT
 
 private:
-    storetest::CaseFolders folders_;
+    storetest::BackendFixture stores_;
 
 private slots:
-    void initTestCase() { QVERIFY(folders_.isValid()); }
+    void initTestCase() { QVERIFY(stores_.isValid()); }
 
     void savepointKeepsOtherRows_data() { addBackendRows(); }
     void savepointKeepsOtherRows()
     {
-        QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         connection.beginTransaction();
         QVERIFY(connection.inTransaction());
         int failed = 0;
@@ -70,9 +70,9 @@ private slots:
     void busyStoreFailsAsStoreFault()
     {
         QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection holder;
-        folders_.connectDemo(backend, holder);
+        if (!stores_.connectDemo(holder))
+            return;
         data::Connection writer;
         writer.setBusyTimeout(std::chrono::milliseconds(300));
         QCOMPARE(writer.busyTimeout(), std::chrono::milliseconds(300));
@@ -105,7 +105,7 @@ private slots:
     void openingAHeldStoreWaitsOnce()
     {
         data::Connection holder;
-        folders_.connectDemo(Backend::Sqlite, holder);
+        stores_.connectDemo(Backend::Sqlite, holder);
         execute(holder, "begin exclusive");
         execute(holder, "insert into Cpxm(Cpxm_bm) values('H2')");
         data::Connection opener;
@@ -129,10 +129,9 @@ private slots:
     void codeLetterLockIsHeldByOneTransaction_data() { addBackendRows(); }
     void codeLetterLockIsHeldByOneTransaction()
     {
-        QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection first;
-        folders_.connectDemo(backend, first);
+        if (!stores_.connectDemo(first))
+            return;
         data::Connection second;
         second.setBusyTimeout(std::chrono::milliseconds(300));
         second.connect(first.connectionString());
@@ -158,9 +157,9 @@ private slots:
     void dbmsName()
     {
         QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         QCOMPARE(connection.dbmsName(), backend == Backend::Server ? QString("PostgreSQL") : QString("SQLite"));
     }
 
@@ -180,12 +179,11 @@ private slots:
 
     void refusalInsideTransaction()
     {
-        QFETCH(Backend, backend);
         QFETCH(QString, driverOption);
         QFETCH(bool, survives);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         if (!driverOption.isEmpty())
             connection.connect(connection.connectionString() + driverOption);
         QVERIFY(!connection.abortsTransactionOnError());
@@ -227,7 +225,7 @@ private slots:
         QFETCH(QByteArray, fileContent);
         QFETCH(QString, odbc);
         QFETCH(QString, detail);
-        const QString path = folders_.fresh() + "/Member.dat";
+        const QString path = stores_.fresh() + "/Member.dat";
         if (!fileContent.isEmpty())
             writeFile(path, fileContent);
         const QString connectionString = odbc.isEmpty() ? data::Connection::sqliteConnectionString(path) : odbc;

@@ -6,6 +6,7 @@
 #include "db/Query.h"
 #include "store/DemoStore.h"
 #include "store/ProductKinds.h"
+#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 #include "TestPaths.h"
 
@@ -67,20 +68,19 @@ class TestProductKinds : public QObject
     Q_OBJECT
 
 private:
-    storetest::CaseFolders folders_;
+    storetest::BackendFixture stores_;
 
 private slots:
-    void initTestCase() { QVERIFY(folders_.isValid()); }
+    void initTestCase() { QVERIFY(stores_.isValid()); }
 
     // --- the kind loads -----------------------------------------------------------------------------------
 
     void productTypes_data() { addBackendRows(); }
     void productTypes()
     {
-        QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         data::Query query(connection);
         const data::ProductKindList types = data::loadProductTypes(query);
         QCOMPARE(typeEntries(types),
@@ -108,12 +108,11 @@ private slots:
 
     void categories()
     {
-        QFETCH(Backend, backend);
         QFETCH(QString, type);
         QFETCH(QStringList, entries);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         data::Query query(connection);
         const data::ProductKindList categories = data::loadCategories(query, type);
         QCOMPARE(categoryEntries(categories), entries);
@@ -124,10 +123,9 @@ private slots:
     void cfAndParentKindsNeverOffered_data() { addBackendRows(); }
     void cfAndParentKindsNeverOffered()
     {
-        QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         for (const QString kinid : {"CF", "XCF01", "ACFB"})
             insertKind(connection, kinid, 1, "01", "R" + kinid, "01");
         // 0104 is offered under 01 by its SRemark, but it is the Parent of 010401.
@@ -158,11 +156,10 @@ private slots:
 
     void noTypes()
     {
-        QFETCH(Backend, backend);
         QFETCH(QString, change);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         execute(connection, change);
         data::Query query(connection);
         QVERIFY(data::loadProductTypes(query).isEmpty());
@@ -193,12 +190,11 @@ private slots:
 
     void failedLoadsStayQuiet()
     {
-        QFETCH(Backend, backend);
         QFETCH(QStringList, changes);
         QFETCH(int, types);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         for (const QString& change : changes)
             execute(connection, change);
         data::Query query(connection);
@@ -231,7 +227,7 @@ private slots:
         QFETCH(int, exitStatus);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        const QString folder = folders_.fresh();
+        const QString folder = stores_.fresh();
         const QString store = folder + "/demo-store.sqlite";
         data::createDemoStore(store);
         for (QString& argument : arguments)

@@ -6,6 +6,7 @@
 #include "db/DatabaseError.h"
 #include "db/Query.h"
 #include "store/StoreStatements.h"
+#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QCoreApplication>
@@ -30,10 +31,10 @@ class TestQuery : public QObject
     Q_OBJECT
 
 private:
-    storetest::CaseFolders folders_;
+    storetest::BackendFixture stores_;
 
 private slots:
-    void initTestCase() { QVERIFY(folders_.isValid()); }
+    void initTestCase() { QVERIFY(stores_.isValid()); }
 
     // --- statement text and parameters -------------------------------------------------------------------
 
@@ -128,7 +129,7 @@ private slots:
     void valuesKeepTheirTypes()
     {
         data::Connection connection;
-        folders_.connectDemo(Backend::Sqlite, connection);
+        stores_.connectDemo(Backend::Sqlite, connection);
         execute(connection, "create table Untyped(t, e, i, r, c)");
         data::Query query(connection);
         query.setSqlText("insert into Untyped(t, e, i, r, c) values(:t, :e, :i, :r, :c)");
@@ -168,13 +169,12 @@ private slots:
 
     void errorsCarryDriverMessage()
     {
-        QFETCH(Backend, backend);
         QFETCH(QString, sql);
         QFETCH(bool, select);
         QFETCH(QString, driverWord);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         data::Query query(connection);
         query.setSqlText(sql);
         try {
@@ -193,11 +193,9 @@ private slots:
     void fetchLimit_data() { addBackendRows(); }
     void fetchLimit()
     {
-        QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
-        data::Query insert(connection);
+        if (!stores_.connectDemo(connection))
+            return;
         for (const QString code : {"Z1", "Z2", "Z3"})
             storetest::insertProducts(connection, {{code, "名", "", "", 1, 1, 1}});
 
@@ -235,10 +233,9 @@ private slots:
     void queriesKeepTheirOwnValues_data() { addBackendRows(); }
     void queriesKeepTheirOwnValues()
     {
-        QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         const QString text = QStringLiteral("insert into Cpxm(Cpxm_bm, Cpxm_mc, Cpxm_dw) values(:bm, :mc, :dw)");
         data::Query first(connection);
         data::Query second(connection);
@@ -265,7 +262,7 @@ private slots:
     // Opening a query on a connection that is down connects it first, once.
     void openConnectsFirst()
     {
-        const QString path = folders_.fresh() + "/Member.dat";
+        const QString path = stores_.fresh() + "/Member.dat";
         storetest::createDemoStoreFile(path);
         data::Connection connection;
         connection.connect(data::Connection::sqliteConnectionString(path));

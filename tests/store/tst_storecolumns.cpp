@@ -2,6 +2,7 @@
 // defaults, which decide how a further column of a product list is written.
 #include "db/Connection.h"
 #include "db/StoreColumns.h"
+#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QTest>
@@ -26,10 +27,10 @@ class TestStoreColumns : public QObject
     Q_OBJECT
 
 private:
-    storetest::CaseFolders folders_;
+    storetest::BackendFixture stores_;
 
 private slots:
-    void initTestCase() { QVERIFY(folders_.isValid()); }
+    void initTestCase() { QVERIFY(stores_.isValid()); }
 
     void defaultLiterals_data()
     {
@@ -64,10 +65,9 @@ private slots:
     void demoStoreColumns_data() { storetest::addBackendRows(); }
     void demoStoreColumns()
     {
-        QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        folders_.connectDemo(backend, connection);
+        if (!stores_.connectDemo(connection))
+            return;
         const std::vector<data::StoreColumn> columns = connection.tableColumns(QStringLiteral("Cpxm"));
         QCOMPARE(int(columns.size()), 24);
         QCOMPARE(columns.front().name.toLower(), QStringLiteral("cpxm_bm"));

@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/StoreFaults.h"
+#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QTest>
@@ -21,10 +22,10 @@ class TestStoreFaults : public QObject
     Q_OBJECT
 
 private:
-    storetest::CaseFolders folders_;
+    storetest::BackendFixture stores_;
 
 private slots:
-    void initTestCase() { QVERIFY(folders_.isValid()); }
+    void initTestCase() { QVERIFY(stores_.isValid()); }
 
     void sqliteCodes_data()
     {
@@ -119,14 +120,13 @@ private slots:
 
     void refusals()
     {
-        QFETCH(Backend, backend);
         QFETCH(QStringList, setUp);
         QFETCH(QString, code);
         QFETCH(data::Fault, fault);
         QFETCH(QString, word);
-        STORETEST_REQUIRE_BACKEND(backend);
         data::Connection connection;
-        storetest::connectDemoStore(backend, connection, folders_.fresh());
+        if (!stores_.connectDemo(connection))
+            return;
         if (word == "full") // the demo store's own pages, and not one more
             setUp = QStringList{"pragma max_page_count = " +
                                 storetest::scalar(connection, "pragma page_count", "page_count")};
@@ -151,7 +151,7 @@ private slots:
     {
         STORETEST_REQUIRE_BACKEND(Backend::Server);
         data::Connection connection;
-        storetest::connectDemoStore(Backend::Server, connection, folders_.fresh());
+        storetest::connectDemoStore(Backend::Server, connection, stores_.fresh());
         const QString pid = storetest::scalar(connection, "select pg_backend_pid() as n");
         data::Connection administrator;
         administrator.connect(connection.connectionString());
