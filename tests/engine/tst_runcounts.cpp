@@ -130,7 +130,6 @@ void TestRunCounts::duplicateCodes_data()
 
 void TestRunCounts::duplicateCodes()
 {
-    QFETCH(Backend, backend);
     QFETCH(QString, driverOption);
     if (!driverOption.isEmpty())
         store_->connect(store_->connectionString() + driverOption);

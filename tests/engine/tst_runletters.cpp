@@ -27,7 +27,6 @@ void TestRunLetters::twoImportsAtOnceTakeTwoLetters_data()
 // Two clerks press OK at the same moment on two computers: each run takes its own letter and stores every row.
 void TestRunLetters::twoImportsAtOnceTakeTwoLetters()
 {
-    QFETCH(Backend, backend);
     const QString connectionString = store_->connectionString();
     std::latch ready(2);
     const auto importOnce = [&](const QString& logName) {

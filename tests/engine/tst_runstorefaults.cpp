@@ -60,7 +60,6 @@ void TestRunStoreFaults::storeFaultEndsTheRunEarly_data()
 
 void TestRunStoreFaults::storeFaultEndsTheRunEarly()
 {
-    QFETCH(Backend, backend);
     QFETCH(QStringList, setUp);
     QFETCH(QString, holder);
     QFETCH(QString, status);

@@ -89,7 +89,6 @@ void TestRunValues::builtMnemonicFitsItsColumn_data()
 // width the store states for Cpxm_jp instead of failing the row.
 void TestRunValues::builtMnemonicFitsItsColumn()
 {
-    QFETCH(Backend, backend);
     QFETCH(QString, alter);
     QFETCH(int, width);
     if (!alter.isEmpty())
@@ -113,7 +112,6 @@ void TestRunValues::uncomputedFormulaFailsItsRowInANumberColumn_data()
 // would store the default as if the sheet gave it); elsewhere it reads as "" as a blank does.
 void TestRunValues::uncomputedFormulaFailsItsRowInANumberColumn()
 {
-    QFETCH(Backend, backend);
     // Columns in the order of the headers: code, name, unit, the five numbers, mnemonic.
     const auto cell = [](char column, int row, const QByteArray& inside) {
         return "<c r=\"" + QByteArray(1, column) + QByteArray::number(row) + "\"" + inside + "</c>";
@@ -162,7 +160,6 @@ void TestRunValues::hostileTextsAcrossBatchEdges_data()
 // row on both, with the reason in the log, and a lone surrogate is kept as U+FFFD.
 void TestRunValues::hostileTextsAcrossBatchEdges()
 {
-    QFETCH(Backend, backend);
     struct Text
     {
         QString inSheet; // as the sheet's XML holds it
