@@ -1,9 +1,10 @@
 #pragma once
 // An ImportReporter that remembers what the run told it, in order, and what a status line and a bar that follow
-// those events would have shown.
+// those events would have shown. The status texts are written out here as the clerk reads them, not taken from the
+// engine's own formatter, so that a test of them checks the texts as well as the counts.
 
 #include "engine/run/ImportReporter.h"
-#include "engine/run/ImportTexts.h"
+#include "engine/writes/RunChoices.h"
 
 #include <QList>
 #include <QString>
@@ -48,6 +49,23 @@ public:
         return count;
     }
 
+    // The status line after a row: the counts, then the count of each choice made, then the link to the log.
+    QString summary(const importer::ImportCounts& counts) const
+    {
+        QString text = QStringLiteral("共%1条,正确导入%2条,错误%3条,空纪录%4条,")
+                           .arg(rangeMaximum)
+                           .arg(counts.imported)
+                           .arg(counts.failed)
+                           .arg(counts.empty);
+        if (existing == importer::ExistingChoice::Skip)
+            text += QStringLiteral("已有%1条,").arg(counts.existing);
+        else if (existing == importer::ExistingChoice::Update)
+            text += QStringLiteral("更新%1条,").arg(counts.updated);
+        if (repeats == importer::RepeatChoice::Merge)
+            text += QStringLiteral("合并%1条,").arg(counts.merged);
+        return text + QStringLiteral("点此查看错误的信息！");
+    }
+
     void notice(importer::ImportNotice notice, const QString& text, const QString& detail) override
     {
         events << QStringLiteral("notice");
@@ -57,7 +75,7 @@ public:
     {
         events << QStringLiteral("started");
         busy = everBusy = true;
-        statusTexts << importer::texts::kImporting;
+        statusTexts << QStringLiteral("正在导入......");
     }
     void codeLetterChosen(const QString& codeLetter) override
     {
@@ -69,13 +87,13 @@ public:
         events << QStringLiteral("rows %1").arg(rowTotal);
         rangeMaximum = rowTotal;
         positions << 0;
-        statusTexts << importer::texts::rowCountStatus(rowTotal);
+        statusTexts << QStringLiteral("有 %1条 正在导入......").arg(rowTotal);
     }
     void rowHandled(int rowsDone, const importer::ImportCounts& counts) override
     {
         events << QStringLiteral("row %1").arg(rowsDone);
         positions << rowsDone;
-        statusTexts << importer::texts::rowSummary(rangeMaximum, counts, existing, repeats);
+        statusTexts << summary(counts);
         if (onRowHandled)
             onRowHandled(rowsDone);
     }

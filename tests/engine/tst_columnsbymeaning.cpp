@@ -118,6 +118,8 @@ private slots:
         QTest::newRow("a price before a discounted one") << QStringLiteral("含税价") << QStringLiteral("含税折扣价");
         QTest::newRow("ID before a barcode") << QStringLiteral("单品ID") << QStringLiteral("单品条码");
         QTest::newRow("a generic name before the brand") << QStringLiteral("通用名") << QStringLiteral("商品名");
+        QTest::newRow("a drug's name before its generic name")
+            << QStringLiteral("药品名称") << QStringLiteral("通用名称");
         QTest::newRow("the template before another name") << QStringLiteral("商品编号") << QStringLiteral("商品编码");
     }
     void strongerReading()
@@ -282,22 +284,50 @@ private slots:
         }
     }
 
-    // A header below the rows searched: the refusal says how to name the row.
-    void headerBelowTheSearchNamesTheOption()
+    // The header is searched in the first 30 rows; one further down is refused saying how to name its row.
+    void headerSearchEndsAtRow30_data()
     {
+        QTest::addColumn<int>("rowsAbove");
+        QTest::addColumn<int>("found"); // the header row found (0 the first), -1 refused
+        QTest::newRow("on row 30") << 29 << 29;
+        QTest::newRow("on row 31") << 30 << -1;
+    }
+    void headerSearchEndsAtRow30()
+    {
+        QFETCH(int, rowsAbove);
+        QFETCH(int, found);
         QTemporaryDir folder;
         QList<QStringList> rows;
-        for (int i = 0; i < importer::kHeaderSearchRows; ++i)
+        for (int i = 0; i < rowsAbove; ++i)
             rows << QStringList{QStringLiteral("说明%1").arg(i)};
         rows << QStringList{"编码", "名称"} << QStringList{"A1", "甘草"};
         const data::Worksheet sheet = sheetOf(folder, rows);
         try {
-            importer::findSheetLayout(sheet);
-            QFAIL("a header on row 31 was found");
+            QCOMPARE(importer::findSheetLayout(sheet).headerRow, found);
         } catch (const importer::MissingColumnsError& error) {
+            QVERIFY2(found < 0, qPrintable(error.message()));
+            QVERIFY2(error.message().contains(QStringLiteral("前30行")), qPrintable(error.message()));
             QVERIFY2(error.message().contains(QStringLiteral("--header-row")), qPrintable(error.message()));
         }
-        QCOMPARE(importer::findSheetLayout(sheet, choiceOf({}, 31)).headerRow, 30);
+        QCOMPARE(importer::findSheetLayout(sheet, choiceOf({}, rowsAbove + 1)).headerRow, rowsAbove);
+    }
+
+    // Two columns under one header: the earlier is the field's, found or named by the clerk; the later is passed
+    // over.
+    void earlierOfTwoSameHeadersWins_data()
+    {
+        QTest::addColumn<QStringList>("assignments");
+        QTest::newRow("found") << QStringList{};
+        QTest::newRow("named") << QStringList{"商品名称=名称"};
+    }
+    void earlierOfTwoSameHeadersWins()
+    {
+        QFETCH(QStringList, assignments);
+        QTemporaryDir folder;
+        const data::Worksheet sheet =
+            sheetOf(folder, {{"编码", "名称", "名称"}, {"A1", "甘草", "黄芪"}, {"A2", "当归", "人参"}});
+        const SheetLayout layout = importer::findSheetLayout(sheet, choiceOf(assignments));
+        QCOMPARE(columnsOf(layout), QStringLiteral("A B - - - - - - -"));
     }
 
     // A sheet without a header row (a CSV whose first line is a product): refused saying how to read it; read with

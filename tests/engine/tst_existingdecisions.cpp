@@ -2,11 +2,10 @@
 // on their own against a demo store: skip, update, fail when two stored products answer, a repeat that fails or
 // merges its stock, and a lost group's rows forgotten as earlier rows.
 
-#include "StoreTestSupport.h"
-
 #include "db/Connection.h"
 #include "engine/writes/ExistingProducts.h"
 #include "store/CpxmColumns.h"
+#include "StoreTestSupport.h"
 
 #include <QtTest>
 

@@ -1,8 +1,11 @@
 // Further columns of Cpxm fed from the sheet (规格, 产地, 条码, a wholesale price, a one-character state), and a list
 // without codes numbered: through product-import-cli import, on a SQLite file and on the test server.
 #include "CliRun.h"
+#include "engine/run/FurtherColumns.h"
+#include "engine/sheet/SheetLayout.h"
 #include "EngineTestSupport.h"
 #include "ListWorkbook.h"
+#include "RowBackend.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 
@@ -58,12 +61,12 @@ private:
 
 private slots:
     void initTestCase() { QVERIFY(folder_.isValid()); }
+    void init() { enginetest::requireRowBackend(); }
 
     void chosenColumnsAreWritten_data() { storetest::addBackendRows(); }
     void chosenColumnsAreWritten()
     {
         QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         open(backend);
         const QString path = folder_.filePath(QStringLiteral("further.xlsx"));
         enginetest::writeListWorkbook(path, {
@@ -108,7 +111,6 @@ private slots:
     void notChosenStaysAsItWas()
     {
         QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         open(backend);
         const QString path = folder_.filePath(QStringLiteral("plain.xlsx"));
         enginetest::writeListWorkbook(path, {{"编码", "名称", "规格"}, {"N1", "甘草片", "0.3g"}});
@@ -137,7 +139,6 @@ private slots:
         QFETCH(Backend, backend);
         QFETCH(QString, map);
         QFETCH(QString, message);
-        STORETEST_REQUIRE_BACKEND(backend);
         open(backend);
         const QString path = folder_.filePath(QStringLiteral("refused.xlsx"));
         enginetest::writeListWorkbook(path, {{"编码", "名称", "规格"}, {"R1", "甘草片", "0.3g"}});
@@ -151,11 +152,41 @@ private slots:
         QCOMPARE(enginetest::productCount(store_), 2);
     }
 
+    // Twelve further columns are taken in one run; a thirteenth is refused, saying how many may be chosen.
+    void atMostTwelveFurtherColumns_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("refusal"); // empty: taken
+        QTest::newRow("twelve") << 12 << QString();
+        QTest::newRow("thirteen") << 13 << QStringLiteral("一次最多可以另选12个数据库列，选了13个");
+    }
+    void atMostTwelveFurtherColumns()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, refusal);
+        std::vector<data::StoreColumn> offered;
+        QStringList names;
+        for (int n = 1; n <= 13; ++n) {
+            data::StoreColumn column;
+            column.name = QStringLiteral("Extra%1").arg(n);
+            offered.push_back(column);
+            if (n <= count)
+                names << column.name;
+        }
+        try {
+            const std::vector<data::StoreColumn> chosen = importer::chosenFurtherColumns(offered, names);
+            QVERIFY2(refusal.isEmpty(), "more columns than may be chosen were taken");
+            QCOMPARE(int(chosen.size()), count);
+            QCOMPARE(chosen.back().name, QStringLiteral("Extra12"));
+        } catch (const importer::ColumnChoiceError& error) {
+            QCOMPARE(error.message(), refusal);
+        }
+    }
+
     void listWithoutCodesIsNumbered_data() { storetest::addBackendRows(); }
     void listWithoutCodesIsNumbered()
     {
         QFETCH(Backend, backend);
-        STORETEST_REQUIRE_BACKEND(backend);
         open(backend);
         QList<QStringList> rows{{"药品名字(*)", "单价(*)"}};
         for (int n = 1; n <= 11; ++n) {

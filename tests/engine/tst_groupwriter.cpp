@@ -3,15 +3,14 @@
 // repeated code merges its stock; a write into a product gone since it was matched; an update keeps the name the
 // product was matched by.
 
-#include "EngineTestSupport.h"
-#include "FaultyBackend.h"
-#include "StoreTestSupport.h"
-
 #include "db/Connection.h"
 #include "engine/rows/ProductValues.h"
 #include "engine/sheet/ProductSheet.h"
 #include "engine/writes/GroupWriter.h"
+#include "EngineTestSupport.h"
+#include "FaultyBackend.h"
 #include "store/CpxmColumns.h"
+#include "StoreTestSupport.h"
 #include "worksheet/Workbook.h"
 
 #include <QTemporaryDir>

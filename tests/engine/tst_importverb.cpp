@@ -4,6 +4,7 @@
 #include "CliRun.h"
 #include "engine/run/ImportTexts.h"
 #include "EngineTestSupport.h"
+#include "RowBackend.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 
@@ -27,6 +28,8 @@ class TestImportVerb : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { enginetest::requireRowBackend(); }
+
     void runs_data();
     void runs();
     void dryRunMatchesTheRealRun_data();
@@ -164,7 +167,7 @@ void TestImportVerb::runs_data()
     QTest::newRow("--existing update --repeats merge, in a dry run")
         << Backend::Sqlite << (blankCode + QStringList{"--repeats", "merge", "--dry-run", "--existing", "update"}) << 0
         << blankCodeCounts + QStringLiteral("更新0条,合并0条,") + link << QString() << 0 << false;
-    QTest::newRow("--existing skip on the server")
+    QTest::newRow("postgresql: --existing skip")
         << Backend::Server
         << QStringList{"{data}/blank-code.xls",
                        "--category",
@@ -191,7 +194,7 @@ void TestImportVerb::runs_data()
     QTest::newRow("--existing without its value") << Backend::Sqlite << (blankCode + QStringList{"--existing"}) << 2
                                                   << QString() << QStringLiteral("--existing") << 0 << false;
 
-    QTest::newRow("server, completed with failed rows")
+    QTest::newRow("postgresql: completed with failed rows")
         << Backend::Server
         << QStringList{"{data}/five-rows.xls", "--category", "010101", "--odbc", "{store}", "--log", "{log}"} << 3
         << five << QString() << 3 << false;
@@ -222,7 +225,6 @@ void TestImportVerb::runs()
     QFETCH(QString, errorText);
     QFETCH(int, storedRows);
     QFETCH(bool, program);
-    STORETEST_REQUIRE_BACKEND(backend);
 
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
@@ -272,7 +274,6 @@ void TestImportVerb::dryRunMatchesTheRealRun_data()
 void TestImportVerb::dryRunMatchesTheRealRun()
 {
     QFETCH(Backend, backend);
-    STORETEST_REQUIRE_BACKEND(backend);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     data::Connection store;
@@ -311,7 +312,6 @@ void TestImportVerb::storeFaultEndsWithTheStoresWords_data()
 void TestImportVerb::storeFaultEndsWithTheStoresWords()
 {
     QFETCH(Backend, backend);
-    STORETEST_REQUIRE_BACKEND(backend);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     data::Connection store;
@@ -356,7 +356,7 @@ void TestImportVerb::logThatWouldOverwriteWhatTheRunUses_data()
     QTest::newRow("a link to the workbook") << Backend::Sqlite << "{folder}/link"
                                             << "{book}"
                                             << "workbook";
-    QTest::newRow("server: the workbook") << Backend::Server << "{book}" << QString() << "workbook";
+    QTest::newRow("postgresql: the workbook") << Backend::Server << "{book}" << QString() << "workbook";
 }
 
 // --log naming a file the run reads or writes, through whatever path: a usage error before anything is touched.
@@ -366,7 +366,6 @@ void TestImportVerb::logThatWouldOverwriteWhatTheRunUses()
     QFETCH(QString, log);
     QFETCH(QString, link);
     QFETCH(QString, word);
-    STORETEST_REQUIRE_BACKEND(backend);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("sub")));
@@ -446,7 +445,8 @@ void TestImportVerb::statusLineSaysWhatBecameOfExistingAndRepeatedRows()
     counts.merged = 3;
     QCOMPARE(importer::texts::rowSummary(40, counts, existing, repeats), line);
     if (existing == importer::ExistingChoice::Add && repeats == importer::RepeatChoice::Fail)
-        QCOMPARE(importer::texts::rowSummary(40, counts, existing, repeats), importer::texts::rowSummary(40, 20, 3, 2));
+        QCOMPARE(importer::texts::rowSummary(40, 20, 3, 2),
+                 QStringLiteral("共40条,正确导入20条,错误3条,空纪录2条,点此查看错误的信息！"));
 }
 
 void TestImportVerb::exitStatusCountsSkippedUpdatedAndMergedRowsAsDone_data()

@@ -1,10 +1,10 @@
 // Connection on a real SQLite file and on the test PostgreSQL server through ODBC: connecting, transactions and
 // savepoints, the busy time-out and the code letter lock.
 
+#include "BackendFixture.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Query.h"
-#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QCoreApplication>

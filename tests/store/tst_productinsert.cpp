@@ -2,6 +2,7 @@
 // text, the demo store's columns it writes, every value stored with its own type, batches of many rows that are
 // stored whole or not at all.
 
+#include "BackendFixture.h"
 #include "db/ArrayLiteral.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
@@ -9,7 +10,6 @@
 #include "db/StatementText.h"
 #include "store/CpxmColumns.h"
 #include "store/ProductInsert.h"
-#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QSet>

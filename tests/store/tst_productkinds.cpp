@@ -1,12 +1,12 @@
 // The product type and category loads on a real SQLite file and on the test PostgreSQL server, and the kinds
 // verb that lists them.
 
+#include "BackendFixture.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Query.h"
 #include "store/DemoStore.h"
 #include "store/ProductKinds.h"
-#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 #include "TestPaths.h"
 

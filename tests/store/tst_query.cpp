@@ -2,11 +2,11 @@
 // named parameters, values with their own types, selects with their row count and limit, errors with the
 // driver's message.
 
+#include "BackendFixture.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Query.h"
 #include "store/StoreStatements.h"
-#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // The columns of Cpxm as the store states them, on a SQLite file and on the test server: kinds, lengths and
 // defaults, which decide how a further column of a product list is written.
+#include "BackendFixture.h"
 #include "db/Connection.h"
 #include "db/StoreColumns.h"
-#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QTest>

@@ -2,13 +2,13 @@
 // stored products sheet rows mean (by code, by a letter and the code, by name when names count, in batches of
 // more codes than one statement takes), and the update and the stock merge of a product found so.
 
+#include "BackendFixture.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Query.h"
 #include "store/CpxmColumns.h"
 #include "store/ProductUpdate.h"
 #include "store/StoredProducts.h"
-#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QTest>

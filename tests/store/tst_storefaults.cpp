@@ -1,10 +1,10 @@
 // Row faults and store faults: the driver's own code decides, on a real SQLite file and on the test PostgreSQL
 // server through ODBC, and each refusal keeps the store's own message.
 
+#include "BackendFixture.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/StoreFaults.h"
-#include "BackendFixture.h"
 #include "StoreTestSupport.h"
 
 #include <QTest>

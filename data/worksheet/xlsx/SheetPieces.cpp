@@ -197,11 +197,17 @@ bool readInPieces(GsfInput* part, WorksheetData& sheet, const WorkbookData& book
             return false;
         complete = chunk->empty();
         pending.append(chunk->data(), chunk->size());
+        const auto startsRow = [&](std::size_t at) {
+            return std::string_view(pending).substr(at).starts_with(head.rowTag);
+        };
         // Each piece ends where the first row after pieceBytes of it begins.
         const std::size_t pieceBytes = std::max<std::size_t>(reading.pieceBytes, 1);
         std::size_t start = 0;
         for (std::size_t cut = nextRowStart(pending, pieceBytes, head.rowTag); cut != std::string::npos;
              cut = nextRowStart(pending, start + pieceBytes, head.rowTag)) {
+            // A piece runs from one row's start tag to a later one's; any other cut could repeat for ever.
+            if (cut <= start || !startsRow(start) || !startsRow(cut))
+                throw std::logic_error("a piece of the sheet was cut elsewhere than before a row");
             parsers.add(pending.substr(start, cut - start));
             start = cut;
             while (parsers.outstanding() > static_cast<std::size_t>(threads) + sizes::kPiecesAhead) {
