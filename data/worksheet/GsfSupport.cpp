@@ -2,6 +2,11 @@
 
 #include <QFile>
 
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile-zip.h>
+#include <gsf/gsf-input-gzip.h>
+#include <gsf/gsf-input-memory.h>
+#include <gsf/gsf-input-proxy.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-utils.h>
 
@@ -21,6 +26,15 @@ QString describe(const GError* error)
 void silenceLibgsf()
 {
     static const bool once = [] {
+        // The library registers each of its types the first time it is asked for it, unguarded: two imports that
+        // open their first workbooks at the same moment would register one type twice. Asked here, once for all.
+        gsf_init();
+        g_type_ensure(gsf_input_stdio_get_type());
+        g_type_ensure(gsf_input_memory_get_type());
+        g_type_ensure(gsf_input_proxy_get_type()); // what the containers hand out as their parts
+        g_type_ensure(gsf_input_gzip_get_type());
+        g_type_ensure(gsf_infile_msole_get_type());
+        g_type_ensure(gsf_infile_zip_get_type());
         g_log_set_handler("libgsf:msole", GLogLevelFlags(G_LOG_LEVEL_MASK), drop, nullptr);
         g_log_set_handler("libgsf:zip", GLogLevelFlags(G_LOG_LEVEL_MASK), drop, nullptr);
         g_log_set_handler("libgsf:open_pkg", GLogLevelFlags(G_LOG_LEVEL_MASK), drop, nullptr);
@@ -65,6 +79,7 @@ QString fileErrorText(const GError* error)
 
 InputPtr openFile(const QString& path, QString& reason)
 {
+    silenceLibgsf();
 #ifdef Q_OS_WIN
     const QByteArray fileName = path.toUtf8(); // GLib takes UTF-8 file names on Windows
 #else

@@ -35,6 +35,7 @@ using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
 // The error's message, or an empty text.
 QString describe(const GError* error);
 
+// Readies libgsf, once for the program, before any of it is used: its types registered, and its log quietened.
 // libgsf reports what it finds odd in a damaged container on stderr as well as in its error; the error is what
 // the caller gets, so the messages of its own log domains are dropped.
 void silenceLibgsf();

@@ -37,7 +37,10 @@ public:
 
 private:
     // The first slot to look at: the hash scaled to the table.
-    std::size_t slotOf(std::uint32_t hash) const { return std::size_t((std::uint64_t(hash) * slots_.size()) >> 32); }
+    std::size_t slotOf(std::uint32_t hash) const
+    {
+        return std::size_t((std::uint64_t(hash) * slots_.size()) >> 32);
+    }
 
     struct Slot
     {

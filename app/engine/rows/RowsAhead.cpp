@@ -13,7 +13,8 @@ namespace importer {
 namespace {
 
 // Makes the row of the sheet: its fields, its values for the store, or the reason it fails before the store.
-MadeRow makeRow(const ProductSheet& sheet, int row, MakingTools& tools, bool phraseMnemonics, const RunValues& runValues)
+MadeRow makeRow(const ProductSheet& sheet, int row, MakingTools& tools, bool phraseMnemonics,
+                const RunValues& runValues)
 {
     ProductRow& product = tools.cells;
     fillProductRow(product, sheet, row, tools.mnemonics, phraseMnemonics, runValues.mnemonicWidth);
@@ -24,7 +25,8 @@ MadeRow makeRow(const ProductSheet& sheet, int row, MakingTools& tools, bool phr
     if (product.Code.isEmpty())
         return made;
     made.codeHash = CodeRepeats::hashOf(made.code);
-    makeValues(made, product, runValues, tools.values, [&sheet](ProductColumn field) { return sheet.headerText(field); });
+    makeValues(made, product, runValues, tools.values,
+               [&sheet](ProductColumn field) { return sheet.headerText(field); });
     return made;
 }
 
@@ -81,8 +83,7 @@ void RowsAhead::makeRows(std::stop_token stop, const RowMaker& make, int firstBl
     MakingTools tools;
     BlockQueue& ready = *ready_[std::size_t(firstBlock)];
     BlockQueue& spare = *spare_[std::size_t(firstBlock)];
-    for (int block = firstBlock; block < (rowCount_ + sizes::kBlockRows - 1) / sizes::kBlockRows;
-         block += makers_) {
+    for (int block = firstBlock; block < (rowCount_ + sizes::kBlockRows - 1) / sizes::kBlockRows; block += makers_) {
         const int first = block * sizes::kBlockRows;
         const int end = first + blockRows(block);
         Block rows = spare.tryPop().value_or(Block{});

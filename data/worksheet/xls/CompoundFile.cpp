@@ -130,6 +130,7 @@ WorkbookStream readWorkbookStream(const QString& path)
 
 WorkbookStream readWorkbookStream(const QByteArray& fileBytes)
 {
+    gsf::silenceLibgsf();
     InputPtr input(
         gsf_input_memory_new(reinterpret_cast<const guint8*>(fileBytes.constData()), fileBytes.size(), FALSE));
     if (!input)
