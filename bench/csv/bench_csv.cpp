@@ -6,6 +6,8 @@
 // The files are generated into the folder on the first run (python3-xlwt, python3-pandas, sqlite3: scripts/setup
 // --tools).
 //   bench_csv [--folder DIR] [--rows N] [--repeat N]
+#include "ChildRun.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -19,54 +21,16 @@
 #include <chrono>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char** environ;
-
 namespace {
 
 QTextStream out(stdout);
 QTextStream err(stderr);
 
-struct Measure
-{
-    double seconds = 0;
-    long peakRssKb = 0;
-    int exitStatus = -1;
-};
+using Measure = bench::ChildRun;
 
 Measure runChild(const QStringList& command, const QString& outputFile)
 {
-    std::vector<QByteArray> storage;
-    for (const QString& part : command)
-        storage.push_back(QFile::encodeName(part));
-    std::vector<char*> argv;
-    for (QByteArray& part : storage)
-        argv.push_back(part.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray outputName = QFile::encodeName(outputFile);
-    posix_spawn_file_actions_addopen(&actions, 1, outputName.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    Measure measure;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return measure;
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    measure.peakRssKb = usage.ru_maxrss;
-    measure.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return measure;
+    return bench::runChild(command, outputFile);
 }
 
 double median(std::vector<double> values)

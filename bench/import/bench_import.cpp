@@ -15,6 +15,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Query.h"
+#include "ChildRun.h"
 #include "SqliteInsertFloor.h"
 #include "store/CpxmColumns.h"
 #include "store/DemoStore.h"
@@ -35,11 +36,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
 extern char** environ;
 
 namespace {
@@ -47,25 +43,14 @@ namespace {
 QTextStream out(stdout);
 QTextStream err(stderr);
 
-struct Measure
+struct Measure : bench::ChildRun
 {
-    double seconds = 0;
-    long peakRssKb = 0;
-    int exitStatus = -1;
     QString statusLine;
 };
 
-// Runs the program with its output in a file; the child's own peak resident set comes from wait4.
+// Runs the program with its output in a file, one commit per row where asked.
 Measure runChild(const QStringList& command, bool commitEveryRow, const QString& outputFile)
 {
-    std::vector<QByteArray> storage;
-    for (const QString& part : command)
-        storage.push_back(QFile::encodeName(part));
-    std::vector<char*> argv;
-    for (QByteArray& part : storage)
-        argv.push_back(part.data());
-    argv.push_back(nullptr);
-
     std::vector<QByteArray> environment;
     for (char** e = environ; *e; ++e) {
         if (!QByteArray(*e).startsWith("PI_IMPORT_COMMIT_EVERY_ROW="))
@@ -73,31 +58,7 @@ Measure runChild(const QStringList& command, bool commitEveryRow, const QString&
     }
     if (commitEveryRow)
         environment.emplace_back("PI_IMPORT_COMMIT_EVERY_ROW=1");
-    std::vector<char*> envp;
-    for (QByteArray& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray outputName = QFile::encodeName(outputFile);
-    posix_spawn_file_actions_addopen(&actions, 1, outputName.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-
-    Measure measure;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return measure;
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    measure.peakRssKb = usage.ru_maxrss;
-    measure.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    Measure measure{bench::runChild(command, outputFile, environment), {}};
     QFile output(outputFile);
     if (output.open(QIODevice::ReadOnly))
         measure.statusLine = QString::fromUtf8(output.readAll()).trimmed();

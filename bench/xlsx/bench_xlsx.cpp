@@ -13,6 +13,7 @@
 // usage: bench_xlsx [--folder DIR] [--runs N] [--import-pairs N] [--no-openpyxl-full] [--no-reading] [--no-import]
 //   --folder keeps the generated workbooks there and reuses them (writing the large one takes minutes).
 //   bench_xlsx --read FILE reads one workbook and prints the seconds (what the child processes run).
+#include "ChildRun.h"
 #include "engine/program/HeapSettings.h"
 #include "store/DemoStore.h"
 #include "worksheet/Workbook.h"
@@ -25,18 +26,13 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-extern char** environ;
+#include <sys/resource.h>
 
 namespace {
 
@@ -152,30 +148,11 @@ Import importOnce(const QString& workbook, const QString& folder)
                               store,
                               QStringLiteral("--log"),
                               folder + QStringLiteral("/log.txt")};
-    std::vector<QByteArray> storage;
-    for (const QString& part : command)
-        storage.push_back(QFile::encodeName(part));
-    std::vector<char*> argv;
-    for (QByteArray& part : storage)
-        argv.push_back(part.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray output = QFile::encodeName(folder + QStringLiteral("/stdout.txt"));
-    posix_spawn_file_actions_addopen(&actions, 1, output.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const bench::ChildRun run = bench::runChild(command, folder + QStringLiteral("/stdout.txt"));
     Import import;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            import.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        import.peakKb = usage.ru_maxrss;
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    if (run.exitStatus == 0)
+        import.seconds = run.seconds;
+    import.peakKb = run.peakRssKb;
     return import;
 }
 
