@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "engine/program/ProgramPlaces.h"
+#include "engine/program/ProgramStore.h"
 #include "store/StoreConnection.h"
 
 #include <QFileInfo>
@@ -57,7 +58,7 @@ void connectChosenStore(const VerbParser& parser, data::Connection& connection)
     } else if (parser.isSet(kOdbc)) {
         connection.connect(parser.value(kOdbc));
     } else {
-        data::connectStore(connection, importer::ProgramPlaces::ofThisProgram().dataFolder, data::computerName());
+        importer::connectProgramStore(connection, importer::ProgramPlaces::ofThisProgram());
     }
 }
 

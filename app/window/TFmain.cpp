@@ -1,12 +1,13 @@
 #include "window/TFmain.h"
 
 #include "db/DatabaseError.h"
+#include "engine/program/ProgramStore.h"
 #include "engine/run/FurtherColumns.h"
 #include "engine/run/LogPathCheck.h"
+#include "engine/run/OfferedCategories.h"
 #include "engine/sheet/ProductSheet.h"
 #include "engine/writes/ErrorLogFile.h"
 #include "engine/writes/FailedRows.h"
-#include "store/DemoStore.h"
 #include "store/StoreConnection.h"
 #include "window/BusyCursor.h"
 #include "window/ChineseFonts.h"
@@ -261,22 +262,13 @@ void TFmain::connectControls()
 
 void TFmain::FormCreate()
 {
-    const QString computer = data::computerName();
     try {
-        try {
-            data::connectStore(ADOCon, programFolder_, computer);
-        } catch (const std::exception&) {
-            // An installed program's first start for this user: no store file in the user's data folder and no
-            // server. Says where it puts the demo store, so the clerk can try the program out on it.
-            const QString storeFile = data::storeFilePath(programFolder_);
-            if (places_.place != importer::ProgramPlaces::DataPlace::UserDataFolder || QFileInfo::exists(storeFile))
-                throw;
+        // An installed program's first start for this user says where it puts the demo store.
+        importer::openProgramStore(ADOCon, places_, [this](const QString& storeFile) {
             dialogs_->showInformation(this, kNoticeCaption,
                                       QStringLiteral("没有找到商品库，现在在 %1 建立演示商品库，可以先用它试用。")
                                           .arg(QDir::toNativeSeparators(storeFile)));
-            data::createDemoStore(storeFile);
-            data::connectStore(ADOCon, programFolder_, computer);
-        }
+        });
         storeConnected_ = true;
     } catch (const std::exception& e) {
         dialogs_->showInformation(this, kNoticeCaption, QStringLiteral("数据连接失败！"), QString::fromUtf8(e.what()));
@@ -293,7 +285,7 @@ void TFmain::loadProductTypes()
     // connection time-out before the program ends.
     if (!storeConnected_)
         return;
-    productTypes_ = data::loadProductTypes(ADOQuery2);
+    productTypes_ = importer::offeredTypes(ADOQuery2);
     for (const data::ProductKind& type : std::as_const(productTypes_))
         RzComboBox1->addItem(type.name);
     RzComboBox1->setCurrentIndex(-1);
@@ -304,7 +296,7 @@ void TFmain::RzComboBox1Select(int index)
     guarded([this, index] {
         if (index < 0 || index >= productTypes_.size())
             return;
-        categories_ = data::loadCategories(ADOQuery2, productTypes_.at(index).kindId);
+        categories_ = importer::offeredCategories(ADOQuery2, productTypes_.at(index).kindId);
         splb_com->clear();
         for (const data::ProductKind& category : std::as_const(categories_))
             splb_com->addItem(category.name);

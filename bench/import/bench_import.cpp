@@ -12,10 +12,10 @@
 // With --repeated-codes N the generated sheet has every Nth product repeat the code of the one before: rows the
 // store refuses, scattered through the batches.
 //   bench_import [--workbook FILE] [--rows N] [--repeated-codes N] [--repeat N] [--odbc CONNSTR] [--row-commit]
+#include "ChildRun.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Query.h"
-#include "ChildRun.h"
 #include "SqliteInsertFloor.h"
 #include "store/CpxmColumns.h"
 #include "store/DemoStore.h"

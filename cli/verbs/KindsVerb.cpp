@@ -7,7 +7,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Query.h"
-#include "store/ProductKinds.h"
+#include "engine/run/OfferedCategories.h"
 
 int cli::runKinds(const QStringList& arguments, Console& console)
 {
@@ -31,13 +31,13 @@ int cli::runKinds(const QStringList& arguments, Console& console)
     }
 
     data::Query query(connection);
-    const data::ProductKindList types = data::loadProductTypes(query);
+    const data::ProductKindList types = importer::offeredTypes(query);
     if (types.isEmpty())
         console.err << "product-import-cli kinds: no product types were read: ProdKind is missing, unreadable or has "
                        "no row with leve 0\n";
     for (const data::ProductKind& type : types) {
         console.out << type.kindId << '\t' << type.name << '\n';
-        for (const data::ProductKind& category : data::loadCategories(query, type.kindId))
+        for (const data::ProductKind& category : importer::offeredCategories(query, type.kindId))
             console.out << "  " << category.kindId << '\t' << category.name << "\tRemark=" << category.remark << '\n';
     }
     return 0;
