@@ -3,8 +3,8 @@
 #include "db/DatabaseError.h"
 #include "engine/program/ProgramStore.h"
 #include "engine/run/FurtherColumns.h"
-#include "engine/run/LogPathCheck.h"
 #include "engine/run/OfferedCategories.h"
+#include "engine/run/RunChecks.h"
 #include "engine/sheet/ProductSheet.h"
 #include "engine/writes/ErrorLogFile.h"
 #include "engine/writes/FailedRows.h"
@@ -560,9 +560,8 @@ void TFmain::saveFailedRows(QWidget* owner)
         return;
     // Written over like the log: never the store, the workbook or the log itself.
     const QString logPath = importer::errorLogPath(programFolder_);
-    if (importer::logPathClash(*path, data::storeFileOf(ADOCon.connectionString()), statusWorkbook_) !=
-            importer::LogClash::None ||
-        importer::logPathClash(*path, QString(), logPath) != importer::LogClash::None) {
+    if (importer::outputClash(logPath, *path, data::storeFileOf(ADOCon.connectionString()), statusWorkbook_).output !=
+        importer::OutputClash::Output::None) {
         dialogs_->showInformation(
             owner, kNoticeCaption,
             QStringLiteral("不能保存到 %1：它是数据库、要导入的电子表格或 log.txt，写入会毁掉它！")

@@ -23,7 +23,7 @@ QString describe(const GError* error)
     return error && error->message ? QString::fromUtf8(error->message) : QString();
 }
 
-void silenceLibgsf()
+void readyLibgsf()
 {
     static const bool once = [] {
         // The library registers each of its types the first time it is asked for it, unguarded: two imports that
@@ -79,7 +79,7 @@ QString fileErrorText(const GError* error)
 
 InputPtr openFile(const QString& path, QString& reason)
 {
-    silenceLibgsf();
+    readyLibgsf();
 #ifdef Q_OS_WIN
     const QByteArray fileName = path.toUtf8(); // GLib takes UTF-8 file names on Windows
 #else

@@ -38,7 +38,7 @@ QString describe(const GError* error);
 // Readies libgsf, once for the program, before any of it is used: its types registered, and its log quietened.
 // libgsf reports what it finds odd in a damaged container on stderr as well as in its error; the error is what
 // the caller gets, so the messages of its own log domains are dropped.
-void silenceLibgsf();
+void readyLibgsf();
 
 // Some of libgsf's warnings go to the unnamed log domain; they are dropped while an object of this class lives.
 class QuietUnnamedLogDomain

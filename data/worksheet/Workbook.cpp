@@ -170,7 +170,7 @@ Workbook Workbook::openBytes(const QByteArray& fileBytes)
 {
     if (startsLikeZip(fileBytes.left(4))) {
         // The memory input reads the bytes in place; the package keeps them for as long as it reads sheets.
-        gsf::silenceLibgsf();
+        gsf::readyLibgsf();
         gsf::InputPtr input(
             gsf_input_memory_new(reinterpret_cast<const guint8*>(fileBytes.constData()), fileBytes.size(), FALSE));
         return Workbook(readPackage(std::move(input), QStringLiteral("(内存)"), fileBytes));

@@ -4,6 +4,7 @@
 #include "db/Query.h"
 #include "engine/run/ImportRun.h"
 #include "EngineTestSupport.h"
+#include "ListRuns.h"
 #include "ListWorkbook.h"
 #include "RecordingReporter.h"
 #include "RowBackend.h"
@@ -22,16 +23,11 @@ namespace {
 
 const QStringList kHeader{"商品编号", "商品名称", "计量单位", "成本价", "销售价", "当前库存"};
 
-struct Run
-{
-    importer::ImportOutcome outcome;
-    QString status;
-    QStringList log;
-};
+using Run = enginetest::ListRun;
 
 } // namespace
 
-class TestExistingProducts : public QObject
+class TestExistingProducts : public QObject, enginetest::ListRuns
 {
     Q_OBJECT
 
@@ -52,55 +48,25 @@ private slots:
     void twoUpdatesAtOnce();
 
 private:
-    void open(Backend backend);
     Run run(const QList<QStringList>& rows, importer::ExistingChoice existing,
             importer::RepeatChoice repeats = importer::RepeatChoice::Fail, bool dryRun = false);
-
-    std::unique_ptr<storetest::CaseFolders> folders_;
-    std::unique_ptr<data::Connection> store_;
-    std::unique_ptr<data::Query> query_;
-    std::unique_ptr<importer::ImportSession> session_;
-    QString folder_;
-    int lists_ = 0;
 };
 
 void TestExistingProducts::init()
 {
     if (!enginetest::requireRowBackend())
         return;
-    folders_ = std::make_unique<storetest::CaseFolders>();
-    QVERIFY(folders_->isValid());
-}
-
-void TestExistingProducts::open(Backend backend)
-{
-    store_ = std::make_unique<data::Connection>();
-    folders_->connectDemo(backend, *store_);
-    folder_ = folders_->fresh();
-    query_ = std::make_unique<data::Query>(*store_);
-    session_ = std::make_unique<importer::ImportSession>(
-        importer::ImportSession{*store_, *query_, folder_ + QStringLiteral("/log.txt"), QStringList()});
+    makeFolders();
 }
 
 Run TestExistingProducts::run(const QList<QStringList>& rows, importer::ExistingChoice existing,
                               importer::RepeatChoice repeats, bool dryRun)
 {
-    const QString path = folder_ + QStringLiteral("/list%1.xlsx").arg(++lists_);
-    enginetest::writeListWorkbook(path, rows);
     importer::ImportRequest request;
-    request.workbookPath = path;
-    request.category = data::loadCategories(*query_, QStringLiteral("01")).value(0);
     request.existing = existing;
     request.repeats = repeats;
     request.dryRun = dryRun;
-    enginetest::RecordingReporter reporter;
-    reporter.existing = existing;
-    reporter.repeats = repeats;
-    Run result;
-    result.outcome = importer::runImport(*session_, request, reporter);
-    result.status = reporter.statusText();
-    result.log = session_->errorLog.mid(1);
-    return result;
+    return runList(rows, request);
 }
 
 // The same list twice: adding stores every product again under a new letter, skipping stores nothing and counts

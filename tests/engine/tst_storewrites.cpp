@@ -9,6 +9,7 @@
 #include "engine/run/ImportRun.h"
 #include "engine/sheet/SheetLayout.h"
 #include "EngineTestSupport.h"
+#include "ListRuns.h"
 #include "ListWorkbook.h"
 #include "RecordingReporter.h"
 #include "RowBackend.h"
@@ -27,16 +28,11 @@ using storetest::Backend;
 
 namespace {
 
-struct Run
-{
-    importer::ImportOutcome outcome;
-    QString status;
-    QStringList log;
-};
+using Run = enginetest::ListRun;
 
 } // namespace
 
-class TestStoreWrites : public QObject
+class TestStoreWrites : public QObject, enginetest::ListRuns
 {
     Q_OBJECT
 
@@ -68,59 +64,29 @@ private slots:
     void initStoreRefusesWhatIsNoStore();
 
 private:
-    void open(Backend backend);
     Run run(const QList<QStringList>& rows, importer::ExistingChoice existing,
             importer::RepeatChoice repeats = importer::RepeatChoice::Fail, const QStringList& map = {},
             bool commitEveryRow = false);
     void dropUniqueCode(Backend backend);
-
-    std::unique_ptr<storetest::CaseFolders> folders_;
-    std::unique_ptr<data::Connection> store_;
-    std::unique_ptr<data::Query> query_;
-    std::unique_ptr<importer::ImportSession> session_;
-    QString folder_;
-    int lists_ = 0;
 };
 
 void TestStoreWrites::init()
 {
     if (!enginetest::requireRowBackend())
         return;
-    folders_ = std::make_unique<storetest::CaseFolders>();
-    QVERIFY(folders_->isValid());
-}
-
-void TestStoreWrites::open(Backend backend)
-{
-    store_ = std::make_unique<data::Connection>();
-    folders_->connectDemo(backend, *store_);
-    folder_ = folders_->fresh();
-    query_ = std::make_unique<data::Query>(*store_);
-    session_ = std::make_unique<importer::ImportSession>(
-        importer::ImportSession{*store_, *query_, folder_ + QStringLiteral("/log.txt"), QStringList()});
+    makeFolders();
 }
 
 Run TestStoreWrites::run(const QList<QStringList>& rows, importer::ExistingChoice existing,
                          importer::RepeatChoice repeats, const QStringList& map, bool commitEveryRow)
 {
-    const QString path = folder_ + QStringLiteral("/list%1.xlsx").arg(++lists_);
-    enginetest::writeListWorkbook(path, rows);
     importer::ImportRequest request;
-    request.workbookPath = path;
-    request.category = data::loadCategories(*query_, QStringLiteral("01")).value(0);
     request.existing = existing;
     request.repeats = repeats;
     request.commitEveryRow = commitEveryRow;
     for (const QString& assignment : map)
         importer::addColumnChoice(request.columns, assignment);
-    enginetest::RecordingReporter reporter;
-    reporter.existing = existing;
-    reporter.repeats = repeats;
-    Run result;
-    result.outcome = importer::runImport(*session_, request, reporter);
-    result.status = reporter.statusText();
-    result.log = session_->errorLog.mid(1);
-    return result;
+    return runList(rows, request);
 }
 
 // Cpxm as some stores have it: Cpxm_bm without a unique index.

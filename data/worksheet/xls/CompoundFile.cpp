@@ -47,7 +47,7 @@ bool hasCompoundFileSignature(GsfInput* input)
 
 WorkbookStream readFromContainer(InputPtr input, const QString& what)
 {
-    gsf::silenceLibgsf();
+    gsf::readyLibgsf();
     const gsf::QuietUnnamedLogDomain quiet;
     const bool signature = hasCompoundFileSignature(input.get());
     if (!signature && isBareBiffStream(input.get())) {
@@ -130,7 +130,7 @@ WorkbookStream readWorkbookStream(const QString& path)
 
 WorkbookStream readWorkbookStream(const QByteArray& fileBytes)
 {
-    gsf::silenceLibgsf();
+    gsf::readyLibgsf();
     InputPtr input(
         gsf_input_memory_new(reinterpret_cast<const guint8*>(fileBytes.constData()), fileBytes.size(), FALSE));
     if (!input)

@@ -181,7 +181,7 @@ PackageFile::PackageFile(InputPtr source, InfilePtr zip, const QString& fileName
 std::shared_ptr<const PackageFile> PackageFile::open(InputPtr source, const QString& fileName,
                                                      const QByteArray& fileBytes)
 {
-    gsf::silenceLibgsf();
+    gsf::readyLibgsf();
     const gsf::QuietUnnamedLogDomain quiet;
     // libgsf checks no CRC and keeps the directory to itself: it is read here once more, before libgsf reads.
     ZipDirectory directory;
